@@ -1,0 +1,39 @@
+#pragma once
+
+#include "decision_system.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace kolven {
+
+// Shown when the training and the test tables differ in their numbers of condition attributes.
+inline constexpr std::string_view kKnnAttributeMismatchMessage =
+    "System testowy ma inna liczbe atrybutow warunkowych niz system decyzyjny.";
+
+// The per-class k-nearest-neighbour classifier. Its base is the training table (a copy of the
+// current decision system); testSystem holds the objects to classify.
+class kNNv1 : public SystemDecyzyjny {
+public:
+    // Classifies every test object. Returns false, changing nothing, when either table has no
+    // object or their condition attribute counts differ. Lowers k to the smallest training class.
+    bool classifyTestSystem();
+
+    std::uint32_t k = 2;
+    SystemDecyzyjny testSystem;
+    std::uint32_t correctCount = 0;
+    std::uint32_t caughtCount = 0;
+    float accuracy = 0;
+    float coverage = 0;
+    double elapsedSeconds = 0;
+};
+
+// The six result lines ("Parametr k = %u" ... "Total coverage: %.3f") joined by "\n", as drawn
+// under the time line.
+std::string knnResultsText(const kNNv1& knn);
+
+// The time line and the six result lines, each ended by CR LF: what kolven-cli knn prints.
+std::string knnReportText(const kNNv1& knn);
+
+} // namespace kolven

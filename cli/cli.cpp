@@ -1,0 +1,244 @@
+#include "cli.h"
+
+#include "ercim.h"
+#include "generator.h"
+#include "knn.h"
+#include "lem2.h"
+#include "messages.h"
+#include "table_files.h"
+#include "text_format.h"
+
+#include <CLI/CLI.hpp>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <new>
+#include <optional>
+#include <string>
+
+namespace kolven {
+
+namespace {
+
+// What a sub-command does once its arguments are parsed: it writes results to out and messages
+// to err, and returns its exit code.
+using Action = std::function<int(std::ostream& out, std::ostream& err)>;
+
+int fail(std::ostream& err, std::string_view message)
+{
+    err << "kolven-cli: " << message << '\n';
+    return kExitFailed;
+}
+
+bool loadTable(const std::string& path, SystemDecyzyjny& target, std::ostream& err)
+{
+    if (readTable(path, target)) {
+        return true;
+    }
+    fail(err, path + ": " + std::string(kCorruptFileMessage));
+    return false;
+}
+
+// Writes the finished result to the file named by -o, or to out without it.
+int emit(const std::string& bytes, const std::string& outputPath, std::ostream& out, std::ostream& err)
+{
+    if (outputPath.empty()) {
+        out << bytes;
+        out.flush();
+        return out ? kExitOk : fail(err, "nie mozna zapisac wyniku na standardowe wyjscie.");
+    }
+    if (!writeFileBytes(outputPath, bytes)) {
+        return fail(err, outputPath + ": nie mozna zapisac pliku.");
+    }
+    return kExitOk;
+}
+
+std::string tableSummary(SystemDecyzyjny& table)
+{
+    std::string text = "Liczba obiektow: " + std::to_string(table.objectCount) + "\n";
+    text += "Liczba atrybutow warunkowych: " + std::to_string(table.attributeCount) + "\n";
+    table.buildDecisionClasses();
+    text += "Liczba klas decyzyjnych: " + std::to_string(table.classCount) + "\n";
+    for (std::uint32_t c = 0; c < table.classCount; ++c) {
+        text += "  (d=";
+        appendFixed(text, table.classDecision(c), 3);
+        text += "): " + std::to_string(table.classSize(c)) + "\n";
+    }
+    table.releaseDecisionClasses();
+    return text;
+}
+
+// Each sub-command declares its arguments on sub and returns the action that runs it.
+Action defineConvert(CLI::App& sub)
+{
+    auto input = std::make_shared<std::string>();
+    auto output = std::make_shared<std::string>();
+    sub.add_option("INPUT", *input, "table to read (.msd, or .tab for any other extension)")->required();
+    sub.add_option("-o,--output", *output, "the .msd file to write")->required();
+    return [input, output](std::ostream& out, std::ostream& err) {
+        SystemDecyzyjny table;
+        if (!loadTable(*input, table, err)) {
+            return int(kExitFailed);
+        }
+        return emit(msdBytes(table), *output, out, err);
+    };
+}
+
+Action defineGenerate(CLI::App& sub)
+{
+    struct Parameters {
+        std::uint32_t objects = 0;
+        std::uint32_t attributes = 0;
+        double min = 0;
+        double max = 0;
+        std::optional<std::uint32_t> seed;
+        std::string output;
+    };
+    auto p = std::make_shared<Parameters>();
+    sub.add_option("OBJECTS", p->objects, "number of objects")->required();
+    sub.add_option("ATTRIBUTES", p->attributes, "number of condition attributes")->required();
+    sub.add_option("MIN", p->min, "lowest value (truncated toward zero)")->required();
+    sub.add_option("MAX", p->max, "highest value (truncated toward zero)")->required();
+    sub.add_option("--seed", p->seed, "seed of the random source instead of the clock");
+    sub.add_option("-o,--output", p->output, "the .msd file to write")->required();
+    return [p](std::ostream& out, std::ostream& err) {
+        const auto min = static_cast<float>(p->min);
+        const auto max = static_cast<float>(p->max);
+        if (const auto refusal = checkGeneratorParameters(p->objects, min, max)) {
+            return fail(err, refusalMessage(*refusal));
+        }
+        SystemDecyzyjny table;
+        RandomSystemGenerator generator;
+        generator.generate(table, p->objects, p->attributes, min, max, p->seed);
+        return emit(msdBytes(table), p->output, out, err);
+    };
+}
+
+Action defineInfo(CLI::App& sub)
+{
+    auto input = std::make_shared<std::string>();
+    sub.add_option("TABLE", *input, "table to describe")->required();
+    return [input](std::ostream& out, std::ostream& err) {
+        SystemDecyzyjny table;
+        if (!loadTable(*input, table, err)) {
+            return int(kExitFailed);
+        }
+        return emit(tableSummary(table), {}, out, err);
+    };
+}
+
+Action defineExhaustive(CLI::App& sub)
+{
+    auto input = std::make_shared<std::string>();
+    auto output = std::make_shared<std::string>();
+    sub.add_option("TABLE", *input, "decision table")->required();
+    sub.add_option("-o,--output", *output, "file for the rules (standard output without it)");
+    return [input, output](std::ostream& out, std::ostream& err) {
+        ERCIM ercim;
+        if (!loadTable(*input, ercim, err)) {
+            return int(kExitFailed);
+        }
+        ercim.computeRules();
+        return emit(exhaustiveExportText(ercim), *output, out, err);
+    };
+}
+
+Action defineLem2(CLI::App& sub)
+{
+    auto input = std::make_shared<std::string>();
+    auto output = std::make_shared<std::string>();
+    sub.add_option("TABLE", *input, "decision table")->required();
+    sub.add_option("-o,--output", *output, "file for the rules (standard output without it)");
+    return [input, output](std::ostream& out, std::ostream& err) {
+        LEM2v1 lem2;
+        if (!loadTable(*input, lem2, err)) {
+            return int(kExitFailed);
+        }
+        if (!lem2.runLem2()) {
+            return fail(err, kLem2NoAttributesMessage);
+        }
+        return emit(lem2ExportText(lem2), *output, out, err);
+    };
+}
+
+Action defineKnn(CLI::App& sub)
+{
+    struct Parameters {
+        std::string train;
+        std::string test;
+        std::uint32_t k = 2;
+        std::string output;
+    };
+    auto p = std::make_shared<Parameters>();
+    sub.add_option("TRAIN", p->train, "training table (the decision system)")->required();
+    sub.add_option("TEST", p->test, "test table")->required();
+    sub.add_option("-k", p->k, "neighbours per class (0 is taken as 1)");
+    sub.add_option("-o,--output", p->output, "file for the results (standard output without it)");
+    return [p](std::ostream& out, std::ostream& err) {
+        kNNv1 knn;
+        if (!loadTable(p->train, knn, err) || !loadTable(p->test, knn.testSystem, err)) {
+            return int(kExitFailed);
+        }
+        knn.k = p->k == 0 ? 1 : p->k;
+        if (!knn.classifyTestSystem()) {
+            return fail(err, kKnnAttributeMismatchMessage);
+        }
+        return emit(knnReportText(knn), p->output, out, err);
+    };
+}
+
+struct Command {
+    const char* name;
+    const char* description;
+    Action (*define)(CLI::App&);
+};
+
+// The sub-commands, in the order the usage lists them.
+constexpr Command kCommands[] = {
+    {"convert", "read a .tab or .msd table and write it as .msd", defineConvert},
+    {"generate", "generate a pseudo-random table of whole numbers", defineGenerate},
+    {"info", "show a table's size and decision classes", defineInfo},
+    {"exhaustive", "compute minimal certain rules by the exhaustive search", defineExhaustive},
+    {"lem2", "compute rules by LEM2", defineLem2},
+    {"knn", "classify a test table with the per-class k-NN rule", defineKnn},
+};
+
+} // namespace
+
+int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+{
+    CLI::App app{"KOLVEN: rough-set decision tables from the command line", "kolven-cli"};
+    app.require_subcommand(1, 1);
+    std::vector<std::pair<CLI::App*, Action>> actions;
+    for (const Command& command : kCommands) {
+        CLI::App* sub = app.add_subcommand(command.name, command.description);
+        actions.emplace_back(sub, command.define(*sub));
+    }
+
+    try {
+        std::vector<std::string> reversed(args.rbegin(), args.rend());
+        app.parse(reversed);
+    } catch (const CLI::CallForHelp&) {
+        out << app.help();
+        return kExitOk;
+    } catch (const CLI::ParseError& e) {
+        err << "kolven-cli: " << e.what() << "\n\n";
+        const CLI::App* sub = app.get_subcommands().empty() ? &app : app.get_subcommands().front();
+        err << sub->help();
+        return kExitUsage;
+    }
+
+    for (auto& [sub, action] : actions) {
+        if (sub->parsed()) {
+            try {
+                return action(out, err);
+            } catch (const std::bad_alloc&) {
+                return fail(err, kOutOfMemoryMessage);
+            }
+        }
+    }
+    return kExitUsage;
+}
+
+} // namespace kolven

@@ -1,0 +1,301 @@
+#include "table_files.h"
+
+#include "checked_size.h"
+
+#include <algorithm>
+#include <bit>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <limits>
+#include <new>
+#include <string>
+#include <system_error>
+#include <vector>
+
+namespace kolven {
+
+static_assert(std::endian::native == std::endian::little, "the .msd matrix is the little-endian bytes of the floats");
+
+namespace {
+
+bool isTokenChar(char c)
+{
+    const auto byte = static_cast<unsigned char>(c);
+    return byte >= 0x21 && byte <= 0x7A;
+}
+
+bool startsComment(const char* position, const char* end)
+{
+    return end - position >= 2 && position[0] == '/' && position[1] == '/';
+}
+
+// Skips a comment that runs up to and including the next line feed, or to the end of the text.
+const char* skipLine(const char* position, const char* end)
+{
+    const char* lineFeed = std::find(position, end, '\n');
+    return lineFeed == end ? end : lineFeed + 1;
+}
+
+bool allFinite(const std::vector<float>& matrix)
+{
+    return std::all_of(matrix.begin(), matrix.end(), [](float v) { return std::isfinite(v); });
+}
+
+bool readWholeFile(const std::filesystem::path& path, std::string& text)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        return false;
+    }
+    text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return !in.bad();
+}
+
+// Walks the tokens of a .tab text. A token that reaches the last byte of the text is an error:
+// every token the reader examines must be followed by a separator or a comment.
+class TabScanner {
+public:
+    explicit TabScanner(std::string_view text) : position_(text.data()), end_(text.data() + text.size()) {}
+
+    // The next token, skipping "%" comments when percentComments is set. False at the end of the
+    // text or at a token that runs up to it.
+    bool next(std::string_view& token, bool percentComments)
+    {
+        for (;;) {
+            position_ = findTokenStart(position_, end_);
+            if (position_ == end_) {
+                return false;
+            }
+            if (percentComments && *position_ == '%') {
+                position_ = skipLine(position_, end_);
+                continue;
+            }
+            const std::size_t length = tokenLength(position_, end_);
+            if (length == 0) {
+                return false;
+            }
+            token = std::string_view(position_, length);
+            position_ += length;
+            return true;
+        }
+    }
+
+    bool findKeyword(std::string_view keyword)
+    {
+        std::string_view token;
+        while (next(token, true)) {
+            if (token == keyword) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+    // The count after a keyword: only separators and "//" comments stand between them.
+    bool readCount(long long& count)
+    {
+        std::string_view token;
+        if (!next(token, false)) {
+            return false;
+        }
+        count = parseCount(token);
+        return true;
+    }
+
+    std::size_t remaining() const { return std::size_t(end_ - position_); }
+
+private:
+    const char* position_;
+    const char* end_;
+};
+
+} // namespace
+
+const char* findTokenStart(const char* position, const char* end)
+{
+    while (position != end) {
+        if (startsComment(position, end)) {
+            position = skipLine(position, end);
+        } else if (isTokenChar(*position)) {
+            return position;
+        } else {
+            ++position;
+        }
+    }
+    return end;
+}
+
+std::size_t tokenLength(const char* position, const char* end)
+{
+    const char* cursor = position;
+    while (cursor != end && isTokenChar(*cursor) && !startsComment(cursor, end)) {
+        ++cursor;
+    }
+    return cursor == end ? 0 : std::size_t(cursor - position);
+}
+
+long long parseCount(std::string_view token)
+{
+    std::size_t i = 0;
+    bool negative = false;
+    if (i < token.size() && (token[i] == '+' || token[i] == '-')) {
+        negative = token[i] == '-';
+        ++i;
+    }
+    long long count = 0;
+    for (; i < token.size() && token[i] >= '0' && token[i] <= '9'; ++i) {
+        const int digit = token[i] - '0';
+        count = count > (std::numeric_limits<long long>::max() - digit) / 10 ? std::numeric_limits<long long>::max()
+                                                                              : count * 10 + digit;
+    }
+    return negative ? -count : count;
+}
+
+double parseValue(std::string_view token)
+{
+    bool negative = false;
+    std::size_t i = 0;
+    if (i < token.size() && (token[i] == '+' || token[i] == '-')) {
+        negative = token[i] == '-';
+        ++i;
+    }
+    const char* first = token.data() + i;
+    const char* last = token.data() + token.size();
+    // The sign is taken above; from_chars must not see a second one.
+    if (first == last || *first == '-' || *first == '+') {
+        return 0.0;
+    }
+    double value = 0.0;
+    const auto result = std::from_chars(first, last, value, std::chars_format::general);
+    if (result.ec == std::errc::invalid_argument) {
+        return 0.0;
+    }
+    if (result.ec == std::errc::result_out_of_range) {
+        // Beyond the range of a double: too large reads as infinity, too small as zero.
+        const char* exponent = std::find_if(first, result.ptr, [](char c) { return c == 'e' || c == 'E'; });
+        const bool tiny = exponent != result.ptr && exponent + 1 != result.ptr && exponent[1] == '-';
+        value = tiny ? 0.0 : std::numeric_limits<double>::infinity();
+    }
+    return negative ? -value : value;
+}
+
+bool parseTab(std::string_view text, SystemDecyzyjny& target)
+{
+    TabScanner scanner(text);
+    long long columns = 0;
+    long long objects = 0;
+    if (!scanner.findKeyword("ATTRIBUTES") || !scanner.readCount(columns)) {
+        return false;
+    }
+    if (!scanner.findKeyword("OBJECTS") || !scanner.readCount(objects)) {
+        return false;
+    }
+    if (columns < 1 || objects < 1 || columns > UINT32_MAX || objects > UINT32_MAX) {
+        return false;
+    }
+    // Each value needs a character and a separator: a file too short for its counts is refused
+    // before anything is allocated for them.
+    const std::uint64_t needed = checkedProduct({std::uint64_t(objects), std::uint64_t(columns)});
+    if (needed > scanner.remaining() / 2 || needed > UINT32_MAX) {
+        return false;
+    }
+
+    std::vector<float> matrix(needed);
+    std::string_view token;
+    for (float& value : matrix) {
+        if (!scanner.next(token, true)) {
+            return false;
+        }
+        value = static_cast<float>(parseValue(token));
+    }
+    if (!allFinite(matrix)) {
+        return false;
+    }
+    target.installValues(static_cast<std::uint32_t>(objects), static_cast<std::uint32_t>(columns - 1), std::move(matrix));
+    return true;
+}
+
+bool readTab(const std::filesystem::path& path, SystemDecyzyjny& target)
+{
+    std::string text;
+    return readWholeFile(path, text) && parseTab(text, target);
+}
+
+bool readMsd(const std::filesystem::path& path, SystemDecyzyjny& target)
+{
+    std::string bytes;
+    if (!readWholeFile(path, bytes) || bytes.size() < 8) {
+        return false;
+    }
+    std::uint32_t objects = 0;
+    std::uint32_t attributes = 0;
+    std::memcpy(&objects, bytes.data(), 4);
+    std::memcpy(&attributes, bytes.data() + 4, 4);
+    const std::uint64_t columns = std::uint64_t(attributes) + 1;
+    std::uint64_t count = 0;
+    std::uint64_t payload = 0;
+    if (objects == 0 || __builtin_mul_overflow(std::uint64_t(objects), columns, &count) ||
+        __builtin_mul_overflow(count, std::uint64_t(4), &payload) || count > UINT32_MAX || payload != bytes.size() - 8) {
+        return false;
+    }
+    std::vector<float> matrix(count);
+    std::memcpy(matrix.data(), bytes.data() + 8, payload);
+    if (!allFinite(matrix)) {
+        return false;
+    }
+    target.installValues(objects, attributes, std::move(matrix));
+    return true;
+}
+
+bool isMsdPath(const std::filesystem::path& path)
+{
+    const std::string extension = path.extension().string();
+    if (extension.size() < 4) {
+        return false;
+    }
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+    return lower(extension[1]) == 'm' && lower(extension[2]) == 's' && lower(extension[3]) == 'd';
+}
+
+bool readTable(const std::filesystem::path& path, SystemDecyzyjny& target)
+{
+    return isMsdPath(path) ? readMsd(path, target) : readTab(path, target);
+}
+
+std::string msdBytes(const SystemDecyzyjny& source)
+{
+    std::string bytes(8 + std::size_t(source.valueCount) * 4, '\0');
+    std::memcpy(bytes.data(), &source.objectCount, 4);
+    std::memcpy(bytes.data() + 4, &source.attributeCount, 4);
+    std::memcpy(bytes.data() + 8, source.values.data(), std::size_t(source.valueCount) * 4);
+    return bytes;
+}
+
+bool writeMsd(const std::filesystem::path& path, const SystemDecyzyjny& source)
+{
+    return writeFileBytes(path, msdBytes(source));
+}
+
+bool writeFileBytes(const std::filesystem::path& path, std::string_view bytes)
+{
+    {
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        if (!out) {
+            return false;
+        }
+        out.write(bytes.data(), std::streamsize(bytes.size()));
+        out.close();
+        if (out) {
+            return true;
+        }
+    }
+    std::error_code ignored;
+    std::filesystem::remove(path, ignored);
+    return false;
+}
+
+} // namespace kolven

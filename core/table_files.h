@@ -1,0 +1,50 @@
+#pragma once
+
+#include "decision_system.h"
+
+#include <cstddef>
+#include <filesystem>
+#include <string_view>
+
+namespace kolven {
+
+// Shown (with the caption kErrorCaption) for every table file that cannot be read.
+inline constexpr std::string_view kCorruptFileMessage = "Plik jest uszkodzony!";
+inline constexpr std::string_view kErrorCaption = "Błąd!";
+
+// Reads a binary .msd table into target. Returns false, leaving target as it was, when the file
+// cannot be read, its length does not match its counts, it holds no object or a value that is
+// not finite.
+bool readMsd(const std::filesystem::path& path, SystemDecyzyjny& target);
+
+// Reads a .tab text table into target. Returns false, leaving target as it was, when the file
+// cannot be read or its text is not a complete table (see the README for the format).
+bool readTab(const std::filesystem::path& path, SystemDecyzyjny& target);
+// The same, from text already in memory.
+bool parseTab(std::string_view text, SystemDecyzyjny& target);
+
+// Reads a table with the reader its extension names: .msd (any case) or else .tab.
+bool readTable(const std::filesystem::path& path, SystemDecyzyjny& target);
+bool isMsdPath(const std::filesystem::path& path);
+
+// The bytes of a table as .msd: the two counts, then the matrix, little-endian.
+std::string msdBytes(const SystemDecyzyjny& source);
+// Writes source as .msd. Returns false, leaving no file behind, when it cannot be written.
+bool writeMsd(const std::filesystem::path& path, const SystemDecyzyjny& source);
+
+// Writes bytes to a file, replacing it. Returns false, and removes what was partly written, when
+// the file cannot be created or written.
+bool writeFileBytes(const std::filesystem::path& path, std::string_view bytes);
+
+// Token scanning of the .tab text. findTokenStart skips separators and "//" comments and returns
+// the position of the next token character, or end when the text ends first. tokenLength returns
+// the length of the token at position, or 0 when it runs up to the end of the text.
+const char* findTokenStart(const char* position, const char* end);
+std::size_t tokenLength(const char* position, const char* end);
+
+// A count token read like atol (sign, digits, stop at anything else; saturating).
+long long parseCount(std::string_view token);
+// A value token read like atof in the "C" locale: decimal only, leading number or 0.
+double parseValue(std::string_view token);
+
+} // namespace kolven

@@ -1,0 +1,27 @@
+#include "text_format.h"
+
+#include <charconv>
+#include <system_error>
+
+namespace kolven {
+
+void appendFixed(std::string& text, double value, int decimals)
+{
+    // Room for the 309 integer digits of the largest double, sign, point and decimals.
+    char buffer[400];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+    if (result.ec == std::errc()) {
+        text.append(buffer, result.ptr);
+    }
+}
+
+std::string elapsedTimeLine(double seconds)
+{
+    std::string line = "Czas wykonania zadania: ";
+    appendFixed(line, seconds, 12);
+    line += "s";
+    line += kLineEnd;
+    return line;
+}
+
+} // namespace kolven

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace kolven {
+
+// Appends value in fixed notation with the given number of decimals, exactly as "%.Nf" prints
+// it in the "C" locale, whatever locale the program runs in.
+void appendFixed(std::string& text, double value, int decimals);
+
+// "Czas wykonania zadania: %.12fs\r\n": the line that heads every result, on screen and in files.
+std::string elapsedTimeLine(double seconds);
+
+// Every line the program writes to a file ends with these two bytes, whatever the platform.
+inline constexpr std::string_view kLineEnd = "\r\n";
+
+} // namespace kolven

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "decision_system.h"
+#include "text_page.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace kolven {
+
+// Minimal certain rules by an exhaustive search over a discernibility matrix, order by order.
+// Holds the application's current decision system as well.
+class ERCIM : public SystemDecyzyjny {
+public:
+    // Searches the rules of the table it holds; runs once per object. Throws std::bad_alloc,
+    // leaving the object without results, when the matrix or the rule lists cannot be allocated.
+    void computeRules();
+
+    // Writes exhaustiveExportText to path; a file that cannot be created is skipped silently.
+    void exportResults(const std::filesystem::path& path) const override;
+
+    // The rule list of object at order (1-based): entries of order + 1 words (the attribute
+    // indices, then the support) closed by one word 0xFFFFFFFF; null when the object has none.
+    const std::uint32_t* ruleList(std::uint32_t order, std::uint32_t object) const;
+
+    std::uint32_t order = 0;    // after computeRules: the number of orders kept
+    double elapsedSeconds = 0;  // duration of computeRules
+};
+
+// The text of one printed entry (support >= 1) of object's list at order, without line end:
+// " (a1=0.500) & (a3=2.000) => (d=1.000) [2]".
+std::string exhaustiveRuleLine(const ERCIM& ercim, std::uint32_t object, const std::uint32_t* entry, std::uint32_t order);
+
+// The export file: the time line, then for each order its "Rzad: %u" header and its rule lines,
+// every line ended by CR LF.
+std::string exhaustiveExportText(const ERCIM& ercim);
+
+// Draws one page of the listing from position and ends the pass. Returns true when the listing is
+// complete (position back at the start, next button disabled), false when the page is full.
+bool listExhaustiveRules(const ERCIM& ercim, ListingPosition& position, TextPage& page);
+
+} // namespace kolven

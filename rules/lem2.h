@@ -1,0 +1,54 @@
+#pragma once
+
+#include "decision_system.h"
+#include "text_page.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kolven {
+
+// Shown when LEM2 is asked to induce rules from a table without condition attributes.
+inline constexpr std::string_view kLem2NoAttributesMessage =
+    "System decyzyjny bez atrybutow warunkowych: algorytm LEM2 nie moze wyznaczyc regul.";
+
+// One LEM2 rule: its conditions in the order chosen, its decision values (the concept's own
+// first, then those of later classes that share a full-length rule's values), its support.
+struct Lem2Rule {
+    struct Condition {
+        std::uint32_t attribute;
+        float value;
+    };
+    std::vector<Condition> conditions;
+    std::vector<float> decisions;
+    std::uint32_t support = 0;
+};
+
+// LEM2 rule induction, one decision class (concept) at a time.
+class LEM2v1 : public SystemDecyzyjny {
+public:
+    // Induces the rules of the table it holds. Returns false, computing nothing, when the table
+    // has no condition attribute. Throws std::bad_alloc, leaving no results, when memory runs out.
+    bool runLem2();
+
+    // Writes lem2ExportText to path; a file that cannot be created is skipped silently.
+    void exportResults(const std::filesystem::path& path) const override;
+
+    std::vector<Lem2Rule> rules; // in induction order
+    double elapsedSeconds = 0;
+};
+
+// The text of one rule without line end: " (a1=1.000) & (a2=1.000) => (d=0.000) v (d=1.000) [2]".
+std::string lem2RuleText(const Lem2Rule& rule);
+
+// The export file: the time line, then one line per rule, every line ended by CR LF.
+std::string lem2ExportText(const LEM2v1& lem2);
+
+// Draws one page of the listing from position and ends the pass. Returns true when the listing is
+// complete (position back at 0, next button disabled), false when the page is full.
+bool listLem2Rules(const LEM2v1& lem2, ListingPosition& position, TextPage& page);
+
+} // namespace kolven

@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs the distribution packages that building and testing KOLVEN needs.
+# Idempotent: it installs only what is missing and does nothing when all is there.
+set -euo pipefail
+
+packages=(
+  build-essential cmake
+  qt6-base-dev
+  libgtest-dev libgmock-dev
+  libbenchmark-dev
+  libcli11-dev
+  xvfb xauth
+)
+# Fuzzing (optional CMake option KOLVEN_FUZZ) needs clang and its sanitizer runtime.
+if [ "${KOLVEN_WITH_FUZZ:-0}" = 1 ]; then
+  packages+=(clang libclang-rt-dev)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  echo "All build packages are installed."
+  exit 0
+fi
+
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+echo "Installing: ${missing[*]}"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
