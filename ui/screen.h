@@ -1,0 +1,83 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace kolven {
+
+// The menu commands, by their identifiers.
+enum class CommandId : int {
+    CreateSystem = 40001,
+    GenerateSystem = 40002,
+    LoadSystem = 40003,
+    LoadTestSystem = 40004,
+    SaveSystem = 40005,
+    Quit = 40006,
+    ComputeExhaustive = 40007,
+    ShowExhaustive = 40008,
+    ExportExhaustive = 40009,
+    EditSystem = 40010,
+    About = 40011,
+    ComputeLem2 = 40012,
+    ShowLem2 = 40013,
+    ExportLem2 = 40014,
+    EditTestSystem = 40015,
+    ClassifyKnn = 40016,
+    ShowKnn = 40017,
+};
+
+// What an open or save dialog offers: one filter entry, a default suffix, and for saving the
+// overwrite prompt.
+struct FileDialogSpec {
+    std::string filterLabel;   // "Pliki MSD, TAB"
+    std::string filterPattern; // "*.msd;*.tab"
+    std::string defaultSuffix; // "msd"
+};
+
+class ParameterDialog;
+class KnnDialog;
+class GridEditor;
+
+// Everything the application shows goes through this interface: the Qt window implements it,
+// tests record it. Coordinates are pixels of the main window's client area.
+class Screen {
+public:
+    virtual ~Screen() = default;
+
+    // Menu entries, enabled or greyed by command identifier.
+    virtual void setCommandEnabled(CommandId id, bool enabled) = 0;
+
+    // The "DALEJ" button.
+    virtual void setNextButtonVisible(bool visible) = 0;
+    virtual void setNextButtonEnabled(bool enabled) = 0;
+
+    // The text area: an all-grey erase, text drawn at a point (lines split at '\n', 16 pixels
+    // apart), text centred across the width, and a flush that makes what was drawn visible at
+    // once (the wait line must be seen before a long computation starts).
+    virtual void clearText() = 0;
+    virtual void drawText(int x, int y, std::string_view text) = 0;
+    virtual void drawCentered(int y, std::string_view text) = 0;
+    virtual void flush() = 0;
+    // Bottom edge of the page: the client height less 6 pixels.
+    virtual int pageBottom() const = 0;
+
+    // File dialogs; nothing when the user cancels.
+    virtual std::optional<std::filesystem::path> askOpenFile(const FileDialogSpec& spec) = 0;
+    virtual std::optional<std::filesystem::path> askSaveFile(const FileDialogSpec& spec) = 0;
+
+    // A message box with a single OK button.
+    virtual void showMessage(std::string_view text, std::string_view caption) = 0;
+
+    // The modal dialogs; each returns true when it ended with OK. The logic objects decide what
+    // the fields accept and when OK is enabled; the screen only mirrors them.
+    virtual bool runParameterDialog(ParameterDialog& dialog) = 0;
+    virtual bool runKnnDialog(KnnDialog& dialog) = 0;
+    virtual bool runGridEditor(GridEditor& editor) = 0;
+
+    // Closes the main window without asking ("Zakoncz").
+    virtual void closeWindow() = 0;
+};
+
+} // namespace kolven
