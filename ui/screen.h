@@ -69,6 +69,8 @@ public:
 
     // A message box with a single OK button.
     virtual void showMessage(std::string_view text, std::string_view caption) = 0;
+    // A question with Yes and No buttons and an empty caption; true for Yes.
+    virtual bool askYesNo(std::string_view text) = 0;
 
     // The modal dialogs; each returns true when it ended with OK. The logic objects decide what
     // the fields accept and when OK is enabled; the screen only mirrors them.
