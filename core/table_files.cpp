@@ -225,10 +225,9 @@ bool readTab(const std::filesystem::path& path, SystemDecyzyjny& target)
     return readWholeFile(path, text) && parseTab(text, target);
 }
 
-bool readMsd(const std::filesystem::path& path, SystemDecyzyjny& target)
+bool parseMsd(std::string_view bytes, SystemDecyzyjny& target)
 {
-    std::string bytes;
-    if (!readWholeFile(path, bytes) || bytes.size() < 8) {
+    if (bytes.size() < 8) {
         return false;
     }
     std::uint32_t objects = 0;
@@ -249,6 +248,12 @@ bool readMsd(const std::filesystem::path& path, SystemDecyzyjny& target)
     }
     target.installValues(objects, attributes, std::move(matrix));
     return true;
+}
+
+bool readMsd(const std::filesystem::path& path, SystemDecyzyjny& target)
+{
+    std::string bytes;
+    return readWholeFile(path, bytes) && parseMsd(bytes, target);
 }
 
 bool isMsdPath(const std::filesystem::path& path)
