@@ -9,7 +9,6 @@
 #include <cstdint>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 #include <limits>
 #include <new>
 #include <string>
@@ -47,12 +46,18 @@ bool allFinite(const std::vector<float>& matrix)
 
 bool readWholeFile(const std::filesystem::path& path, std::string& text)
 {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
     if (!in) {
         return false;
     }
-    text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
+    const std::streamoff size = in.tellg();
+    if (size < 0) {
+        return false;
+    }
+    text.resize(std::size_t(size));
+    in.seekg(0);
+    in.read(text.data(), size);
+    return in.gcount() == size;
 }
 
 // Walks the tokens of a .tab text. A token that reaches the last byte of the text is an error:
