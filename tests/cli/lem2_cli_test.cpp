@@ -15,88 +15,63 @@
 namespace kolven {
 namespace {
 
-struct CliRun {
-    int code;
-    std::string out;
-    std::string err;
-};
+const std::filesystem::path kWeather = std::filesystem::path(KOLVEN_TEST_DATA) / "weather.nominal.tab";
 
-CliRun run(const std::vector<std::string>& args)
+int run(const std::vector<std::string>& args, std::string& out, std::string& err)
 {
-    std::ostringstream out;
-    std::ostringstream err;
-    const int code = runCli(args, out, err);
-    return {code, out.str(), err.str()};
+    std::ostringstream outStream;
+    std::ostringstream errStream;
+    const int code = runCli(args, outStream, errStream);
+    out = outStream.str();
+    err = errStream.str();
+    return code;
 }
 
-std::filesystem::path data(const std::string& name)
+// The export split at its first line end: the time line, which differs from run to run, and the rules.
+std::pair<std::string, std::string> splitTimeLine(const std::string& text)
 {
-    return std::filesystem::path(KOLVEN_TEST_DATA) / name;
+    const auto end = text.find("\r\n") + 2;
+    return {text.substr(0, end), text.substr(end)};
 }
 
-std::string contents(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-// The export without its first line, the run's duration, which differs from run to run.
-std::string withoutTimeLine(const std::string& text)
-{
-    const auto end = text.find("\r\n");
-    return end == std::string::npos ? text : text.substr(end + 2);
-}
-
-class Lem2Cli : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        folder_ = std::filesystem::temp_directory_path() / "kolven-cli-lem2";
-        std::filesystem::create_directories(folder_);
-    }
-    void TearDown() override { std::filesystem::remove_all(folder_); }
-
-    std::filesystem::path folder_;
-};
-
-TEST_F(Lem2Cli, WritesTheExportBytesToStandardOutputOrToTheFile)
+TEST(Lem2Cli, WritesTheExportBytesToStandardOutputOrToTheFile)
 {
     LEM2v1 lem2;
-    ASSERT_TRUE(readTab(data("weather.nominal.tab"), lem2));
+    ASSERT_TRUE(readTab(kWeather, lem2));
     ASSERT_TRUE(lem2.runLem2());
-    const std::string expected = withoutTimeLine(lem2ExportText(lem2));
+    const std::string rules = splitTimeLine(lem2ExportText(lem2)).second;
 
-    const CliRun printed = run({"lem2", data("weather.nominal.tab").string()});
-    EXPECT_EQ(printed.code, kExitOk) << printed.err;
-    EXPECT_EQ(printed.out.rfind("Czas wykonania zadania: ", 0), 0u);
-    EXPECT_EQ(withoutTimeLine(printed.out), expected);
+    std::string out;
+    std::string err;
+    ASSERT_EQ(run({"lem2", kWeather.string()}, out, err), kExitOk) << err;
+    EXPECT_EQ(splitTimeLine(out).first.rfind("Czas wykonania zadania: ", 0), 0u);
+    EXPECT_EQ(splitTimeLine(out).second, rules);
 
-    const auto output = folder_ / "rules.txt";
-    const CliRun written = run({"lem2", data("weather.nominal.tab").string(), "-o", output.string()});
-    EXPECT_EQ(written.code, kExitOk) << written.err;
-    EXPECT_TRUE(written.out.empty());
-    const std::string file = contents(output);
-    EXPECT_EQ(file.rfind("Czas wykonania zadania: ", 0), 0u);
-    EXPECT_EQ(withoutTimeLine(file), expected);
+    const auto path = std::filesystem::temp_directory_path() / "kolven-cli-lem2.txt";
+    ASSERT_EQ(run({"lem2", kWeather.string(), "-o", path.string()}, out, err), kExitOk) << err;
+    EXPECT_TRUE(out.empty());
+    std::ifstream in(path, std::ios::binary);
+    const std::string file(std::istreambuf_iterator<char>(in), {});
+    std::filesystem::remove(path);
+    EXPECT_EQ(splitTimeLine(file).first.rfind("Czas wykonania zadania: ", 0), 0u);
+    EXPECT_EQ(splitTimeLine(file).second, rules);
 }
 
-TEST_F(Lem2Cli, RefusesATableWithoutConditionAttributes)
+TEST(Lem2Cli, RefusesATableWithoutConditionAttributesAndWritesNothing)
 {
-    const auto table = folder_ / "decisions-only.tab";
-    std::ofstream(table, std::ios::binary) << "ATTRIBUTES 1\nOBJECTS 2\n0\n1\n";
-    const auto output = folder_ / "rules.txt";
-    const CliRun r = run({"lem2", table.string(), "-o", output.string()});
-    EXPECT_EQ(r.code, kExitFailed);
-    EXPECT_NE(r.err.find(std::string(kLem2NoAttributesMessage)), std::string::npos) << r.err;
-    EXPECT_TRUE(r.out.empty());
-    EXPECT_FALSE(std::filesystem::exists(output));
-}
+    const auto folder = std::filesystem::temp_directory_path() / "kolven-cli-lem2";
+    std::filesystem::create_directories(folder);
+    std::ofstream(folder / "decisions-only.tab", std::ios::binary) << "ATTRIBUTES 1\nOBJECTS 2\n0\n1\n";
+    std::string out;
+    std::string err;
+    EXPECT_EQ(run({"lem2", (folder / "decisions-only.tab").string(), "-o", (folder / "rules.txt").string()}, out, err),
+              kExitFailed);
+    EXPECT_NE(err.find(kLem2NoAttributesMessage), std::string::npos) << err;
+    EXPECT_FALSE(std::filesystem::exists(folder / "rules.txt"));
 
-TEST_F(Lem2Cli, AnUnwritableOutputFails)
-{
-    const CliRun r = run({"lem2", data("two-objects.tab").string(), "-o", (folder_ / "missing" / "rules.txt").string()});
-    EXPECT_EQ(r.code, kExitFailed);
-    EXPECT_FALSE(r.err.empty());
+    EXPECT_EQ(run({"lem2", kWeather.string(), "-o", (folder / "missing" / "rules.txt").string()}, out, err), kExitFailed)
+        << "an output that cannot be written fails";
+    std::filesystem::remove_all(folder);
 }
 
 } // namespace
