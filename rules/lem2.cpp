@@ -18,7 +18,7 @@ namespace {
 class Lem2Run {
 public:
     explicit Lem2Run(const SystemDecyzyjny& table)
-        : table_(table), coveredFlags(table.objectCount, 0), usedAttributes(table.attributeCount, 0)
+        : source(table), coveredFlags(table.objectCount, 0), usedAttributes(table.attributeCount, 0)
     {
         rules.reserve(table.objectCount);
     }
@@ -27,9 +27,9 @@ public:
     std::vector<Lem2Rule> induceAll()
     {
         std::uint32_t start = 0;
-        for (std::uint32_t c = 0; c < table_.classCount; ++c) {
+        for (std::uint32_t c = 0; c < source.classCount; ++c) {
             conceptStart = start;
-            conceptSize = table_.classSize(c);
+            conceptSize = source.classSize(c);
             induceConceptRules();
             start += conceptSize;
         }
@@ -39,7 +39,7 @@ public:
 private:
     const float* groupedRow(std::uint32_t row) const
     {
-        return table_.groupedRows.data() + std::size_t(row) * table_.rowLength;
+        return source.groupedRows.data() + std::size_t(row) * source.rowLength;
     }
     const float* conceptRow(std::uint32_t local) const { return groupedRow(conceptStart + local); }
     float goalValue(std::uint32_t local, std::uint32_t attribute) const { return conceptRow(local)[attribute]; }
@@ -70,15 +70,15 @@ private:
     Lem2Rule induceRule()
     {
         Lem2Rule rule;
-        rule.conditions.reserve(table_.attributeCount);
+        rule.conditions.reserve(source.attributeCount);
         buildGoalList();
         std::fill(usedAttributes.begin(), usedAttributes.end(), std::uint8_t{0});
         selectPair();
         for (;;) {
             narrowGoal();
             rule.conditions.push_back({bestAttribute, bestValue});
-            rule.decisions.assign(1, conceptRow(bestRow)[table_.attributeCount]);
-            if (rule.conditions.size() == table_.attributeCount) {
+            rule.decisions.assign(1, conceptRow(bestRow)[source.attributeCount]);
+            if (rule.conditions.size() == source.attributeCount) {
                 completeFullLength(rule);
                 break;
             }
@@ -112,7 +112,7 @@ private:
     void selectPair()
     {
         bestCount = 0;
-        for (std::uint32_t a = 0; a < table_.attributeCount; ++a) {
+        for (std::uint32_t a = 0; a < source.attributeCount; ++a) {
             if (usedAttributes[a] != 0) {
                 continue;
             }
@@ -144,7 +144,7 @@ private:
     // Whether any row of another concept, earlier or later, covered or not, matches the rule.
     bool matchedOutsideConcept(const Lem2Rule& rule) const
     {
-        return anyRowMatches(0, conceptStart, rule) || anyRowMatches(conceptEnd(), table_.objectCount, rule);
+        return anyRowMatches(0, conceptStart, rule) || anyRowMatches(conceptEnd(), source.objectCount, rule);
     }
 
     bool anyRowMatches(std::uint32_t from, std::uint32_t to, const Lem2Rule& rule) const
@@ -161,14 +161,14 @@ private:
     // classes with the same values, their decisions and their support, and covers them.
     void completeFullLength(Lem2Rule& rule)
     {
-        for (std::uint32_t row = conceptEnd(); row < table_.objectCount; ++row) {
+        for (std::uint32_t row = conceptEnd(); row < source.objectCount; ++row) {
             const float* values = groupedRow(row);
             if (!matches(values, rule)) {
                 continue;
             }
             ++rule.support;
             coveredFlags[row] = 1;
-            const float decision = values[table_.attributeCount];
+            const float decision = values[source.attributeCount];
             if (decision != rule.decisions.back()) {
                 rule.decisions.push_back(decision);
             }
@@ -184,7 +184,7 @@ private:
         coveredList = std::move(merged);
     }
 
-    const SystemDecyzyjny& table_;
+    const SystemDecyzyjny& source;
     std::vector<Lem2Rule> rules;
 
     std::uint32_t conceptStart = 0; // first row of the concept in the grouped rows
