@@ -1,10 +1,12 @@
 #pragma once
 
 #include "decision_system.h"
+#include "exhaustive_search.h"
 #include "text_page.h"
 
 #include <cstdint>
 #include <filesystem>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -24,9 +26,15 @@ public:
     // The rule list of object at order (1-based): entries of order + 1 words (the attribute
     // indices, then the support) closed by one word 0xFFFFFFFF; null when the object has none.
     const std::uint32_t* ruleList(std::uint32_t order, std::uint32_t object) const;
+    // The same list as a span of words, its closing word included; empty when there is none.
+    std::span<const std::uint32_t> ruleListWords(std::uint32_t order, std::uint32_t object) const;
 
     std::uint32_t order = 0;    // after computeRules: the number of orders kept
     double elapsedSeconds = 0;  // duration of computeRules
+
+private:
+    // Indexed by order (index 0 unused); filled only by a computation that finished.
+    std::vector<RuleSet> rulesByOrder_;
 };
 
 // The text of one printed entry (support >= 1) of object's list at order, without line end:
