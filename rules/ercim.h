@@ -16,8 +16,8 @@ namespace kolven {
 // Holds the application's current decision system as well.
 class ERCIM : public SystemDecyzyjny {
 public:
-    // Searches the rules of the table it holds; runs once per object. Throws std::bad_alloc,
-    // leaving the object without results, when the matrix or the rule lists cannot be allocated.
+    // Searches the rules of the table it holds and times the search. Throws std::bad_alloc, leaving
+    // the object's results as they were, when the matrix or the rule lists cannot be allocated.
     void computeRules();
 
     // Writes exhaustiveExportText to path; a file that cannot be created is skipped silently.

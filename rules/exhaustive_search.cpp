@@ -117,7 +117,7 @@ private:
 ExhaustiveRules ExhaustiveSearch::run()
 {
     const std::uint64_t pastLastOrder = std::uint64_t(attributes_) + 1;
-    rulesByOrder_.resize(vectorWords(pastLastOrder));
+    rulesByOrder_.resize(std::size_t(pastLastOrder));
     if (attributes_ >= 1) {
         for (;;) {
             searchOrder();
