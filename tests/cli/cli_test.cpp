@@ -95,6 +95,12 @@ TEST_F(CliTest, RefusedOperationsExitOneAndLeaveNoFile)
 
     r = run({"convert", data("two-objects.tab"), "-o", file("missing-folder/t.msd")});
     EXPECT_EQ(r.code, kExitFailed);
+
+    std::ofstream(file("huge.tab")) << "ATTRIBUTES 3\nOBJECTS 2000000000\n1 2 3\n";
+    r = run({"convert", file("huge.tab"), "-o", file("huge.msd")});
+    EXPECT_EQ(r.code, kExitFailed) << "counts asking for more than the file holds are refused before allocating";
+    EXPECT_NE(r.err.find("Plik jest uszkodzony!"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(file("huge.msd")));
 }
 
 TEST_F(CliTest, AnUnreadableTableIsNamedAsCorrupt)
