@@ -7,6 +7,8 @@
 #include "screen.h"
 
 #include <array>
+#include <functional>
+#include <memory>
 #include <string_view>
 
 namespace kolven {
@@ -56,6 +58,8 @@ private:
     using MenuState = std::array<bool, kCommandCount>;
     static std::size_t menuIndex(CommandId id) { return std::size_t(static_cast<int>(id) - kFirstCommandId); }
 
+    // Runs action; if memory runs out, restores the menu and k and shows kOutOfMemoryMessage.
+    void guarded(const std::function<void()>& action);
     void dispatch(CommandId id);
     void setEnabled(CommandId id, bool enabled);
     void restoreMenu(const MenuState& menu);
@@ -78,6 +82,7 @@ private:
     void classifyKnn();
     void showKnn();
     void showKnnResults();
+    void showAbout();
 
     void installSystem(std::unique_ptr<ERCIM> system);
     void newSystemUpdate();

@@ -40,4 +40,7 @@ std::uint32_t countFromFieldText(std::string_view text);
 // kFieldTextLimit characters and narrowed to a float: the leading number, 0 without one.
 float valueFromFieldText(std::string_view text);
 
+// A double narrowed to a float; beyond the float range, an infinity of the same sign.
+float narrowToFloat(double value);
+
 } // namespace kolven
