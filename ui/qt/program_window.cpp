@@ -1,5 +1,7 @@
 #include "program_window.h"
 
+#include <QScreen>
+
 namespace kolven {
 
 ProgramWindow::ProgramWindow(AppState& state, RandomSystemGenerator& generator)
@@ -13,6 +15,9 @@ ProgramWindow::ProgramWindow(AppState& state, RandomSystemGenerator& generator)
 void ProgramWindow::show()
 {
     application_.start();
+    // Without a window manager maximizing does nothing, so the window also takes the whole
+    // screen itself.
+    window_.setGeometry(window_.screen()->availableGeometry());
     window_.showMaximized();
 }
 

@@ -2,6 +2,8 @@
 
 #include "screen.h"
 
+#include <QString>
+
 namespace kolven {
 
 class MainWindow;
