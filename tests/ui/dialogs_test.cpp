@@ -83,24 +83,6 @@ TEST(ParameterDialog, ReadsTheRangeLikeAtof)
     EXPECT_FLOAT_EQ(valueFromFieldText("1234567.8912"), 1234567.89f);
 }
 
-TEST(ParameterDialog, LayoutFollowsTheMode)
-{
-    ParameterDialog create(ParameterDialogMode::Create);
-    ParameterDialog generate(ParameterDialogMode::Generate);
-    EXPECT_EQ(create.frame().caption, "Tworzenie nowego systemu decyzyjnego");
-    EXPECT_EQ(create.frame().height, 50);
-    EXPECT_EQ(generate.frame().caption, "Generowanie nowego systemu decyzyjnego");
-    EXPECT_EQ(generate.frame().height, 70);
-    ASSERT_EQ(create.fields().size(), 2u);
-    ASSERT_EQ(generate.fields().size(), 4u);
-    EXPECT_TRUE(generate.fields()[1].digitsOnly);
-    EXPECT_FALSE(generate.fields()[2].digitsOnly);
-    EXPECT_EQ(generate.fields()[3].label, "Maksymalna wartość:");
-    EXPECT_EQ(create.okBox().y, 60);
-    EXPECT_EQ(generate.cancelBox().y, 110);
-    EXPECT_EQ(generate.cancelBox().x, 74);
-}
-
 TEST(KnnDialog, ZeroBecomesOneInTheFieldAndInK)
 {
     kNNv1 knn;

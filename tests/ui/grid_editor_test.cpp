@@ -162,15 +162,5 @@ TEST(GridEditor, RefusesATableThatCannotBeRepresented)
     EXPECT_THROW(GridEditor::forNewSystem(2147483647u, 2147483647u), std::bad_alloc);
 }
 
-TEST(GridEditor, ControlsSitOnTheirPitch)
-{
-    GridEditor editor = GridEditor::forSystem(numberedTable(3, 20));
-    EXPECT_EQ(editor.cellBox(2, 3).x, 39 + 35 * 3);
-    EXPECT_EQ(editor.cellBox(2, 3).y, 57 + 25 * 2);
-    EXPECT_EQ(editor.rowLabelBox(1).y, 57 + 2 + 25);
-    EXPECT_EQ(editor.columnLabelBox(14).width, 24);
-    EXPECT_EQ(editor.columnLabelBox(13).x, 39 + 6 + 35 * 13);
-}
-
 } // namespace
 } // namespace kolven
