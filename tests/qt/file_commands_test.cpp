@@ -3,7 +3,7 @@
 #include "ercim.h"
 #include "table_files.h"
 
-#include <QDir>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QTemporaryDir>
 

@@ -7,6 +7,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <algorithm>
+
 namespace kolven::test {
 
 namespace {
@@ -50,13 +52,20 @@ void ModalScript::poll()
     QWidget* modal = QApplication::activeModalWidget();
     if (!modal || !modal->isVisible())
         return;
-    if (modal == current_) {
+    // A dialog that a step already answered may show again for a moment while it finishes (a
+    // file dialog after its overwrite question); it is waited for, not taken for a new one.
+    const bool seen = std::find(handled_.begin(), handled_.end(), modal) != handled_.end();
+    if (seen) {
+        if (modal != current_)
+            idlePolls_ = 0;
+        current_ = modal;
         if (++idlePolls_ > kPatiencePolls)
             closeByForce(modal);
         return;
     }
     current_ = modal;
     idlePolls_ = 0;
+    handled_.emplace_back(modal);
     if (next_ < steps_.size())
         steps_[next_++](modal);
     else
@@ -66,7 +75,6 @@ void ModalScript::poll()
 void ModalScript::closeByForce(QWidget* widget)
 {
     ++forced_;
-    current_ = nullptr;
     if (auto* dialog = qobject_cast<QDialog*>(widget))
         dialog->done(QDialog::Rejected);
     else
@@ -79,8 +87,13 @@ ModalScript::Step chooseFile(const QString& path)
         auto* dialog = qobject_cast<QFileDialog*>(widget);
         if (!dialog)
             return;
-        dialog->selectFile(path);
-        QTimer::singleShot(0, dialog, [dialog] { dialog->accept(); });
+        // Typed into the name field, as a user would: selectFile may wait for the directory to load.
+        if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+            name->setText(path);
+        else
+            dialog->selectFile(path);
+        // accept() is protected in QFileDialog; it is still a slot.
+        QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
     };
 }
 

@@ -41,6 +41,7 @@ private:
     int forced_ = 0;
     int idlePolls_ = 0;
     QPointer<QWidget> current_;
+    std::vector<QPointer<QWidget>> handled_;
     QTimer timer_;
 };
 

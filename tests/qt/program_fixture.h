@@ -35,8 +35,10 @@ protected:
     // was played and no other dialog appeared.
     bool choose(CommandId id, std::vector<ModalScript::Step> steps = {})
     {
-        ModalScript script(std::move(steps));
+        ModalScript script(steps);
         script.run([&] { window().action(id)->trigger(); });
+        if (!script.playedCleanly())
+            ADD_FAILURE() << "dialog steps played: " << script.stepsRun() << " of " << steps.size();
         return script.playedCleanly();
     }
 
