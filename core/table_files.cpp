@@ -9,7 +9,6 @@
 #include <cstdint>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 #include <limits>
 #include <new>
 #include <string>
@@ -47,12 +46,18 @@ bool allFinite(const std::vector<float>& matrix)
 
 bool readWholeFile(const std::filesystem::path& path, std::string& text)
 {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
     if (!in) {
         return false;
     }
-    text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
+    const std::streamoff size = in.tellg();
+    if (size < 0) {
+        return false;
+    }
+    text.resize(std::size_t(size));
+    in.seekg(0);
+    in.read(text.data(), size);
+    return in.gcount() == size;
 }
 
 // Walks the tokens of a .tab text. A token that reaches the last byte of the text is an error:
@@ -225,10 +230,9 @@ bool readTab(const std::filesystem::path& path, SystemDecyzyjny& target)
     return readWholeFile(path, text) && parseTab(text, target);
 }
 
-bool readMsd(const std::filesystem::path& path, SystemDecyzyjny& target)
+bool parseMsd(std::string_view bytes, SystemDecyzyjny& target)
 {
-    std::string bytes;
-    if (!readWholeFile(path, bytes) || bytes.size() < 8) {
+    if (bytes.size() < 8) {
         return false;
     }
     std::uint32_t objects = 0;
@@ -249,6 +253,12 @@ bool readMsd(const std::filesystem::path& path, SystemDecyzyjny& target)
     }
     target.installValues(objects, attributes, std::move(matrix));
     return true;
+}
+
+bool readMsd(const std::filesystem::path& path, SystemDecyzyjny& target)
+{
+    std::string bytes;
+    return readWholeFile(path, bytes) && parseMsd(bytes, target);
 }
 
 bool isMsdPath(const std::filesystem::path& path)

@@ -16,6 +16,8 @@ inline constexpr std::string_view kErrorCaption = "Błąd!";
 // cannot be read, its length does not match its counts, it holds no object or a value that is
 // not finite.
 bool readMsd(const std::filesystem::path& path, SystemDecyzyjny& target);
+// The same, from the file's bytes already in memory.
+bool parseMsd(std::string_view bytes, SystemDecyzyjny& target);
 
 // Reads a .tab text table into target. Returns false, leaving target as it was, when the file
 // cannot be read or its text is not a complete table (see the README for the format).

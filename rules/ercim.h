@@ -1,10 +1,12 @@
 #pragma once
 
 #include "decision_system.h"
+#include "exhaustive_search.h"
 #include "text_page.h"
 
 #include <cstdint>
 #include <filesystem>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -14,8 +16,8 @@ namespace kolven {
 // Holds the application's current decision system as well.
 class ERCIM : public SystemDecyzyjny {
 public:
-    // Searches the rules of the table it holds; runs once per object. Throws std::bad_alloc,
-    // leaving the object without results, when the matrix or the rule lists cannot be allocated.
+    // Searches the rules of the table it holds and times the search. Throws std::bad_alloc, leaving
+    // the object's results as they were, when the matrix or the rule lists cannot be allocated.
     void computeRules();
 
     // Writes exhaustiveExportText to path; a file that cannot be created is skipped silently.
@@ -24,9 +26,15 @@ public:
     // The rule list of object at order (1-based): entries of order + 1 words (the attribute
     // indices, then the support) closed by one word 0xFFFFFFFF; null when the object has none.
     const std::uint32_t* ruleList(std::uint32_t order, std::uint32_t object) const;
+    // The same list as a span of words, its closing word included; empty when there is none.
+    std::span<const std::uint32_t> ruleListWords(std::uint32_t order, std::uint32_t object) const;
 
     std::uint32_t order = 0;    // after computeRules: the number of orders kept
     double elapsedSeconds = 0;  // duration of computeRules
+
+private:
+    // Indexed by order (index 0 unused); filled only by a computation that finished.
+    std::vector<RuleSet> rulesByOrder_;
 };
 
 // The text of one printed entry (support >= 1) of object's list at order, without line end:

@@ -30,8 +30,9 @@ struct Lem2Rule {
 // LEM2 rule induction, one decision class (concept) at a time.
 class LEM2v1 : public SystemDecyzyjny {
 public:
-    // Induces the rules of the table it holds. Returns false, computing nothing, when the table
-    // has no condition attribute. Throws std::bad_alloc, leaving no results, when memory runs out.
+    // Induces the rules of the table it holds and times the run. Returns false, computing nothing,
+    // when the table has no condition attribute (or no object). Throws std::bad_alloc, leaving the
+    // results as they were, when memory runs out.
     bool runLem2();
 
     // Writes lem2ExportText to path; a file that cannot be created is skipped silently.

@@ -1,1 +1,59 @@
-// Filled in by the rules work.
+#include "ercim.h"
+#include "table_files.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace kolven {
+namespace {
+
+// Every NAME.tab in the test data that has a NAME.exhaustive.txt beside it is a case: the export of
+// its rules, without the time line, must equal that file byte for byte.
+std::vector<std::filesystem::path> goldenTables()
+{
+    std::vector<std::filesystem::path> tables;
+    for (const auto& item : std::filesystem::directory_iterator(KOLVEN_TEST_DATA)) {
+        const std::filesystem::path& path = item.path();
+        if (path.extension() == ".tab" && std::filesystem::exists(std::filesystem::path(path).replace_extension(".exhaustive.txt"))) {
+            tables.push_back(path);
+        }
+    }
+    std::sort(tables.begin(), tables.end());
+    return tables;
+}
+
+std::string contents(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::string withoutFirstLine(const std::string& text)
+{
+    const std::size_t end = text.find("\r\n");
+    return end == std::string::npos ? std::string() : text.substr(end + 2);
+}
+
+TEST(ExhaustiveGolden, EveryTableWithAnExpectedExportGivesItExactly)
+{
+    const std::vector<std::filesystem::path> tables = goldenTables();
+    ASSERT_GE(tables.size(), 10u) << "the golden cases were not found in " << KOLVEN_TEST_DATA;
+    for (const std::filesystem::path& table : tables) {
+        SCOPED_TRACE(table.filename().string());
+        ERCIM ercim;
+        ASSERT_TRUE(readTab(table, ercim));
+        ercim.computeRules();
+        const std::string exported = exhaustiveExportText(ercim);
+        EXPECT_EQ(exported.rfind("Czas wykonania zadania: ", 0), 0u);
+        EXPECT_EQ(withoutFirstLine(exported), contents(std::filesystem::path(table).replace_extension(".exhaustive.txt")));
+    }
+}
+
+} // namespace
+} // namespace kolven

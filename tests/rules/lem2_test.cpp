@@ -1,1 +1,157 @@
-// Filled in by the rules work.
+#include "lem2.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace kolven {
+namespace {
+
+// The rules induced from a table, as their texts.
+std::vector<std::string> induce(std::uint32_t objects, std::uint32_t attributes, std::vector<float> matrix)
+{
+    LEM2v1 lem2;
+    lem2.installValues(objects, attributes, std::move(matrix));
+    EXPECT_TRUE(lem2.runLem2());
+    std::vector<std::string> texts;
+    for (const auto& rule : lem2.rules) {
+        texts.push_back(lem2RuleText(rule));
+    }
+    return texts;
+}
+
+struct InductionCase {
+    const char* behaviour;
+    std::uint32_t objects;
+    std::uint32_t attributes;
+    std::vector<float> matrix;
+    std::vector<std::string> rules;
+};
+
+TEST(Lem2Induction, SmallTablesGiveTheExpectedRulesInOrder)
+{
+    const std::vector<InductionCase> cases{
+        {"a consistent table: one short rule per concept", 3, 2, {1, 1, 0, 1, 2, 0, 2, 1, 1},
+         {" (a1=1.000) => (d=0.000) [2]", " (a1=2.000) => (d=1.000)"}},
+        {"inconsistent objects share one full-length rule with both decisions", 3, 2, {1, 1, 0, 1, 1, 1, 2, 2, 1},
+         {" (a1=1.000) & (a2=1.000) => (d=0.000) v (d=1.000) [2]", " (a1=2.000) => (d=1.000)"}},
+        {"a concept covered by earlier full-length rules gets none; rows keep table order", 5, 2,
+         {1, 1, 1, 4, 4, 0, 1, 1, 0, 4, 4, 1, 7, 7, 2},
+         {" (a1=4.000) & (a2=4.000) => (d=0.000) v (d=1.000) [2]",
+          " (a1=1.000) & (a2=1.000) => (d=0.000) v (d=1.000) [2]", " (a1=7.000) => (d=2.000)"}},
+        {"five classes on one vector: each later decision once, ascending", 6, 1, {7, 3, 7, 0, 7, 2, 7, 1, 7, 4, 7, 2},
+         {" (a1=7.000) => (d=0.000) v (d=1.000) v (d=2.000) v (d=3.000) v (d=4.000) [6]"}},
+        {"equal counts on two attributes: the smaller attribute", 3, 2, {5, 7, 0, 5, 7, 0, 1, 1, 1},
+         {" (a1=5.000) => (d=0.000) [2]", " (a1=1.000) => (d=1.000)"}},
+        {"count 1 everywhere: the first goal object's value, even the larger", 3, 2, {6, 1, 0, 5, 2, 0, 9, 9, 1},
+         {" (a1=6.000) => (d=0.000)", " (a1=5.000) => (d=0.000)", " (a1=9.000) => (d=1.000)"}},
+        {"conditions keep the order chosen", 3, 2, {1, 5, 0, 2, 5, 0, 9, 5, 1},
+         {" (a2=5.000) & (a1=1.000) => (d=0.000)", " (a1=2.000) => (d=0.000)", " (a1=9.000) => (d=1.000)"}},
+        {"consistency is tested against earlier concepts too", 3, 2, {1, 1, 0, 1, 2, 1, 1, 3, 1},
+         {" (a1=1.000) & (a2=1.000) => (d=0.000)", " (a1=1.000) & (a2=2.000) => (d=1.000)",
+          " (a1=1.000) & (a2=3.000) => (d=1.000)"}},
+        {"support leaves out objects an earlier rule covered", 6, 2, {1, 1, 0, 2, 1, 0, 2, 2, 0, 3, 1, 0, 2, 3, 0, 9, 9, 1},
+         {" (a1=2.000) => (d=0.000) [3]", " (a2=1.000) => (d=0.000) [2]", " (a1=9.000) => (d=1.000)"}},
+        {"one attribute: every rule is full-length", 4, 1, {1, 0, 2, 0, 1, 1, 3, 1},
+         {" (a1=1.000) => (d=0.000) v (d=1.000) [2]", " (a1=2.000) => (d=0.000)", " (a1=3.000) => (d=1.000)"}},
+        {"concepts ascend whatever the row order; a one-object concept starts on attribute 0", 3, 2, {4, 8, 5, 1, 9, 2, 2, 9, 2},
+         {" (a2=9.000) => (d=2.000) [2]", " (a1=4.000) => (d=5.000)"}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(induce(c.objects, c.attributes, c.matrix), c.rules) << c.behaviour;
+    }
+}
+
+TEST(Lem2Induction, RefusesATableWithoutConditionAttributes)
+{
+    LEM2v1 lem2;
+    lem2.installValues(2, 0, {0, 1});
+    EXPECT_FALSE(lem2.runLem2());
+    EXPECT_TRUE(lem2.rules.empty());
+}
+
+TEST(Lem2Induction, LeavesTheTableAsItWasAndReleasesTheClasses)
+{
+    LEM2v1 lem2;
+    const std::vector<float> matrix{2, 1, 1, 0, 3, 1};
+    lem2.installValues(3, 1, matrix);
+    ASSERT_TRUE(lem2.runLem2());
+    EXPECT_EQ(lem2.values, matrix);
+    EXPECT_TRUE(lem2.groupedRows.empty());
+    EXPECT_TRUE(lem2.classStarts.empty());
+}
+
+// Checks what follows from how rules grow and close: only a full-length rule fits rows of other
+// classes, and then only of later ones, whose decisions it lists once each, ascending; support
+// counts the concept's objects no earlier rule fits plus those later rows; every row is covered
+// by a rule that lists its decision.
+void checkInvariants(const LEM2v1& lem2)
+{
+    const auto& rules = lem2.rules;
+    const auto matches = [&](const Lem2Rule& rule, std::uint32_t row) {
+        return std::all_of(rule.conditions.begin(), rule.conditions.end(),
+                           [&](const Lem2Rule::Condition& c) { return lem2.value(row, c.attribute) == c.value; });
+    };
+    ASSERT_LE(rules.size(), lem2.objectCount);
+    for (std::size_t i = 0; i < rules.size(); ++i) {
+        const Lem2Rule& rule = rules[i];
+        const float own = rule.decisions.at(0);
+        const bool fullLength = rule.conditions.size() == lem2.attributeCount;
+        EXPECT_TRUE(i == 0 || rules[i - 1].decisions[0] <= own) << "concepts out of order at rule " << i;
+        std::vector<float> decisions{own};
+        std::uint32_t support = 0;
+        for (std::uint32_t row = 0; row < lem2.objectCount; ++row) {
+            const float d = lem2.decision(row);
+            if (!matches(rule, row)) {
+                continue;
+            }
+            EXPECT_TRUE(d == own || (fullLength && d > own)) << "rule " << i << " fits row " << row;
+            const bool coveredBefore = std::any_of(rules.begin(), rules.begin() + std::ptrdiff_t(i),
+                                                   [&](const Lem2Rule& earlier) { return matches(earlier, row); });
+            support += d > own || (d == own && !coveredBefore);
+            if (d > own) {
+                decisions.push_back(d);
+            }
+        }
+        std::sort(decisions.begin() + 1, decisions.end());
+        decisions.erase(std::unique(decisions.begin(), decisions.end()), decisions.end());
+        EXPECT_EQ(rule.decisions, decisions) << "rule " << i;
+        EXPECT_EQ(rule.support, support) << "rule " << i;
+        EXPECT_GE(rule.support, 1u) << "rule " << i;
+    }
+    for (std::uint32_t row = 0; row < lem2.objectCount; ++row) {
+        EXPECT_TRUE(std::any_of(rules.begin(), rules.end(), [&](const Lem2Rule& rule) {
+            return matches(rule, row) && std::count(rule.decisions.begin(), rule.decisions.end(), lem2.decision(row)) == 1;
+        })) << "row " << row << " is covered by no rule of its decision";
+    }
+}
+
+TEST(Lem2Induction, RandomTablesKeepConsistencyCoverageAndSupport)
+{
+    std::mt19937 random(20240611);
+    for (int round = 0; round < 400 && !::testing::Test::HasFailure(); ++round) {
+        const std::uint32_t objects = 1 + random() % 14;
+        const std::uint32_t attributes = 1 + random() % 4;
+        const std::uint32_t valueRange = 1 + random() % 3;
+        const std::uint32_t decisionRange = 1 + random() % 4;
+        std::vector<float> matrix;
+        for (std::uint32_t o = 0; o < objects; ++o) {
+            for (std::uint32_t a = 0; a < attributes; ++a) {
+                matrix.push_back(float(random() % valueRange));
+            }
+            matrix.push_back(float(random() % decisionRange) - 1.0f);
+        }
+        LEM2v1 lem2;
+        lem2.installValues(objects, attributes, matrix);
+        ASSERT_TRUE(lem2.runLem2());
+        SCOPED_TRACE("round " + std::to_string(round));
+        checkInvariants(lem2);
+    }
+}
+
+} // namespace
+} // namespace kolven

@@ -1,0 +1,44 @@
+// Loads a small table from arbitrary bytes and runs the three computations on it: the exhaustive
+// search, LEM2 and k-NN (the table classified against itself). Sizes are bounded so that each run
+// stays fast; what matters is that no input makes them misbehave.
+#include "ercim.h"
+#include "knn.h"
+#include "lem2.h"
+#include "table_files.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <string_view>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    kolven::ERCIM ercim;
+    if (!kolven::parseTab(text, ercim) || ercim.objectCount > 40 || ercim.attributeCount > 6) {
+        return 0;
+    }
+    ercim.computeRules();
+    if (ercim.order > ercim.attributeCount) {
+        std::abort();
+    }
+    (void)kolven::exhaustiveExportText(ercim);
+
+    kolven::LEM2v1 lem2;
+    lem2.copyFrom(ercim);
+    if (lem2.runLem2()) {
+        if (lem2.rules.empty() || lem2.rules.size() > lem2.objectCount) {
+            std::abort();
+        }
+        (void)kolven::lem2ExportText(lem2);
+    }
+
+    kolven::kNNv1 knn;
+    knn.copyFrom(ercim);
+    knn.testSystem.copyFrom(ercim);
+    knn.k = 1 + data[0] % 4;
+    if (!knn.classifyTestSystem() || knn.correctCount > knn.caughtCount || knn.caughtCount > knn.objectCount) {
+        std::abort();
+    }
+    (void)kolven::knnReportText(knn);
+    return 0;
+}

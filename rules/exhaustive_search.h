@@ -1,0 +1,58 @@
+#pragma once
+
+#include "decision_system.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace kolven {
+
+// Closes every rule list: the word where the next entry would begin.
+inline constexpr std::uint32_t kRuleListEnd = 0xFFFFFFFF;
+
+// One object's rules at one order k: entries of k + 1 words (the k attribute indices, strictly
+// ascending, then the support), closed by kRuleListEnd. Empty when the object has no entry.
+using RuleList = std::vector<std::uint32_t>;
+// The rule lists of one order, indexed by object; empty for an order that was never searched.
+using RuleSet = std::vector<RuleList>;
+
+// What the exhaustive search found: the rule sets indexed by order (index 0 unused) and the
+// number of orders kept, which the listing and the export show.
+struct ExhaustiveRules {
+    std::vector<RuleSet> rulesByOrder;
+    std::uint32_t order = 0;
+};
+
+// Runs the exhaustive search for minimal certain rules on table, order by order, until an order
+// stores fewer than two entries. Throws std::bad_alloc when the discernibility matrix or a rule
+// list cannot be allocated or its size cannot be represented.
+ExhaustiveRules searchExhaustiveRules(const SystemDecyzyjny& table);
+
+// The exact binomial coefficient C(n, k) (0 when k > n). Throws std::bad_alloc when it exceeds
+// the 32-bit range, since that many candidates could never be stored.
+std::uint32_t binomialCoefficient(std::uint32_t n, std::uint32_t k);
+
+// Walks the k-element subsets of {0, ..., n - 1} in lexicographic order.
+class CombinationCursor {
+public:
+    // Starts at {0, 1, ..., k - 1} with total = C(n, k); needs k <= n. Throws std::bad_alloc when
+    // C(n, k) exceeds the 32-bit range.
+    void reset(std::uint32_t k, std::uint32_t n);
+    // Steps to the lexicographic successor; returns false, leaving the subset as it was, when the
+    // subset is already the last one, {n - k, ..., n - 1}.
+    bool advance();
+
+    // The current subset, strictly ascending.
+    const std::vector<std::uint32_t>& current() const { return current_; }
+    std::uint32_t size() const { return size_; }
+    std::uint32_t universe() const { return universe_; }
+    std::uint32_t total() const { return total_; }
+
+private:
+    std::uint32_t size_ = 0;
+    std::uint32_t universe_ = 0;
+    std::uint32_t total_ = 0;
+    std::vector<std::uint32_t> current_;
+};
+
+} // namespace kolven

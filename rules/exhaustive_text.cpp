@@ -1,0 +1,147 @@
+#include "ercim.h"
+
+#include "text_format.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <span>
+#include <string>
+
+namespace kolven {
+
+namespace {
+
+// Page-full limits above the page bottom: a header needs room for itself and one rule line, and
+// no rule line may reach the "DALEJ" button.
+constexpr int kHeaderRoom = 60;
+constexpr int kRuleLineRoom = 44;
+
+std::string orderHeader(std::uint32_t order)
+{
+    return "Rzad: " + std::to_string(order);
+}
+
+std::size_t entryWords(std::uint32_t order)
+{
+    return std::size_t(order) + 1;
+}
+
+void appendObjectLines(std::string& text, const ERCIM& ercim, std::uint32_t order, std::uint32_t object)
+{
+    const std::span<const std::uint32_t> words = ercim.ruleListWords(order, object);
+    for (std::size_t offset = 0; offset + entryWords(order) < words.size(); offset += entryWords(order)) {
+        const std::uint32_t* entry = words.data() + offset;
+        if (entry[order] != 0) {
+            text += exhaustiveRuleLine(ercim, object, entry, order);
+            text += kLineEnd;
+        }
+    }
+}
+
+bool pageFull(const TextPage& page, int room)
+{
+    return page.cursorTop() > page.pageBottom() - room;
+}
+
+// Ends a full page; the next one begins with the header of order.
+bool breakPage(ListingPosition& position, std::uint32_t order, TextPage& page)
+{
+    position.exhaustiveOrder = order;
+    page.showNextButton();
+    page.endPass();
+    return false;
+}
+
+// Draws the printed entries of one object from the saved offset. Returns false when a line filled
+// the page, leaving the offset on that entry so that the next page shows it again.
+bool drawObjectLines(const ERCIM& ercim, std::uint32_t order, ListingPosition& position, TextPage& page)
+{
+    const std::uint32_t object = position.exhaustiveObject;
+    const std::span<const std::uint32_t> words = ercim.ruleListWords(order, object);
+    while (position.exhaustiveOffset + entryWords(order) < words.size()) {
+        const std::uint32_t* entry = words.data() + position.exhaustiveOffset;
+        if (entry[order] != 0) {
+            page.drawLine(exhaustiveRuleLine(ercim, object, entry, order));
+            if (pageFull(page, kRuleLineRoom)) {
+                return false;
+            }
+        }
+        position.exhaustiveOffset += static_cast<std::uint32_t>(entryWords(order));
+    }
+    position.exhaustiveOffset = 0;
+    return true;
+}
+
+// Draws the rule lines of one order from the saved object. Returns false when the page filled.
+bool drawOrderLines(const ERCIM& ercim, std::uint32_t order, ListingPosition& position, TextPage& page)
+{
+    if (position.exhaustiveObject >= ercim.objectCount) {
+        position.exhaustiveObject = 0; // the previous page finished the order before this one
+    }
+    for (; position.exhaustiveObject < ercim.objectCount; ++position.exhaustiveObject) {
+        if (!drawObjectLines(ercim, order, position, page)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+std::string exhaustiveRuleLine(const ERCIM& ercim, std::uint32_t object, const std::uint32_t* entry, std::uint32_t order)
+{
+    std::string line;
+    for (std::uint32_t i = 0; i < order; ++i) {
+        line += " (a";
+        line += std::to_string(std::uint64_t(entry[i]) + 1);
+        line += '=';
+        appendFixed(line, ercim.value(object, entry[i]), 3);
+        line += ") &";
+    }
+    if (!line.empty()) {
+        line.pop_back(); // the "&" after the last condition; its blank stays before the arrow
+    }
+    line += "=> (d=";
+    appendFixed(line, ercim.decision(object), 3);
+    line += ')';
+    const std::uint32_t support = entry[order];
+    if (support > 1) {
+        line += " [" + std::to_string(support) + "]";
+    }
+    return line;
+}
+
+std::string exhaustiveExportText(const ERCIM& ercim)
+{
+    std::string text = elapsedTimeLine(ercim.elapsedSeconds);
+    for (std::uint32_t order = 1; order <= ercim.order; ++order) {
+        text += orderHeader(order);
+        text += kLineEnd;
+        for (std::uint32_t object = 0; object < ercim.objectCount; ++object) {
+            appendObjectLines(text, ercim, order, object);
+        }
+    }
+    return text;
+}
+
+bool listExhaustiveRules(const ERCIM& ercim, ListingPosition& position, TextPage& page)
+{
+    position.listingMode = ListingMode::Exhaustive;
+    for (std::uint32_t order = std::max(position.exhaustiveOrder, 1u); order <= ercim.order; ++order) {
+        if (pageFull(page, kHeaderRoom)) {
+            return breakPage(position, order, page);
+        }
+        page.drawLine(orderHeader(order));
+        if (!drawOrderLines(ercim, order, position, page)) {
+            return breakPage(position, order, page);
+        }
+    }
+    position.exhaustiveOrder = 1;
+    position.exhaustiveObject = 0;
+    position.exhaustiveOffset = 0;
+    page.disableNextButton();
+    page.endPass();
+    return true;
+}
+
+} // namespace kolven

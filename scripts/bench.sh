@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Builds the benchmarks (release), runs every benchmark in a process of its own (so that its peak
+# memory is its own) and prints one table: time, peak memory, throughput, and for a benchmark
+# BM_X that has a straightforward reference BM_XReference, how many times faster it is.
+#   ./scripts/bench.sh [FILTER]      FILTER: a regular expression over benchmark names
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+./scripts/install-deps.sh
+cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DKOLVEN_GUI=OFF -DKOLVEN_TESTS=OFF -DKOLVEN_BENCH=ON > /dev/null
+cmake --build build-bench -j"$(nproc)"
+
+filter=${1:-.}
+results=$(mktemp)
+trap 'rm -f "$results"' EXIT
+for program in build-bench/bench/kolven_bench_*; do
+  for name in $("$program" --benchmark_list_tests | grep -E "$filter" || true); do
+    "$program" --benchmark_filter="^${name}\$" --benchmark_format=csv 2>/dev/null | grep -E '^"' >> "$results" || true
+  done
+done
+
+awk -F, '
+  function unquote(s) { gsub(/"/, "", s); return s }
+  function seconds(t, unit) { return unit == "ns" ? t / 1e9 : unit == "us" ? t / 1e6 : unit == "ms" ? t / 1e3 : t }
+  {
+    name = unquote($1); n++; names[n] = name
+    time[name] = seconds($3, unquote($5))
+    peak[name] = $NF; rate[name] = $6
+  }
+  END {
+    printf "%-44s %12s %10s %12s %10s\n", "benchmark", "time (s)", "peak MiB", "MB/s", "speed-up"
+    for (i = 1; i <= n; i++) {
+      name = names[i]
+      ref = name; sub(/\//, "Reference/", ref); if (!(ref in time)) ref = name "Reference"
+      ratio = (ref in time && ref != name) ? sprintf("%.1fx", time[ref] / time[name]) : "-"
+      mb = rate[name] != "" ? sprintf("%.0f", rate[name] / 1e6) : "-"
+      printf "%-44s %12.6f %10.1f %12s %10s\n", name, time[name], peak[name], mb, ratio
+    }
+  }' "$results"
