@@ -7,6 +7,12 @@
 
 namespace kolven {
 
+namespace {
+
+constexpr int kCellFontPixels = 9;
+
+} // namespace
+
 ScrollRequest scrollRequestOf(QAbstractSlider::SliderAction action)
 {
     switch (action) {
@@ -75,10 +81,16 @@ void GridEditorWindow::createGrid()
         columnLabels_.push_back(addLabel("", editor_.columnLabelBox(c)));
     for (int r = 0; r < editor_.visibleRows(); ++r)
         rowLabels_.push_back(addLabel("", editor_.rowLabelBox(r)));
+    // The fields are narrow: a small font lets "%.3f" of a one-digit value show whole.
+    QFont cellFont = font();
+    cellFont.setPixelSize(kCellFontPixels);
+    cellFont.setStretch(QFont::SemiCondensed);
     // Created row by row, so the tab order runs row by row.
     for (int r = 0; r < editor_.visibleRows(); ++r) {
         for (int c = 0; c < editor_.visibleColumns(); ++c) {
             QLineEdit* field = addEdit(editor_.cellBox(r, c), false);
+            field->setFont(cellFont);
+            field->setStyleSheet(QStringLiteral("QLineEdit { padding: 0px; border: 1px solid #7a7a7a; background: white; }"));
             connect(field, &QLineEdit::textChanged, this, [this, r, c](const QString& text) {
                 if (!filling_)
                     editor_.setCellText(r, c, toUtf8(text));
