@@ -1,0 +1,138 @@
+#include "modal_script.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDialog>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <algorithm>
+
+namespace kolven::test {
+
+namespace {
+
+constexpr int kPollMilliseconds = 10;
+// How many polls a modal widget may stay open after its step before it is closed by force.
+constexpr int kPatiencePolls = 500;
+
+QPushButton* buttonByText(QWidget* dialog, const QString& text)
+{
+    for (QPushButton* button : dialog->findChildren<QPushButton*>())
+        if (button->text() == text)
+            return button;
+    return nullptr;
+}
+
+void clickLater(QAbstractButton* button)
+{
+    // Clicked from the event loop, so a step never runs inside the dialog's own handler.
+    if (button)
+        QTimer::singleShot(0, button, [button] { button->click(); });
+}
+
+} // namespace
+
+ModalScript::ModalScript(std::vector<Step> steps) : steps_(std::move(steps))
+{
+    timer_.setInterval(kPollMilliseconds);
+    connect(&timer_, &QTimer::timeout, this, &ModalScript::poll);
+}
+
+void ModalScript::run(const std::function<void()>& command)
+{
+    timer_.start();
+    command();
+    timer_.stop();
+}
+
+void ModalScript::poll()
+{
+    QWidget* modal = QApplication::activeModalWidget();
+    if (!modal || !modal->isVisible())
+        return;
+    // A dialog that a step already answered may show again for a moment while it finishes (a
+    // file dialog after its overwrite question); it is waited for, not taken for a new one.
+    const bool seen = std::find(handled_.begin(), handled_.end(), modal) != handled_.end();
+    if (seen) {
+        if (modal != current_)
+            idlePolls_ = 0;
+        current_ = modal;
+        if (++idlePolls_ > kPatiencePolls)
+            closeByForce(modal);
+        return;
+    }
+    current_ = modal;
+    idlePolls_ = 0;
+    handled_.emplace_back(modal);
+    if (next_ < steps_.size())
+        steps_[next_++](modal);
+    else
+        closeByForce(modal);
+}
+
+void ModalScript::closeByForce(QWidget* widget)
+{
+    ++forced_;
+    if (auto* dialog = qobject_cast<QDialog*>(widget))
+        dialog->done(QDialog::Rejected);
+    else
+        widget->close();
+}
+
+ModalScript::Step chooseFile(const QString& path)
+{
+    return [path](QWidget* widget) {
+        auto* dialog = qobject_cast<QFileDialog*>(widget);
+        if (!dialog)
+            return;
+        // Typed into the name field, as a user would: selectFile may wait for the directory to load.
+        if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+            name->setText(path);
+        else
+            dialog->selectFile(path);
+        // accept() is protected in QFileDialog; it is still a slot.
+        QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
+    };
+}
+
+ModalScript::Step answer(QMessageBox::StandardButton button, QString* text, QString* caption)
+{
+    return [=](QWidget* widget) {
+        auto* box = qobject_cast<QMessageBox*>(widget);
+        if (!box)
+            return;
+        if (text)
+            *text = box->text();
+        if (caption)
+            *caption = box->windowTitle();
+        clickLater(box->button(button));
+    };
+}
+
+ModalScript::Step fillAndPress(const std::vector<QString>& texts, const QString& button)
+{
+    return [=](QWidget* widget) {
+        const QList<QLineEdit*> edits = widget->findChildren<QLineEdit*>();
+        for (std::size_t i = 0; i < texts.size() && i < std::size_t(edits.size()); ++i)
+            edits[qsizetype(i)]->setText(texts[i]);
+        clickLater(buttonByText(widget, button));
+    };
+}
+
+ModalScript::Step press(const QString& button)
+{
+    return fillAndPress({}, button);
+}
+
+ModalScript::Step inspectAndPress(std::function<void(QDialog*)> inspect, const QString& button)
+{
+    return [=](QWidget* widget) {
+        if (auto* dialog = qobject_cast<QDialog*>(widget))
+            inspect(dialog);
+        clickLater(buttonByText(widget, button));
+    };
+}
+
+} // namespace kolven::test

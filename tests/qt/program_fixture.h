@@ -1,0 +1,64 @@
+#pragma once
+
+#include "app_state.h"
+#include "generator.h"
+#include "menu.h"
+#include "modal_script.h"
+#include "program_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+namespace kolven::test {
+
+// The whole program in its window, as the entry point builds it, over a fresh state.
+class ProgramTest : public ::testing::Test {
+protected:
+    ProgramTest() : program_(std::make_unique<ProgramWindow>(state_, generator_))
+    {
+        program_->show();
+        QApplication::processEvents();
+    }
+
+    MainWindow& window() { return program_->window(); }
+    QPushButton& nextButton() { return window().nextButton(); }
+    bool enabled(CommandId id) { return window().action(id)->isEnabled(); }
+
+    // Chooses a menu entry as the user would, with the given dialog steps; true when every step
+    // was played and no other dialog appeared.
+    bool choose(CommandId id, std::vector<ModalScript::Step> steps = {})
+    {
+        ModalScript script(steps);
+        script.run([&] { window().action(id)->trigger(); });
+        if (!script.playedCleanly())
+            ADD_FAILURE() << "dialog steps played: " << script.stepsRun() << " of " << steps.size();
+        return script.playedCleanly();
+    }
+
+    static QString dataFile(const char* name)
+    {
+        return QString::fromStdString((std::filesystem::path(KOLVEN_TEST_DATA) / name).string());
+    }
+
+    // The texts the window shows now, top to bottom.
+    std::vector<std::string> shownLines()
+    {
+        std::vector<std::string> lines;
+        for (const TextView::Line& line : window().textView().lines())
+            lines.push_back(line.text.toStdString());
+        return lines;
+    }
+
+    AppState state_;
+    RandomSystemGenerator generator_;
+    std::unique_ptr<ProgramWindow> program_;
+};
+
+} // namespace kolven::test

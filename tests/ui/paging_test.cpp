@@ -1,0 +1,170 @@
+#include "app_fixture.h"
+
+#include "recording_page.h"
+#include "text_format.h"
+
+#include <gtest/gtest.h>
+
+namespace kolven::testing {
+namespace {
+
+using enum CommandId;
+using Pages = std::vector<std::vector<std::string>>;
+
+// A page of 108 pixels: the first page holds the time line and four LEM2 rule lines, a continued
+// page five.
+constexpr int kSmallPage = 108;
+
+class Paging : public AppTest {
+protected:
+    Paging() : AppTest(kSmallPage) {}
+
+    // n objects on one attribute, each its own value and decision: one rule per object.
+    void loadDistinctObjects(int n)
+    {
+        std::vector<std::vector<float>> rows;
+        for (int i = 0; i < n; ++i) {
+            rows.push_back({float(i), float(i)});
+        }
+        load(tabFile("t.tab", rows));
+    }
+
+    // The page on screen, checked to be drawn line under line from the top.
+    std::vector<std::string> page()
+    {
+        for (std::size_t i = 0; i < screen.drawn.size(); ++i) {
+            EXPECT_EQ(screen.drawn[i].y, int(i) * TextPage::kLineHeight);
+        }
+        return screen.texts();
+    }
+
+    // The shown page and every page "DALEJ" brings while it can be clicked.
+    Pages pagesFromHere()
+    {
+        Pages pages{page()};
+        while (screen.buttonVisible && screen.buttonEnabled && pages.size() < 100) {
+            app.nextPageClicked();
+            pages.push_back(page());
+        }
+        return pages;
+    }
+
+    // The pages a listing draws on a bare page of the same height: what the application must show.
+    template <typename Listing>
+    static Pages expectedPages(Listing list, const std::string& timeLine)
+    {
+        ListingPosition position;
+        RecordingPage bare(kSmallPage, TextPage::kLineHeight);
+        Pages pages;
+        bool complete = list(position, bare);
+        pages.push_back(bare.texts());
+        pages.front().insert(pages.front().begin(), timeLine);
+        while (!complete && pages.size() < 100) {
+            bare.nextPage();
+            complete = list(position, bare);
+            pages.push_back(bare.texts());
+        }
+        return pages;
+    }
+
+    std::string timeLine(double seconds)
+    {
+        std::string line = elapsedTimeLine(seconds);
+        return line.substr(0, line.size() - 2);
+    }
+};
+
+TEST_F(Paging, Lem2PagesMatchTheListingAndEndWithAnEmptyPageAfterAFullOne)
+{
+    loadDistinctObjects(4);
+    app.runCommand(ComputeLem2);
+    const Pages pages = pagesFromHere();
+    const Pages expected = expectedPages(
+        [this](ListingPosition& p, TextPage& t) { return listLem2Rules(*state.lem2, p, t); },
+        timeLine(state.lem2->elapsedSeconds));
+    EXPECT_EQ(pages, expected);
+
+    // Four rules fill the first page exactly: "DALEJ" still comes, and brings an empty page.
+    ASSERT_EQ(pages.size(), 2u);
+    EXPECT_EQ(pages[0].size(), 5u);
+    EXPECT_TRUE(pages[1].empty());
+    EXPECT_TRUE(screen.buttonVisible);
+    EXPECT_FALSE(screen.buttonEnabled);
+
+    // A disabled button does nothing.
+    screen.events.clear();
+    app.nextPageClicked();
+    EXPECT_TRUE(screen.events.empty());
+}
+
+TEST_F(Paging, Lem2ContinuedPagesRepeatNothing)
+{
+    loadDistinctObjects(12);
+    app.runCommand(ComputeLem2);
+    const Pages pages = pagesFromHere();
+    ASSERT_EQ(pages.size(), 3u);
+    EXPECT_EQ(pages[0].size(), 5u);
+    EXPECT_EQ(pages[1].size(), 5u);
+    EXPECT_EQ(pages[2].size(), 3u);
+    EXPECT_NE(pages[1].front(), pages[0].back());
+
+    // Showing the results again starts from the first rule.
+    app.runCommand(ShowLem2);
+    EXPECT_EQ(page(), pages[0]);
+    EXPECT_TRUE(screen.buttonEnabled);
+}
+
+TEST_F(Paging, ExhaustivePagesCarryTheHeaderAndRepeatTheLastRuleLine)
+{
+    loadDistinctObjects(7);
+    app.runCommand(ComputeExhaustive);
+    const Pages pages = pagesFromHere();
+    const Pages expected = expectedPages(
+        [this](ListingPosition& p, TextPage& t) { return listExhaustiveRules(*state.ercim, p, t); },
+        timeLine(state.ercim->elapsedSeconds));
+    EXPECT_EQ(pages, expected);
+
+    ASSERT_GE(pages.size(), 2u);
+    EXPECT_EQ(pages[0][1], "Rzad: 1");
+    EXPECT_EQ(pages[1][0], "Rzad: 1");
+    EXPECT_EQ(pages[1][1], pages[0].back());
+    EXPECT_FALSE(screen.buttonEnabled);
+}
+
+TEST_F(Paging, ShortListingNeverShowsTheButtonAndAboutHidesALongOnes)
+{
+    loadDistinctObjects(2);
+    app.runCommand(ComputeLem2);
+    EXPECT_FALSE(screen.buttonVisible);
+    EXPECT_FALSE(screen.buttonEnabled);
+    app.nextPageClicked();
+    EXPECT_EQ(page().size(), 3u);
+
+    loadDistinctObjects(12);
+    app.runCommand(ComputeLem2);
+    ASSERT_TRUE(screen.buttonVisible);
+    app.runCommand(About);
+    EXPECT_FALSE(screen.buttonVisible);
+    screen.events.clear();
+    app.nextPageClicked();
+    EXPECT_TRUE(screen.events.empty());
+}
+
+TEST_F(Paging, ClickContinuesTheListingLastShown)
+{
+    loadDistinctObjects(12);
+    app.runCommand(ComputeExhaustive);
+    const std::vector<std::string> exhaustiveFirst = page();
+    app.runCommand(ComputeLem2);
+    app.nextPageClicked();
+    const std::vector<std::string> lem2Second = page();
+    app.runCommand(ShowExhaustive);
+    EXPECT_EQ(page(), exhaustiveFirst);
+    app.runCommand(ShowLem2);
+    app.nextPageClicked();
+    EXPECT_EQ(page(), lem2Second);
+    EXPECT_EQ(state.listing.listingMode, ListingMode::Lem2);
+}
+
+} // namespace
+} // namespace kolven::testing

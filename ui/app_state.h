@@ -1,0 +1,46 @@
+#pragma once
+
+#include "ercim.h"
+#include "knn.h"
+#include "lem2.h"
+#include "text_page.h"
+
+#include <cstdint>
+#include <memory>
+
+namespace kolven {
+
+// Everything the running program knows. The entry point owns it and hands it to the Application;
+// nothing reaches it through a global.
+//
+// The current decision system exists in three copies: in ercim (the master copy, which the editor
+// reads and the save command writes), in lem2 and in the base of knn. ercim and lem2 are replaced
+// as a pair whenever a system is installed, which discards the rules computed before; knn and its
+// test system live as long as the state and are refilled in place.
+struct AppState {
+    std::unique_ptr<ERCIM> ercim;
+    std::unique_ptr<LEM2v1> lem2;
+    kNNv1 knn;
+
+    // The counts of the current decision system; they change only when a system is installed.
+    std::uint32_t currentObjectCount = 0;
+    std::uint32_t currentAttributeCount = 0;
+
+    // The generator's range last confirmed in the parameter dialog.
+    float generatorMin = 0;
+    float generatorMax = 0;
+
+    // The text cursor kept between drawing passes.
+    int savedCursorX = 0;
+    int savedCursorY = 0;
+
+    // Where the paged listings stand and which one "DALEJ" continues.
+    ListingPosition listing;
+
+    // True once a decision system, or a test system, holds values: these two alone decide
+    // whether k-NN can be run.
+    bool decisionSystemHasValues() const { return knn.hasValues(); }
+    bool testSystemHasValues() const { return knn.testSystem.hasValues(); }
+};
+
+} // namespace kolven

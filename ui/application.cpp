@@ -1,0 +1,385 @@
+#include "application.h"
+
+#include "grid_editor.h"
+#include "knn_dialog.h"
+#include "messages.h"
+#include "parameter_dialog.h"
+#include "table_files.h"
+
+#include <new>
+
+namespace kolven {
+
+Application::Application(AppState& state, Screen& screen, RandomSystemGenerator& generator)
+    : state_(state), screen_(screen), generator_(generator), painter_(state, screen)
+{
+}
+
+void Application::start()
+{
+    for (int id = kFirstCommandId; id <= kLastCommandId; ++id) {
+        setEnabled(CommandId(id), enabledAtStart(CommandId(id)));
+    }
+    painter_.setNextButtonVisible(false);
+}
+
+void Application::runCommand(CommandId id)
+{
+    if (!isCommandId(static_cast<int>(id)) || !commandEnabled(id)) {
+        return;
+    }
+    guarded([this, id] { dispatch(id); });
+}
+
+void Application::nextPageClicked()
+{
+    if (!painter_.nextButtonVisible() || !painter_.nextButtonEnabled()) {
+        return;
+    }
+    guarded([this] {
+        state_.savedCursorX = 0;
+        state_.savedCursorY = 0;
+        painter_.beginDrawing();
+        if (state_.listing.listingMode == ListingMode::Lem2 && state_.lem2) {
+            listLem2Rules(*state_.lem2, state_.listing, painter_);
+        } else if (state_.listing.listingMode == ListingMode::Exhaustive && state_.ercim) {
+            listExhaustiveRules(*state_.ercim, state_.listing, painter_);
+        } else {
+            painter_.endDrawing();
+        }
+    });
+}
+
+bool Application::confirmClose()
+{
+    return screen_.askYesNo(kCloseQuestion);
+}
+
+void Application::guarded(const std::function<void()>& action)
+{
+    // Running out of memory is the one unexpected failure a command meets. The systems are
+    // replaced only after their successors are complete, so restoring the menu and k is all that
+    // is left to undo.
+    const MenuState menuBefore = menu_;
+    const std::uint32_t kBefore = state_.knn.k;
+    try {
+        action();
+    } catch (const std::bad_alloc&) {
+        restoreMenu(menuBefore);
+        state_.knn.k = kBefore;
+        hideAndClear();
+        screen_.showMessage(kOutOfMemoryMessage, kErrorCaption);
+    }
+}
+
+void Application::dispatch(CommandId id)
+{
+    switch (id) {
+    case CommandId::CreateSystem: createSystem(); break;
+    case CommandId::GenerateSystem: generateSystem(); break;
+    case CommandId::LoadSystem: loadSystem(); break;
+    case CommandId::LoadTestSystem: loadTestSystem(); break;
+    case CommandId::SaveSystem: saveSystem(); break;
+    case CommandId::Quit: screen_.closeWindow(); break;
+    case CommandId::ComputeExhaustive: computeExhaustive(); break;
+    case CommandId::ShowExhaustive: showExhaustive(); break;
+    case CommandId::ExportExhaustive: exportResults(*state_.ercim); break;
+    case CommandId::EditSystem: editSystem(); break;
+    case CommandId::About: showAbout(); break;
+    case CommandId::ComputeLem2: computeLem2(); break;
+    case CommandId::ShowLem2: showLem2(); break;
+    case CommandId::ExportLem2: exportResults(*state_.lem2); break;
+    case CommandId::EditTestSystem: editTestSystem(); break;
+    case CommandId::ClassifyKnn: classifyKnn(); break;
+    case CommandId::ShowKnn: showKnn(); break;
+    }
+}
+
+// --- menu -------------------------------------------------------------------------------------
+
+void Application::setEnabled(CommandId id, bool enabled)
+{
+    menu_[menuIndex(id)] = enabled;
+    screen_.setCommandEnabled(id, enabled);
+}
+
+void Application::restoreMenu(const MenuState& menu)
+{
+    for (int id = kFirstCommandId; id <= kLastCommandId; ++id) {
+        if (menu[menuIndex(CommandId(id))] != commandEnabled(CommandId(id))) {
+            setEnabled(CommandId(id), menu[menuIndex(CommandId(id))]);
+        }
+    }
+}
+
+// The decision system changed: its rules are gone, so both can be computed again and their
+// results can be neither shown nor exported; the k-NN results no longer describe it.
+void Application::systemModifiedUpdate()
+{
+    setEnabled(CommandId::ComputeExhaustive, true);
+    setEnabled(CommandId::ComputeLem2, true);
+    for (CommandId id : {CommandId::ShowExhaustive, CommandId::ShowLem2, CommandId::ExportExhaustive,
+                         CommandId::ExportLem2, CommandId::ShowKnn}) {
+        setEnabled(id, false);
+    }
+    if (state_.testSystemHasValues()) {
+        setEnabled(CommandId::ClassifyKnn, true);
+    }
+}
+
+// A new decision system also makes saving and editing possible.
+void Application::newSystemUpdate()
+{
+    setEnabled(CommandId::SaveSystem, true);
+    setEnabled(CommandId::EditSystem, true);
+    systemModifiedUpdate();
+}
+
+// --- drawing ----------------------------------------------------------------------------------
+
+void Application::hideAndClear()
+{
+    painter_.setNextButtonVisible(false);
+    painter_.clearWindow();
+}
+
+void Application::startPage()
+{
+    state_.savedCursorX = 0;
+    state_.savedCursorY = 0;
+    painter_.beginDrawing();
+}
+
+void Application::waitPage()
+{
+    startPage();
+    painter_.drawWaitMessage();
+    painter_.endDrawing();
+}
+
+void Application::showAbout()
+{
+    painter_.setNextButtonVisible(false);
+    painter_.drawAbout();
+}
+
+// --- installing systems -----------------------------------------------------------------------
+
+void Application::installSystem(std::unique_ptr<ERCIM> system)
+{
+    // Every copy is made before anything is replaced, so a copy that fails leaves the old system.
+    auto lem2 = std::make_unique<LEM2v1>();
+    lem2->copyFrom(*system);
+    state_.knn.copyFrom(*system);
+    state_.ercim = std::move(system);
+    state_.lem2 = std::move(lem2);
+    state_.currentObjectCount = state_.ercim->objectCount;
+    state_.currentAttributeCount = state_.ercim->attributeCount;
+}
+
+void Application::createSystem()
+{
+    hideAndClear();
+    ParameterDialog dialog(ParameterDialogMode::Create);
+    if (!screen_.runParameterDialog(dialog) || !dialog.accepted()) {
+        return;
+    }
+    GridEditor editor = GridEditor::forNewSystem(dialog.objects(), dialog.attributes());
+    if (!screen_.runGridEditor(editor) || !editor.accepted()) {
+        return;
+    }
+    auto system = std::make_unique<ERCIM>();
+    system->installValues(editor.rowCount(), editor.attributeCount(), editor.takeValues());
+    installSystem(std::move(system));
+    newSystemUpdate();
+}
+
+void Application::generateSystem()
+{
+    hideAndClear();
+    ParameterDialog dialog(ParameterDialogMode::Generate);
+    if (!screen_.runParameterDialog(dialog) || !dialog.accepted()) {
+        return;
+    }
+    state_.generatorMin = dialog.minimum();
+    state_.generatorMax = dialog.maximum();
+    if (const auto refusal = checkGeneratorParameters(dialog.objects(), dialog.minimum(), dialog.maximum())) {
+        screen_.showMessage(refusalMessage(*refusal), kErrorCaption);
+        return;
+    }
+    auto system = std::make_unique<ERCIM>();
+    generator_.generate(*system, dialog.objects(), dialog.attributes(), dialog.minimum(), dialog.maximum());
+    installSystem(std::move(system));
+    newSystemUpdate();
+}
+
+void Application::loadSystem()
+{
+    hideAndClear();
+    const auto path = screen_.askOpenFile(kOpenTableDialog);
+    if (!path) {
+        return;
+    }
+    auto system = std::make_unique<ERCIM>();
+    if (!readTable(*path, *system)) {
+        screen_.showMessage(kCorruptFileMessage, kErrorCaption);
+        return;
+    }
+    installSystem(std::move(system));
+    painter_.setNextButtonEnabled(false);
+    newSystemUpdate();
+}
+
+void Application::loadTestSystem()
+{
+    hideAndClear();
+    const auto path = screen_.askOpenFile(kOpenTableDialog);
+    if (!path) {
+        return;
+    }
+    if (!readTable(*path, state_.knn.testSystem)) {
+        screen_.showMessage(kCorruptFileMessage, kErrorCaption);
+        return;
+    }
+    setEnabled(CommandId::EditTestSystem, true);
+    setEnabled(CommandId::ShowKnn, false);
+    if (state_.decisionSystemHasValues()) {
+        setEnabled(CommandId::ClassifyKnn, true);
+    }
+}
+
+void Application::saveSystem()
+{
+    hideAndClear();
+    const auto path = screen_.askSaveFile(kSaveTableDialog);
+    if (path && !writeMsd(*path, *state_.ercim)) {
+        screen_.showMessage(kSaveFailedMessage, kErrorCaption);
+    }
+}
+
+void Application::editSystem()
+{
+    hideAndClear();
+    GridEditor editor = GridEditor::forSystem(*state_.ercim);
+    if (!screen_.runGridEditor(editor) || !editor.accepted()) {
+        return;
+    }
+    auto system = std::make_unique<ERCIM>();
+    system->installValues(editor.rowCount(), editor.attributeCount(), editor.takeValues());
+    installSystem(std::move(system));
+    systemModifiedUpdate();
+}
+
+void Application::editTestSystem()
+{
+    hideAndClear();
+    SystemDecyzyjny& test = state_.knn.testSystem;
+    GridEditor editor = GridEditor::forSystem(test);
+    if (!screen_.runGridEditor(editor) || !editor.accepted()) {
+        return;
+    }
+    test.installValues(test.objectCount, test.attributeCount, editor.takeValues());
+    if (state_.decisionSystemHasValues()) {
+        setEnabled(CommandId::ClassifyKnn, true);
+    }
+    setEnabled(CommandId::ShowKnn, false);
+}
+
+// --- rules ------------------------------------------------------------------------------------
+
+void Application::computeExhaustive()
+{
+    setEnabled(CommandId::ShowExhaustive, true);
+    setEnabled(CommandId::ExportExhaustive, true);
+    setEnabled(CommandId::ComputeExhaustive, false);
+    waitPage();
+    state_.ercim->computeRules();
+    showExhaustive();
+}
+
+void Application::showExhaustive()
+{
+    state_.listing.exhaustiveOrder = 1;
+    state_.listing.exhaustiveObject = 0;
+    state_.listing.exhaustiveOffset = 0;
+    state_.listing.listingMode = ListingMode::Exhaustive;
+    painter_.setNextButtonEnabled(true);
+    startPage();
+    painter_.drawElapsedTime(state_.ercim->elapsedSeconds);
+    listExhaustiveRules(*state_.ercim, state_.listing, painter_);
+}
+
+void Application::computeLem2()
+{
+    const MenuState menuBefore = menu_;
+    setEnabled(CommandId::ShowLem2, true);
+    setEnabled(CommandId::ExportLem2, true);
+    setEnabled(CommandId::ComputeLem2, false);
+    waitPage();
+    if (!state_.lem2->runLem2()) {
+        // Nothing was computed, so nothing can be shown or exported.
+        restoreMenu(menuBefore);
+        hideAndClear();
+        screen_.showMessage(kLem2NoAttributesMessage, kErrorCaption);
+        return;
+    }
+    showLem2();
+}
+
+void Application::showLem2()
+{
+    state_.listing.lem2Position = 0;
+    state_.listing.listingMode = ListingMode::Lem2;
+    painter_.setNextButtonEnabled(true);
+    startPage();
+    painter_.drawElapsedTime(state_.lem2->elapsedSeconds);
+    listLem2Rules(*state_.lem2, state_.listing, painter_);
+}
+
+void Application::exportResults(const SystemDecyzyjny& results)
+{
+    hideAndClear();
+    if (const auto path = screen_.askSaveFile(kExportDialog)) {
+        results.exportResults(*path);
+    }
+}
+
+// --- k-NN -------------------------------------------------------------------------------------
+
+void Application::classifyKnn()
+{
+    const MenuState menuBefore = menu_;
+    const std::uint32_t kBefore = state_.knn.k;
+    hideAndClear();
+    KnnDialog dialog(state_.knn);
+    if (!screen_.runKnnDialog(dialog) || !dialog.accepted()) {
+        return;
+    }
+    setEnabled(CommandId::ShowKnn, true);
+    waitPage();
+    if (!state_.knn.classifyTestSystem()) {
+        // The tables do not fit each other: the last results, and the k that made them, stay.
+        state_.knn.k = kBefore;
+        restoreMenu(menuBefore);
+        painter_.clearWindow();
+        screen_.showMessage(kKnnAttributeMismatchMessage, kErrorCaption);
+        return;
+    }
+    showKnnResults();
+}
+
+void Application::showKnn()
+{
+    painter_.setNextButtonVisible(false);
+    showKnnResults();
+}
+
+void Application::showKnnResults()
+{
+    startPage();
+    painter_.drawElapsedTime(state_.knn.elapsedSeconds);
+    painter_.drawBlock(knnResultsText(state_.knn));
+    painter_.endDrawing();
+}
+
+} // namespace kolven

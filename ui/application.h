@@ -1,0 +1,98 @@
+#pragma once
+
+#include "app_state.h"
+#include "generator.h"
+#include "menu.h"
+#include "painter.h"
+#include "screen.h"
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <string_view>
+
+namespace kolven {
+
+inline constexpr std::string_view kWindowTitle = "KOLVEN - Merivant";
+inline constexpr std::string_view kNextButtonText = "DALEJ";
+inline constexpr std::string_view kCloseQuestion = "Czy chcesz zakończyć działanie programu?";
+
+// The "DALEJ" button: x 4, 60 x 28, its top 28 pixels above the page bottom.
+inline constexpr int kNextButtonX = 4;
+inline constexpr int kNextButtonWidth = 60;
+inline constexpr int kNextButtonHeight = 28;
+constexpr int nextButtonTop(int pageBottom) { return pageBottom - kNextButtonHeight; }
+
+// The file dialogs: tables to open, tables to save (with the overwrite prompt), rule exports.
+inline const FileDialogSpec kOpenTableDialog{"Pliki MSD, TAB", "*.msd;*.tab", "msd"};
+inline const FileDialogSpec kSaveTableDialog{"Pliki MSD", "*.msd", "msd"};
+inline const FileDialogSpec kExportDialog{"Pliki TXT", "*.txt", "txt"};
+
+// Shown when a table cannot be written where the user asked.
+inline constexpr std::string_view kSaveFailedMessage = "Nie mozna zapisac pliku!";
+
+// The program: its command table, its menu rules and the "DALEJ" paging, over the state it is
+// given and a screen. Each command runs to completion; a command that is cancelled, refused or
+// runs out of memory leaves the systems, their results and the menu as they were.
+class Application {
+public:
+    Application(AppState& state, Screen& screen, RandomSystemGenerator& generator);
+
+    // Puts the menu in its start state and hides "DALEJ".
+    void start();
+
+    // Runs a menu command. A command whose entry is greyed is ignored.
+    void runCommand(CommandId id);
+
+    // Continues the listing that the last listing page left ("DALEJ"); ignored while the button
+    // is hidden or disabled.
+    void nextPageClicked();
+
+    // Asks kCloseQuestion; true when the window may close.
+    bool confirmClose();
+
+    // The menu as the application last set it.
+    bool commandEnabled(CommandId id) const { return menu_[menuIndex(id)]; }
+
+private:
+    using MenuState = std::array<bool, kCommandCount>;
+    static std::size_t menuIndex(CommandId id) { return std::size_t(static_cast<int>(id) - kFirstCommandId); }
+
+    // Runs action; if memory runs out, restores the menu and k and shows kOutOfMemoryMessage.
+    void guarded(const std::function<void()>& action);
+    void dispatch(CommandId id);
+    void setEnabled(CommandId id, bool enabled);
+    void restoreMenu(const MenuState& menu);
+    void hideAndClear();
+    void startPage();
+    void waitPage();
+
+    void createSystem();
+    void generateSystem();
+    void loadSystem();
+    void loadTestSystem();
+    void saveSystem();
+    void computeExhaustive();
+    void showExhaustive();
+    void exportResults(const SystemDecyzyjny& results);
+    void editSystem();
+    void computeLem2();
+    void showLem2();
+    void editTestSystem();
+    void classifyKnn();
+    void showKnn();
+    void showKnnResults();
+    void showAbout();
+
+    void installSystem(std::unique_ptr<ERCIM> system);
+    void newSystemUpdate();
+    void systemModifiedUpdate();
+
+    AppState& state_;
+    Screen& screen_;
+    RandomSystemGenerator& generator_;
+    Painter painter_;
+    MenuState menu_{};
+};
+
+} // namespace kolven

@@ -1,0 +1,127 @@
+#pragma once
+
+#include "dialog_layout.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kolven {
+
+class SystemDecyzyjny;
+
+inline constexpr std::string_view kModifySystemCaption = "Modyfikacja systemu decyzyjnego";
+
+// The grid shows at most this many columns and rows of fields; scroll bars move it over larger
+// tables.
+inline constexpr int kGridColumns = 15;
+inline constexpr int kGridRows = 10;
+
+// What a scroll bar asks for. The Qt side maps its slider actions onto these: single steps to
+// Line*, page steps to Page*, dragging to Thumb (with the track position), to the minimum or
+// maximum to First or Last.
+enum class ScrollRequest { LineBack, LineForward, PageBack, PageForward, Thumb, First, Last, EndScroll };
+
+// The table editor: a window of at most 15 x 10 text fields over a table of values, the decision
+// in the last column. The Qt dialog shows the fields' texts (cellText), hands every edit back
+// (setCellText), asks scrollColumns/scrollRows on its bars' requests and then re-reads every
+// label and field, and calls accept() or cancel() when OK or ANULUJ is clicked.
+//
+// Values pass through their "%.3f" text: a value shown when OK is pressed or when a scroll moves
+// it away is stored as the number its field holds; values never shown keep their precision.
+// A field's whole text is read (long values keep their integer digits); an empty field or text
+// that is not a finite number stores 0.0, text that begins with a number stores that number.
+class GridEditor {
+public:
+    // The editor of a new table of rows x (attributes + 1) zeros with empty fields. Throws
+    // std::bad_alloc when the table cannot be represented or allocated.
+    static GridEditor forNewSystem(std::uint32_t rows, std::uint32_t attributes);
+    // The editor over a copy of a table, its fields filled; caption "Modyfikacja systemu
+    // decyzyjnego". Throws std::bad_alloc when the copy cannot be allocated.
+    static GridEditor forSystem(const SystemDecyzyjny& system);
+
+    // Caption and frame in dialog units: x 60, y 40; width A x 18 + 32 below 15 attributes, else
+    // 284; height R x 13 + 28 below 11 rows, else 158 (and the width 8 more), plus 8 when there
+    // are 15 attributes or more.
+    DialogFrame frame() const;
+    bool hasHorizontalBar() const { return columnCount_ > std::uint32_t(kGridColumns); }
+    bool hasVerticalBar() const { return rowCount_ > std::uint32_t(kGridRows); }
+    // The largest first column (first row) the bar can reach; 0 without a bar. A bar's page is
+    // the visible count.
+    int horizontalMaximum() const;
+    int verticalMaximum() const;
+
+    // OK at (4, 2), ANULUJ at (74, 2), 60 x 28 each; no tab stops.
+    ControlBox okBox() const { return {4, 2, 60, 28}; }
+    ControlBox cancelBox() const { return {74, 2, 60, 28}; }
+    // Visible column c's label (y 32, 34 wide, the last one 24), row r's label (x 4, 34 x 16) and
+    // field (r, c), 27 x 20 on a 35 x 25 pitch from (39, 57). The tab order runs row by row.
+    ControlBox columnLabelBox(int c) const;
+    ControlBox rowLabelBox(int r) const;
+    ControlBox cellBox(int r, int c) const;
+
+    int visibleRows() const { return visibleRows_; }
+    int visibleColumns() const { return visibleColumns_; }
+    std::uint32_t rowCount() const { return rowCount_; }
+    std::uint32_t attributeCount() const { return columnCount_ - 1; }
+    std::uint32_t columnCount() const { return columnCount_; }
+    std::uint32_t firstRow() const { return firstRow_; }
+    std::uint32_t firstColumn() const { return firstColumn_; }
+
+    // "A%u" with the table column's number from 1, or "D" over the decision column.
+    std::string columnLabel(int c) const;
+    // "O%u" with the object's number from 1.
+    std::string rowLabel(int r) const;
+
+    // The text of visible field (r, c).
+    const std::string& cellText(int r, int c) const;
+    void setCellText(int r, int c, std::string_view text);
+
+    // Moves the visible window by a request, as the bar's rules give it; with Thumb, to
+    // trackPosition. Stores the visible fields, moves, fills them from the new place. Returns
+    // true when the window moved (the screen then re-reads labels and fields and sets the bar).
+    bool scrollColumns(ScrollRequest request, int trackPosition = 0);
+    bool scrollRows(ScrollRequest request, int trackPosition = 0);
+
+    // OK: stores the visible fields; the values are then the caller's to install.
+    void accept();
+    // ANULUJ: the values are discarded.
+    void cancel() { accepted_ = false; }
+    bool accepted() const { return accepted_; }
+
+    const std::vector<float>& values() const { return values_; }
+    std::vector<float> takeValues() { return std::move(values_); }
+
+private:
+    GridEditor(std::string_view caption, std::uint32_t rows, std::uint32_t attributes, std::vector<float> values);
+
+    void storeVisibleCells();
+    void fillVisibleCells();
+    std::size_t valueIndex(int r, int c) const;
+    std::string& cell(int r, int c) { return cells_[std::size_t(r) * std::size_t(visibleColumns_) + std::size_t(c)]; }
+
+    std::string_view caption_;
+    std::uint32_t rowCount_;
+    std::uint32_t columnCount_;
+    int visibleRows_;
+    int visibleColumns_;
+    std::vector<float> values_;
+    std::vector<std::string> cells_;
+    std::uint32_t firstRow_ = 0;
+    std::uint32_t firstColumn_ = 0;
+    bool accepted_ = false;
+};
+
+// The first position of a scroll bar over count entries of which page are visible, after a
+// request from position: the rules of the table editor's bars (count must exceed page).
+std::uint32_t scrolledPosition(ScrollRequest request, std::uint32_t position, std::uint32_t count,
+                               std::uint32_t page, int trackPosition);
+
+// The text a field shows for a value: "%.3f".
+std::string cellTextOf(float value);
+// The value a field's whole text stores: its leading number narrowed to a float, or 0.0 when the
+// text is empty or not a finite number.
+float valueOfCellText(std::string_view text);
+
+} // namespace kolven

@@ -1,0 +1,94 @@
+#pragma once
+
+#include "screen.h"
+
+#include <algorithm>
+#include <array>
+#include <span>
+#include <string_view>
+
+namespace kolven {
+
+// One entry of a popup: a command with its text, or the separator (no text).
+struct MenuItem {
+    CommandId id{};
+    std::string_view text;
+
+    constexpr bool isSeparator() const { return text.empty(); }
+};
+
+// A popup of the menu bar with its entries, top to bottom.
+struct MenuPopup {
+    std::string_view title;
+    std::span<const MenuItem> items;
+};
+
+inline constexpr std::array kFileMenuItems{
+    MenuItem{CommandId::CreateSystem, "Stworz nowy system decyzyjny..."},
+    MenuItem{CommandId::GenerateSystem, "Generuj system decyzyjny pseudolosowo..."},
+    MenuItem{CommandId::LoadSystem, "Wczytaj system decyzyjny..."},
+    MenuItem{CommandId::LoadTestSystem, "Wczytaj system testowy..."},
+    MenuItem{CommandId::SaveSystem, "Zapisz system decyzyjny..."},
+    MenuItem{CommandId::Quit, "Zakoncz"},
+};
+
+inline constexpr std::array kActionsMenuItems{
+    MenuItem{CommandId::ComputeExhaustive, "Wylicz reguly Exhaustive"},
+    MenuItem{CommandId::ComputeLem2, "Wylicz reguly LEM2"},
+    MenuItem{CommandId::ShowExhaustive, "Wyswietl wyniki Exhaustive"},
+    MenuItem{CommandId::ShowLem2, "Wyswietl wyniki LEM2"},
+    MenuItem{CommandId::ExportExhaustive, "Eksportuj wyniki Exhaustive do pliku..."},
+    MenuItem{CommandId::ExportLem2, "Eksportuj wyniki LEM2 do pliku..."},
+    MenuItem{CommandId::EditSystem, "Wyswietl/Modyfikuj system decyzyjny"},
+    MenuItem{},
+    MenuItem{CommandId::EditTestSystem, "Wyswietl/Modyfikuj system testowy"},
+    MenuItem{CommandId::ClassifyKnn, "Przeprowadz klasyfikacje k-NN..."},
+    MenuItem{CommandId::ShowKnn, "Wyswietl wyniki klasyfikacji k-NN..."},
+};
+
+// The menu bar, left to right: the two popups, then kAboutItem as a top-level command. The texts
+// carry no mnemonics: an '&' would be shown literally, and none appears.
+inline constexpr std::array kMenuPopups{
+    MenuPopup{"Plik", kFileMenuItems},
+    MenuPopup{"Dzialania", kActionsMenuItems},
+};
+inline constexpr MenuItem kAboutItem{CommandId::About, "Autor"};
+
+// The commands that can be chosen when the program starts; every other entry is greyed.
+inline constexpr std::array kCommandsEnabledAtStart{
+    CommandId::CreateSystem, CommandId::GenerateSystem, CommandId::LoadSystem,
+    CommandId::LoadTestSystem, CommandId::Quit, CommandId::About,
+};
+
+// The first and the last command identifier; every id in between is a command.
+inline constexpr int kFirstCommandId = static_cast<int>(CommandId::CreateSystem);
+inline constexpr int kLastCommandId = static_cast<int>(CommandId::ShowKnn);
+inline constexpr int kCommandCount = kLastCommandId - kFirstCommandId + 1;
+
+// True when the entry is enabled at start.
+constexpr bool enabledAtStart(CommandId id)
+{
+    return std::find(kCommandsEnabledAtStart.begin(), kCommandsEnabledAtStart.end(), id) !=
+           kCommandsEnabledAtStart.end();
+}
+
+// True for the identifiers 40001 to 40017, the only ones the application handles.
+constexpr bool isCommandId(int id) { return id >= kFirstCommandId && id <= kLastCommandId; }
+
+// The menu text of a command; empty for an identifier that is not a command.
+constexpr std::string_view commandText(CommandId id)
+{
+    if (id == kAboutItem.id) {
+        return kAboutItem.text;
+    }
+    for (const MenuPopup& popup : kMenuPopups) {
+        for (const MenuItem& item : popup.items) {
+            if (!item.isSeparator() && item.id == id) {
+                return item.text;
+            }
+        }
+    }
+    return {};
+}
+
+} // namespace kolven

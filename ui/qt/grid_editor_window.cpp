@@ -1,0 +1,132 @@
+#include "grid_editor_window.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+
+namespace kolven {
+
+namespace {
+
+constexpr int kCellFontPixels = 9;
+
+} // namespace
+
+ScrollRequest scrollRequestOf(QAbstractSlider::SliderAction action)
+{
+    switch (action) {
+    case QAbstractSlider::SliderSingleStepSub: return ScrollRequest::LineBack;
+    case QAbstractSlider::SliderSingleStepAdd: return ScrollRequest::LineForward;
+    case QAbstractSlider::SliderPageStepSub: return ScrollRequest::PageBack;
+    case QAbstractSlider::SliderPageStepAdd: return ScrollRequest::PageForward;
+    case QAbstractSlider::SliderMove: return ScrollRequest::Thumb;
+    case QAbstractSlider::SliderToMinimum: return ScrollRequest::First;
+    case QAbstractSlider::SliderToMaximum: return ScrollRequest::Last;
+    default: return ScrollRequest::EndScroll;
+    }
+}
+
+GridEditorWindow::GridEditorWindow(GridEditor& editor, QWidget* owner)
+    : DialogWindow(editor.frame(), owner), editor_(editor)
+{
+    QPushButton* ok = addButton(kOkText, editor_.okBox());
+    QPushButton* cancel = addButton(kCancelText, editor_.cancelBox());
+    ok->setFocusPolicy(Qt::ClickFocus);
+    cancel->setFocusPolicy(Qt::ClickFocus);
+    connect(ok, &QPushButton::clicked, this, [this] {
+        editor_.accept();
+        done(Accepted);
+    });
+    connect(cancel, &QPushButton::clicked, this, [this] {
+        editor_.cancel();
+        done(Rejected);
+    });
+    createBars();
+    createGrid();
+    refill();
+}
+
+QLineEdit* GridEditorWindow::cell(int r, int c) const
+{
+    return cells_[std::size_t(r) * std::size_t(editor_.visibleColumns()) + std::size_t(c)];
+}
+
+void GridEditorWindow::createBars()
+{
+    const bool both = editor_.hasHorizontalBar() && editor_.hasVerticalBar();
+    const int spareWidth = width() - (editor_.hasVerticalBar() ? kBarThickness : 0);
+    const int spareHeight = height() - (editor_.hasHorizontalBar() ? kBarThickness : 0);
+    if (editor_.hasHorizontalBar()) {
+        horizontalBar_ = new QScrollBar(Qt::Horizontal, this);
+        horizontalBar_->setGeometry(0, height() - kBarThickness, both ? spareWidth : width(), kBarThickness);
+        horizontalBar_->setRange(0, editor_.horizontalMaximum());
+        horizontalBar_->setPageStep(editor_.visibleColumns());
+        connect(horizontalBar_, &QScrollBar::actionTriggered, this,
+                [this](int action) { scrolled(horizontalBar_, action, true); });
+    }
+    if (editor_.hasVerticalBar()) {
+        verticalBar_ = new QScrollBar(Qt::Vertical, this);
+        verticalBar_->setGeometry(width() - kBarThickness, 0, kBarThickness, both ? spareHeight : height());
+        verticalBar_->setRange(0, editor_.verticalMaximum());
+        verticalBar_->setPageStep(editor_.visibleRows());
+        connect(verticalBar_, &QScrollBar::actionTriggered, this,
+                [this](int action) { scrolled(verticalBar_, action, false); });
+    }
+}
+
+void GridEditorWindow::createGrid()
+{
+    for (int c = 0; c < editor_.visibleColumns(); ++c)
+        columnLabels_.push_back(addLabel("", editor_.columnLabelBox(c)));
+    for (int r = 0; r < editor_.visibleRows(); ++r)
+        rowLabels_.push_back(addLabel("", editor_.rowLabelBox(r)));
+    // The fields are narrow: a small font lets "%.3f" of a one-digit value show whole.
+    QFont cellFont = font();
+    cellFont.setPixelSize(kCellFontPixels);
+    cellFont.setStretch(QFont::SemiCondensed);
+    // Created row by row, so the tab order runs row by row.
+    for (int r = 0; r < editor_.visibleRows(); ++r) {
+        for (int c = 0; c < editor_.visibleColumns(); ++c) {
+            QLineEdit* field = addEdit(editor_.cellBox(r, c), false);
+            field->setFont(cellFont);
+            field->setStyleSheet(QStringLiteral("QLineEdit { padding: 0px; border: 1px solid #7a7a7a; background: white; }"));
+            connect(field, &QLineEdit::textChanged, this, [this, r, c](const QString& text) {
+                if (!filling_)
+                    editor_.setCellText(r, c, toUtf8(text));
+            });
+            cells_.push_back(field);
+        }
+    }
+}
+
+void GridEditorWindow::refill()
+{
+    filling_ = true;
+    for (int c = 0; c < editor_.visibleColumns(); ++c)
+        columnLabels_[std::size_t(c)]->setText(toQString(editor_.columnLabel(c)));
+    for (int r = 0; r < editor_.visibleRows(); ++r)
+        rowLabels_[std::size_t(r)]->setText(toQString(editor_.rowLabel(r)));
+    for (int r = 0; r < editor_.visibleRows(); ++r) {
+        for (int c = 0; c < editor_.visibleColumns(); ++c) {
+            QLineEdit* field = cell(r, c);
+            field->setText(toQString(editor_.cellText(r, c)));
+            // Long values are shown from their first digit, not scrolled to their end.
+            field->setCursorPosition(0);
+        }
+    }
+    filling_ = false;
+}
+
+void GridEditorWindow::scrolled(QScrollBar* bar, int action, bool columns)
+{
+    // The bar has moved its slider by its own rules; the logic's rules decide where it ends.
+    const ScrollRequest request = scrollRequestOf(QAbstractSlider::SliderAction(action));
+    const int track = bar->sliderPosition();
+    const bool moved = columns ? editor_.scrollColumns(request, track) : editor_.scrollRows(request, track);
+    if (moved)
+        refill();
+    bar->setSliderPosition(int(columns ? editor_.firstColumn() : editor_.firstRow()));
+}
+
+} // namespace kolven

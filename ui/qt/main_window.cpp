@@ -1,0 +1,136 @@
+#include "main_window.h"
+
+#include "application.h"
+#include "menu.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTimer>
+
+namespace kolven {
+
+namespace {
+
+constexpr int kPageMargin = 6; // the page ends this far above the text area's bottom
+
+// The program's texts are shown as they are: a "&" is doubled so that it never becomes a mnemonic.
+QString literalText(std::string_view text)
+{
+    QString shown = QString::fromUtf8(text.data(), qsizetype(text.size()));
+    shown.replace(u'&', QStringLiteral("&&"));
+    return shown;
+}
+
+} // namespace
+
+MainWindow::MainWindow(QWidget* parent)
+    : QMainWindow(parent,
+                  // No minimize or maximize button: the window stays maximized where it opened.
+                  Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                      | Qt::WindowCloseButtonHint)
+{
+    setWindowTitle(QString::fromUtf8(kWindowTitle.data(), qsizetype(kWindowTitle.size())));
+    view_ = new TextView(this);
+    setCentralWidget(view_);
+    view_->installEventFilter(this);
+
+    nextButton_ = new QPushButton(literalText(kNextButtonText), view_);
+    nextButton_->setObjectName(QStringLiteral("nextButton"));
+    nextButton_->setFocusPolicy(Qt::NoFocus);
+    nextButton_->hide();
+    connect(nextButton_, &QPushButton::clicked, this, [this] {
+        if (onNextPage)
+            onNextPage();
+    });
+    placeNextButton();
+    buildMenu();
+}
+
+void MainWindow::buildMenu()
+{
+    QMenuBar* bar = menuBar();
+    for (const MenuPopup& popup : kMenuPopups) {
+        QMenu* menu = bar->addMenu(literalText(popup.title));
+        for (const MenuItem& item : popup.items) {
+            if (item.isSeparator())
+                menu->addSeparator();
+            else
+                addCommand(menu, item.id, item.text);
+        }
+    }
+    addCommand(bar, kAboutItem.id, kAboutItem.text);
+}
+
+void MainWindow::addCommand(QWidget* owner, CommandId id, std::string_view text)
+{
+    auto* entry = new QAction(literalText(text), owner);
+    entry->setEnabled(enabledAtStart(id));
+    entry->setData(int(id));
+    connect(entry, &QAction::triggered, this, [this, id] {
+        if (onCommand)
+            onCommand(id);
+    });
+    actions_[id] = entry;
+    owner->addAction(entry);
+}
+
+QAction* MainWindow::action(CommandId id) const
+{
+    const auto found = actions_.find(id);
+    return found == actions_.end() ? nullptr : found->second;
+}
+
+void MainWindow::setCommandEnabled(CommandId id, bool enabled)
+{
+    if (QAction* entry = action(id))
+        entry->setEnabled(enabled);
+}
+
+int MainWindow::pageBottom() const
+{
+    return view_->height() - kPageMargin;
+}
+
+void MainWindow::closeWithoutAsking()
+{
+    closingWithoutAsking_ = true;
+    close();
+}
+
+void MainWindow::placeNextButton()
+{
+    nextButton_->setGeometry(kNextButtonX, nextButtonTop(pageBottom()), kNextButtonWidth, kNextButtonHeight);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    if (closingWithoutAsking_ || !confirmClose || confirmClose()) {
+        event->accept();
+    } else {
+        closingWithoutAsking_ = false;
+        event->ignore();
+    }
+}
+
+void MainWindow::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    // Minimizing is refused: whatever the window system did, the window goes back to maximized.
+    if (event->type() == QEvent::WindowStateChange && isMinimized())
+        QTimer::singleShot(0, this, [this] {
+            if (isMinimized())
+                showMaximized();
+        });
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == view_ && event->type() == QEvent::Resize)
+        placeNextButton();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+} // namespace kolven

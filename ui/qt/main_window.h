@@ -1,0 +1,62 @@
+#pragma once
+
+#include "screen.h"
+#include "text_view.h"
+
+#include <QMainWindow>
+
+#include <functional>
+#include <map>
+#include <string_view>
+
+class QAction;
+class QMenu;
+class QPushButton;
+
+namespace kolven {
+
+// The program's one window: the menu bar built from the application's menu layout, the text area and the
+// "DALEJ" button. It decides nothing itself: menu choices, the button and the close box are
+// handed to the hooks, which the application logic fills in.
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+
+public:
+    // Builds the window with its menu; the entries start enabled or greyed as at program start.
+    explicit MainWindow(QWidget* parent = nullptr);
+
+    TextView& textView() { return *view_; }
+    QPushButton& nextButton() { return *nextButton_; }
+    // The menu entry of a command; null for an id the layout does not hold.
+    QAction* action(CommandId id) const;
+
+    // Enables or greys the menu entry of a command; an unknown id is ignored.
+    void setCommandEnabled(CommandId id, bool enabled);
+    // Bottom edge of the page: the text area's height less 6 pixels.
+    int pageBottom() const;
+    // Closes the window without the confirmation question.
+    void closeWithoutAsking();
+
+    // Called with each chosen menu command, on a "DALEJ" click, and on a close request (a true
+    // result lets the window close). Unset hooks do nothing; an unset confirmation allows closing.
+    std::function<void(CommandId)> onCommand;
+    std::function<void()> onNextPage;
+    std::function<bool()> confirmClose;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildMenu();
+    void addCommand(QWidget* owner, CommandId id, std::string_view text);
+    void placeNextButton();
+
+    TextView* view_ = nullptr;
+    QPushButton* nextButton_ = nullptr;
+    std::map<CommandId, QAction*> actions_;
+    bool closingWithoutAsking_ = false;
+};
+
+} // namespace kolven

@@ -1,0 +1,137 @@
+#include "qt_screen.h"
+
+#include "grid_editor_window.h"
+#include "knn_dialog_window.h"
+#include "main_window.h"
+#include "parameter_dialog_window.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace kolven {
+
+namespace {
+
+QString fromUtf8(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
+
+// Runs a file dialog with the one filter entry and its default suffix; nothing when cancelled.
+std::optional<std::filesystem::path> runFileDialog(QWidget* owner, const FileDialogSpec& spec,
+                                                   QFileDialog::AcceptMode mode)
+{
+    QFileDialog dialog(owner, QString(), QString(), fileDialogFilter(spec));
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(fromUtf8(spec.defaultSuffix));
+    // A save over an existing file asks first; QFileDialog does so unless told otherwise.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    const QStringList chosen = dialog.selectedFiles();
+    if (chosen.isEmpty())
+        return std::nullopt;
+    const QByteArray native = QFile::encodeName(chosen.front());
+    return std::filesystem::path(std::string(native.constData(), std::size_t(native.size())));
+}
+
+} // namespace
+
+QString fileDialogFilter(const FileDialogSpec& spec)
+{
+    QString patterns = fromUtf8(spec.filterPattern);
+    patterns.replace(u';', u' ');
+    return fromUtf8(spec.filterLabel) + QStringLiteral(" (") + patterns + u')';
+}
+
+void QtScreen::setCommandEnabled(CommandId id, bool enabled)
+{
+    window_.setCommandEnabled(id, enabled);
+}
+
+void QtScreen::setNextButtonVisible(bool visible)
+{
+    window_.nextButton().setVisible(visible);
+}
+
+void QtScreen::setNextButtonEnabled(bool enabled)
+{
+    window_.nextButton().setEnabled(enabled);
+}
+
+void QtScreen::clearText()
+{
+    window_.textView().clearText();
+}
+
+void QtScreen::drawText(int x, int y, std::string_view text)
+{
+    window_.textView().addText(x, y, fromUtf8(text));
+}
+
+void QtScreen::drawCentered(int y, std::string_view text)
+{
+    window_.textView().addCentered(y, fromUtf8(text));
+}
+
+void QtScreen::flush()
+{
+    // Paints at once: the wait line must be on screen before a computation blocks the loop.
+    window_.textView().repaint();
+}
+
+int QtScreen::pageBottom() const
+{
+    return window_.pageBottom();
+}
+
+std::optional<std::filesystem::path> QtScreen::askOpenFile(const FileDialogSpec& spec)
+{
+    return runFileDialog(&window_, spec, QFileDialog::AcceptOpen);
+}
+
+std::optional<std::filesystem::path> QtScreen::askSaveFile(const FileDialogSpec& spec)
+{
+    return runFileDialog(&window_, spec, QFileDialog::AcceptSave);
+}
+
+void QtScreen::showMessage(std::string_view text, std::string_view caption)
+{
+    QMessageBox box(QMessageBox::NoIcon, fromUtf8(caption), fromUtf8(text), QMessageBox::Ok, &window_);
+    box.exec();
+}
+
+bool QtScreen::askYesNo(std::string_view text)
+{
+    QMessageBox box(QMessageBox::NoIcon, QString(), fromUtf8(text), QMessageBox::Yes | QMessageBox::No, &window_);
+    return box.exec() == QMessageBox::Yes;
+}
+
+bool QtScreen::runParameterDialog(ParameterDialog& dialog)
+{
+    ParameterDialogWindow window(dialog, &window_);
+    return window.exec() == QDialog::Accepted;
+}
+
+bool QtScreen::runKnnDialog(KnnDialog& dialog)
+{
+    KnnDialogWindow window(dialog, &window_);
+    return window.exec() == QDialog::Accepted;
+}
+
+bool QtScreen::runGridEditor(GridEditor& editor)
+{
+    GridEditorWindow window(editor, &window_);
+    return window.exec() == QDialog::Accepted;
+}
+
+void QtScreen::closeWindow()
+{
+    window_.closeWithoutAsking();
+}
+
+} // namespace kolven
