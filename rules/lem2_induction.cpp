@@ -4,20 +4,21 @@
 #include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <utility>
 
 namespace kolven {
 
 namespace {
 
-// Every grouped row's value of every condition attribute as a small whole number, equal for
-// equal values (0 and -0 alike) and different for different ones, so that pairs are counted in
-// an array indexed by it and rows are matched by comparing integers. Attribute by attribute, so
-// that one attribute of consecutive rows lies together.
-class ValueCodes {
+// Every pair (attribute, value) of the table as a whole number, its code: equal for equal values
+// (0 and -0 alike), different for different values or attributes. Pairs are then counted in
+// arrays indexed by code and rows matched by comparing integers. Also, for every pair, its block:
+// the grouped rows that carry it, ascending.
+class PairCodes {
 public:
-    explicit ValueCodes(const SystemDecyzyjny& table)
-        : objects(table.objectCount), codes(std::size_t(table.objectCount) * table.attributeCount)
+    explicit PairCodes(const SystemDecyzyjny& table)
+        : objects(table.objectCount), codes(std::size_t(objects) * table.attributeCount), blockRows(codes.size())
     {
         std::vector<std::uint64_t> keyed(objects);
         for (std::uint32_t a = 0; a < table.attributeCount; ++a) {
@@ -25,42 +26,54 @@ public:
                 const float value = table.groupedRows[std::size_t(row) * table.rowLength + a];
                 keyed[row] = (std::uint64_t(equalityKey(value)) << 32) | row;
             }
+            // By value, then by row: each block is one run of rows, ascending.
             std::sort(keyed.begin(), keyed.end());
-            std::uint32_t* column = codes.data() + std::size_t(a) * objects;
-            std::uint32_t code = 0;
+            const std::size_t base = std::size_t(a) * objects;
             for (std::uint32_t i = 0; i < objects; ++i) {
-                if (i > 0 && keyed[i] >> 32 != keyed[i - 1] >> 32) {
-                    ++code;
+                if (i == 0 || keyed[i] >> 32 != keyed[i - 1] >> 32) {
+                    blockStarts.push_back(base + i);
                 }
-                column[std::uint32_t(keyed[i])] = code;
+                const auto row = std::uint32_t(keyed[i]);
+                blockRows[base + i] = row;
+                codes[base + row] = std::uint32_t(blockStarts.size() - 1);
             }
-            distinct = std::max(distinct, code + 1);
         }
+        blockStarts.push_back(blockRows.size());
     }
 
-    // The codes of one attribute, indexed by grouped row.
+    // The codes of one attribute's pairs, indexed by grouped row.
     const std::uint32_t* column(std::uint32_t attribute) const { return codes.data() + std::size_t(attribute) * objects; }
-    // One more than the largest code of any attribute.
-    std::uint32_t distinctCount() const { return distinct; }
+    // The number of distinct pairs: codes run from 0 to one less.
+    std::uint32_t codeCount() const { return std::uint32_t(blockStarts.size() - 1); }
+    // The block of a pair: the grouped rows that carry it, ascending.
+    std::span<const std::uint32_t> block(std::uint32_t code) const
+    {
+        return {blockRows.data() + blockStarts[code], blockRows.data() + blockStarts[code + 1]};
+    }
 
 private:
     // The bits of a finite value, with -0 made +0: equal keys exactly for equal values.
     static std::uint32_t equalityKey(float value) { return std::bit_cast<std::uint32_t>(value + 0.0f); }
 
     std::uint32_t objects;
-    std::uint32_t distinct = 0;
-    std::vector<std::uint32_t> codes;
+    std::vector<std::uint32_t> codes;     // attribute by attribute, row by row
+    std::vector<std::uint32_t> blockRows; // attribute by attribute, block by block
+    std::vector<std::size_t> blockStarts; // where each code's block begins in blockRows
 };
 
 // The working state of one induction over a table whose decision classes are built. It makes the
-// same choices as the straightforward induction in fewer steps: each attribute's pairs are
-// counted in one pass over the goal set, and the rows outside the concept that still match the
-// rule are kept and narrowed by each new condition instead of being searched for again.
+// same choices as the straightforward induction in fewer steps:
+// - the concept's uncovered objects are tallied per pair once and the tally is lowered as rules
+//   cover them, so a rule's first pair is read off the tally;
+// - the later pairs are counted in one pass over the goal set per attribute;
+// - the rows of other concepts that still match the rule start as the first pair's block and are
+//   narrowed by each new condition instead of being searched for again.
 class Lem2FastRun {
 public:
     explicit Lem2FastRun(const SystemDecyzyjny& table)
-        : source(table), codes(table), counts(codes.distinctCount(), 0), coveredFlags(table.objectCount, 0),
-          usedAttributes(table.attributeCount, 0)
+        : source(table), codes(table), counts(codes.codeCount(), 0), uncoveredTally(codes.codeCount(), 0),
+          firstCarrier(codes.codeCount(), 0), conceptCodes(table.attributeCount), coveredFlags(table.objectCount, 0),
+          uncoveredRows(table.objectCount, 0), usedAttributes(table.attributeCount, 0)
     {
         rules.reserve(table.objectCount);
     }
@@ -90,14 +103,34 @@ private:
     // full-length rules of earlier concepts (their flags).
     void induceConceptRules()
     {
-        uncovered.clear();
-        for (std::uint32_t i = 0; i < conceptSize; ++i) {
-            if (coveredFlags[conceptStart + i] == 0) {
-                uncovered.push_back(i);
-            }
-        }
-        while (!uncovered.empty()) {
+        tallyUncovered();
+        while (uncoveredCount > 0) {
             rules.push_back(induceRule());
+        }
+    }
+
+    // Marks the concept's objects that no earlier full-length rule covered and tallies them per
+    // pair, noting for each pair its first carrier in the block.
+    void tallyUncovered()
+    {
+        uncoveredCount = 0;
+        for (auto& list : conceptCodes) {
+            list.clear();
+        }
+        for (std::uint32_t row = conceptStart; row < conceptEnd(); ++row) {
+            if (coveredFlags[row] != 0) {
+                continue;
+            }
+            uncoveredRows[row] = 1;
+            ++uncoveredCount;
+            for (std::uint32_t a = 0; a < source.attributeCount; ++a) {
+                const std::uint32_t code = codes.column(a)[row];
+                if (uncoveredTally[code]++ == 0) {
+                    conceptCodes[a].push_back(code);
+                    const auto block = codes.block(code);
+                    firstCarrier[code] = std::uint32_t(std::lower_bound(block.begin(), block.end(), row) - block.begin());
+                }
+            }
         }
     }
 
@@ -107,10 +140,9 @@ private:
     {
         Lem2Rule rule;
         rule.conditions.reserve(source.attributeCount);
-        goalList = uncovered;
         std::fill(usedAttributes.begin(), usedAttributes.end(), std::uint8_t{0});
-        selectPair();
-        narrowGoal();
+        selectFirstPair();
+        goalFromBlock();
         addCondition(rule);
         collectOpponents();
         while (rule.conditions.size() < source.attributeCount && !opponents.empty()) {
@@ -126,6 +158,60 @@ private:
         rule.support += static_cast<std::uint32_t>(goalList.size());
         coverGoal();
         return rule;
+    }
+
+    // The pair carried by the most uncovered objects, read off the tally, with the same ties as
+    // selectPair: the smaller attribute, then the pair whose first carrier comes first. Pairs
+    // no longer carried leave the concept's lists on the way.
+    void selectFirstPair()
+    {
+        bestCount = 0;
+        for (std::uint32_t a = 0; a < source.attributeCount && bestCount < uncoveredCount; ++a) {
+            auto& list = conceptCodes[a];
+            for (std::size_t k = 0; k < list.size();) {
+                const std::uint32_t code = list[k];
+                const std::uint32_t count = uncoveredTally[code];
+                if (count == 0) {
+                    list[k] = list.back();
+                    list.pop_back();
+                    continue;
+                }
+                const std::uint32_t first = firstUncoveredCarrier(code);
+                if (count > bestCount || (count == bestCount && a == bestAttribute && first < bestRow)) {
+                    bestCount = count;
+                    bestAttribute = a;
+                    bestRow = first;
+                    bestCode = code;
+                }
+                ++k;
+            }
+        }
+        bestValue = groupedRow(conceptStart + bestRow)[bestAttribute];
+    }
+
+    // The concept-local index of the first uncovered object carrying a pair whose tally is not
+    // zero. Objects only ever become covered, so the search resumes where it stopped last time.
+    std::uint32_t firstUncoveredCarrier(std::uint32_t code)
+    {
+        const auto block = codes.block(code);
+        std::uint32_t position = firstCarrier[code];
+        while (uncoveredRows[block[position]] == 0) {
+            ++position;
+        }
+        firstCarrier[code] = position;
+        return block[position] - conceptStart;
+    }
+
+    // The goal set narrowed by the first pair: the uncovered objects of its block, ascending.
+    void goalFromBlock()
+    {
+        goalList.clear();
+        const auto block = codes.block(bestCode);
+        for (auto row = block.begin() + firstCarrier[bestCode]; row != block.end() && *row < conceptEnd(); ++row) {
+            if (uncoveredRows[*row] != 0) {
+                goalList.push_back(*row - conceptStart);
+            }
+        }
     }
 
     // The pair (unused attribute, value of a goal object) carried by the most goal objects; ties
@@ -181,21 +267,15 @@ private:
         rule.decisions.assign(1, groupedRow(conceptStart + bestRow)[source.attributeCount]);
     }
 
-    // The rows of other concepts, earlier or later, covered or not, that carry the first pair.
+    // The rows of other concepts, earlier or later, covered or not, that carry the first pair:
+    // its block without the concept's own rows.
     void collectOpponents()
     {
-        opponents.clear();
-        const std::uint32_t* column = codes.column(bestAttribute);
-        for (std::uint32_t row = 0; row < conceptStart; ++row) {
-            if (column[row] == bestCode) {
-                opponents.push_back(row);
-            }
-        }
-        for (std::uint32_t row = conceptEnd(); row < source.objectCount; ++row) {
-            if (column[row] == bestCode) {
-                opponents.push_back(row);
-            }
-        }
+        const auto block = codes.block(bestCode);
+        const auto conceptFirst = std::lower_bound(block.begin(), block.end(), conceptStart);
+        const auto conceptLast = std::lower_bound(conceptFirst, block.end(), conceptEnd());
+        opponents.assign(block.begin(), conceptFirst);
+        opponents.insert(opponents.end(), conceptLast, block.end());
     }
 
     // Keeps only the rows that also carry the pair just added.
@@ -221,32 +301,34 @@ private:
         }
     }
 
-    // Removes the final goal set, a subset of the uncovered objects, from them.
+    // The final goal set is covered: its objects leave the uncovered ones and the tally.
     void coverGoal()
     {
-        auto goal = goalList.begin();
-        auto kept = uncovered.begin();
-        for (std::uint32_t i : uncovered) {
-            if (goal != goalList.end() && *goal == i) {
-                ++goal;
-            } else {
-                *kept++ = i;
+        for (std::uint32_t g : goalList) {
+            const std::uint32_t row = conceptStart + g;
+            uncoveredRows[row] = 0;
+            for (std::uint32_t a = 0; a < source.attributeCount; ++a) {
+                --uncoveredTally[codes.column(a)[row]];
             }
         }
-        uncovered.erase(kept, uncovered.end());
+        uncoveredCount -= static_cast<std::uint32_t>(goalList.size());
     }
 
     const SystemDecyzyjny& source;
-    const ValueCodes codes;
-    std::vector<std::uint32_t> counts; // per value code; all zero between two countPairs
+    const PairCodes codes;
+    std::vector<std::uint32_t> counts;         // per code; all zero between two countPairs
+    std::vector<std::uint32_t> uncoveredTally; // per code: the concept's uncovered objects carrying it
+    std::vector<std::uint32_t> firstCarrier;   // per code: no uncovered carrier before this place in its block
+    std::vector<std::vector<std::uint32_t>> conceptCodes; // per attribute: codes the concept's objects carry
     std::vector<Lem2Rule> rules;
 
     std::uint32_t conceptStart = 0; // first row of the concept in the grouped rows
     std::uint32_t conceptSize = 0;
-    std::vector<std::uint32_t> uncovered; // concept-local indices, ascending
-    std::vector<std::uint32_t> goalList;  // concept-local indices, ascending
-    std::vector<std::uint32_t> opponents; // grouped rows outside the concept matching the rule, ascending
-    std::vector<std::uint8_t> coveredFlags; // per grouped row: covered by an earlier full-length rule
+    std::uint32_t uncoveredCount = 0;
+    std::vector<std::uint32_t> goalList;     // concept-local indices, ascending
+    std::vector<std::uint32_t> opponents;    // grouped rows outside the concept matching the rule, ascending
+    std::vector<std::uint8_t> coveredFlags;  // per grouped row: covered by an earlier full-length rule
+    std::vector<std::uint8_t> uncoveredRows; // per grouped row: an object of the concept not yet covered
     std::vector<std::uint8_t> usedAttributes;
 
     std::uint32_t bestAttribute = 0;
