@@ -34,12 +34,19 @@ public:
     // when the table has no condition attribute (or no object). Throws std::bad_alloc, leaving the
     // results as they were, when memory runs out.
     bool runLem2();
+    // The same run with the straightforward induction, which gives the same rules more slowly;
+    // kept for measuring and checking the fast one.
+    bool runLem2Reference();
 
     // Writes lem2ExportText to path; a file that cannot be created is skipped silently.
     void exportResults(const std::filesystem::path& path) const override;
 
     std::vector<Lem2Rule> rules; // in induction order
     double elapsedSeconds = 0;
+
+private:
+    using Induction = std::vector<Lem2Rule> (*)(const SystemDecyzyjny&);
+    bool run(Induction induce);
 };
 
 // The text of one rule without line end: " (a1=1.000) & (a2=1.000) => (d=0.000) v (d=1.000) [2]".

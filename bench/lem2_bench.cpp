@@ -1,0 +1,85 @@
+// LEM2 rule induction, fast and straightforward: a generated table of five-valued attributes whose
+// decision follows three of them with some noise, at several sizes, and the bundled segment
+// training table.
+#include "bench_support.h"
+#include "lem2.h"
+#include "table_files.h"
+
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+
+namespace {
+
+// objects x 10 attributes of values 0 to 4; the decision is (a1 + 2 a2 + a3) mod 3, except that
+// about one object in ten draws its decision at random from 0 to 2 instead. Fixed seeds.
+kolven::LEM2v1 noisyTable(std::uint32_t objects)
+{
+    const kolven::SystemDecyzyjny table = kolven::bench::randomTable(objects, 10, 0, 4, 8);
+    kolven::LinearCongruential noise;
+    noise.seed(88);
+    kolven::LEM2v1 lem2;
+    lem2.copyFrom(table);
+    for (std::uint32_t o = 0; o < objects; ++o) {
+        float* row = lem2.values.data() + std::size_t(o) * lem2.rowLength;
+        row[lem2.attributeCount] = float(int(row[0] + 2 * row[1] + row[2]) % 3);
+        if (noise.next() % 10 == 0) {
+            row[lem2.attributeCount] = float(noise.next() % 3);
+        }
+    }
+    return lem2;
+}
+
+kolven::LEM2v1 segmentChallenge()
+{
+    kolven::LEM2v1 lem2;
+    if (!kolven::readTab(std::filesystem::path(KOLVEN_BENCH_DATA) / "segment-challenge.tab", lem2)) {
+        throw std::runtime_error("segment-challenge.tab cannot be read");
+    }
+    return lem2;
+}
+
+template <bool (kolven::LEM2v1::*induce)()>
+void runInduction(benchmark::State& state, kolven::LEM2v1& lem2)
+{
+    for (auto _ : state) {
+        benchmark::DoNotOptimize((lem2.*induce)());
+    }
+    state.SetLabel(std::to_string(lem2.rules.size()) + " rules");
+    kolven::bench::reportPeakMemory(state);
+}
+
+void BM_Lem2(benchmark::State& state)
+{
+    kolven::LEM2v1 lem2 = noisyTable(std::uint32_t(state.range(0)));
+    runInduction<&kolven::LEM2v1::runLem2>(state, lem2);
+}
+
+void BM_Lem2Reference(benchmark::State& state)
+{
+    kolven::LEM2v1 lem2 = noisyTable(std::uint32_t(state.range(0)));
+    runInduction<&kolven::LEM2v1::runLem2Reference>(state, lem2);
+}
+
+void BM_Lem2Segment(benchmark::State& state)
+{
+    kolven::LEM2v1 lem2 = segmentChallenge();
+    runInduction<&kolven::LEM2v1::runLem2>(state, lem2);
+}
+
+void BM_Lem2SegmentReference(benchmark::State& state)
+{
+    kolven::LEM2v1 lem2 = segmentChallenge();
+    runInduction<&kolven::LEM2v1::runLem2Reference>(state, lem2);
+}
+
+} // namespace
+
+// The growth with the number of objects, and the 5,000-object table against the reference.
+BENCHMARK(BM_Lem2)->Arg(1000)->Arg(2000)->Arg(4000)->Arg(5000)->Arg(8000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Lem2Reference)->Arg(5000)->Unit(benchmark::kMillisecond);
+// The argument names the segment table's number of objects, pairing each run with its reference.
+BENCHMARK(BM_Lem2Segment)->Arg(1500)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Lem2SegmentReference)->Arg(1500)->Unit(benchmark::kMillisecond);

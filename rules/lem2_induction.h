@@ -1,0 +1,22 @@
+#pragma once
+
+#include "decision_system.h"
+#include "lem2.h"
+
+#include <vector>
+
+namespace kolven {
+
+// The two inductions behind LEM2v1. Both need the table's decision classes built, return the
+// rules in induction order and throw std::bad_alloc when memory runs out; they give the same
+// rules, condition for condition, for every table of finite values.
+
+// The induction runLem2 uses: pair counts in one pass over the goal set, the consistency test
+// narrowed condition by condition.
+std::vector<Lem2Rule> induceLem2Rules(const SystemDecyzyjny& table);
+
+// The straightforward induction, counting pairs object by object and testing every row outside
+// the concept for each new condition; kept as the reference the faster one is checked against.
+std::vector<Lem2Rule> induceLem2RulesReference(const SystemDecyzyjny& table);
+
+} // namespace kolven
