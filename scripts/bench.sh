@@ -31,7 +31,7 @@ awk -F, '
     printf "%-44s %12s %10s %12s %10s\n", "benchmark", "time (s)", "peak MiB", "MB/s", "speed-up"
     for (i = 1; i <= n; i++) {
       name = names[i]
-      ref = name; sub(/\//, "Reference/", ref); if (!(ref in time)) ref = name "Reference"
+      ref = name; if (!sub(/\//, "Reference/", ref)) ref = name "Reference"
       ratio = (ref in time && ref != name) ? sprintf("%.1fx", time[ref] / time[name]) : "-"
       mb = rate[name] != "" ? sprintf("%.0f", rate[name] / 1e6) : "-"
       printf "%-44s %12.6f %10.1f %12s %10s\n", name, time[name], peak[name], mb, ratio
