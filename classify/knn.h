@@ -22,6 +22,8 @@ public:
 
     std::uint32_t k = 2;
     SystemDecyzyjny testSystem;
+    // The number of test objects the last run classified (the test table may change after it).
+    std::uint32_t testObjectCount = 0;
     std::uint32_t correctCount = 0;
     std::uint32_t caughtCount = 0;
     float accuracy = 0;
