@@ -1,11 +1,17 @@
 #include "knn.h"
 
+#include "knn_fast.h"
 #include "knn_scoring.h"
 #include "perf_timer.h"
 #include "text_format.h"
 
 #include <algorithm>
 #include <cstddef>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 namespace kolven {
@@ -48,27 +54,92 @@ struct Tally {
     std::uint32_t correct = 0;
 };
 
-// Classifies every grouped test row by the reference scores.
-Tally classifyAll(const SystemDecyzyjny& training, const SystemDecyzyjny& test, std::uint32_t k)
-{
-    std::vector<float> buffer(training.objectCount);
-    std::vector<float> scores(training.classCount);
+// What one thread needs: the scoring of one test row with its own work memory, a score per
+// training class, and the counts of the rows it classified.
+struct Worker {
+    std::function<void(const float* row, float* scores)> score;
+    std::vector<float> scores;
     Tally tally;
-    for (std::uint32_t t = 0; t < test.objectCount; ++t) {
-        const float* row = test.groupedRows.data() + std::size_t(t) * test.rowLength;
-        referenceClassScores(training, row, k, buffer, scores.data());
-        const auto winner = uniqueMinimum(scores.data(), training.classCount);
-        if (winner) {
-            ++tally.caught;
-            tally.correct += training.classDecision(*winner) == row[test.attributeCount] ? 1 : 0;
+};
+
+// One worker per thread, all memory allocated here, before any thread starts.
+std::vector<Worker> makeWorkers(std::size_t count, const SystemDecyzyjny& training, std::uint32_t k,
+                                const KnnFastScorer* fast)
+{
+    std::vector<Worker> workers(count);
+    for (Worker& worker : workers) {
+        worker.scores.resize(training.classCount);
+        if (fast != nullptr) {
+            auto scratch = std::make_shared<KnnFastScorer::Scratch>(fast->makeScratch());
+            worker.score = [fast, scratch](const float* row, float* scores) { fast->classScores(row, *scratch, scores); };
+        } else {
+            auto buffer = std::make_shared<std::vector<float>>(training.objectCount);
+            worker.score = [&training, k, buffer](const float* row, float* scores) {
+                referenceClassScores(training, row, k, *buffer, scores);
+            };
         }
     }
-    return tally;
+    return workers;
+}
+
+// Classifies the grouped test rows first to last - 1.
+void classifyRows(const SystemDecyzyjny& training, const SystemDecyzyjny& test, std::uint32_t first,
+                  std::uint32_t last, Worker& worker)
+{
+    for (std::uint32_t t = first; t < last; ++t) {
+        const float* row = test.groupedRows.data() + std::size_t(t) * test.rowLength;
+        worker.score(row, worker.scores.data());
+        const auto winner = uniqueMinimum(worker.scores.data(), training.classCount);
+        if (winner) {
+            ++worker.tally.caught;
+            worker.tally.correct += training.classDecision(*winner) == row[test.attributeCount] ? 1 : 0;
+        }
+    }
+}
+
+// Splits the test rows into one contiguous share per worker and adds up their counts, which
+// therefore do not depend on the number of workers. A thread that cannot be started leaves its
+// share to the calling thread.
+Tally classifyAll(const SystemDecyzyjny& training, const SystemDecyzyjny& test, std::vector<Worker>& workers)
+{
+    const std::size_t count = workers.size();
+    const auto shareStart = [&](std::size_t w) { return std::uint32_t(std::uint64_t(test.objectCount) * w / count); };
+    {
+        std::vector<std::jthread> threads;
+        threads.reserve(count);
+        for (std::size_t w = 1; w < count; ++w) {
+            const auto run = [&, w] { classifyRows(training, test, shareStart(w), shareStart(w + 1), workers[w]); };
+            try {
+                threads.emplace_back(run);
+            } catch (const std::system_error&) {
+                run();
+            }
+        }
+        classifyRows(training, test, 0, shareStart(1), workers[0]);
+    }
+    Tally total;
+    for (const Worker& worker : workers) {
+        total.caught += worker.tally.caught;
+        total.correct += worker.tally.correct;
+    }
+    return total;
+}
+
+// The number of threads a run uses: as asked (0: one per core), at most one per test object.
+std::size_t threadCount(unsigned asked, std::uint32_t testObjects)
+{
+    const unsigned threads = asked != 0 ? asked : std::max(1u, std::thread::hardware_concurrency());
+    return std::min<std::size_t>(threads, testObjects);
 }
 
 } // namespace
 
 bool kNNv1::classifyTestSystem()
+{
+    return classifyTestSystem(KnnScoring::Fast, 0);
+}
+
+bool kNNv1::classifyTestSystem(KnnScoring scoring, unsigned threads)
 {
     if (objectCount == 0 || testSystem.objectCount == 0 || attributeCount != testSystem.attributeCount) {
         return false;
@@ -80,7 +151,13 @@ bool kNNv1::classifyTestSystem()
     {
         RunClasses classes(*this, testSystem);
         lowered = lowerK(k, *this);
-        tally = classifyAll(*this, testSystem, lowered);
+        std::optional<KnnFastScorer> fast;
+        if (scoring == KnnScoring::Fast) {
+            fast.emplace(*this, lowered);
+        }
+        auto workers = makeWorkers(threadCount(threads, testSystem.objectCount), *this, lowered,
+                                   fast ? &*fast : nullptr);
+        tally = classifyAll(*this, testSystem, workers);
     }
     k = lowered;
     testObjectCount = testSystem.objectCount;
