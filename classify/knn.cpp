@@ -54,28 +54,37 @@ struct Tally {
     std::uint32_t correct = 0;
 };
 
-// What one thread needs: the scoring of one test row with its own work memory, a score per
-// training class, and the counts of the rows it classified.
+// What one thread needs: the scoring of up to kBatch consecutive test rows with its own work
+// memory, a score per training class for each of them, and the counts of the rows it classified.
 struct Worker {
-    std::function<void(const float* row, float* scores)> score;
+    std::function<void(const float* rows, std::uint32_t count, float* scores)> score;
     std::vector<float> scores;
     Tally tally;
 };
 
+constexpr std::uint32_t kBatch = KnnFastScorer::kBatch;
+
 // One worker per thread, all memory allocated here, before any thread starts.
-std::vector<Worker> makeWorkers(std::size_t count, const SystemDecyzyjny& training, std::uint32_t k,
-                                const KnnFastScorer* fast)
+std::vector<Worker> makeWorkers(std::size_t count, const SystemDecyzyjny& training, const SystemDecyzyjny& test,
+                                std::uint32_t k, const KnnFastScorer* fast)
 {
     std::vector<Worker> workers(count);
+    const std::size_t rowLength = test.rowLength;
+    const std::size_t classCount = training.classCount;
     for (Worker& worker : workers) {
-        worker.scores.resize(training.classCount);
+        worker.scores.resize(kBatch * classCount);
         if (fast != nullptr) {
             auto scratch = std::make_shared<KnnFastScorer::Scratch>(fast->makeScratch());
-            worker.score = [fast, scratch](const float* row, float* scores) { fast->classScores(row, *scratch, scores); };
+            worker.score = [fast, scratch, rowLength](const float* rows, std::uint32_t rowCount, float* scores) {
+                fast->classScores(rows, rowLength, rowCount, *scratch, scores);
+            };
         } else {
             auto buffer = std::make_shared<std::vector<float>>(training.objectCount);
-            worker.score = [&training, k, buffer](const float* row, float* scores) {
-                referenceClassScores(training, row, k, *buffer, scores);
+            worker.score = [&training, k, buffer, rowLength, classCount](const float* rows, std::uint32_t rowCount,
+                                                                          float* scores) {
+                for (std::uint32_t r = 0; r < rowCount; ++r) {
+                    referenceClassScores(training, rows + r * rowLength, k, *buffer, scores + r * classCount);
+                }
             };
         }
     }
@@ -86,13 +95,18 @@ std::vector<Worker> makeWorkers(std::size_t count, const SystemDecyzyjny& traini
 void classifyRows(const SystemDecyzyjny& training, const SystemDecyzyjny& test, std::uint32_t first,
                   std::uint32_t last, Worker& worker)
 {
-    for (std::uint32_t t = first; t < last; ++t) {
-        const float* row = test.groupedRows.data() + std::size_t(t) * test.rowLength;
-        worker.score(row, worker.scores.data());
-        const auto winner = uniqueMinimum(worker.scores.data(), training.classCount);
-        if (winner) {
-            ++worker.tally.caught;
-            worker.tally.correct += training.classDecision(*winner) == row[test.attributeCount] ? 1 : 0;
+    for (std::uint32_t batch = first; batch < last; batch += kBatch) {
+        const std::uint32_t count = std::min(kBatch, last - batch);
+        const float* rows = test.groupedRows.data() + std::size_t(batch) * test.rowLength;
+        worker.score(rows, count, worker.scores.data());
+        for (std::uint32_t r = 0; r < count; ++r) {
+            const float* scores = worker.scores.data() + std::size_t(r) * training.classCount;
+            const auto winner = uniqueMinimum(scores, training.classCount);
+            if (winner) {
+                ++worker.tally.caught;
+                const float own = rows[std::size_t(r) * test.rowLength + test.attributeCount];
+                worker.tally.correct += training.classDecision(*winner) == own ? 1 : 0;
+            }
         }
     }
 }
@@ -155,7 +169,7 @@ bool kNNv1::classifyTestSystem(KnnScoring scoring, unsigned threads)
         if (scoring == KnnScoring::Fast) {
             fast.emplace(*this, lowered);
         }
-        auto workers = makeWorkers(threadCount(threads, testSystem.objectCount), *this, lowered,
+        auto workers = makeWorkers(threadCount(threads, testSystem.objectCount), *this, testSystem, lowered,
                                    fast ? &*fast : nullptr);
         tally = classifyAll(*this, testSystem, workers);
     }

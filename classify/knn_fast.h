@@ -8,38 +8,61 @@
 
 namespace kolven {
 
-// The class scores of referenceClassScores, bit for bit, computed faster: the training classes
-// are laid out attribute by attribute so that many distances are computed side by side, and the
-// k smallest distances of a class are kept in a sorted buffer of k entries instead of a full
-// insertion sort (a new distance goes before the first entry >= it, so the k entries and their
-// order are those of the full sort).
+// The class scores of referenceClassScores, bit for bit, computed faster. The training classes
+// are laid out attribute by attribute so that many distances are computed side by side, for a
+// few test objects at a time while the training values are in cache. A class score needs only
+// the k smallest distances: plain float arithmetic, whose error is bounded, finds the few
+// objects that can be among them, and only those get the exactly rounded distance, kept in a
+// sorted buffer of k entries (a new distance goes before the first entry >= it, so the k entries
+// and their order are those of the full insertion sort). Test objects or training tables with
+// infinite values get exact distances for every object.
 class KnnFastScorer {
 public:
+    // The number of test rows scored together.
+    static constexpr std::uint32_t kBatch = 8;
+
     // Lays out training, whose decision classes must be built, for 1 <= k <= its smallest class.
     // Throws std::bad_alloc when the layout cannot be allocated.
     KnnFastScorer(const SystemDecyzyjny& training, std::uint32_t k);
 
-    // The work memory of one thread; made before the threads start, as it allocates.
+    // The work memory of one thread for kBatch rows; made before the threads start, as it
+    // allocates.
     struct Scratch {
-        std::vector<float> distances;
+        std::vector<float> block;
+        std::vector<float> squares;      // of every object of a class, per row
+        std::vector<float> groupMinimum; // of each group of squares, per row
         std::vector<float> nearest;
+        std::vector<float> nearestSquares;
     };
     Scratch makeScratch() const;
 
-    // Writes the score of every training class of testRow to scores; allocates nothing.
-    void classScores(const float* testRow, Scratch& scratch, float* scores) const;
+    // Scores count (1 to kBatch) test rows, each rowLength values after the previous: writes the
+    // score of every training class of row r to scores[r * classCount + c]. Allocates nothing.
+    void classScores(const float* testRows, std::size_t rowLength, std::uint32_t count, Scratch& scratch,
+                     float* scores) const;
 
 private:
     struct ClassLayout {
-        std::size_t offset; // of its first column in columns_
-        std::uint32_t size; // objects
+        std::size_t offset;   // of its first column in columns_
+        std::uint32_t size;   // objects
         std::uint32_t stride; // size rounded up to whole blocks: the length of one column
     };
+
+    float exactScore(const ClassLayout& layout, const float* testRow, Scratch& scratch) const;
+    void filteredScores(const ClassLayout& layout, const float* const* rows, std::uint32_t count, Scratch& scratch,
+                        float* scores) const;
+    float candidateBound(float kthSquare) const;
 
     std::uint32_t attributeCount_;
     std::uint32_t k_;
     std::vector<ClassLayout> classes_;
     std::vector<float> columns_;
+    std::uint32_t longestStride_ = 0;
+    bool trainingFinite_ = true;
+    // How far a float square sum may lie from the exactly rounded one: at most errorFactor_
+    // times it plus errorTerm_, either way.
+    double errorFactor_;
+    double errorTerm_;
 };
 
 } // namespace kolven

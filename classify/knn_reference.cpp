@@ -1,15 +1,20 @@
 #include "knn_scoring.h"
 
 #include <cmath>
-#include <cstddef>
 
 namespace kolven {
 
 float knnDistance(const float* testRow, const float* trainingRow, std::uint32_t attributeCount)
 {
+    return knnDistance(testRow, trainingRow, 1, attributeCount);
+}
+
+float knnDistance(const float* testRow, const float* trainingValues, std::size_t trainingStride,
+                  std::uint32_t attributeCount)
+{
     float sum = 0;
     for (std::uint32_t a = 0; a < attributeCount; ++a) {
-        const auto difference = static_cast<double>(testRow[a] - trainingRow[a]);
+        const auto difference = static_cast<double>(testRow[a] - trainingValues[a * trainingStride]);
         sum = static_cast<float>(static_cast<double>(sum) + difference * difference);
     }
     return static_cast<float>(std::sqrt(static_cast<double>(sum)));

@@ -2,6 +2,7 @@
 
 #include "decision_system.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -12,6 +13,9 @@ namespace kolven {
 // to float, its square added to the float sum in double precision and the sum rounded to float
 // after every attribute, then the square root taken in double and rounded to float.
 float knnDistance(const float* testRow, const float* trainingRow, std::uint32_t attributeCount);
+// The same distance to a training object whose attribute a is trainingValues[a * trainingStride].
+float knnDistance(const float* testRow, const float* trainingValues, std::size_t trainingStride,
+                  std::uint32_t attributeCount);
 
 // The class whose score alone is the smallest (scores compared from class 0 upwards; an equal
 // score makes the minimum shared until a smaller one appears). nullopt when it is shared.

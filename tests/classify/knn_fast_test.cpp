@@ -78,16 +78,22 @@ void expectSameScores(SystemDecyzyjny& training, SystemDecyzyjny& test)
     }
     std::vector<float> buffer;
     std::vector<float> expected(training.classCount);
-    std::vector<float> actual(training.classCount);
-    for (std::uint32_t k = 1; k <= std::min(smallest, 6u); ++k) {
+    std::vector<float> actual(KnnFastScorer::kBatch * training.classCount);
+    for (std::uint32_t k = 1; k <= std::min(smallest, 9u); ++k) {
         const KnnFastScorer fast(training, k);
         auto scratch = fast.makeScratch();
-        for (std::uint32_t t = 0; t < test.objectCount; ++t) {
-            referenceClassScores(training, test.row(t), k, buffer, expected.data());
-            fast.classScores(test.row(t), scratch, actual.data());
-            for (std::uint32_t c = 0; c < training.classCount; ++c) {
-                ASSERT_EQ(std::bit_cast<std::uint32_t>(actual[c]), std::bit_cast<std::uint32_t>(expected[c]))
-                    << "k " << k << ", test object " << t << ", class " << c;
+        // Batches of every size from one row up, so rows share the passes over the training.
+        const std::uint32_t batch = 1 + (k - 1) % KnnFastScorer::kBatch;
+        for (std::uint32_t first = 0; first < test.objectCount; first += batch) {
+            const std::uint32_t count = std::min(batch, test.objectCount - first);
+            fast.classScores(test.row(first), test.rowLength, count, scratch, actual.data());
+            for (std::uint32_t t = first; t < first + count; ++t) {
+                referenceClassScores(training, test.row(t), k, buffer, expected.data());
+                for (std::uint32_t c = 0; c < training.classCount; ++c) {
+                    const float score = actual[(t - first) * training.classCount + c];
+                    ASSERT_EQ(std::bit_cast<std::uint32_t>(score), std::bit_cast<std::uint32_t>(expected[c]))
+                        << "k " << k << ", test object " << t << ", class " << c;
+                }
             }
         }
     }
