@@ -51,15 +51,18 @@ constexpr std::uint32_t kLanes = sizeof(Lanes) / sizeof(float);
 
 // The squared distances of a block like blockDistances, but summed in plain float arithmetic:
 // several times cheaper, and within a known factor of the exact square sums. The sums stay in
-// registers across the attributes. Writes the smallest of every kLanes squares to
-// groupMinimum and returns the smallest of all. (A fused multiply and add only makes the float
-// sums more accurate, which the error bound allows.)
+// registers across the attributes. Returns the smallest of them. (A fused multiply and add only
+// makes the float sums more accurate, which the error bound allows.)
 KOLVEN_WIDE_VECTORS
 float blockSquares(const float* column, std::size_t stride, const float* testRow, std::uint32_t attributeCount,
-                   float* squares, float* groupMinimum)
+                   float* squares)
 {
     constexpr std::uint32_t groups = kBlock / kLanes;
-    Lanes sums[groups] = {};
+    Lanes sums[groups];
+#pragma GCC unroll 8
+    for (std::uint32_t g = 0; g < groups; ++g) {
+        sums[g] = Lanes{};
+    }
     for (std::uint32_t a = 0; a < attributeCount; ++a, column += stride) {
         const float value = testRow[a];
         const Lanes values = {value, value, value, value, value, value, value, value};
@@ -71,17 +74,20 @@ float blockSquares(const float* column, std::size_t stride, const float* testRow
             sums[g] += difference * difference;
         }
     }
-    float minimum = kInfinity;
+    Lanes smallest = sums[0];
+#pragma GCC unroll 8
     for (std::uint32_t g = 0; g < groups; ++g) {
-        __builtin_memcpy(squares + g * kLanes, &sums[g], sizeof sums[g]);
-        float smallest = sums[g][0];
-        for (std::uint32_t i = 1; i < kLanes; ++i) {
-            smallest = std::min(smallest, sums[g][i]);
-        }
-        groupMinimum[g] = smallest;
-        minimum = std::min(minimum, smallest);
+        const Lanes sum = sums[g];
+        __builtin_memcpy(squares + g * kLanes, &sum, sizeof sum);
+        smallest = smallest < sum ? smallest : sum;
     }
-    return minimum;
+    Lanes turned = __builtin_shufflevector(smallest, smallest, 4, 5, 6, 7, 0, 1, 2, 3);
+    smallest = smallest < turned ? smallest : turned;
+    turned = __builtin_shufflevector(smallest, smallest, 2, 3, 0, 1, 6, 7, 4, 5);
+    smallest = smallest < turned ? smallest : turned;
+    turned = __builtin_shufflevector(smallest, smallest, 1, 0, 3, 2, 5, 4, 7, 6);
+    smallest = smallest < turned ? smallest : turned;
+    return smallest[0];
 }
 
 // The k smallest distances offered so far, in the order the full insertion sort gives them: a
@@ -142,8 +148,29 @@ bool allFinite(const float* values, std::size_t count)
 
 } // namespace
 
+// Over n attributes either sum takes at most 2n roundings of relative error 2^-24 (the exact one
+// rounds to double first, which adds at most 2^-53) and, among subnormal numbers, of absolute
+// error 2^-150 each. The factor and term cover either sum against the other with room to spare.
+KnnSquareBound::KnnSquareBound(std::uint32_t attributeCount)
+    : factor_(std::exp((4.0 * attributeCount + 8) * 0x1p-24) * (1 + 0x1p-40)),
+      term_((attributeCount + 1.0) * 0x1p-147)
+{
+}
+
+// An object whose exact square sum is at most that of the given one has an exact sum of at most
+// factor_ * square + term_, and so a float sum of at most factor_ times that plus term_.
+float KnnSquareBound::operator()(float square) const
+{
+    const double bound = factor_ * (factor_ * square + term_) + term_;
+    if (!(bound < 0x1p120)) {
+        return kInfinity;
+    }
+    const auto rounded = static_cast<float>(bound);
+    return static_cast<double>(rounded) < bound ? std::nextafter(rounded, kInfinity) : rounded;
+}
+
 KnnFastScorer::KnnFastScorer(const SystemDecyzyjny& training, std::uint32_t k)
-    : attributeCount_(training.attributeCount), k_(k)
+    : attributeCount_(training.attributeCount), k_(k), candidateBound_(training.attributeCount)
 {
     std::size_t total = 0;
     for (std::uint32_t c = 0; c < training.classCount; ++c) {
@@ -166,20 +193,13 @@ KnnFastScorer::KnnFastScorer(const SystemDecyzyjny& training, std::uint32_t k)
         }
     }
 
-    // Over n attributes both sums take at most 2n roundings of relative error 2^-24 (the exact
-    // one rounds to double first, which adds at most 2^-53) and, among subnormal numbers, of
-    // absolute error 2^-150 each. The factor and term below cover either sum against the other
-    // with room to spare.
-    const double n = attributeCount_;
-    errorFactor_ = std::exp((4 * n + 8) * 0x1p-24) * (1 + 0x1p-40);
-    errorTerm_ = (n + 1) * 0x1p-147;
 }
 
 KnnFastScorer::Scratch KnnFastScorer::makeScratch() const
 {
     const std::size_t rows = kBatch;
     return Scratch{std::vector<float>(kBlock), std::vector<float>(rows * longestStride_),
-                   std::vector<float>(rows * longestStride_ / kLanes), std::vector<float>(k_),
+                   std::vector<float>(rows * longestStride_ / kBlock), std::vector<float>(k_),
                    std::vector<float>(rows * k_)};
 }
 
@@ -223,31 +243,15 @@ float KnnFastScorer::exactScore(const ClassLayout& layout, const float* testRow,
     return nearest.sum();
 }
 
-// An object among the k nearest has an exact square sum at most the k-th smallest exact one,
-// which is at most errorFactor_ * kthSquare + errorTerm_; so its float square sum is at most
-// the bound returned. Near the top of the float range the factors no longer hold, and every
-// object is a candidate.
-float KnnFastScorer::candidateBound(float kthSquare) const
-{
-    const double bound = errorFactor_ * (errorFactor_ * kthSquare + errorTerm_) + errorTerm_;
-    if (!(bound < 0x1p120)) {
-        return kInfinity;
-    }
-    const auto rounded = static_cast<float>(bound);
-    return static_cast<double>(rounded) < bound ? std::nextafter(rounded, kInfinity) : rounded;
-}
-
 // Two passes over the class for each row. The first sums the float squares of every object and
 // keeps the k smallest of them; the second gives the exact distance, in the order of the
 // objects, only to those whose float square is within the bound of the k-th smallest. Every
 // object among the k nearest is one of them, so the k smallest exact distances, and thus the
-// score, are the same. The smallest square of every group of kLanes objects lets most groups be
-// passed over whole.
+// score, are the same. The smallest square of every block lets most blocks be passed over whole.
 void KnnFastScorer::filteredScores(const ClassLayout& layout, const float* const* rows, std::uint32_t count,
                                    Scratch& scratch, float* scores) const
 {
-    const std::uint32_t groups = (layout.size + kLanes - 1) / kLanes;
-    const std::size_t groupsPerRow = longestStride_ / kLanes;
+    const std::size_t blocksPerRow = longestStride_ / kBlock;
     NearestDistances smallestSquares[kBatch];
     float bound[kBatch];
     for (std::uint32_t r = 0; r < count; ++r) {
@@ -255,39 +259,36 @@ void KnnFastScorer::filteredScores(const ClassLayout& layout, const float* const
         bound[r] = kInfinity;
     }
 
-    for (std::uint32_t first = 0; first < layout.size; first += kBlock) {
+    for (std::uint32_t first = 0, b = 0; first < layout.size; first += kBlock, ++b) {
         const float* column = columns_.data() + layout.offset + first;
-        const std::uint32_t lastGroup = std::min(groups, (first + kBlock) / kLanes);
+        const std::uint32_t last = std::min(layout.size, first + kBlock);
         for (std::uint32_t r = 0; r < count; ++r) {
             float* squares = scratch.squares.data() + r * std::size_t(longestStride_);
-            float* groupMinimum = scratch.groupMinimum.data() + r * groupsPerRow;
-            const float blockMinimum = blockSquares(column, layout.stride, rows[r], attributeCount_, squares + first,
-                                                    groupMinimum + first / kLanes);
-            for (std::uint32_t g = first / kLanes; blockMinimum <= bound[r] && g < lastGroup; ++g) {
-                if (groupMinimum[g] > bound[r]) {
-                    continue;
+            float& blockMinimum = scratch.blockMinimum[r * blocksPerRow + b];
+            blockMinimum = blockSquares(column, layout.stride, rows[r], attributeCount_, squares + first);
+            if (blockMinimum > bound[r]) {
+                continue;
+            }
+            for (std::uint32_t i = first; i < last; ++i) {
+                if (squares[i] <= bound[r]) {
+                    smallestSquares[r].offer(squares[i]);
                 }
-                for (std::uint32_t i = g * kLanes; i < std::min(layout.size, (g + 1) * kLanes); ++i) {
-                    if (squares[i] <= bound[r]) {
-                        smallestSquares[r].offer(squares[i]);
-                    }
-                }
-                if (smallestSquares[r].full()) {
-                    bound[r] = candidateBound(smallestSquares[r].largest());
-                }
+            }
+            if (smallestSquares[r].full()) {
+                bound[r] = candidateBound_(smallestSquares[r].largest());
             }
         }
     }
 
     for (std::uint32_t r = 0; r < count; ++r) {
         const float* squares = scratch.squares.data() + r * std::size_t(longestStride_);
-        const float* groupMinimum = scratch.groupMinimum.data() + r * groupsPerRow;
+        const float* blockMinimum = scratch.blockMinimum.data() + r * blocksPerRow;
         NearestDistances nearest(scratch.nearest.data(), k_);
-        for (std::uint32_t g = 0; g < groups; ++g) {
-            if (groupMinimum[g] > bound[r]) {
+        for (std::uint32_t first = 0, b = 0; first < layout.size; first += kBlock, ++b) {
+            if (blockMinimum[b] > bound[r]) {
                 continue;
             }
-            for (std::uint32_t i = g * kLanes; i < std::min(layout.size, (g + 1) * kLanes); ++i) {
+            for (std::uint32_t i = first; i < std::min(layout.size, first + kBlock); ++i) {
                 if (squares[i] <= bound[r]) {
                     nearest.offer(knnDistance(rows[r], columns_.data() + layout.offset + i, layout.stride,
                                               attributeCount_));

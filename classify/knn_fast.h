@@ -8,6 +8,24 @@
 
 namespace kolven {
 
+// How far apart the two square sums of one distance can lie over attributeCount attributes:
+// the exactly rounded one of knnDistance and one summed in plain float arithmetic, with or
+// without fused multiply and add.
+class KnnSquareBound {
+public:
+    explicit KnnSquareBound(std::uint32_t attributeCount);
+
+    // The float square sum that no object exceeds whose exact square sum is at most that of an
+    // object with the float square sum square. Infinity near the top of the float range, where
+    // the bound no longer holds.
+    float operator()(float square) const;
+
+private:
+    // Either sum is at most factor_ times the other plus term_.
+    double factor_;
+    double term_;
+};
+
 // The class scores of referenceClassScores, bit for bit, computed faster. The training classes
 // are laid out attribute by attribute so that many distances are computed side by side, for a
 // few test objects at a time while the training values are in cache. A class score needs only
@@ -30,7 +48,7 @@ public:
     struct Scratch {
         std::vector<float> block;
         std::vector<float> squares;      // of every object of a class, per row
-        std::vector<float> groupMinimum; // of each group of squares, per row
+        std::vector<float> blockMinimum; // of each block of squares, per row
         std::vector<float> nearest;
         std::vector<float> nearestSquares;
     };
@@ -51,7 +69,6 @@ private:
     float exactScore(const ClassLayout& layout, const float* testRow, Scratch& scratch) const;
     void filteredScores(const ClassLayout& layout, const float* const* rows, std::uint32_t count, Scratch& scratch,
                         float* scores) const;
-    float candidateBound(float kthSquare) const;
 
     std::uint32_t attributeCount_;
     std::uint32_t k_;
@@ -59,10 +76,7 @@ private:
     std::vector<float> columns_;
     std::uint32_t longestStride_ = 0;
     bool trainingFinite_ = true;
-    // How far a float square sum may lie from the exactly rounded one: at most errorFactor_
-    // times it plus errorTerm_, either way.
-    double errorFactor_;
-    double errorTerm_;
+    KnnSquareBound candidateBound_;
 };
 
 } // namespace kolven

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
+#include <cmath>
 #include <cstdint>
 #include <limits>
 #include <random>
@@ -131,6 +133,66 @@ TEST(KnnFastScorer, GivesTheReferenceScoresBitForBitAcrossDistanceBlocks)
             FAIL() << "round " << round;
         }
     }
+}
+
+// The two ways of summing squares that the float prefilter may use, and the exactly rounded one.
+struct SquareSums {
+    float exact = 0;
+    float plain = 0;
+    float fused = 0;
+};
+
+SquareSums squareSums(const std::vector<float>& row)
+{
+    SquareSums sums;
+    for (const float value : row) {
+        const float difference = 0.0f - value;
+        sums.exact = float(double(sums.exact) + double(difference) * double(difference));
+        volatile float square = difference * difference;
+        sums.plain = sums.plain + square;
+        sums.fused = std::fma(difference, difference, sums.fused);
+    }
+    return sums;
+}
+
+TEST(KnnSquareBound, CoversTheFloatSumOfEveryObjectNoFartherThanAnother)
+{
+    // Summed in plain float, y comes out one unit in the last place below its exact sum, which x
+    // reaches in every way: x is no farther than y, yet its float sum exceeds y's.
+    const std::vector<float> y{2, 1 + 0x1p-20f + 0x1p-23f, 0, 0};
+    const std::vector<float> x{0x1p-11f, 3 * 0x1p-11f, 1, 2};
+    const KnnSquareBound fourAttributes(4);
+    ASSERT_EQ(squareSums(x).exact, squareSums(y).exact);
+    ASSERT_GT(squareSums(x).plain, squareSums(y).plain);
+    EXPECT_GE(fourAttributes(squareSums(y).plain), squareSums(x).plain);
+
+    // Random objects of full mantissas, some tiny enough for subnormal squares: for each object,
+    // the largest float sum among the objects no farther than it stays within its bound.
+    std::mt19937 random(99);
+    std::uniform_real_distribution<float> value(-3.0f, 3.0f);
+    const KnnSquareBound twentyAttributes(20);
+    std::vector<SquareSums> objects;
+    for (int i = 0; i < 3000; ++i) {
+        std::vector<float> row(20);
+        const float scale = i % 3 == 0 ? 0x1p-70f : 1.0f;
+        for (float& v : row) {
+            v = value(random) * scale;
+        }
+        objects.push_back(squareSums(row));
+    }
+    std::sort(objects.begin(), objects.end(), [](const SquareSums& a, const SquareSums& b) { return a.exact < b.exact; });
+    float largestPlain = 0;
+    float largestFused = 0;
+    for (std::size_t i = 0; i < objects.size(); ++i) {
+        for (std::size_t j = i; j < objects.size() && objects[j].exact == objects[i].exact; ++j) {
+            largestPlain = std::max(largestPlain, objects[j].plain);
+            largestFused = std::max(largestFused, objects[j].fused);
+        }
+        EXPECT_LE(largestPlain, twentyAttributes(objects[i].plain)) << i;
+        EXPECT_LE(largestFused, twentyAttributes(objects[i].fused)) << i;
+    }
+
+    EXPECT_EQ(twentyAttributes(0x1p121f), std::numeric_limits<float>::infinity());
 }
 
 TEST(KnnClassifier, CountsTheSameWithEitherScoringOnAnyNumberOfThreads)
