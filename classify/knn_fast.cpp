@@ -198,8 +198,7 @@ KnnFastScorer::KnnFastScorer(const SystemDecyzyjny& training, std::uint32_t k)
 KnnFastScorer::Scratch KnnFastScorer::makeScratch() const
 {
     const std::size_t rows = kBatch;
-    return Scratch{std::vector<float>(kBlock), std::vector<float>(rows * longestStride_),
-                   std::vector<float>(rows * longestStride_ / kBlock), std::vector<float>(k_),
+    return Scratch{std::vector<float>(kBlock), std::vector<float>(rows * longestStride_ / kBlock), std::vector<float>(k_),
                    std::vector<float>(rows * k_)};
 }
 
@@ -247,11 +246,13 @@ float KnnFastScorer::exactScore(const ClassLayout& layout, const float* testRow,
 // keeps the k smallest of them; the second gives the exact distance, in the order of the
 // objects, only to those whose float square is within the bound of the k-th smallest. Every
 // object among the k nearest is one of them, so the k smallest exact distances, and thus the
-// score, are the same. The smallest square of every block lets most blocks be passed over whole.
+// score, are the same. Only the smallest square of each block is kept between the passes: the
+// second one passes over most blocks whole and sums the squares of the few others again.
 void KnnFastScorer::filteredScores(const ClassLayout& layout, const float* const* rows, std::uint32_t count,
                                    Scratch& scratch, float* scores) const
 {
     const std::size_t blocksPerRow = longestStride_ / kBlock;
+    float* squares = scratch.block.data();
     NearestDistances smallestSquares[kBatch];
     float bound[kBatch];
     for (std::uint32_t r = 0; r < count; ++r) {
@@ -261,15 +262,14 @@ void KnnFastScorer::filteredScores(const ClassLayout& layout, const float* const
 
     for (std::uint32_t first = 0, b = 0; first < layout.size; first += kBlock, ++b) {
         const float* column = columns_.data() + layout.offset + first;
-        const std::uint32_t last = std::min(layout.size, first + kBlock);
+        const std::uint32_t inBlock = std::min(kBlock, layout.size - first);
         for (std::uint32_t r = 0; r < count; ++r) {
-            float* squares = scratch.squares.data() + r * std::size_t(longestStride_);
             float& blockMinimum = scratch.blockMinimum[r * blocksPerRow + b];
-            blockMinimum = blockSquares(column, layout.stride, rows[r], attributeCount_, squares + first);
+            blockMinimum = blockSquares(column, layout.stride, rows[r], attributeCount_, squares);
             if (blockMinimum > bound[r]) {
                 continue;
             }
-            for (std::uint32_t i = first; i < last; ++i) {
+            for (std::uint32_t i = 0; i < inBlock; ++i) {
                 if (squares[i] <= bound[r]) {
                     smallestSquares[r].offer(squares[i]);
                 }
@@ -281,17 +281,17 @@ void KnnFastScorer::filteredScores(const ClassLayout& layout, const float* const
     }
 
     for (std::uint32_t r = 0; r < count; ++r) {
-        const float* squares = scratch.squares.data() + r * std::size_t(longestStride_);
         const float* blockMinimum = scratch.blockMinimum.data() + r * blocksPerRow;
         NearestDistances nearest(scratch.nearest.data(), k_);
         for (std::uint32_t first = 0, b = 0; first < layout.size; first += kBlock, ++b) {
             if (blockMinimum[b] > bound[r]) {
                 continue;
             }
-            for (std::uint32_t i = first; i < std::min(layout.size, first + kBlock); ++i) {
+            const float* column = columns_.data() + layout.offset + first;
+            blockSquares(column, layout.stride, rows[r], attributeCount_, squares);
+            for (std::uint32_t i = 0; i < std::min(kBlock, layout.size - first); ++i) {
                 if (squares[i] <= bound[r]) {
-                    nearest.offer(knnDistance(rows[r], columns_.data() + layout.offset + i, layout.stride,
-                                              attributeCount_));
+                    nearest.offer(knnDistance(rows[r], column + i, layout.stride, attributeCount_));
                 }
             }
         }

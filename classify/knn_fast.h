@@ -46,9 +46,8 @@ public:
     // The work memory of one thread for kBatch rows; made before the threads start, as it
     // allocates.
     struct Scratch {
-        std::vector<float> block;
-        std::vector<float> squares;      // of every object of a class, per row
-        std::vector<float> blockMinimum; // of each block of squares, per row
+        std::vector<float> block;        // the distances or squares of one block
+        std::vector<float> blockMinimum; // the smallest square of each block of a class, per row
         std::vector<float> nearest;
         std::vector<float> nearestSquares;
     };
