@@ -24,7 +24,12 @@ public:
     RunClasses(SystemDecyzyjny& training, SystemDecyzyjny& test) : training_(training), test_(test)
     {
         training_.buildDecisionClasses();
-        test_.buildDecisionClasses();
+        try {
+            test_.buildDecisionClasses();
+        } catch (...) {
+            training_.releaseDecisionClasses();
+            throw;
+        }
     }
     ~RunClasses()
     {

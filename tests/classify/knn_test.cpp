@@ -119,6 +119,10 @@ TEST(KnnClassifier, LowersKToTheSmallestClassAndKeepsIt)
     fillTable(run.knn, 1, {{0, 1}, {1, 1}, {2, 1}, {3, 1}, {50, 2}, {51, 2}, {52, 2}, {53, 2}});
     ASSERT_TRUE(run.knn.classifyTestSystem());
     EXPECT_EQ(run.knn.k, 3u);
+
+    run.knn.k = 0;
+    ASSERT_TRUE(run.knn.classifyTestSystem());
+    EXPECT_EQ(run.knn.k, 1u) << "0 is taken as 1";
 }
 
 TEST(KnnClassifier, CountsFurtherNeighboursBesidesAnExactMatch)
@@ -201,6 +205,10 @@ TEST(KnnClassifier, WritesTheSixResultLines)
                                       "Total accuracy: 0.750\r\n"
                                       "Total coverage: 0.800\r\n");
 
+    // The run's decision classes are gone with it.
+    EXPECT_TRUE(run.knn.groupedRows.empty());
+    EXPECT_TRUE(run.knn.testSystem.classStarts.empty());
+
     // The text keeps the run's test count when the test table is replaced afterwards.
     fillTable(run.knn.testSystem, 1, {{1, 0}});
     EXPECT_NE(knnResultsText(run.knn).find("systemu testowego: 10\n"), std::string::npos);
@@ -240,17 +248,6 @@ TEST(KnnClassifier, RefusesMismatchedOrEmptyTablesChangingNothing)
     kNNv1 empty;
     empty.testSystem.copyFrom(run.knn.testSystem);
     EXPECT_FALSE(empty.classifyTestSystem()) << "no training table";
-}
-
-TEST(KnnClassifier, ReleasesTheDecisionClassesOfBothTables)
-{
-    Knn run(1, {{0, 0}, {10, 1}}, {{1, 0}, {2, 1}}, 1);
-    ASSERT_TRUE(run.knn.classifyTestSystem());
-    EXPECT_TRUE(run.knn.groupedRows.empty());
-    EXPECT_TRUE(run.knn.classStarts.empty());
-    EXPECT_TRUE(run.knn.testSystem.groupedRows.empty());
-    EXPECT_TRUE(run.knn.testSystem.classStarts.empty());
-    EXPECT_GE(run.knn.elapsedSeconds, 0.0);
 }
 
 } // namespace
