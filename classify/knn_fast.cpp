@@ -192,14 +192,13 @@ KnnFastScorer::KnnFastScorer(const SystemDecyzyjny& training, std::uint32_t k)
             }
         }
     }
-
 }
 
 KnnFastScorer::Scratch KnnFastScorer::makeScratch() const
 {
     const std::size_t rows = kBatch;
-    return Scratch{std::vector<float>(kBlock), std::vector<float>(rows * longestStride_ / kBlock), std::vector<float>(k_),
-                   std::vector<float>(rows * k_)};
+    return Scratch{std::vector<float>(kBlock), std::vector<float>(rows * longestStride_ / kBlock),
+                   std::vector<float>(k_), std::vector<float>(rows * k_)};
 }
 
 void KnnFastScorer::classScores(const float* testRows, std::size_t rowLength, std::uint32_t count, Scratch& scratch,
