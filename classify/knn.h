@@ -12,16 +12,26 @@ namespace kolven {
 inline constexpr std::string_view kKnnAttributeMismatchMessage =
     "System testowy ma inna liczbe atrybutow warunkowych niz system decyzyjny.";
 
+// How a run computes the class scores. Fast gives the same bits as Reference, the straightforward
+// insertion sort of every class kept to check it.
+enum class KnnScoring { Reference, Fast };
+
 // The per-class k-nearest-neighbour classifier. Its base is the training table (a copy of the
 // current decision system); testSystem holds the objects to classify.
 class kNNv1 : public SystemDecyzyjny {
 public:
     // Classifies every test object. Returns false, changing nothing, when either table has no
     // object or their condition attribute counts differ. Lowers k to the smallest training class.
+    // Scores by the fast path, spread over the processor's cores.
     bool classifyTestSystem();
+    // The same with the chosen scoring on the given number of threads (0: one per core); the
+    // results do not depend on either. Throws std::bad_alloc, changing nothing, when memory runs out.
+    bool classifyTestSystem(KnnScoring scoring, unsigned threads);
 
     std::uint32_t k = 2;
     SystemDecyzyjny testSystem;
+    // The number of test objects the last run classified (the test table may change after it).
+    std::uint32_t testObjectCount = 0;
     std::uint32_t correctCount = 0;
     std::uint32_t caughtCount = 0;
     float accuracy = 0;

@@ -15,17 +15,18 @@ results=$(mktemp)
 trap 'rm -f "$results"' EXIT
 for program in build-bench/bench/kolven_bench_*; do
   for name in $("$program" --benchmark_list_tests | grep -E "$filter" || true); do
-    "$program" --benchmark_filter="^${name}\$" --benchmark_format=csv 2>/dev/null | grep -E '^"' >> "$results" || true
+    "$program" --benchmark_filter="^${name}\$" --benchmark_format=csv 2>/dev/null | grep -E '^(name|")' >> "$results" || true
   done
 done
 
 awk -F, '
   function unquote(s) { gsub(/"/, "", s); return s }
   function seconds(t, unit) { return unit == "ns" ? t / 1e9 : unit == "us" ? t / 1e6 : unit == "ms" ? t / 1e3 : t }
+  /^name,/ { for (i = 1; i <= NF; i++) if (unquote($i) == "peak_MiB") peakColumn = i; next }
   {
     name = unquote($1); n++; names[n] = name
     time[name] = seconds($3, unquote($5))
-    peak[name] = $NF; rate[name] = $6
+    peak[name] = $peakColumn; rate[name] = $6
   }
   END {
     printf "%-44s %12s %10s %12s %10s\n", "benchmark", "time (s)", "peak MiB", "MB/s", "speed-up"

@@ -1,0 +1,301 @@
+#include "knn_fast.h"
+
+#include "checked_size.h"
+#include "knn_scoring.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace kolven {
+
+namespace {
+
+// Distances are computed this many training objects at a time.
+constexpr std::uint32_t kBlock = 64;
+
+constexpr float kInfinity = std::numeric_limits<float>::infinity();
+
+// The distance kernels are built a second time for x86-64 processors with AVX2 and FMA, and the
+// program picks the version its processor can run when it starts.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+#define KOLVEN_WIDE_VECTORS __attribute__((target_clones("arch=x86-64-v3", "default")))
+#else
+#define KOLVEN_WIDE_VECTORS
+#endif
+
+// The distances from testRow to the kBlock objects whose attribute a is column[a * stride + i],
+// rounded exactly as knnDistance rounds them: the running sums of all objects advance together,
+// attribute by attribute, which the compiler turns into vector instructions. (A fused multiply
+// and add changes nothing here: the square of a float is exact in double.)
+KOLVEN_WIDE_VECTORS
+void blockDistances(const float* column, std::size_t stride, const float* testRow, std::uint32_t attributeCount,
+                    float* distances)
+{
+    float sums[kBlock] = {};
+    for (std::uint32_t a = 0; a < attributeCount; ++a, column += stride) {
+        const float value = testRow[a];
+        for (std::uint32_t i = 0; i < kBlock; ++i) {
+            const auto difference = static_cast<double>(value - column[i]);
+            sums[i] = static_cast<float>(static_cast<double>(sums[i]) + difference * difference);
+        }
+    }
+    for (std::uint32_t i = 0; i < kBlock; ++i) {
+        distances[i] = static_cast<float>(std::sqrt(static_cast<double>(sums[i])));
+    }
+}
+
+// Eight floats handled by one instruction where the processor can.
+typedef float Lanes __attribute__((vector_size(32)));
+constexpr std::uint32_t kLanes = sizeof(Lanes) / sizeof(float);
+
+// The squared distances of a block like blockDistances, but summed in plain float arithmetic:
+// several times cheaper, and within a known factor of the exact square sums. The sums stay in
+// registers across the attributes. Returns the smallest of them. (A fused multiply and add only
+// makes the float sums more accurate, which the error bound allows.)
+KOLVEN_WIDE_VECTORS
+float blockSquares(const float* column, std::size_t stride, const float* testRow, std::uint32_t attributeCount,
+                   float* squares)
+{
+    constexpr std::uint32_t groups = kBlock / kLanes;
+    Lanes sums[groups];
+#pragma GCC unroll 8
+    for (std::uint32_t g = 0; g < groups; ++g) {
+        sums[g] = Lanes{};
+    }
+    for (std::uint32_t a = 0; a < attributeCount; ++a, column += stride) {
+        const float value = testRow[a];
+        const Lanes values = {value, value, value, value, value, value, value, value};
+#pragma GCC unroll 8
+        for (std::uint32_t g = 0; g < groups; ++g) {
+            Lanes trained;
+            __builtin_memcpy(&trained, column + g * kLanes, sizeof trained);
+            const Lanes difference = values - trained;
+            sums[g] += difference * difference;
+        }
+    }
+    Lanes smallest = sums[0];
+#pragma GCC unroll 8
+    for (std::uint32_t g = 0; g < groups; ++g) {
+        const Lanes sum = sums[g];
+        __builtin_memcpy(squares + g * kLanes, &sum, sizeof sum);
+        smallest = smallest < sum ? smallest : sum;
+    }
+    Lanes turned = __builtin_shufflevector(smallest, smallest, 4, 5, 6, 7, 0, 1, 2, 3);
+    smallest = smallest < turned ? smallest : turned;
+    turned = __builtin_shufflevector(smallest, smallest, 2, 3, 0, 1, 6, 7, 4, 5);
+    smallest = smallest < turned ? smallest : turned;
+    turned = __builtin_shufflevector(smallest, smallest, 1, 0, 3, 2, 5, 4, 7, 6);
+    smallest = smallest < turned ? smallest : turned;
+    return smallest[0];
+}
+
+// The k smallest distances offered so far, in the order the full insertion sort gives them: a
+// distance goes before the first entry >= it, and once k entries are held one that would land
+// past them is dropped.
+class NearestDistances {
+public:
+    NearestDistances() = default;
+    NearestDistances(float* entries, std::uint32_t k) : entries_(entries), k_(k) {}
+
+    void offer(float distance)
+    {
+        // Ascending entries let most distances be dropped by one comparison with the last. A NaN
+        // (only from infinite values) is never >= anything, so once one is held the entries may
+        // not be ascending and every distance takes the full scan.
+        if (full() && !unordered_ && !(entries_[k_ - 1] >= distance)) {
+            return;
+        }
+        std::uint32_t place = 0;
+        while (place < filled_ && !(entries_[place] >= distance)) {
+            ++place;
+        }
+        if (place == k_) {
+            return;
+        }
+        unordered_ = unordered_ || std::isnan(distance);
+        filled_ = std::min(filled_ + 1, k_);
+        for (std::uint32_t i = filled_ - 1; i > place; --i) {
+            entries_[i] = entries_[i - 1];
+        }
+        entries_[place] = distance;
+    }
+
+    bool full() const { return filled_ == k_; }
+    float largest() const { return entries_[k_ - 1]; }
+
+    // The entries added in ascending order, in float.
+    float sum() const
+    {
+        float total = 0;
+        for (std::uint32_t i = 0; i < k_; ++i) {
+            total += entries_[i];
+        }
+        return total;
+    }
+
+private:
+    float* entries_ = nullptr;
+    std::uint32_t k_ = 0;
+    std::uint32_t filled_ = 0;
+    bool unordered_ = false;
+};
+
+bool allFinite(const float* values, std::size_t count)
+{
+    return std::all_of(values, values + count, [](float v) { return std::isfinite(v); });
+}
+
+} // namespace
+
+// Over n attributes either sum takes at most 2n roundings of relative error 2^-24 (the exact one
+// rounds to double first, which adds at most 2^-53) and, among subnormal numbers, of absolute
+// error 2^-150 each. The factor and term cover either sum against the other with room to spare.
+KnnSquareBound::KnnSquareBound(std::uint32_t attributeCount)
+    : factor_(std::exp((4.0 * attributeCount + 8) * 0x1p-24) * (1 + 0x1p-40)),
+      term_((attributeCount + 1.0) * 0x1p-147)
+{
+}
+
+// An object whose exact square sum is at most that of the given one has an exact sum of at most
+// factor_ * square + term_, and so a float sum of at most factor_ times that plus term_.
+float KnnSquareBound::operator()(float square) const
+{
+    const double bound = factor_ * (factor_ * square + term_) + term_;
+    if (!(bound < 0x1p120)) {
+        return kInfinity;
+    }
+    const auto rounded = static_cast<float>(bound);
+    return static_cast<double>(rounded) < bound ? std::nextafter(rounded, kInfinity) : rounded;
+}
+
+KnnFastScorer::KnnFastScorer(const SystemDecyzyjny& training, std::uint32_t k)
+    : attributeCount_(training.attributeCount), k_(k), candidateBound_(training.attributeCount)
+{
+    std::size_t total = 0;
+    for (std::uint32_t c = 0; c < training.classCount; ++c) {
+        const std::uint32_t size = training.classSize(c);
+        const std::uint32_t stride = checkedCount({(std::uint64_t(size) + kBlock - 1) / kBlock, kBlock});
+        classes_.push_back({total, size, stride});
+        longestStride_ = std::max(longestStride_, stride);
+        total += checkedProduct({stride, attributeCount_});
+    }
+    columns_.assign(total, 0.0f);
+    for (std::uint32_t c = 0; c < training.classCount; ++c) {
+        const float* rows = training.classRows(c);
+        const ClassLayout& layout = classes_[c];
+        for (std::uint32_t i = 0; i < layout.size; ++i) {
+            const float* row = rows + std::size_t(i) * training.rowLength;
+            trainingFinite_ = trainingFinite_ && allFinite(row, attributeCount_);
+            for (std::uint32_t a = 0; a < attributeCount_; ++a) {
+                columns_[layout.offset + std::size_t(a) * layout.stride + i] = row[a];
+            }
+        }
+    }
+}
+
+KnnFastScorer::Scratch KnnFastScorer::makeScratch() const
+{
+    const std::size_t rows = kBatch;
+    return Scratch{std::vector<float>(kBlock), std::vector<float>(rows * longestStride_ / kBlock),
+                   std::vector<float>(k_), std::vector<float>(rows * k_)};
+}
+
+void KnnFastScorer::classScores(const float* testRows, std::size_t rowLength, std::uint32_t count, Scratch& scratch,
+                                float* scores) const
+{
+    const float* finiteRows[kBatch];
+    std::uint32_t finiteCount = 0;
+    std::uint32_t finiteIndex[kBatch];
+    for (std::uint32_t r = 0; r < count; ++r) {
+        const float* row = testRows + r * rowLength;
+        if (trainingFinite_ && allFinite(row, attributeCount_)) {
+            finiteIndex[finiteCount] = r;
+            finiteRows[finiteCount++] = row;
+        } else {
+            for (std::size_t c = 0; c < classes_.size(); ++c) {
+                scores[r * classes_.size() + c] = exactScore(classes_[c], row, scratch);
+            }
+        }
+    }
+    float classScore[kBatch];
+    for (std::size_t c = 0; c < classes_.size() && finiteCount != 0; ++c) {
+        filteredScores(classes_[c], finiteRows, finiteCount, scratch, classScore);
+        for (std::uint32_t i = 0; i < finiteCount; ++i) {
+            scores[finiteIndex[i] * classes_.size() + c] = classScore[i];
+        }
+    }
+}
+
+float KnnFastScorer::exactScore(const ClassLayout& layout, const float* testRow, Scratch& scratch) const
+{
+    NearestDistances nearest(scratch.nearest.data(), k_);
+    for (std::uint32_t first = 0; first < layout.size; first += kBlock) {
+        blockDistances(columns_.data() + layout.offset + first, layout.stride, testRow, attributeCount_,
+                       scratch.block.data());
+        const std::uint32_t count = std::min(kBlock, layout.size - first);
+        for (std::uint32_t i = 0; i < count; ++i) {
+            nearest.offer(scratch.block[i]);
+        }
+    }
+    return nearest.sum();
+}
+
+// Two passes over the class for each row. The first sums the float squares of every object and
+// keeps the k smallest of them; the second gives the exact distance, in the order of the
+// objects, only to those whose float square is within the bound of the k-th smallest. Every
+// object among the k nearest is one of them, so the k smallest exact distances, and thus the
+// score, are the same. Only the smallest square of each block is kept between the passes: the
+// second one passes over most blocks whole and sums the squares of the few others again.
+void KnnFastScorer::filteredScores(const ClassLayout& layout, const float* const* rows, std::uint32_t count,
+                                   Scratch& scratch, float* scores) const
+{
+    const std::size_t blocksPerRow = longestStride_ / kBlock;
+    float* squares = scratch.block.data();
+    NearestDistances smallestSquares[kBatch];
+    float bound[kBatch];
+    for (std::uint32_t r = 0; r < count; ++r) {
+        smallestSquares[r] = NearestDistances(scratch.nearestSquares.data() + std::size_t(r) * k_, k_);
+        bound[r] = kInfinity;
+    }
+
+    for (std::uint32_t first = 0, b = 0; first < layout.size; first += kBlock, ++b) {
+        const float* column = columns_.data() + layout.offset + first;
+        const std::uint32_t inBlock = std::min(kBlock, layout.size - first);
+        for (std::uint32_t r = 0; r < count; ++r) {
+            float& blockMinimum = scratch.blockMinimum[r * blocksPerRow + b];
+            blockMinimum = blockSquares(column, layout.stride, rows[r], attributeCount_, squares);
+            if (blockMinimum > bound[r]) {
+                continue;
+            }
+            for (std::uint32_t i = 0; i < inBlock; ++i) {
+                if (squares[i] <= bound[r]) {
+                    smallestSquares[r].offer(squares[i]);
+                }
+            }
+            if (smallestSquares[r].full()) {
+                bound[r] = candidateBound_(smallestSquares[r].largest());
+            }
+        }
+    }
+
+    for (std::uint32_t r = 0; r < count; ++r) {
+        const float* blockMinimum = scratch.blockMinimum.data() + r * blocksPerRow;
+        NearestDistances nearest(scratch.nearest.data(), k_);
+        for (std::uint32_t first = 0, b = 0; first < layout.size; first += kBlock, ++b) {
+            if (blockMinimum[b] > bound[r]) {
+                continue;
+            }
+            const float* column = columns_.data() + layout.offset + first;
+            blockSquares(column, layout.stride, rows[r], attributeCount_, squares);
+            for (std::uint32_t i = 0; i < std::min(kBlock, layout.size - first); ++i) {
+                if (squares[i] <= bound[r]) {
+                    nearest.offer(knnDistance(rows[r], column + i, layout.stride, attributeCount_));
+                }
+            }
+        }
+        scores[r] = nearest.sum();
+    }
+}
+
+} // namespace kolven

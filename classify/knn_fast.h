@@ -1,0 +1,81 @@
+#pragma once
+
+#include "decision_system.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace kolven {
+
+// How far apart the two square sums of one distance can lie over attributeCount attributes:
+// the exactly rounded one of knnDistance and one summed in plain float arithmetic, with or
+// without fused multiply and add.
+class KnnSquareBound {
+public:
+    explicit KnnSquareBound(std::uint32_t attributeCount);
+
+    // The float square sum that no object exceeds whose exact square sum is at most that of an
+    // object with the float square sum square. Infinity near the top of the float range, where
+    // the bound no longer holds.
+    float operator()(float square) const;
+
+private:
+    // Either sum is at most factor_ times the other plus term_.
+    double factor_;
+    double term_;
+};
+
+// The class scores of referenceClassScores, bit for bit, computed faster. The training classes
+// are laid out attribute by attribute so that many distances are computed side by side, for a
+// few test objects at a time while the training values are in cache. A class score needs only
+// the k smallest distances: plain float arithmetic, whose error is bounded, finds the few
+// objects that can be among them, and only those get the exactly rounded distance, kept in a
+// sorted buffer of k entries (a new distance goes before the first entry >= it, so the k entries
+// and their order are those of the full insertion sort). Test objects or training tables with
+// infinite values get exact distances for every object.
+class KnnFastScorer {
+public:
+    // The number of test rows scored together.
+    static constexpr std::uint32_t kBatch = 8;
+
+    // Lays out training, whose decision classes must be built, for 1 <= k <= its smallest class.
+    // Throws std::bad_alloc when the layout cannot be allocated.
+    KnnFastScorer(const SystemDecyzyjny& training, std::uint32_t k);
+
+    // The work memory of one thread for kBatch rows; made before the threads start, as it
+    // allocates.
+    struct Scratch {
+        std::vector<float> block;        // the distances or squares of one block
+        std::vector<float> blockMinimum; // the smallest square of each block of a class, per row
+        std::vector<float> nearest;
+        std::vector<float> nearestSquares;
+    };
+    Scratch makeScratch() const;
+
+    // Scores count (1 to kBatch) test rows, each rowLength values after the previous: writes the
+    // score of every training class of row r to scores[r * classCount + c]. Allocates nothing.
+    void classScores(const float* testRows, std::size_t rowLength, std::uint32_t count, Scratch& scratch,
+                     float* scores) const;
+
+private:
+    struct ClassLayout {
+        std::size_t offset;   // of its first column in columns_
+        std::uint32_t size;   // objects
+        std::uint32_t stride; // size rounded up to whole blocks: the length of one column
+    };
+
+    float exactScore(const ClassLayout& layout, const float* testRow, Scratch& scratch) const;
+    void filteredScores(const ClassLayout& layout, const float* const* rows, std::uint32_t count, Scratch& scratch,
+                        float* scores) const;
+
+    std::uint32_t attributeCount_;
+    std::uint32_t k_;
+    std::vector<ClassLayout> classes_;
+    std::vector<float> columns_;
+    std::uint32_t longestStride_ = 0;
+    bool trainingFinite_ = true;
+    KnnSquareBound candidateBound_;
+};
+
+} // namespace kolven

@@ -1,0 +1,226 @@
+#include "knn.h"
+#include "knn_fast.h"
+#include "knn_scoring.h"
+#include "knn_tables.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <random>
+#include <vector>
+
+namespace kolven {
+namespace {
+
+// Random tables of the shapes where a faster scoring could go wrong: few distinct values (many
+// equal distances), duplicate rows, conflicting decisions, -0 beside 0, one object, no
+// attributes, classes longer than the distance blocks, values with full mantissas, and now and
+// then an extreme value whose differences overflow to infinity or give NaN.
+class RandomTables {
+public:
+    explicit RandomTables(std::uint32_t seed) : random_(seed) {}
+
+    void fill(SystemDecyzyjny& target, std::uint32_t attributes, std::uint32_t objects, std::uint32_t decisions)
+    {
+        std::vector<std::vector<float>> rows;
+        for (std::uint32_t i = 0; i < objects; ++i) {
+            if (!rows.empty() && pick(5) == 0) {
+                rows.push_back(rows[pick(std::uint32_t(rows.size()))]);
+                continue;
+            }
+            std::vector<float> row;
+            for (std::uint32_t a = 0; a < attributes; ++a) {
+                row.push_back(value());
+            }
+            const float decision = float(pick(decisions));
+            row.push_back(decision == 0 && pick(2) == 0 ? -0.0f : decision);
+            rows.push_back(row);
+        }
+        testing::fillTable(target, attributes, rows);
+    }
+
+    std::uint32_t pick(std::uint32_t count) { return std::uniform_int_distribution<std::uint32_t>(0, count - 1)(random_); }
+
+private:
+    float value()
+    {
+        switch (pick(40)) {
+        case 0:
+            return -0.0f;
+        case 1:
+            return std::numeric_limits<float>::max();
+        case 2:
+            return -std::numeric_limits<float>::max();
+        case 3:
+            return pick(4) == 0 ? std::numeric_limits<float>::infinity() : 0.1f;
+        case 4:
+        case 5:
+        case 6:
+            // Full mantissas, where each rounding step shows.
+            return std::uniform_real_distribution<float>(-1000.0f, 1000.0f)(random_);
+        default:
+            return float(int(pick(9)) - 4) / (pick(3) == 0 ? 3.0f : 1.0f);
+        }
+    }
+
+    std::mt19937 random_;
+};
+
+// Compares the fast scores with the reference for every test row and every usable k.
+void expectSameScores(SystemDecyzyjny& training, SystemDecyzyjny& test)
+{
+    training.buildDecisionClasses();
+    std::uint32_t smallest = training.objectCount;
+    for (std::uint32_t c = 0; c < training.classCount; ++c) {
+        smallest = std::min(smallest, training.classSize(c));
+    }
+    std::vector<float> buffer;
+    std::vector<float> expected(training.classCount);
+    std::vector<float> actual(KnnFastScorer::kBatch * training.classCount);
+    for (std::uint32_t k = 1; k <= std::min(smallest, 9u); ++k) {
+        const KnnFastScorer fast(training, k);
+        auto scratch = fast.makeScratch();
+        // Batches of every size from one row up, so rows share the passes over the training.
+        const std::uint32_t batch = 1 + (k - 1) % KnnFastScorer::kBatch;
+        for (std::uint32_t first = 0; first < test.objectCount; first += batch) {
+            const std::uint32_t count = std::min(batch, test.objectCount - first);
+            fast.classScores(test.row(first), test.rowLength, count, scratch, actual.data());
+            for (std::uint32_t t = first; t < first + count; ++t) {
+                referenceClassScores(training, test.row(t), k, buffer, expected.data());
+                for (std::uint32_t c = 0; c < training.classCount; ++c) {
+                    const float score = actual[(t - first) * training.classCount + c];
+                    ASSERT_EQ(std::bit_cast<std::uint32_t>(score), std::bit_cast<std::uint32_t>(expected[c]))
+                        << "k " << k << ", test object " << t << ", class " << c;
+                }
+            }
+        }
+    }
+    training.releaseDecisionClasses();
+}
+
+TEST(KnnFastScorer, GivesTheReferenceScoresBitForBitOnSmallRandomTables)
+{
+    RandomTables tables(20240611);
+    for (int round = 0; round < 3000; ++round) {
+        const std::uint32_t attributes = tables.pick(6);
+        const std::uint32_t decisions = 1 + tables.pick(4);
+        SystemDecyzyjny training;
+        SystemDecyzyjny test;
+        tables.fill(training, attributes, 1 + tables.pick(30), decisions);
+        tables.fill(test, attributes, 1 + tables.pick(8), decisions + 1);
+        expectSameScores(training, test);
+        if (::testing::Test::HasFatalFailure()) {
+            FAIL() << "round " << round;
+        }
+    }
+}
+
+TEST(KnnFastScorer, GivesTheReferenceScoresBitForBitAcrossDistanceBlocks)
+{
+    RandomTables tables(77);
+    for (int round = 0; round < 40; ++round) {
+        const std::uint32_t attributes = 1 + tables.pick(20);
+        SystemDecyzyjny training;
+        SystemDecyzyjny test;
+        tables.fill(training, attributes, 60 + tables.pick(300), 1 + tables.pick(3));
+        tables.fill(test, attributes, 1 + tables.pick(20), 3);
+        expectSameScores(training, test);
+        if (::testing::Test::HasFatalFailure()) {
+            FAIL() << "round " << round;
+        }
+    }
+}
+
+// The two ways of summing squares that the float prefilter may use, and the exactly rounded one.
+struct SquareSums {
+    float exact = 0;
+    float plain = 0;
+    float fused = 0;
+};
+
+SquareSums squareSums(const std::vector<float>& row)
+{
+    SquareSums sums;
+    for (const float value : row) {
+        const float difference = 0.0f - value;
+        sums.exact = float(double(sums.exact) + double(difference) * double(difference));
+        volatile float square = difference * difference;
+        sums.plain = sums.plain + square;
+        sums.fused = std::fma(difference, difference, sums.fused);
+    }
+    return sums;
+}
+
+TEST(KnnSquareBound, CoversTheFloatSumOfEveryObjectNoFartherThanAnother)
+{
+    // Summed in plain float, y comes out one unit in the last place below its exact sum, which x
+    // reaches in every way: x is no farther than y, yet its float sum exceeds y's.
+    const std::vector<float> y{2, 1 + 0x1p-20f + 0x1p-23f, 0, 0};
+    const std::vector<float> x{0x1p-11f, 3 * 0x1p-11f, 1, 2};
+    const KnnSquareBound fourAttributes(4);
+    ASSERT_EQ(squareSums(x).exact, squareSums(y).exact);
+    ASSERT_GT(squareSums(x).plain, squareSums(y).plain);
+    EXPECT_GE(fourAttributes(squareSums(y).plain), squareSums(x).plain);
+
+    // Random objects of full mantissas, some tiny enough for subnormal squares: for each object,
+    // the largest float sum among the objects no farther than it stays within its bound.
+    std::mt19937 random(99);
+    std::uniform_real_distribution<float> value(-3.0f, 3.0f);
+    const KnnSquareBound twentyAttributes(20);
+    std::vector<SquareSums> objects;
+    for (int i = 0; i < 3000; ++i) {
+        std::vector<float> row(20);
+        const float scale = i % 3 == 0 ? 0x1p-70f : 1.0f;
+        for (float& v : row) {
+            v = value(random) * scale;
+        }
+        objects.push_back(squareSums(row));
+    }
+    std::sort(objects.begin(), objects.end(), [](const SquareSums& a, const SquareSums& b) { return a.exact < b.exact; });
+    float largestPlain = 0;
+    float largestFused = 0;
+    for (std::size_t i = 0; i < objects.size(); ++i) {
+        for (std::size_t j = i; j < objects.size() && objects[j].exact == objects[i].exact; ++j) {
+            largestPlain = std::max(largestPlain, objects[j].plain);
+            largestFused = std::max(largestFused, objects[j].fused);
+        }
+        EXPECT_LE(largestPlain, twentyAttributes(objects[i].plain)) << i;
+        EXPECT_LE(largestFused, twentyAttributes(objects[i].fused)) << i;
+    }
+
+    EXPECT_EQ(twentyAttributes(0x1p121f), std::numeric_limits<float>::infinity());
+}
+
+TEST(KnnClassifier, CountsTheSameWithEitherScoringOnAnyNumberOfThreads)
+{
+    RandomTables tables(5);
+    for (int round = 0; round < 150; ++round) {
+        const std::uint32_t attributes = tables.pick(5);
+        kNNv1 reference;
+        tables.fill(reference, attributes, 1 + tables.pick(150), 1 + tables.pick(3));
+        tables.fill(reference.testSystem, attributes, 1 + tables.pick(40), 4);
+        const std::uint32_t requestedK = 1 + tables.pick(4);
+        reference.k = requestedK;
+        kNNv1 fast;
+        fast.copyFrom(reference);
+        fast.testSystem.copyFrom(reference.testSystem);
+
+        ASSERT_TRUE(reference.classifyTestSystem(KnnScoring::Reference, 1));
+        for (const unsigned threads : {1u, 2u, 3u, 0u}) {
+            fast.k = requestedK;
+            ASSERT_TRUE(fast.classifyTestSystem(KnnScoring::Fast, threads));
+            EXPECT_EQ(fast.k, reference.k);
+            EXPECT_EQ(fast.caughtCount, reference.caughtCount) << "round " << round << ", threads " << threads;
+            EXPECT_EQ(fast.correctCount, reference.correctCount) << "round " << round << ", threads " << threads;
+            EXPECT_EQ(std::bit_cast<std::uint32_t>(fast.accuracy), std::bit_cast<std::uint32_t>(reference.accuracy));
+            EXPECT_EQ(std::bit_cast<std::uint32_t>(fast.coverage), std::bit_cast<std::uint32_t>(reference.coverage));
+        }
+    }
+}
+
+} // namespace
+} // namespace kolven
