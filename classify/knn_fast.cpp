@@ -180,7 +180,9 @@ KnnFastScorer::KnnFastScorer(const SystemDecyzyjny& training, std::uint32_t k)
         longestStride_ = std::max(longestStride_, stride);
         total += checkedProduct({stride, attributeCount_});
     }
-    columns_.assign(total, 0.0f);
+    // Without condition attributes there are no columns; one spare value keeps every column
+    // pointer inside the array.
+    columns_.assign(std::max<std::size_t>(total, 1), 0.0f);
     for (std::uint32_t c = 0; c < training.classCount; ++c) {
         const float* rows = training.classRows(c);
         const ClassLayout& layout = classes_[c];

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets with clang and runs each for SECONDS (default 60) on a corpus seeded
-# from the test tables. Findings are written to build-fuzz/findings/.
+# from the test tables, after the inputs of earlier findings (fuzz/regressions/TARGET-*).
+# New findings are written to build-fuzz/findings/.
 #   ./scripts/fuzz.sh [SECONDS] [TARGET...]     TARGET: tab msd algorithms
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -22,6 +23,12 @@ for target in "${targets[@]}"; do
     msd) for f in tests/data/*.tab; do ./build-fuzz/cli/kolven-cli convert "$f" -o "$corpus/$(basename "$f" .tab).msd" 2>/dev/null || true; done ;;
     *) cp tests/data/*.tab "$corpus/" ;;
   esac
+  # Inputs that once found a fault run first, every time.
+  regressions=(fuzz/regressions/"$target"-*)
+  if [ -e "${regressions[0]}" ]; then
+    echo "== $target: ${#regressions[@]} earlier findings"
+    ./build-fuzz/fuzz/kolven_fuzz_"$target" "${regressions[@]}" 2>&1 | tail -n 1
+  fi
   echo "== fuzzing $target for ${seconds}s"
   ./build-fuzz/fuzz/kolven_fuzz_"$target" "$corpus" -max_total_time="$seconds" -max_len=4096 -timeout=10 \
     -rss_limit_mb=2048 -artifact_prefix=build-fuzz/findings/"$target"- -print_final_stats=1 2>&1 | tail -n 12
