@@ -92,8 +92,9 @@ TEST_F(ApplicationCommands, CancelledOrFailedLoadsChangeNothing)
     EXPECT_TRUE(screen.messages.empty());
     load(file("bad.tab", "ATTRIBUTES 2\nOBJECTS 1\n1 2")); // no final separator
     loadTest(folder / "missing.msd");
+    load(file("huge.tab", "ATTRIBUTES 3\nOBJECTS 2000000000\n1 2 3\n")); // counts beyond the file
 
-    ASSERT_EQ(screen.messages.size(), 2u);
+    ASSERT_EQ(screen.messages.size(), 3u);
     EXPECT_EQ(screen.messages[0].text, "Plik jest uszkodzony!");
     EXPECT_EQ(screen.messages[0].caption, "Błąd!");
     EXPECT_EQ(state.ercim.get(), held);
