@@ -24,9 +24,9 @@ inline constexpr int kNextButtonHeight = 28;
 constexpr int nextButtonTop(int pageBottom) { return pageBottom - kNextButtonHeight; }
 
 // The file dialogs: tables to open, tables to save (with the overwrite prompt), rule exports.
-inline const FileDialogSpec kOpenTableDialog{"Pliki MSD, TAB", "*.msd;*.tab", "msd"};
-inline const FileDialogSpec kSaveTableDialog{"Pliki MSD", "*.msd", "msd"};
-inline const FileDialogSpec kExportDialog{"Pliki TXT", "*.txt", "txt"};
+inline const FileDialogSettings kOpenTableDialog{"Pliki MSD, TAB", "*.msd;*.tab", "msd"};
+inline const FileDialogSettings kSaveTableDialog{"Pliki MSD", "*.msd", "msd"};
+inline const FileDialogSettings kExportDialog{"Pliki TXT", "*.txt", "txt"};
 
 // Shown when a table cannot be written where the user asked.
 inline constexpr std::string_view kSaveFailedMessage = "Nie mozna zapisac pliku!";

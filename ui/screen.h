@@ -30,7 +30,7 @@ enum class CommandId : int {
 
 // What an open or save dialog offers: one filter entry, a default suffix, and for saving the
 // overwrite prompt.
-struct FileDialogSpec {
+struct FileDialogSettings {
     std::string filterLabel;   // "Pliki MSD, TAB"
     std::string filterPattern; // "*.msd;*.tab"
     std::string defaultSuffix; // "msd"
@@ -64,8 +64,8 @@ public:
     virtual int pageBottom() const = 0;
 
     // File dialogs; nothing when the user cancels.
-    virtual std::optional<std::filesystem::path> askOpenFile(const FileDialogSpec& spec) = 0;
-    virtual std::optional<std::filesystem::path> askSaveFile(const FileDialogSpec& spec) = 0;
+    virtual std::optional<std::filesystem::path> askOpenFile(const FileDialogSettings& settings) = 0;
+    virtual std::optional<std::filesystem::path> askSaveFile(const FileDialogSettings& settings) = 0;
 
     // A message box with a single OK button.
     virtual void showMessage(std::string_view text, std::string_view caption) = 0;

@@ -43,14 +43,14 @@ public:
     void flush() override { events.push_back("flush"); }
     int pageBottom() const override { return bottom_; }
 
-    std::optional<std::filesystem::path> askOpenFile(const FileDialogSpec& spec) override
+    std::optional<std::filesystem::path> askOpenFile(const FileDialogSettings& settings) override
     {
-        fileDialogs.push_back(spec);
+        fileDialogs.push_back(settings);
         return next(openAnswers);
     }
-    std::optional<std::filesystem::path> askSaveFile(const FileDialogSpec& spec) override
+    std::optional<std::filesystem::path> askSaveFile(const FileDialogSettings& settings) override
     {
-        fileDialogs.push_back(spec);
+        fileDialogs.push_back(settings);
         return next(saveAnswers);
     }
 
@@ -113,7 +113,7 @@ public:
     bool buttonEnabled = true;
     std::vector<Drawn> drawn;
     std::vector<std::string> events;
-    std::vector<FileDialogSpec> fileDialogs;
+    std::vector<FileDialogSettings> fileDialogs;
     std::vector<Message> messages;
     std::vector<std::string> questions;
     bool yesAnswer = false;

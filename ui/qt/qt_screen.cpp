@@ -21,13 +21,13 @@ QString fromUtf8(std::string_view text)
 }
 
 // Runs a file dialog with the one filter entry and its default suffix; nothing when cancelled.
-std::optional<std::filesystem::path> runFileDialog(QWidget* owner, const FileDialogSpec& spec,
+std::optional<std::filesystem::path> runFileDialog(QWidget* owner, const FileDialogSettings& settings,
                                                    QFileDialog::AcceptMode mode)
 {
-    QFileDialog dialog(owner, QString(), QString(), fileDialogFilter(spec));
+    QFileDialog dialog(owner, QString(), QString(), fileDialogFilter(settings));
     dialog.setAcceptMode(mode);
     dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
-    dialog.setDefaultSuffix(fromUtf8(spec.defaultSuffix));
+    dialog.setDefaultSuffix(fromUtf8(settings.defaultSuffix));
     // A save over an existing file asks first; QFileDialog does so unless told otherwise.
     dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
     if (dialog.exec() != QDialog::Accepted)
@@ -41,11 +41,11 @@ std::optional<std::filesystem::path> runFileDialog(QWidget* owner, const FileDia
 
 } // namespace
 
-QString fileDialogFilter(const FileDialogSpec& spec)
+QString fileDialogFilter(const FileDialogSettings& settings)
 {
-    QString patterns = fromUtf8(spec.filterPattern);
+    QString patterns = fromUtf8(settings.filterPattern);
     patterns.replace(u';', u' ');
-    return fromUtf8(spec.filterLabel) + QStringLiteral(" (") + patterns + u')';
+    return fromUtf8(settings.filterLabel) + QStringLiteral(" (") + patterns + u')';
 }
 
 void QtScreen::setCommandEnabled(CommandId id, bool enabled)
@@ -89,14 +89,14 @@ int QtScreen::pageBottom() const
     return window_.pageBottom();
 }
 
-std::optional<std::filesystem::path> QtScreen::askOpenFile(const FileDialogSpec& spec)
+std::optional<std::filesystem::path> QtScreen::askOpenFile(const FileDialogSettings& settings)
 {
-    return runFileDialog(&window_, spec, QFileDialog::AcceptOpen);
+    return runFileDialog(&window_, settings, QFileDialog::AcceptOpen);
 }
 
-std::optional<std::filesystem::path> QtScreen::askSaveFile(const FileDialogSpec& spec)
+std::optional<std::filesystem::path> QtScreen::askSaveFile(const FileDialogSettings& settings)
 {
-    return runFileDialog(&window_, spec, QFileDialog::AcceptSave);
+    return runFileDialog(&window_, settings, QFileDialog::AcceptSave);
 }
 
 void QtScreen::showMessage(std::string_view text, std::string_view caption)

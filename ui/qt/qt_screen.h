@@ -24,8 +24,8 @@ public:
     void flush() override;
     int pageBottom() const override;
 
-    std::optional<std::filesystem::path> askOpenFile(const FileDialogSpec& spec) override;
-    std::optional<std::filesystem::path> askSaveFile(const FileDialogSpec& spec) override;
+    std::optional<std::filesystem::path> askOpenFile(const FileDialogSettings& settings) override;
+    std::optional<std::filesystem::path> askSaveFile(const FileDialogSettings& settings) override;
 
     void showMessage(std::string_view text, std::string_view caption) override;
     bool askYesNo(std::string_view text) override;
@@ -42,6 +42,6 @@ private:
 
 // The file dialogs' filter entry: the label, then the patterns in parentheses with ";" turned
 // into spaces: "Pliki MSD, TAB (*.msd *.tab)".
-QString fileDialogFilter(const FileDialogSpec& spec);
+QString fileDialogFilter(const FileDialogSettings& settings);
 
 } // namespace kolven
