@@ -41,6 +41,56 @@ void forEachAttribute(AttributeSet set, Visit visit)
     }
 }
 
+std::uint64_t mixBits(std::uint64_t h)
+{
+    h ^= h >> 33;
+    h *= 0xff51afd7ed558ccdULL;
+    h ^= h >> 33;
+    h *= 0xc4ceb9fe1a85ec53ULL;
+    h ^= h >> 33;
+    return h;
+}
+
+// Gathers the distinct attribute sets of one object after another, in time proportional to the
+// sets offered (sorting them would cost a logarithm more). Holds at most maxSets per object.
+class DistinctSets {
+public:
+    explicit DistinctSets(std::size_t maxSets)
+        : sets_(std::bit_ceil(std::max<std::size_t>(2 * maxSets, 16))), rounds_(sets_.size(), 0)
+    {
+    }
+
+    // Forgets the sets of the previous object.
+    void startObject()
+    {
+        ++round_;
+        distinct_.clear();
+    }
+
+    void add(AttributeSet set)
+    {
+        const std::size_t last = sets_.size() - 1;
+        std::size_t slot = mixBits(set) & last;
+        for (; rounds_[slot] == round_; slot = (slot + 1) & last) {
+            if (sets_[slot] == set) {
+                return;
+            }
+        }
+        rounds_[slot] = round_;
+        sets_[slot] = set;
+        distinct_.push_back(set);
+    }
+
+    // The distinct sets offered since startObject, in the order first offered.
+    const std::vector<AttributeSet>& distinct() const { return distinct_; }
+
+private:
+    std::vector<AttributeSet> sets_;
+    std::vector<std::uint32_t> rounds_; // the slot holds a set of this object when equal to round_
+    std::uint32_t round_ = 0;
+    std::vector<AttributeSet> distinct_;
+};
+
 // For each object, the minimal sets of attributes on which it differs from an object of another
 // decision. A candidate set tells the object from all of them exactly when it meets every such
 // set, and a set that contains another adds nothing, so only the minimal ones are kept: they
@@ -52,11 +102,10 @@ public:
     {
         starts_.reserve(std::size_t(table.objectCount) + 1);
         starts_.push_back(0);
-        std::vector<AttributeSet> all;
-        all.reserve(table.objectCount);
+        DistinctSets differing(table.objectCount);
         for (std::uint32_t x = 0; x < table.objectCount; ++x) {
-            collect(table, x, all);
-            keepMinimal(all);
+            collect(table, x, differing);
+            keepMinimal(differing.distinct());
             starts_.push_back(sets_.size());
         }
     }
@@ -68,9 +117,9 @@ public:
     }
 
 private:
-    static void collect(const SystemDecyzyjny& table, std::uint32_t x, std::vector<AttributeSet>& all)
+    static void collect(const SystemDecyzyjny& table, std::uint32_t x, DistinctSets& all)
     {
-        all.clear();
+        all.startObject();
         const float* own = table.row(x);
         for (std::uint32_t y = 0; y < table.objectCount; ++y) {
             const float* other = table.row(y);
@@ -84,22 +133,21 @@ private:
                     differing |= attributeBit(p);
                 }
             }
-            all.push_back(differing);
+            all.add(differing);
         }
     }
 
-    // Appends the sets of all that contain no other; sorting by size first means that every
-    // proper subset of a set is already kept when the set comes up.
-    void keepMinimal(std::vector<AttributeSet>& all)
+    // Appends the sets of distinct that contain no other. Sorted by size, every proper subset of a
+    // set is already kept when the set comes up.
+    void keepMinimal(const std::vector<AttributeSet>& distinct)
     {
-        std::sort(all.begin(), all.end(), [](AttributeSet left, AttributeSet right) {
-            const std::uint32_t leftSize = attributeCountOf(left);
-            const std::uint32_t rightSize = attributeCountOf(right);
-            return leftSize != rightSize ? leftSize < rightSize : left < right;
-        });
-        all.erase(std::unique(all.begin(), all.end()), all.end());
+        bySize_.clear();
+        for (AttributeSet set : distinct) {
+            bySize_.emplace_back(attributeCountOf(set), set);
+        }
+        std::sort(bySize_.begin(), bySize_.end());
         const std::size_t first = sets_.size();
-        for (AttributeSet set : all) {
+        for (const auto& [size, set] : bySize_) {
             const bool containsKept = std::any_of(sets_.begin() + std::ptrdiff_t(first), sets_.end(),
                                                   [set](AttributeSet kept) { return (kept & ~set) == 0; });
             if (!containsKept) {
@@ -110,17 +158,8 @@ private:
 
     std::vector<AttributeSet> sets_;
     std::vector<std::size_t> starts_;
+    std::vector<std::pair<std::uint32_t, AttributeSet>> bySize_;
 };
-
-std::uint64_t mixBits(std::uint64_t h)
-{
-    h ^= h >> 33;
-    h *= 0xff51afd7ed558ccdULL;
-    h ^= h >> 33;
-    h *= 0xc4ceb9fe1a85ec53ULL;
-    h ^= h >> 33;
-    return h;
-}
 
 // The bits of a value for hashing; -0 hashes like 0 because it compares equal to it.
 std::uint32_t hashedBits(float value)
