@@ -205,6 +205,10 @@ public:
     // Indexes the rule that owner stores with the attribute set at offset of its list.
     void insert(AttributeSet attributes, std::uint32_t owner, std::uint32_t offset)
     {
+        // Slots number rules in 32 bits; more rules than that fail like exhausted memory.
+        if (rules_.size() >= UINT32_MAX) {
+            throw std::bad_alloc();
+        }
         if ((rules_.size() + 1) * 2 > slots_.size()) {
             grow();
         }
@@ -406,6 +410,10 @@ void FastExhaustiveSearch::consider(AttributeSet candidate)
             append(candidate, 0);
         }
         return;
+    }
+    // The index keeps 32-bit offsets; a longer list fails like exhausted memory.
+    if (working_.size() > UINT32_MAX) {
+        throw std::bad_alloc();
     }
     newRules_.emplace_back(candidate, static_cast<std::uint32_t>(working_.size()));
     append(candidate, 1);
