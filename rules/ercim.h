@@ -17,7 +17,7 @@ namespace kolven {
 class ERCIM : public SystemDecyzyjny {
 public:
     // Searches the rules of the table it holds and times the search. Throws std::bad_alloc, leaving
-    // the object's results as they were, when the matrix or the rule lists cannot be allocated.
+    // the object's results as they were, when its working storage or the rule lists cannot be allocated.
     void computeRules();
 
     // Writes exhaustiveExportText to path; a file that cannot be created is skipped silently.

@@ -1,94 +1,280 @@
 #include "exhaustive_search.h"
 
-#include "checked_size.h"
-
 #include <algorithm>
+#include <bit>
 #include <cstddef>
 #include <new>
+#include <span>
 #include <utility>
 
 namespace kolven {
 
 namespace {
 
-// Marks the first word of a matrix cell whose two objects have the same decision.
-constexpr std::uint32_t kSameDecision = 0xFFFFFFFF;
+// A set of condition attributes, one bit per attribute: the fast search serves tables of up to
+// 64 attributes.
+using AttributeSet = std::uint64_t;
+constexpr std::uint32_t kMaxFastAttributes = 64;
 
-// A word count that one vector can hold; larger counts fail like exhausted memory.
-std::size_t vectorWords(std::uint64_t words)
+AttributeSet attributeBit(std::uint32_t p)
 {
-    if (words > std::vector<std::uint32_t>().max_size()) {
-        throw std::bad_alloc();
-    }
-    return static_cast<std::size_t>(words);
+    return AttributeSet(1) << p;
 }
 
-// One cell of attributeCount words for every pair of objects, built once so that the consistency
-// test costs one word per attribute and pair. A pair with equal decisions has kSameDecision in its
-// first word and nothing else; otherwise word p holds p when the two objects agree on attribute p
-// and attributeCount when they differ, so a word below attributeCount means "agree".
-class DiscernibilityMatrix {
+// The attributes after p.
+AttributeSet attributesAfter(std::uint32_t p)
+{
+    return ~((AttributeSet(2) << p) - 1);
+}
+
+std::uint32_t attributeCountOf(AttributeSet set)
+{
+    return static_cast<std::uint32_t>(std::popcount(set));
+}
+
+// Calls visit(p) for each attribute of set, ascending.
+template <typename Visit>
+void forEachAttribute(AttributeSet set, Visit visit)
+{
+    for (; set != 0; set &= set - 1) {
+        visit(static_cast<std::uint32_t>(std::countr_zero(set)));
+    }
+}
+
+std::uint64_t mixBits(std::uint64_t h)
+{
+    h ^= h >> 33;
+    h *= 0xff51afd7ed558ccdULL;
+    h ^= h >> 33;
+    h *= 0xc4ceb9fe1a85ec53ULL;
+    h ^= h >> 33;
+    return h;
+}
+
+// Gathers the distinct attribute sets of one object after another, in time proportional to the
+// sets offered (sorting them would cost a logarithm more). Holds at most maxSets per object.
+class DistinctSets {
 public:
-    explicit DiscernibilityMatrix(const SystemDecyzyjny& table)
-        : columns_(table.objectCount == 0 ? 0 : table.objectCount - 1),
-          attributes_(table.attributeCount),
-          words_(vectorWords(checkedProduct({table.objectCount, columns_, attributes_})))
+    explicit DistinctSets(std::size_t maxSets)
+        : sets_(std::bit_ceil(std::max<std::size_t>(2 * maxSets, 16))), rounds_(sets_.size(), 0)
     {
-        for (std::uint32_t i = 0; i + 1 < table.objectCount; ++i) {
-            for (std::uint32_t j = i + 1; j < table.objectCount; ++j) {
-                fillCell(table, i, j);
+    }
+
+    // Forgets the sets of the previous object.
+    void startObject()
+    {
+        ++round_;
+        distinct_.clear();
+    }
+
+    void add(AttributeSet set)
+    {
+        const std::size_t last = sets_.size() - 1;
+        std::size_t slot = mixBits(set) & last;
+        for (; rounds_[slot] == round_; slot = (slot + 1) & last) {
+            if (sets_[slot] == set) {
+                return;
+            }
+        }
+        rounds_[slot] = round_;
+        sets_[slot] = set;
+        distinct_.push_back(set);
+    }
+
+    // The distinct sets offered since startObject, in the order first offered.
+    const std::vector<AttributeSet>& distinct() const { return distinct_; }
+
+private:
+    std::vector<AttributeSet> sets_;
+    std::vector<std::uint32_t> rounds_; // the slot holds a set of this object when equal to round_
+    std::uint32_t round_ = 0;
+    std::vector<AttributeSet> distinct_;
+};
+
+// For each object, the minimal sets of attributes on which it differs from an object of another
+// decision. A candidate set tells the object from all of them exactly when it meets every such
+// set, and a set that contains another adds nothing, so only the minimal ones are kept: they
+// take far less room than a discernibility matrix. An object that agrees with an object of
+// another decision everywhere has the empty set, which nothing meets.
+class DiscerningSets {
+public:
+    explicit DiscerningSets(const SystemDecyzyjny& table)
+    {
+        starts_.reserve(std::size_t(table.objectCount) + 1);
+        starts_.push_back(0);
+        DistinctSets differing(table.objectCount);
+        for (std::uint32_t x = 0; x < table.objectCount; ++x) {
+            collect(table, x, differing);
+            keepMinimal(differing.distinct());
+            starts_.push_back(sets_.size());
+        }
+    }
+
+    // The minimal discerning sets of x, smaller ones first.
+    std::span<const AttributeSet> of(std::uint32_t x) const
+    {
+        return {sets_.data() + starts_[x], sets_.data() + starts_[x + 1]};
+    }
+
+private:
+    static void collect(const SystemDecyzyjny& table, std::uint32_t x, DistinctSets& all)
+    {
+        all.startObject();
+        const float* own = table.row(x);
+        for (std::uint32_t y = 0; y < table.objectCount; ++y) {
+            const float* other = table.row(y);
+            // x itself is skipped by index, not by its decision, which may be a NaN.
+            if (y == x || own[table.attributeCount] == other[table.attributeCount]) {
+                continue;
+            }
+            AttributeSet differing = 0;
+            for (std::uint32_t p = 0; p < table.attributeCount; ++p) {
+                if (!(own[p] == other[p])) {
+                    differing |= attributeBit(p);
+                }
+            }
+            all.add(differing);
+        }
+    }
+
+    // Appends the sets of distinct that contain no other. Sorted by size, every proper subset of a
+    // set is already kept when the set comes up.
+    void keepMinimal(const std::vector<AttributeSet>& distinct)
+    {
+        bySize_.clear();
+        for (AttributeSet set : distinct) {
+            bySize_.emplace_back(attributeCountOf(set), set);
+        }
+        std::sort(bySize_.begin(), bySize_.end());
+        const std::size_t first = sets_.size();
+        for (const auto& [size, set] : bySize_) {
+            const bool containsKept = std::any_of(sets_.begin() + std::ptrdiff_t(first), sets_.end(),
+                                                  [set](AttributeSet kept) { return (kept & ~set) == 0; });
+            if (!containsKept) {
+                sets_.push_back(set);
             }
         }
     }
 
-    // The cell of two different objects, in either order.
-    const std::uint32_t* cell(std::uint32_t x, std::uint32_t y) const
+    std::vector<AttributeSet> sets_;
+    std::vector<std::size_t> starts_;
+    std::vector<std::pair<std::uint32_t, AttributeSet>> bySize_;
+};
+
+// The bits of a value for hashing; -0 hashes like 0 because it compares equal to it.
+std::uint32_t hashedBits(float value)
+{
+    return value == 0.0f ? 0u : std::bit_cast<std::uint32_t>(value);
+}
+
+// Where a rule of the order being searched lies: its owner's list and the entry's first word.
+struct StoredRule {
+    AttributeSet attributes;
+    std::uint64_t hash;
+    std::uint32_t owner;
+    std::uint32_t offset;
+};
+
+// The rules stored so far at the order being searched, found by attribute set, the owner's values
+// on it and its decision. A candidate is the repeat of an earlier object's rule exactly when it
+// finds that rule here, so the covering test needs no scan of the earlier objects' lists. Only
+// the first holder of a rule is indexed: that is the one whose support grows.
+class RuleIndex {
+public:
+    explicit RuleIndex(const SystemDecyzyjny& table) : table_(table) {}
+
+    void clear()
     {
-        return words_.data() + blockOffset(std::min(x, y), std::max(x, y));
+        rules_.clear();
+        slots_.assign(kInitialSlots, 0);
+    }
+
+    // The indexed rule with the attribute set, x's values on it and x's decision; null if none.
+    const StoredRule* find(AttributeSet attributes, std::uint32_t x) const
+    {
+        const std::uint64_t hash = hashOf(attributes, x);
+        for (std::size_t slot = hash & (slots_.size() - 1); slots_[slot] != 0; slot = (slot + 1) & (slots_.size() - 1)) {
+            const StoredRule& rule = rules_[slots_[slot] - 1];
+            if (rule.hash == hash && matches(rule, attributes, x)) {
+                return &rule;
+            }
+        }
+        return nullptr;
+    }
+
+    // Indexes the rule that owner stores with the attribute set at offset of its list.
+    void insert(AttributeSet attributes, std::uint32_t owner, std::uint32_t offset)
+    {
+        // Slots number rules in 32 bits; more rules than that fail like exhausted memory.
+        if (rules_.size() >= UINT32_MAX) {
+            throw std::bad_alloc();
+        }
+        if ((rules_.size() + 1) * 2 > slots_.size()) {
+            grow();
+        }
+        rules_.push_back({attributes, hashOf(attributes, owner), owner, offset});
+        place(rules_.size() - 1);
     }
 
 private:
-    // Cell (i, j) with i < j lies in row j, column i.
-    std::size_t blockOffset(std::uint32_t i, std::uint32_t j) const
+    static constexpr std::size_t kInitialSlots = 64;
+
+    std::uint64_t hashOf(AttributeSet attributes, std::uint32_t x) const
     {
-        return (std::size_t(j) * columns_ + i) * attributes_;
+        const float* row = table_.row(x);
+        std::uint64_t hash = mixBits(attributes);
+        forEachAttribute(attributes, [&](std::uint32_t p) { hash = mixBits(hash ^ hashedBits(row[p])); });
+        return mixBits(hash ^ hashedBits(row[table_.attributeCount]));
     }
 
-    void fillCell(const SystemDecyzyjny& table, std::uint32_t i, std::uint32_t j)
+    // Same attributes, and the owner's values and decision equal x's (a NaN matches nothing).
+    bool matches(const StoredRule& rule, AttributeSet attributes, std::uint32_t x) const
     {
-        const std::uint32_t a = table.attributeCount;
-        if (a == 0) {
-            return;
+        if (rule.attributes != attributes) {
+            return false;
         }
-        std::uint32_t* words = words_.data() + blockOffset(i, j);
-        if (table.decision(i) == table.decision(j)) {
-            words[0] = kSameDecision;
-            return;
+        const float* own = table_.row(x);
+        const float* owner = table_.row(rule.owner);
+        bool equal = own[table_.attributeCount] == owner[table_.attributeCount];
+        forEachAttribute(attributes, [&](std::uint32_t p) { equal = equal && own[p] == owner[p]; });
+        return equal;
+    }
+
+    void place(std::size_t rule)
+    {
+        std::size_t slot = rules_[rule].hash & (slots_.size() - 1);
+        while (slots_[slot] != 0) {
+            slot = (slot + 1) & (slots_.size() - 1);
         }
-        for (std::uint32_t p = 0; p < a; ++p) {
-            words[p] = table.value(i, p) == table.value(j, p) ? p : a;
+        slots_[slot] = static_cast<std::uint32_t>(rule + 1);
+    }
+
+    void grow()
+    {
+        slots_.assign(slots_.size() * 2, 0);
+        for (std::size_t rule = 0; rule < rules_.size(); ++rule) {
+            place(rule);
         }
     }
 
-    std::size_t columns_;
-    std::size_t attributes_;
-    std::vector<std::uint32_t> words_;
+    const SystemDecyzyjny& table_;
+    std::vector<StoredRule> rules_;
+    std::vector<std::uint32_t> slots_ = std::vector<std::uint32_t>(kInitialSlots, 0);
 };
 
-using Candidate = std::vector<std::uint32_t>;
-
-// True when the m attributes of a stored entry all belong to the candidate set.
-bool isSubset(const std::uint32_t* entry, std::uint32_t m, const Candidate& candidate)
-{
-    return std::includes(candidate.begin(), candidate.end(), entry, entry + m);
-}
-
-// The search of one table. It keeps the state that the order-by-order search shares between
-// objects: the rule sets found so far and the count of entries stored at the current order.
-class ExhaustiveSearch {
+// The search for tables of up to 64 attributes. It stores the same entries, in the same order and
+// with the same supports, as the straightforward search; only the tests are done differently.
+// For an order k > 1, a candidate that is consistent for the object survives the tests against
+// its own and the other objects' lower-order rules exactly when none of its proper subsets is
+// consistent (every consistent smaller set left such a rule behind, and every such rule is a
+// consistent smaller set). So a candidate is kept when it meets every minimal discerning set and
+// each of its attributes is the only one it shares with one of them; and the candidate sets are
+// walked depth first, in the same lexicographic order, dropping every branch where that can no
+// longer hold.
+class FastExhaustiveSearch {
 public:
-    explicit ExhaustiveSearch(const SystemDecyzyjny& table)
-        : table_(table), discernibility_(table), attributes_(table.attributeCount)
+    explicit FastExhaustiveSearch(const SystemDecyzyjny& table)
+        : table_(table), attributes_(table.attributeCount), discerning_(table), index_(table)
     {
     }
 
@@ -97,24 +283,28 @@ public:
 private:
     void searchOrder();
     RuleList searchObjectRules(std::uint32_t x);
-    bool isConsistent(std::uint32_t x, const Candidate& candidate) const;
-    bool containsOwnRule(std::uint32_t x, const Candidate& candidate) const;
-    bool coveredByOtherObject(std::uint32_t x, const Candidate& candidate);
-    bool covers(const std::uint32_t* entry, std::uint32_t m, std::uint32_t owner, std::uint32_t x,
-                const Candidate& candidate) const;
-    void append(const Candidate& candidate, std::uint32_t support);
+    void extend(std::uint32_t chosenCount, std::uint32_t next, AttributeSet chosen);
+    bool mayLeadToRule(AttributeSet chosen, AttributeSet open) const;
+    void consider(AttributeSet candidate);
+    void append(AttributeSet candidate, std::uint32_t support);
 
     const SystemDecyzyjny& table_;
-    DiscernibilityMatrix discernibility_;
     const std::uint32_t attributes_;
+    DiscerningSets discerning_;
+    RuleIndex index_;
     std::vector<RuleSet> rulesByOrder_;
     std::uint32_t order_ = 1;
     std::uint64_t entriesAtOrder_ = 0;
-    // The list of the object being searched, reserved once per order for every candidate.
+
+    // The object being searched: its minimal discerning sets, its list so far and the new rules
+    // in it, which are indexed once the object is done.
+    std::uint32_t object_ = 0;
+    std::span<const AttributeSet> objectSets_;
     RuleList working_;
+    std::vector<std::pair<AttributeSet, std::uint32_t>> newRules_;
 };
 
-ExhaustiveRules ExhaustiveSearch::run()
+ExhaustiveRules FastExhaustiveSearch::run()
 {
     const std::uint64_t pastLastOrder = std::uint64_t(attributes_) + 1;
     rulesByOrder_.resize(std::size_t(pastLastOrder));
@@ -139,137 +329,99 @@ ExhaustiveRules ExhaustiveSearch::run()
     return {std::move(rulesByOrder_), order_};
 }
 
-void ExhaustiveSearch::searchOrder()
+void FastExhaustiveSearch::searchOrder()
 {
-    // Room for every k-subset of the attributes and the closing word.
-    const std::uint64_t capacity =
-        checkedProduct({std::uint64_t(order_) + 1, binomialCoefficient(attributes_, order_)}) + 1;
-    working_.reserve(vectorWords(capacity));
+    // An order whose candidates cannot be counted in 32 bits fails as it does in the
+    // straightforward search, so that both end alike.
+    binomialCoefficient(attributes_, order_);
+    index_.clear();
     RuleSet& rules = rulesByOrder_[order_];
     rules.resize(table_.objectCount);
     for (std::uint32_t x = 0; x < table_.objectCount; ++x) {
         rules[x] = searchObjectRules(x);
+        for (const auto& [attributes, offset] : newRules_) {
+            index_.insert(attributes, x, offset);
+        }
     }
 }
 
-// Tries every k-subset of the attributes for object x, k being the current order, and returns
-// the entries stored for x (empty when there are none).
-RuleList ExhaustiveSearch::searchObjectRules(std::uint32_t x)
+// The entries stored for object x at the current order (empty when there are none).
+RuleList FastExhaustiveSearch::searchObjectRules(std::uint32_t x)
 {
-    const std::uint32_t k = order_;
-    CombinationCursor cursor;
-    cursor.reset(k, attributes_);
+    object_ = x;
+    objectSets_ = discerning_.of(x);
     working_.clear();
-    do {
-        const Candidate& candidate = cursor.current();
-        if (!isConsistent(x, candidate)) {
-            continue;
-        }
-        if (k > 1 && containsOwnRule(x, candidate)) {
-            continue;
-        }
-        if (coveredByOtherObject(x, candidate)) {
-            // A repeated single-attribute rule stays in x's list without support, so that x's
-            // own lists at order 1 show every attribute that decides it.
-            if (k == 1) {
-                append(candidate, 0);
-            }
-            continue;
-        }
-        append(candidate, 1);
-    } while (cursor.advance());
-
+    newRules_.clear();
+    extend(0, 0, 0);
     if (working_.empty()) {
         return {};
     }
-    entriesAtOrder_ += working_.size() / (std::size_t(k) + 1);
+    entriesAtOrder_ += working_.size() / (std::size_t(order_) + 1);
     working_.push_back(kRuleListEnd);
     return RuleList(working_.begin(), working_.end());
 }
 
-// x differs on some attribute of the candidate from every object with another decision.
-bool ExhaustiveSearch::isConsistent(std::uint32_t x, const Candidate& candidate) const
+// Adds each attribute from next on to chosen (which holds chosenCount attributes, all before
+// next), in ascending order, and goes on with the sets that may still give a rule.
+void FastExhaustiveSearch::extend(std::uint32_t chosenCount, std::uint32_t next, AttributeSet chosen)
 {
-    for (std::uint32_t y = 0; y < table_.objectCount; ++y) {
-        if (y == x) {
+    const std::uint32_t stillToChoose = order_ - chosenCount - 1;
+    for (std::uint32_t p = next; p + stillToChoose < attributes_; ++p) {
+        const AttributeSet grown = chosen | attributeBit(p);
+        const AttributeSet open = stillToChoose == 0 ? 0 : attributesAfter(p);
+        if (!mayLeadToRule(grown, open)) {
             continue;
         }
-        const std::uint32_t* cell = discernibility_.cell(x, y);
-        if (cell[0] == kSameDecision) {
-            continue;
-        }
-        std::uint32_t agreeing = 0;
-        for (std::uint32_t p : candidate) {
-            if (cell[p] < attributes_) {
-                ++agreeing;
-            }
-        }
-        if (agreeing == candidate.size()) {
-            return false;
+        if (stillToChoose == 0) {
+            consider(grown);
+        } else {
+            extend(chosenCount + 1, p + 1, grown);
         }
     }
-    return true;
 }
 
-// Some lower-order entry of x itself (support-0 entries included) lies inside the candidate.
-bool ExhaustiveSearch::containsOwnRule(std::uint32_t x, const Candidate& candidate) const
+// False when no set made of chosen and attributes from open can be a minimal consistent set of
+// the object: a discerning set that neither meets, or an attribute of chosen that is no longer
+// the only one chosen shares with some discerning set (adding attributes cannot make it so
+// again). With nothing open this is the exact test. At order 1 minimality is not asked for.
+bool FastExhaustiveSearch::mayLeadToRule(AttributeSet chosen, AttributeSet open) const
 {
-    for (std::uint32_t m = 1; m < order_; ++m) {
-        const RuleList& list = rulesByOrder_[m][x];
-        if (list.empty()) {
-            continue;
-        }
-        for (const std::uint32_t* entry = list.data(); *entry != kRuleListEnd; entry += m + 1) {
-            if (isSubset(entry, m, candidate)) {
-                return true;
+    AttributeSet metAlone = 0;
+    for (AttributeSet discerning : objectSets_) {
+        const AttributeSet met = discerning & chosen;
+        if (met == 0) {
+            if ((discerning & open) == 0) {
+                return false;
             }
-        }
-    }
-    return false;
-}
-
-// Looks for a rule of another object with x's decision that lies inside the candidate with x's
-// values: lower orders in every other object, the current order in earlier objects. The first one
-// found decides; at the current order it is the candidate itself, whose support then grows by one.
-bool ExhaustiveSearch::coveredByOtherObject(std::uint32_t x, const Candidate& candidate)
-{
-    const float dx = table_.decision(x);
-    for (std::uint32_t m = 1; m <= order_; ++m) {
-        const std::uint32_t objectsWithList = m == order_ ? x : table_.objectCount;
-        for (std::uint32_t o = 0; o < objectsWithList; ++o) {
-            if (o == x || !(table_.decision(o) == dx)) {
-                continue;
-            }
-            RuleList& list = rulesByOrder_[m][o];
-            if (list.empty()) {
-                continue;
-            }
-            for (std::uint32_t* entry = list.data(); *entry != kRuleListEnd; entry += m + 1) {
-                if (covers(entry, m, o, x, candidate)) {
-                    if (m == order_) {
-                        ++entry[m];
-                    }
-                    return true;
-                }
-            }
+        } else if ((met & (met - 1)) == 0) {
+            metAlone |= met;
         }
     }
-    return false;
+    return order_ == 1 || metAlone == chosen;
 }
 
-// The entry of owner lies inside the candidate, and owner and x agree on its attributes.
-bool ExhaustiveSearch::covers(const std::uint32_t* entry, std::uint32_t m, std::uint32_t owner, std::uint32_t x,
-                              const Candidate& candidate) const
+// A minimal consistent candidate: the repeat of an earlier object's rule raises its support
+// (and at order 1 stays in the list without support); otherwise it is a new rule.
+void FastExhaustiveSearch::consider(AttributeSet candidate)
 {
-    if (!isSubset(entry, m, candidate)) {
-        return false;
+    if (const StoredRule* earlier = index_.find(candidate, object_)) {
+        ++rulesByOrder_[order_][earlier->owner][earlier->offset + order_];
+        if (order_ == 1) {
+            append(candidate, 0);
+        }
+        return;
     }
-    return std::all_of(entry, entry + m, [&](std::uint32_t p) { return table_.value(owner, p) == table_.value(x, p); });
+    // The index keeps 32-bit offsets; a longer list fails like exhausted memory.
+    if (working_.size() > UINT32_MAX) {
+        throw std::bad_alloc();
+    }
+    newRules_.emplace_back(candidate, static_cast<std::uint32_t>(working_.size()));
+    append(candidate, 1);
 }
 
-void ExhaustiveSearch::append(const Candidate& candidate, std::uint32_t support)
+void FastExhaustiveSearch::append(AttributeSet candidate, std::uint32_t support)
 {
-    working_.insert(working_.end(), candidate.begin(), candidate.end());
+    forEachAttribute(candidate, [this](std::uint32_t p) { working_.push_back(p); });
     working_.push_back(support);
 }
 
@@ -277,7 +429,10 @@ void ExhaustiveSearch::append(const Candidate& candidate, std::uint32_t support)
 
 ExhaustiveRules searchExhaustiveRules(const SystemDecyzyjny& table)
 {
-    ExhaustiveSearch search(table);
+    if (table.attributeCount > kMaxFastAttributes) {
+        return searchExhaustiveRulesReference(table);
+    }
+    FastExhaustiveSearch search(table);
     return search.run();
 }
 

@@ -21,12 +21,20 @@ using RuleSet = std::vector<RuleList>;
 struct ExhaustiveRules {
     std::vector<RuleSet> rulesByOrder;
     std::uint32_t order = 0;
+
+    bool operator==(const ExhaustiveRules&) const = default;
 };
 
 // Runs the exhaustive search for minimal certain rules on table, order by order, until an order
-// stores fewer than two entries. Throws std::bad_alloc when the discernibility matrix or a rule
-// list cannot be allocated or its size cannot be represented.
+// stores fewer than two entries; the fast search for up to 64 attributes, the straightforward one
+// beyond. Gives exactly what searchExhaustiveRulesReference gives. Throws std::bad_alloc when its
+// storage cannot be allocated or when an order has more than 2^32 - 1 candidate sets.
 ExhaustiveRules searchExhaustiveRules(const SystemDecyzyjny& table);
+
+// The same search done the straightforward way, over a discernibility matrix of
+// objectCount * (objectCount - 1) * attributeCount words: the yardstick for the fast search.
+// Throws std::bad_alloc when the matrix or a rule list cannot be allocated or sized.
+ExhaustiveRules searchExhaustiveRulesReference(const SystemDecyzyjny& table);
 
 // The exact binomial coefficient C(n, k) (0 when k > n). Throws std::bad_alloc when it exceeds
 // the 32-bit range, since that many candidates could never be stored.

@@ -13,15 +13,14 @@
 namespace kolven {
 namespace {
 
-// Every NAME.tab in the test data that has a NAME.exhaustive.txt beside it is a case: the export of
-// its rules, without the time line, must equal that file byte for byte.
+// Every NAME.tab in the test data is a case: the export of its rules, without the time line, must
+// equal NAME.exhaustive.txt byte for byte. A table without that file fails, so no case is forgotten.
 std::vector<std::filesystem::path> goldenTables()
 {
     std::vector<std::filesystem::path> tables;
     for (const auto& item : std::filesystem::directory_iterator(KOLVEN_TEST_DATA)) {
-        const std::filesystem::path& path = item.path();
-        if (path.extension() == ".tab" && std::filesystem::exists(std::filesystem::path(path).replace_extension(".exhaustive.txt"))) {
-            tables.push_back(path);
+        if (item.path().extension() == ".tab") {
+            tables.push_back(item.path());
         }
     }
     std::sort(tables.begin(), tables.end());
@@ -40,18 +39,20 @@ std::string withoutFirstLine(const std::string& text)
     return end == std::string::npos ? std::string() : text.substr(end + 2);
 }
 
-TEST(ExhaustiveGolden, EveryTableWithAnExpectedExportGivesItExactly)
+TEST(ExhaustiveGolden, EveryTableGivesItsExpectedExportExactly)
 {
     const std::vector<std::filesystem::path> tables = goldenTables();
     ASSERT_GE(tables.size(), 10u) << "the golden cases were not found in " << KOLVEN_TEST_DATA;
     for (const std::filesystem::path& table : tables) {
         SCOPED_TRACE(table.filename().string());
+        const std::filesystem::path expected = std::filesystem::path(table).replace_extension(".exhaustive.txt");
+        ASSERT_TRUE(std::filesystem::exists(expected)) << "no expected export beside the table";
         ERCIM ercim;
         ASSERT_TRUE(readTab(table, ercim));
         ercim.computeRules();
         const std::string exported = exhaustiveExportText(ercim);
         EXPECT_EQ(exported.rfind("Czas wykonania zadania: ", 0), 0u);
-        EXPECT_EQ(withoutFirstLine(exported), contents(std::filesystem::path(table).replace_extension(".exhaustive.txt")));
+        EXPECT_EQ(withoutFirstLine(exported), contents(expected));
     }
 }
 
