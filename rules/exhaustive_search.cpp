@@ -147,7 +147,8 @@ private:
         }
         std::sort(bySize_.begin(), bySize_.end());
         const std::size_t first = sets_.size();
-        for (const auto& [size, set] : bySize_) {
+        for (const auto& sized : bySize_) {
+            const AttributeSet set = sized.second;
             const bool containsKept = std::any_of(sets_.begin() + std::ptrdiff_t(first), sets_.end(),
                                                   [set](AttributeSet kept) { return (kept & ~set) == 0; });
             if (!containsKept) {

@@ -11,7 +11,7 @@ shift || true
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=(tab msd algorithms)
 
-KOLVEN_WITH_FUZZ=1 ./scripts/install-deps.sh
+./scripts/install-deps.sh
 CXX=clang++ cmake -S . -B build-fuzz -DKOLVEN_FUZZ=ON -DKOLVEN_GUI=OFF -DKOLVEN_TESTS=OFF -DKOLVEN_BENCH=OFF > /dev/null
 cmake --build build-fuzz -j"${KOLVEN_JOBS:-$(nproc)}" --target kolven-cli "${targets[@]/#/kolven_fuzz_}"
 

@@ -10,11 +10,9 @@ packages=(
   libbenchmark-dev
   libcli11-dev
   xvfb xauth
+  # clang and its sanitizer runtime: the sanitizer test build and the fuzz targets.
+  clang libclang-rt-dev
 )
-# Fuzzing (optional CMake option KOLVEN_FUZZ) needs clang and its sanitizer runtime.
-if [ "${KOLVEN_WITH_FUZZ:-0}" = 1 ]; then
-  packages+=(clang libclang-rt-dev)
-fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -36,7 +36,9 @@ protected:
         std::string bytes(8 + values.size() * 4, '\0');
         std::memcpy(bytes.data(), &objects, 4);
         std::memcpy(bytes.data() + 4, &attributes, 4);
-        std::memcpy(bytes.data() + 8, values.data(), values.size() * 4);
+        if (!values.empty()) {
+            std::memcpy(bytes.data() + 8, values.data(), values.size() * 4);
+        }
         std::ofstream(path, std::ios::binary) << bytes;
     }
 
