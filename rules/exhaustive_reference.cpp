@@ -119,27 +119,14 @@ private:
 
 ExhaustiveRules ExhaustiveSearch::run()
 {
-    const std::uint64_t pastLastOrder = std::uint64_t(attributes_) + 1;
-    rulesByOrder_.resize(std::size_t(pastLastOrder));
-    if (attributes_ >= 1) {
-        for (;;) {
-            searchOrder();
-            // An order with fewer than two entries ends the search, even when higher orders
-            // would hold rules; that is the established reading of the results.
-            if (entriesAtOrder_ < 2) {
-                break;
-            }
-            ++order_;
-            entriesAtOrder_ = 0;
-            if (order_ == pastLastOrder) {
-                break;
-            }
-        }
-    }
-    if (order_ == pastLastOrder || entriesAtOrder_ == 0) {
-        --order_;
-    }
-    return {std::move(rulesByOrder_), order_};
+    rulesByOrder_.resize(std::size_t(attributes_) + 1);
+    const std::uint32_t kept = searchOrdersInTurn(attributes_, [this](std::uint32_t k) {
+        order_ = k;
+        entriesAtOrder_ = 0;
+        searchOrder();
+        return entriesAtOrder_;
+    });
+    return {std::move(rulesByOrder_), kept};
 }
 
 void ExhaustiveSearch::searchOrder()

@@ -36,6 +36,26 @@ ExhaustiveRules searchExhaustiveRules(const SystemDecyzyjny& table);
 // Throws std::bad_alloc when the matrix or a rule list cannot be allocated or sized.
 ExhaustiveRules searchExhaustiveRulesReference(const SystemDecyzyjny& table);
 
+// Searches the orders 1, 2, ... of a table with the given number of attributes in turn:
+// searchOrder(k) searches order k and returns how many entries it stored, support-0 entries
+// included. An order with fewer than two entries ends the search, even when higher orders would
+// hold rules; that is the established reading of the results. Returns the number of orders kept:
+// the last order searched, or one less when that order stored nothing.
+template <typename SearchOrder>
+std::uint32_t searchOrdersInTurn(std::uint32_t attributes, SearchOrder searchOrder)
+{
+    std::uint32_t order = 1;
+    std::uint64_t entries = 0;
+    while (order <= attributes) {
+        entries = searchOrder(order);
+        if (entries < 2) {
+            return entries == 0 ? order - 1 : order;
+        }
+        ++order;
+    }
+    return order - 1;
+}
+
 // The exact binomial coefficient C(n, k) (0 when k > n). Throws std::bad_alloc when it exceeds
 // the 32-bit range, since that many candidates could never be stored.
 std::uint32_t binomialCoefficient(std::uint32_t n, std::uint32_t k);

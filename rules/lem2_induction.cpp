@@ -81,13 +81,11 @@ public:
     // Induces every concept in ascending decision value and returns the rules in induction order.
     std::vector<Lem2Rule> induceAll()
     {
-        std::uint32_t start = 0;
-        for (std::uint32_t c = 0; c < source.classCount; ++c) {
+        forEachConcept(source, [this](std::uint32_t start, std::uint32_t size) {
             conceptStart = start;
-            conceptSize = source.classSize(c);
+            conceptSize = size;
             induceConceptRules();
-            start += conceptSize;
-        }
+        });
         return std::move(rules);
     }
 

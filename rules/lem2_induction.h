@@ -11,6 +11,19 @@ namespace kolven {
 // rules in induction order and throw std::bad_alloc when memory runs out; they give the same
 // rules, condition for condition, for every table of finite values.
 
+// Calls induceConcept(first grouped row, number of rows) for each decision class of table in
+// ascending decision value: the order in which LEM2 takes its concepts, so that a full-length rule
+// belongs to the lowest class that shares its values.
+template <typename InduceConcept>
+void forEachConcept(const SystemDecyzyjny& table, InduceConcept induceConcept)
+{
+    std::uint32_t start = 0;
+    for (std::uint32_t c = 0; c < table.classCount; ++c) {
+        induceConcept(start, table.classSize(c));
+        start += table.classSize(c);
+    }
+}
+
 // The induction runLem2 uses: pair counts in one pass over the goal set, the consistency test
 // narrowed condition by condition.
 std::vector<Lem2Rule> induceLem2Rules(const SystemDecyzyjny& table);
