@@ -3,12 +3,13 @@
 #include "dialog_layout.h"
 
 #include <QDialog>
+#include <QPushButton>
 
 #include <string_view>
+#include <utility>
 
 class QLabel;
 class QLineEdit;
-class QPushButton;
 
 namespace kolven {
 
@@ -35,6 +36,25 @@ protected:
     QLabel* addLabel(std::string_view text, const ControlBox& box);
     QLineEdit* addEdit(const ControlBox& box, bool digitsOnly);
     QPushButton* addButton(std::string_view text, const ControlBox& box);
+
+    // Adds the OK and ANULUJ buttons of a dialog's logic: OK starts as the logic enables it and
+    // ends the dialog once the logic accepts; ANULUJ cancels the logic and ends the dialog.
+    template <typename Logic>
+    std::pair<QPushButton*, QPushButton*> addOkAndCancel(Logic& logic)
+    {
+        QPushButton* ok = addButton(kOkText, logic.okBox());
+        QPushButton* cancel = addButton(kCancelText, logic.cancelBox());
+        connect(ok, &QPushButton::clicked, this, [this, &logic] {
+            logic.accept();
+            if (logic.accepted())
+                done(Accepted);
+        });
+        connect(cancel, &QPushButton::clicked, this, [this, &logic] {
+            logic.cancel();
+            done(Rejected);
+        });
+        return {ok, cancel};
+    }
 };
 
 // UTF-8 text for the logic objects and back.

@@ -30,18 +30,9 @@ ScrollRequest scrollRequestOf(QAbstractSlider::SliderAction action)
 GridEditorWindow::GridEditorWindow(GridEditor& editor, QWidget* owner)
     : DialogWindow(editor.frame(), owner), editor_(editor)
 {
-    QPushButton* ok = addButton(kOkText, editor_.okBox());
-    QPushButton* cancel = addButton(kCancelText, editor_.cancelBox());
+    const auto [ok, cancel] = addOkAndCancel(editor_);
     ok->setFocusPolicy(Qt::ClickFocus);
     cancel->setFocusPolicy(Qt::ClickFocus);
-    connect(ok, &QPushButton::clicked, this, [this] {
-        editor_.accept();
-        done(Accepted);
-    });
-    connect(cancel, &QPushButton::clicked, this, [this] {
-        editor_.cancel();
-        done(Rejected);
-    });
     createBars();
     createGrid();
     refill();

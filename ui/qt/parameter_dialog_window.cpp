@@ -17,18 +17,8 @@ ParameterDialogWindow::ParameterDialogWindow(ParameterDialog& dialog, QWidget* o
             ok_->setEnabled(dialog_.okEnabled());
         });
     }
-    ok_ = addButton(kOkText, dialog_.okBox());
+    ok_ = addOkAndCancel(dialog_).first;
     ok_->setEnabled(dialog_.okEnabled());
-    QPushButton* cancel = addButton(kCancelText, dialog_.cancelBox());
-    connect(ok_, &QPushButton::clicked, this, [this] {
-        dialog_.accept();
-        if (dialog_.accepted())
-            done(Accepted);
-    });
-    connect(cancel, &QPushButton::clicked, this, [this] {
-        dialog_.cancel();
-        done(Rejected);
-    });
 }
 
 } // namespace kolven
