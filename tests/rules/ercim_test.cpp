@@ -111,14 +111,17 @@ TEST(ExhaustiveSearch, KeepsOrdersWhileTheyStoreTwoEntriesOrMore)
         {"one object: every attribute at order 1", 3, {{5, 6, 7, 1}}, 1},
         {"one entry ends the search, its order kept", 1, {{5, 1}}, 1},
         {"exclusive or: order 1 empty, order 2 never searched", 2, {{0, 0, 0}, {0, 1, 1}, {1, 0, 1}, {1, 1, 0}}, 0},
-        {"one entry at order 2 ends it", 3, {{0, 1, 1, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {1, 0, 0, 1}}, 2},
+        {"one entry at order 1 ends it, though order 2 has rules", 3, {{0, 0, 0, 0}, {0, 1, 0, 1}, {1, 1, 0, 0}, {1, 0, 1, 1}}, 1},
     };
     for (const Case& c : cases) {
         const ERCIM table = computed(c.attributes, c.rows);
         EXPECT_EQ(table.order, c.order) << c.what;
     }
+    // The orders after the last one searched hold no lists at all.
     EXPECT_EQ(computed(2, cases[4].rows).ruleList(2, 0), nullptr);
-    EXPECT_EQ(entriesAt(computed(3, cases[5].rows), 2), (std::vector<Entry>{{3, {1, 2}, 1}}));
+    const ERCIM oneEntry = computed(3, cases[5].rows);
+    EXPECT_EQ(entriesAt(oneEntry, 1), (std::vector<Entry>{{3, {2}, 1}}));
+    EXPECT_EQ(oneEntry.ruleList(2, 0), nullptr);
 }
 
 TEST(ExhaustiveSearch, MissingMemoryLeavesThePreviousResults)

@@ -193,13 +193,19 @@ TEST_F(ApplicationCommands, KnnDialogDecidesWhetherTheClassificationRuns)
 
     screen.knnScripts.push_back(typeK("0"));
     app.runCommand(ClassifyKnn);
-    EXPECT_TRUE(screen.enabled(ShowKnn));
+    ASSERT_TRUE(screen.enabled(ShowKnn));
     EXPECT_EQ(state.knn.k, 1u);
     EXPECT_EQ(screen.drawn.back().text, knnResultsText(state.knn));
     EXPECT_EQ(screen.drawn.back().y, 16);
-    const auto caught = state.knn.caughtCount;
 
-    // A new decision system keeps the test system, k and the last results, but greys them.
+    // Either system loaded anew greys the results; a new decision system keeps the test system,
+    // k and the last results.
+    loadTest(folder / "test.tab");
+    EXPECT_FALSE(screen.enabled(ShowKnn));
+    screen.knnScripts.push_back(typeK("1"));
+    app.runCommand(ClassifyKnn);
+    ASSERT_TRUE(screen.enabled(ShowKnn));
+    const auto caught = state.knn.caughtCount;
     load(tabFile("other.tab", {{5, 0}, {6, 0}, {7, 1}}));
     EXPECT_EQ(state.knn.testSystem.values, (std::vector<float>{1, 0, 3, 1}));
     EXPECT_EQ(state.knn.k, 1u);
@@ -236,6 +242,9 @@ TEST_F(ApplicationCommands, EditTestSystemInstallsOnlyOnOk)
     EXPECT_EQ(state.knn.testSystem.values, (std::vector<float>{1, 0}));
 
     app.runCommand(ComputeExhaustive);
+    screen.knnScripts.push_back(typeK("1"));
+    app.runCommand(ClassifyKnn);
+    ASSERT_TRUE(screen.enabled(ShowKnn));
     screen.gridScripts.push_back(editGrid([](GridEditor& g) {
         EXPECT_EQ(g.frame().caption, "Modyfikacja systemu decyzyjnego");
         g.setCellText(0, 0, "8");
