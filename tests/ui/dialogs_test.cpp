@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
+#include <vector>
 
 namespace kolven {
 namespace {
@@ -53,29 +55,21 @@ TEST(ParameterDialog, ReadsCountsLikeStrtolAndTheRangeLikeAtofFromTheFirstTenCha
 TEST(KnnDialog, ZeroBecomesOneAndTypedKIsStoredOnlyOnOk)
 {
     kNNv1 knn;
-    KnnDialog cancelled(knn);
-    EXPECT_FALSE(cancelled.okEnabled());
-    EXPECT_FALSE(cancelled.setFieldText("7"));
-    cancelled.cancel();
-    EXPECT_EQ(knn.k, 2u);
-
-    KnnDialog emptied(knn);
-    emptied.setFieldText("7");
-    emptied.setFieldText("");
-    emptied.accept();
-    EXPECT_FALSE(emptied.accepted());
-    EXPECT_EQ(knn.k, 2u);
-
-    KnnDialog zero(knn);
-    EXPECT_TRUE(zero.setFieldText("0"));
-    EXPECT_EQ(zero.fieldText(), "1");
-    zero.accept();
-    EXPECT_EQ(knn.k, 1u);
-
-    KnnDialog large(knn);
-    large.setFieldText("99999999999");
-    large.accept();
-    EXPECT_EQ(knn.k, 2147483647u);
+    // Types the texts in turn, shows the field, then presses OK or ANULUJ; returns k afterwards.
+    const auto run = [&knn](std::vector<std::string> texts, bool ok, std::string shown) {
+        KnnDialog dialog(knn);
+        EXPECT_FALSE(dialog.okEnabled());
+        for (const std::string& text : texts) {
+            dialog.setFieldText(text);
+        }
+        EXPECT_EQ(dialog.fieldText(), shown);
+        ok ? dialog.accept() : dialog.cancel();
+        return knn.k;
+    };
+    EXPECT_EQ(run({"7"}, false, "7"), 2u);
+    EXPECT_EQ(run({"7", ""}, true, ""), 2u) << "OK is ignored while the field is empty";
+    EXPECT_EQ(run({"0"}, true, "1"), 1u);
+    EXPECT_EQ(run({"99999999999"}, true, "99999999999"), 2147483647u);
 }
 
 } // namespace
