@@ -1,19 +1,23 @@
 #include "cli.h"
 
+#include "lem2.h"
 #include "table_files.h"
+#include "test_files.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace kolven {
 namespace {
 
-// Runs kolven-cli in process and keeps what it printed.
+using testing::afterTimeLine;
+using testing::fileBytes;
+
+// kolven-cli run in process: its exit code and what it printed.
 struct CliRun {
     int code;
     std::string out;
@@ -30,102 +34,133 @@ CliRun run(const std::vector<std::string>& args)
 
 std::string data(const std::string& name)
 {
-    return std::string(KOLVEN_TEST_DATA) + "/" + name;
+    return testing::dataFile(name).string();
 }
 
-class CliTest : public ::testing::Test {
+class Cli : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        folder_ = std::filesystem::temp_directory_path() /
-                  ("kolven-cli-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        std::filesystem::create_directories(folder_);
-    }
-    void TearDown() override { std::filesystem::remove_all(folder_); }
     std::string file(const std::string& name) const { return (folder_ / name).string(); }
+    std::string write(const std::string& name, const std::string& text) const { return folder_.write(name, text).string(); }
 
-    std::filesystem::path folder_;
+    testing::TempFolder folder_;
 };
 
-TEST_F(CliTest, ConvertWritesTheTableAsMsd)
+TEST_F(Cli, EachComputationWritesTheSameExportToStandardOutputAndToTheFile)
 {
-    const CliRun r = run({"convert", data("two-objects.tab"), "-o", file("t.msd")});
-    EXPECT_EQ(r.code, kExitOk) << r.err;
+    const std::string train = write("train.tab", "ATTRIBUTES 2 OBJECTS 6\n0 1\n1 1\n2 1\n10 2\n11 2\n12 2\n");
+    const std::string test = write("test.tab", "ATTRIBUTES 2 OBJECTS 3\n1 1\n11 2\n6 1\n");
+    const std::string knnReport = "Parametr k = 2\r\n"
+                                  "Ilosc obiektow systemu testowego: 3\r\n"
+                                  "Ilosc obiektow chwyconych: 2\r\n"
+                                  "Ilosc obiektow poprawnie sklasyfikowanych: 2\r\n"
+                                  "Total accuracy: 1.000\r\n"
+                                  "Total coverage: 0.667\r\n";
+    struct Case {
+        std::vector<std::string> args;
+        std::string expected; // after the time line
+    };
+    const std::vector<Case> cases{
+        {{"exhaustive", data("worked-example.tab")}, fileBytes(data("worked-example.exhaustive.txt"))},
+        {{"exhaustive", data("weather.nominal.tab")}, fileBytes(data("weather.nominal.exhaustive.txt"))},
+        {{"exhaustive", data("xor.tab")}, ""},
+        {{"lem2", data("weather.nominal.tab")}, fileBytes(data("weather.nominal.lem2.txt"))},
+        {{"knn", train, test}, knnReport},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args[0] + " " + c.args[1]);
+        const CliRun toOut = run(c.args);
+        EXPECT_EQ(toOut.code, kExitOk) << toOut.err;
+        EXPECT_EQ(toOut.err, "");
+        EXPECT_EQ(afterTimeLine(toOut.out), c.expected);
+
+        write("out.txt", std::string(50000, 'x'));
+        std::vector<std::string> args = c.args;
+        args.insert(args.end(), {"-o", file("out.txt")});
+        const CliRun toFile = run(args);
+        EXPECT_EQ(toFile.code, kExitOk) << toFile.err;
+        EXPECT_EQ(toFile.out, "");
+        EXPECT_EQ(afterTimeLine(fileBytes(file("out.txt"))), c.expected);
+    }
+}
+
+TEST_F(Cli, KnnTakesZeroAsOneAndLowersKToTheSmallestClass)
+{
+    const std::string train = write("train.tab", "ATTRIBUTES 2 OBJECTS 6\n0 1\n1 1\n2 1\n10 2\n11 2\n12 2\n");
+    const std::string test = write("test.tab", "ATTRIBUTES 2 OBJECTS 3\n1 1\n11 2\n6 1\n");
+    for (const auto& [k, shown] : {std::pair{"0", "1"}, {"9", "3"}}) {
+        const CliRun r = run({"knn", train, test, "-k", k});
+        EXPECT_EQ(afterTimeLine(r.out).substr(0, 16), "Parametr k = " + std::string(shown) + "\r\n") << k;
+    }
+    const CliRun segment = run({"knn", data("segment-challenge.tab"), data("segment-test.tab")});
+    EXPECT_NE(afterTimeLine(segment.out).find("poprawnie sklasyfikowanych: 771\r\nTotal accuracy: 0.952\r\n"),
+              std::string::npos);
+}
+
+TEST_F(Cli, ConvertInfoAndGenerate)
+{
+    EXPECT_EQ(run({"convert", data("two-objects.tab"), "-o", file("t.msd")}).code, kExitOk);
     SystemDecyzyjny table;
     ASSERT_TRUE(readMsd(file("t.msd"), table));
     EXPECT_EQ(table.values, (std::vector<float>{1, 2, 0, 3.5f, 4, 1}));
-}
 
-TEST_F(CliTest, InfoShowsTheSizeAndTheDecisionClasses)
-{
-    const CliRun r = run({"info", data("weather.nominal.tab")});
-    EXPECT_EQ(r.code, kExitOk);
-    EXPECT_EQ(r.out, "Liczba obiektow: 14\n"
-                     "Liczba atrybutow warunkowych: 4\n"
-                     "Liczba klas decyzyjnych: 2\n"
-                     "  (d=0.000): 9\n"
-                     "  (d=1.000): 5\n");
-}
+    EXPECT_EQ(run({"info", data("weather.nominal.tab")}).out, "Liczba obiektow: 14\n"
+                                                             "Liczba atrybutow warunkowych: 4\n"
+                                                             "Liczba klas decyzyjnych: 2\n"
+                                                             "  (d=0.000): 9\n"
+                                                             "  (d=1.000): 5\n");
 
-TEST_F(CliTest, GenerateWithASeedIsReproducible)
-{
     ASSERT_EQ(run({"generate", "5", "3", "0", "4", "--seed", "42", "-o", file("a.msd")}).code, kExitOk);
     ASSERT_EQ(run({"generate", "5", "3", "0", "4", "--seed", "42", "-o", file("b.msd")}).code, kExitOk);
-    SystemDecyzyjny a;
-    SystemDecyzyjny b;
-    ASSERT_TRUE(readMsd(file("a.msd"), a));
-    ASSERT_TRUE(readMsd(file("b.msd"), b));
-    EXPECT_EQ(a.objectCount, 5u);
-    EXPECT_EQ(a.attributeCount, 3u);
-    EXPECT_EQ(a.values, b.values);
+    ASSERT_TRUE(readMsd(file("a.msd"), table));
+    EXPECT_EQ(table.objectCount, 5u);
+    EXPECT_EQ(table.attributeCount, 3u);
+    EXPECT_EQ(fileBytes(file("a.msd")), fileBytes(file("b.msd"))) << "a seed makes generation reproducible";
 }
 
-TEST_F(CliTest, RefusedOperationsExitOneAndLeaveNoFile)
+TEST_F(Cli, RefusedOperationsExitOneSayWhyAndLeaveNoFile)
 {
-    CliRun r = run({"generate", "0", "3", "0", "4", "-o", file("g.msd")});
-    EXPECT_EQ(r.code, kExitFailed);
-    EXPECT_NE(r.err.find("Liczba obiektow"), std::string::npos);
-    r = run({"generate", "3", "3", "5", "4", "-o", file("g.msd")});
-    EXPECT_EQ(r.code, kExitFailed);
-    EXPECT_FALSE(std::filesystem::exists(file("g.msd")));
-
-    r = run({"generate", "2147483647", "2147483647", "0", "1", "-o", file("g.msd")});
-    EXPECT_EQ(r.code, kExitFailed) << "a table too large for memory is refused";
-    EXPECT_FALSE(std::filesystem::exists(file("g.msd")));
-
-    r = run({"convert", data("two-objects.tab"), "-o", file("missing-folder/t.msd")});
-    EXPECT_EQ(r.code, kExitFailed);
-
-    std::ofstream(file("huge.tab")) << "ATTRIBUTES 3\nOBJECTS 2000000000\n1 2 3\n";
-    r = run({"convert", file("huge.tab"), "-o", file("huge.msd")});
-    EXPECT_EQ(r.code, kExitFailed) << "counts asking for more than the file holds are refused before allocating";
-    EXPECT_NE(r.err.find("Plik jest uszkodzony!"), std::string::npos);
-    EXPECT_FALSE(std::filesystem::exists(file("huge.msd")));
-}
-
-TEST_F(CliTest, AnUnreadableTableIsNamedAsCorrupt)
-{
-    std::ofstream(file("bad.tab")) << "ATTRIBUTES 2 OBJECTS 2 1 2 3\n";
-    for (const std::string command : {"info", "convert", "exhaustive", "lem2"}) {
-        std::vector<std::string> args{command, file("bad.tab")};
-        if (command == "convert") {
-            args.insert(args.end(), {"-o", file("out.msd")});
-        }
-        const CliRun r = run(args);
-        EXPECT_EQ(r.code, kExitFailed) << command;
-        EXPECT_NE(r.err.find("bad.tab: Plik jest uszkodzony!"), std::string::npos) << command << r.err;
+    const std::string bad = write("bad.tab", "ATTRIBUTES 2 OBJECTS 2 1 2 3\n");
+    const std::string huge = write("huge.tab", "ATTRIBUTES 3\nOBJECTS 2000000000\n1 2 3\n");
+    const std::string narrow = write("narrow.tab", "ATTRIBUTES 1\nOBJECTS 2\n0\n1\n");
+    const std::string wide = write("wide.tab", "ATTRIBUTES 3 OBJECTS 1\n1 1 1\n");
+    struct Case {
+        std::vector<std::string> args; // asked to write out.txt
+        std::string message;
+    };
+    const std::vector<Case> cases{
+        {{"generate", "0", "3", "0", "4"}, "Liczba obiektow"},
+        {{"generate", "3", "3", "5", "4"}, "Wartosc maksymalna nie moze byc mniejsza od minimalnej."},
+        {{"generate", "2147483647", "2147483647", "0", "1"}, "Za malo pamieci"},
+        {{"convert", huge}, "huge.tab: Plik jest uszkodzony!"},
+        {{"convert", bad}, "bad.tab: Plik jest uszkodzony!"},
+        {{"exhaustive", bad}, "bad.tab: Plik jest uszkodzony!"},
+        {{"lem2", bad}, "bad.tab: Plik jest uszkodzony!"},
+        {{"knn", data("iris.tab"), file("nothing.tab")}, "nothing.tab: Plik jest uszkodzony!"},
+        {{"lem2", narrow}, std::string(kLem2NoAttributesMessage)},
+        {{"knn", narrow, wide}, "System testowy ma inna liczbe atrybutow warunkowych niz system decyzyjny."},
+    };
+    for (Case c : cases) {
+        c.args.insert(c.args.end(), {"-o", file("out.txt")});
+        const CliRun r = run(c.args);
+        EXPECT_EQ(r.code, kExitFailed) << c.message;
+        EXPECT_EQ(r.out, "") << c.message;
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+        EXPECT_FALSE(std::filesystem::exists(file("out.txt"))) << c.message;
     }
-    EXPECT_FALSE(std::filesystem::exists(file("out.msd")));
-    const CliRun r = run({"knn", data("iris.tab"), file("nothing.tab")});
-    EXPECT_EQ(r.code, kExitFailed);
-    EXPECT_NE(r.err.find("nothing.tab: Plik jest uszkodzony!"), std::string::npos);
+    EXPECT_EQ(run({"info", bad}).code, kExitFailed);
+    for (const std::string command : {"convert", "exhaustive", "lem2"}) {
+        const CliRun r = run({command, data("two-objects.tab"), "-o", file("missing/out.txt")});
+        EXPECT_EQ(r.code, kExitFailed) << command;
+        EXPECT_NE(r.err.find("missing/out.txt"), std::string::npos) << r.err;
+    }
 }
 
-TEST_F(CliTest, UsageErrorsExitTwoWithTheUsage)
+TEST_F(Cli, UsageErrorsExitTwoWithTheUsage)
 {
     for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-             {}, {"frobnicate"}, {"convert", data("iris.tab")}, {"generate", "x", "1", "0", "1", "-o", file("g.msd")},
-             {"knn", data("iris.tab")}, {"info", data("iris.tab"), "--bogus"}}) {
+             {}, {"frobnicate"}, {"exhaustive"}, {"convert", data("iris.tab")},
+             {"generate", "x", "1", "0", "1", "-o", file("g.msd")}, {"knn", data("iris.tab")},
+             {"info", data("iris.tab"), "--bogus"}}) {
         const CliRun r = run(args);
         EXPECT_EQ(r.code, kExitUsage) << ::testing::PrintToString(args);
         EXPECT_NE(r.err.find("Usage"), std::string::npos) << r.err;

@@ -10,51 +10,36 @@
 namespace kolven {
 namespace {
 
-std::set<float> distinct(const SystemDecyzyjny& table)
-{
-    return {table.values.begin(), table.values.end()};
-}
-
-TEST(LinearCongruential, GivesTheKnownSequenceForASeed)
+TEST(Generator, AFixedSeedGivesTheKnownSequenceInMatrixOrder)
 {
     LinearCongruential source;
-    source.seed(1);
-    EXPECT_EQ(source.next(), 41u);
-    EXPECT_EQ(source.next(), 18467u);
-    EXPECT_EQ(source.next(), 6334u);
     source.seed(0);
     EXPECT_EQ(source.next(), 38u);
-}
-
-TEST(Generator, AFixedSeedGivesAFixedMatrixInMatrixOrder)
-{
     RandomSystemGenerator generator;
     SystemDecyzyjny table;
     generator.generate(table, 2, 2, 0.0f, 99.0f, 1u);
     EXPECT_EQ(table.objectCount, 2u);
     EXPECT_EQ(table.attributeCount, 2u);
-    // 41, 18467, 6334, 26500, 19169, 15724 modulo 100.
+    // The seed-1 sequence 41, 18467, 6334, 26500, 19169, 15724 modulo 100.
     EXPECT_EQ(table.values, (std::vector<float>{41, 67, 34, 0, 69, 24}));
 }
 
 TEST(Generator, DrawsWholeNumbersFromTheTruncatedRange)
 {
+    struct Case {
+        std::uint32_t objects;
+        float minimum;
+        float maximum;
+        std::set<float> values;
+    };
     RandomSystemGenerator generator;
     SystemDecyzyjny table;
-    generator.generate(table, 200, 3, 0.0f, 1.0f, 7u);
-    EXPECT_EQ(distinct(table), (std::set<float>{0, 1}));
-    generator.generate(table, 50, 2, 5.0f, 5.0f, 7u);
-    EXPECT_EQ(distinct(table), (std::set<float>{5}));
-    generator.generate(table, 300, 3, -2.7f, 3.9f, 7u);
-    EXPECT_EQ(distinct(table), (std::set<float>{-2, -1, 0, 1, 2, 3}));
-    generator.generate(table, 20, 2, 0.5f, 0.9f, 7u);
-    EXPECT_EQ(distinct(table), (std::set<float>{0}));
-}
-
-TEST(Generator, ARangeWiderThanTheSourceKeepsItsLowerPart)
-{
-    RandomSystemGenerator generator;
-    SystemDecyzyjny table;
+    for (const Case& c : {Case{200, 0.0f, 1.0f, {0, 1}}, Case{50, 5.0f, 5.0f, {5}},
+                          Case{300, -2.7f, 3.9f, {-2, -1, 0, 1, 2, 3}}, Case{20, 0.5f, 0.9f, {0}}}) {
+        generator.generate(table, c.objects, 2, c.minimum, c.maximum, 7u);
+        EXPECT_EQ(std::set<float>(table.values.begin(), table.values.end()), c.values) << c.minimum;
+    }
+    // A range wider than the source keeps its lower part.
     generator.generate(table, 2000, 4, -100.0f, 100000.0f, 3u);
     EXPECT_GE(*std::min_element(table.values.begin(), table.values.end()), -100.0f);
     EXPECT_LE(*std::max_element(table.values.begin(), table.values.end()), -100.0f + 32767.0f);
@@ -78,14 +63,10 @@ TEST(Generator, RefusesParametersItCannotServe)
     EXPECT_EQ(checkGeneratorParameters(0, 0.0f, 1.0f), GeneratorRefusal::NoObjects);
     EXPECT_EQ(checkGeneratorParameters(3, 5.0f, 4.0f), GeneratorRefusal::EmptyRange);
     EXPECT_EQ(checkGeneratorParameters(3, -2.7f, -2.1f), std::nullopt) << "trunc(-2.7) = trunc(-2.1) = -2";
-    EXPECT_EQ(checkGeneratorParameters(3, 0.0f, 3e9f), GeneratorRefusal::RangeOutOfBounds);
     EXPECT_EQ(checkGeneratorParameters(3, 0.0f, 2147483648.0f), GeneratorRefusal::RangeOutOfBounds);
     EXPECT_EQ(checkGeneratorParameters(3, -2147483648.0f, 0.0f), std::nullopt);
-    EXPECT_FALSE(refusalMessage(GeneratorRefusal::EmptyRange).empty());
-}
 
-TEST(Generator, ATableTooLargeForItsCountsLeavesTheTargetAsItWas)
-{
+    // A table too large for memory leaves the target as it was.
     RandomSystemGenerator generator;
     SystemDecyzyjny table;
     table.installValues(1, 0, {4});

@@ -2,35 +2,30 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 namespace kolven {
 namespace {
 
-PerfTimer::Samples samples(std::initializer_list<std::uint32_t> values)
+// Twenty samples from a pattern repeated as often as it fits.
+PerfTimer::Samples samples(const std::string& pattern)
 {
     PerfTimer::Samples result{};
-    std::copy(values.begin(), values.end(), result.begin());
+    for (std::size_t i = 0; i < result.size(); ++i) {
+        result[i] = std::uint32_t(pattern[i % pattern.size()] - '0');
+    }
     return result;
 }
 
-TEST(PerfTimerCalibration, TakesTheMostFrequentDifference)
+TEST(PerfTimerCalibration, TakesTheMostFrequentDifferenceTheFirstSeenOnATie)
 {
-    PerfTimer::Samples equal{};
-    equal.fill(42);
-    EXPECT_EQ(PerfTimer::calibrate(equal), 42u);
-    EXPECT_EQ(PerfTimer::calibrate(samples({3, 4, 3, 4, 3, 4, 3, 4, 3, 4, 3, 4, 3, 4, 3, 4, 3, 4, 3, 4})), 3u);
-    EXPECT_EQ(PerfTimer::calibrate(samples({1, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6})), 6u);
-}
-
-TEST(PerfTimerCalibration, ATieGoesToTheValueSeenFirst)
-{
-    EXPECT_EQ(PerfTimer::calibrate(samples({5, 2, 5, 2, 5, 2, 5, 2, 5, 2, 5, 2, 5, 2, 5, 2, 5, 2, 7, 7})), 5u);
-    EXPECT_EQ(PerfTimer::calibrate(samples({2, 5, 5, 2, 5, 2, 5, 2, 5, 2, 5, 2, 5, 2, 5, 2, 5, 2, 7, 7})), 2u);
-}
-
-TEST(PerfTimerCalibration, ZerosCountOnlyWhenTheFirstSampleIsZero)
-{
-    EXPECT_EQ(PerfTimer::calibrate(samples({9, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0})), 9u);
-    EXPECT_EQ(PerfTimer::calibrate(samples({0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1})), 0u);
+    EXPECT_EQ(PerfTimer::calibrate(samples("34")), 3u);
+    EXPECT_EQ(PerfTimer::calibrate(samples("1666666666666666666")), 6u);
+    EXPECT_EQ(PerfTimer::calibrate(samples("525252525252525252" "77")), 5u);
+    EXPECT_EQ(PerfTimer::calibrate(samples("255252525252525252" "77")), 2u);
+    // Zeros count only when the first sample is zero.
+    EXPECT_EQ(PerfTimer::calibrate(samples("9000000000000000000" "0")), 9u);
+    EXPECT_EQ(PerfTimer::calibrate(samples("0000000000" "1111111111")), 0u);
 }
 
 TEST(PerfTimer, MeasuresANonNegativeDurationAndRecalibratesEachTask)

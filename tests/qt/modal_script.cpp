@@ -1,8 +1,6 @@
 #include "modal_script.h"
 
-#include <QAbstractButton>
 #include <QApplication>
-#include <QDialog>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QPushButton>
@@ -17,17 +15,9 @@ constexpr int kPollMilliseconds = 10;
 // How many polls a modal widget may stay open after its step before it is closed by force.
 constexpr int kPatiencePolls = 500;
 
-QPushButton* buttonByText(QWidget* dialog, const QString& text)
-{
-    for (QPushButton* button : dialog->findChildren<QPushButton*>())
-        if (button->text() == text)
-            return button;
-    return nullptr;
-}
-
+// Clicked from the event loop, so a step never runs inside the dialog's own handler.
 void clickLater(QAbstractButton* button)
 {
-    // Clicked from the event loop, so a step never runs inside the dialog's own handler.
     if (button)
         QTimer::singleShot(0, button, [button] { button->click(); });
 }
@@ -40,11 +30,12 @@ ModalScript::ModalScript(std::vector<Step> steps) : steps_(std::move(steps))
     connect(&timer_, &QTimer::timeout, this, &ModalScript::poll);
 }
 
-void ModalScript::run(const std::function<void()>& command)
+bool ModalScript::run(const std::function<void()>& command)
 {
     timer_.start();
     command();
     timer_.stop();
+    return next_ == steps_.size() && forced_ == 0;
 }
 
 void ModalScript::poll()
@@ -54,12 +45,10 @@ void ModalScript::poll()
         return;
     // A dialog that a step already answered may show again for a moment while it finishes (a
     // file dialog after its overwrite question); it is waited for, not taken for a new one.
-    const bool seen = std::find(handled_.begin(), handled_.end(), modal) != handled_.end();
-    if (seen) {
-        if (modal != current_)
-            idlePolls_ = 0;
+    if (std::find(handled_.begin(), handled_.end(), modal) != handled_.end()) {
+        idlePolls_ = modal == current_ ? idlePolls_ + 1 : 1;
         current_ = modal;
-        if (++idlePolls_ > kPatiencePolls)
+        if (idlePolls_ > kPatiencePolls)
             closeByForce(modal);
         return;
     }
@@ -111,28 +100,26 @@ ModalScript::Step answer(QMessageBox::StandardButton button, QString* text, QStr
     };
 }
 
-ModalScript::Step fillAndPress(const std::vector<QString>& texts, const QString& button)
-{
-    return [=](QWidget* widget) {
-        const QList<QLineEdit*> edits = widget->findChildren<QLineEdit*>();
-        for (std::size_t i = 0; i < texts.size() && i < std::size_t(edits.size()); ++i)
-            edits[qsizetype(i)]->setText(texts[i]);
-        clickLater(buttonByText(widget, button));
-    };
-}
-
-ModalScript::Step press(const QString& button)
-{
-    return fillAndPress({}, button);
-}
-
 ModalScript::Step inspectAndPress(std::function<void(QDialog*)> inspect, const QString& button)
 {
     return [=](QWidget* widget) {
         if (auto* dialog = qobject_cast<QDialog*>(widget))
             inspect(dialog);
-        clickLater(buttonByText(widget, button));
+        for (QPushButton* candidate : widget->findChildren<QPushButton*>())
+            if (candidate->text() == button)
+                return clickLater(candidate);
     };
+}
+
+ModalScript::Step fillAndPress(const std::vector<QString>& texts, const QString& button)
+{
+    return inspectAndPress(
+        [texts](QDialog* dialog) {
+            const QList<QLineEdit*> edits = dialog->findChildren<QLineEdit*>();
+            for (std::size_t i = 0; i < texts.size() && i < std::size_t(edits.size()); ++i)
+                edits[qsizetype(i)]->setText(texts[i]);
+        },
+        button);
 }
 
 } // namespace kolven::test

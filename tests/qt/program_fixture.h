@@ -5,6 +5,7 @@
 #include "menu.h"
 #include "modal_script.h"
 #include "program_window.h"
+#include "test_files.h"
 
 #include <QAction>
 #include <QApplication>
@@ -12,9 +13,9 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace kolven::test {
 
@@ -35,17 +36,11 @@ protected:
     // was played and no other dialog appeared.
     bool choose(CommandId id, std::vector<ModalScript::Step> steps = {})
     {
-        ModalScript script(steps);
-        script.run([&] { window().action(id)->trigger(); });
-        if (!script.playedCleanly())
-            ADD_FAILURE() << "dialog steps played: " << script.stepsRun() << " of " << steps.size();
-        return script.playedCleanly();
+        return ModalScript(std::move(steps)).run([&] { window().action(id)->trigger(); });
     }
 
-    static QString dataFile(const char* name)
-    {
-        return QString::fromStdString((std::filesystem::path(KOLVEN_TEST_DATA) / name).string());
-    }
+    static QString path(const std::filesystem::path& file) { return QString::fromStdString(file.string()); }
+    static QString dataFile(const char* name) { return path(testing::dataFile(name)); }
 
     // The texts the window shows now, top to bottom.
     std::vector<std::string> shownLines()

@@ -6,7 +6,6 @@
 
 #include <bit>
 #include <cstdint>
-#include <iomanip>
 #include <random>
 #include <sstream>
 #include <string>
@@ -15,100 +14,57 @@
 namespace kolven {
 namespace {
 
-// A rule with every value as its bit pattern, so that 0 and -0 differ.
-std::string exactText(const Lem2Rule& rule)
+// The rules of a run, every value as its bit pattern so that 0 and -0 differ.
+std::string exactRules(const std::vector<float>& matrix, std::uint32_t objects, bool reference)
 {
+    LEM2v1 lem2;
+    lem2.installValues(objects, std::uint32_t(matrix.size() / objects) - 1, matrix);
+    EXPECT_TRUE(reference ? lem2.runLem2Reference() : lem2.runLem2());
     std::ostringstream text;
-    text << std::hex;
-    for (const auto& c : rule.conditions) {
-        text << 'a' << c.attribute << '=' << std::bit_cast<std::uint32_t>(c.value) << ' ';
+    for (const auto& rule : lem2.rules) {
+        for (const auto& c : rule.conditions) {
+            text << 'a' << c.attribute << '=' << std::hex << std::bit_cast<std::uint32_t>(c.value) << std::dec << ' ';
+        }
+        text << "=>" << std::hex;
+        for (float d : rule.decisions) {
+            text << ' ' << std::bit_cast<std::uint32_t>(d);
+        }
+        text << std::dec << " [" << rule.support << "]\n";
     }
-    text << "=>";
-    for (float d : rule.decisions) {
-        text << ' ' << std::bit_cast<std::uint32_t>(d);
-    }
-    text << std::dec << " [" << rule.support << ']';
     return text.str();
 }
 
-std::vector<std::string> exactRules(const LEM2v1& lem2)
+// Random tables whose values and decisions come from the first few entries of palettes that hold
+// 0 and -0 as distinct entries, so that duplicates, conflicting decisions and -0 beside 0 are frequent.
+void compareOnRandomTables(std::uint32_t maxObjects, std::uint32_t maxAttributes, std::uint32_t maxValues,
+                           std::uint32_t maxDecisions, int rounds, std::uint32_t seed)
 {
-    std::vector<std::string> texts;
-    for (const auto& rule : lem2.rules) {
-        texts.push_back(exactText(rule));
-    }
-    return texts;
-}
-
-struct BothRuns {
-    std::vector<std::string> fast;
-    std::vector<std::string> reference;
-};
-
-BothRuns induceBoth(std::uint32_t objects, std::uint32_t attributes, const std::vector<float>& matrix)
-{
-    LEM2v1 fast;
-    LEM2v1 reference;
-    fast.installValues(objects, attributes, matrix);
-    reference.installValues(objects, attributes, matrix);
-    EXPECT_TRUE(fast.runLem2());
-    EXPECT_TRUE(reference.runLem2Reference());
-    return {exactRules(fast), exactRules(reference)};
-}
-
-// How a random table is drawn: condition values and decisions from the first few entries of a
-// palette that holds 0 and -0 as distinct entries, so that duplicates, conflicting decisions and
-// -0 beside 0 are frequent.
-struct TableShape {
-    std::uint32_t maxObjects;
-    std::uint32_t maxAttributes;
-    std::uint32_t maxValues;
-    std::uint32_t maxDecisions;
-};
-
-const std::vector<float> kValuePalette{0.0f, -0.0f, 1.0f, 2.0f, -1.5f, 3.0f, 0.25f, 7.0f};
-const std::vector<float> kDecisionPalette{0.0f, 1.0f, -0.0f, 2.0f, -1.0f, 3.0f, 4.0f};
-
-void compareOnRandomTables(const TableShape& shape, int rounds, std::uint32_t seed)
-{
+    static const float values[] = {0.0f, -0.0f, 1.0f, 2.0f, -1.5f, 3.0f, 0.25f, 7.0f};
+    static const float decisions[] = {0.0f, 1.0f, -0.0f, 2.0f, -1.0f, 3.0f, 4.0f};
     std::mt19937 random(seed);
     for (int round = 0; round < rounds && !::testing::Test::HasFailure(); ++round) {
-        const std::uint32_t objects = 1 + random() % shape.maxObjects;
-        const std::uint32_t attributes = 1 + random() % shape.maxAttributes;
-        const std::uint32_t values = 1 + random() % shape.maxValues;
-        const std::uint32_t decisions = 1 + random() % shape.maxDecisions;
+        const std::uint32_t objects = 1 + random() % maxObjects;
+        const std::uint32_t attributes = 1 + random() % maxAttributes;
+        const std::uint32_t valueCount = 1 + random() % maxValues;
+        const std::uint32_t decisionCount = 1 + random() % maxDecisions;
         std::vector<float> matrix;
-        for (std::uint32_t o = 0; o < objects; ++o) {
-            for (std::uint32_t a = 0; a < attributes; ++a) {
-                matrix.push_back(kValuePalette[random() % values]);
-            }
-            matrix.push_back(kDecisionPalette[random() % decisions]);
+        for (std::uint32_t i = 0; i < objects * (attributes + 1); ++i) {
+            matrix.push_back(i % (attributes + 1) < attributes ? values[random() % valueCount]
+                                                               : decisions[random() % decisionCount]);
         }
-        const BothRuns runs = induceBoth(objects, attributes, matrix);
-        ASSERT_EQ(runs.fast, runs.reference) << "seed " << seed << ", round " << round << ": " << objects
-                                             << " objects, " << attributes << " attributes";
+        ASSERT_EQ(exactRules(matrix, objects, false), exactRules(matrix, objects, true))
+            << "seed " << seed << ", round " << round << ": " << objects << " objects, " << attributes << " attributes";
     }
 }
 
-TEST(Lem2FastInduction, GivesTheReferenceRulesOnSmallRandomTables)
+TEST(Lem2FastInduction, GivesTheReferenceRulesOnRandomTables)
 {
-    // Few objects and values: ties, inconsistencies, full-length rules and decision chains.
-    compareOnRandomTables({12, 4, 3, 3}, 3000, 1);
-    // Wider tables with more values and decisions (chains of more than three decisions).
-    compareOnRandomTables({30, 7, 8, 7}, 2000, 2);
-}
-
-TEST(Lem2FastInduction, GivesTheReferenceRulesOnOneObjectOrOneAttribute)
-{
-    compareOnRandomTables({1, 6, 8, 7}, 300, 3);
-    compareOnRandomTables({25, 1, 4, 7}, 700, 4);
-}
-
-TEST(Lem2FastInduction, GivesTheReferenceRulesOnLargerTables)
-{
-    // Goal sets of hundreds of objects, long lists of rows still matching a growing rule.
-    compareOnRandomTables({400, 8, 4, 3}, 30, 5);
-    compareOnRandomTables({300, 12, 3, 2}, 20, 6);
+    compareOnRandomTables(12, 4, 3, 3, 3000, 1); // ties, inconsistencies, full-length rules
+    compareOnRandomTables(30, 7, 8, 7, 2000, 2); // chains of more than three decisions
+    compareOnRandomTables(1, 6, 8, 7, 300, 3);   // one object
+    compareOnRandomTables(25, 1, 4, 7, 700, 4);  // one attribute
+    compareOnRandomTables(400, 8, 4, 3, 30, 5);  // goal sets of hundreds of objects
+    compareOnRandomTables(300, 12, 3, 2, 20, 6);
 }
 
 TEST(Lem2FastInduction, TakesValueAndDecisionFromTheFirstGoalObjectCarryingThePair)
@@ -116,8 +72,7 @@ TEST(Lem2FastInduction, TakesValueAndDecisionFromTheFirstGoalObjectCarryingThePa
     // -0 and 0 are one value on attribute 0 and one decision class; each rule's condition and
     // decision are printed as the first goal object carrying its pairs has them.
     const std::vector<float> matrix{-0.0f, 5, -0.0f, 0.0f, 6, 0.0f, 0.0f, 7, 1, 1, 6, 1};
-    const BothRuns runs = induceBoth(4, 2, matrix);
-    EXPECT_EQ(runs.fast, runs.reference);
+    EXPECT_EQ(exactRules(matrix, 4, false), exactRules(matrix, 4, true));
     LEM2v1 lem2;
     lem2.installValues(4, 2, matrix);
     ASSERT_TRUE(lem2.runLem2());

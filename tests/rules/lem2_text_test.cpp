@@ -1,11 +1,9 @@
 #include "lem2.h"
 #include "recording_page.h"
+#include "test_files.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -16,17 +14,12 @@ using testing::RecordingPage;
 
 TEST(Lem2RuleText, JoinsConditionsAndDecisionsAndShowsSupportUnlessOne)
 {
-    EXPECT_EQ(lem2RuleText({{{0, 1}, {1, 2}}, {0}, 2}), " (a1=1.000) & (a2=2.000) => (d=0.000) [2]");
     EXPECT_EQ(lem2RuleText({{{0, 2}}, {1}, 1}), " (a1=2.000) => (d=1.000)");
     EXPECT_EQ(lem2RuleText({{{0, 1}, {1, 1}}, {0, 1}, 2}), " (a1=1.000) & (a2=1.000) => (d=0.000) v (d=1.000) [2]");
-    EXPECT_EQ(lem2RuleText({{{2, 0}}, {0, 1, 2, 3}, 1}), " (a3=0.000) => (d=0.000) v (d=1.000) v (d=2.000) v (d=3.000)");
     // Attributes numbered from 1 in the order chosen; values rounded to three decimals.
     EXPECT_EQ(lem2RuleText({{{11, -0.5f}, {0, 2.0006f}, {4, 1234567.0f}}, {-2.25f}, 12}),
               " (a12=-0.500) & (a1=2.001) & (a5=1234567.000) => (d=-2.250) [12]");
-}
-
-TEST(Lem2RuleText, LongRulesAreWrittenWhole)
-{
+    // Long rules are written whole.
     Lem2Rule rule{{}, {1, 2}, 3};
     std::string expected;
     for (std::uint32_t a = 0; a < 40; ++a) {
@@ -34,8 +27,7 @@ TEST(Lem2RuleText, LongRulesAreWrittenWhole)
         expected += " (a" + std::to_string(a + 1) + "=" + std::to_string(100000 + a) + ".000) &";
     }
     expected.back() = '=';
-    expected += "> (d=1.000) v (d=2.000) [3]";
-    EXPECT_EQ(lem2RuleText(rule), expected);
+    EXPECT_EQ(lem2RuleText(rule), expected + "> (d=1.000) v (d=2.000) [3]");
 }
 
 LEM2v1 lem2WithRules(std::size_t count)
@@ -56,74 +48,41 @@ TEST(Lem2Export, WritesTheTimeLineThenOneCrLfLinePerRuleReplacingTheFile)
                                  " (a1=1.000) => (d=0.000) [2]\r\n";
     EXPECT_EQ(lem2ExportText(lem2), expected);
 
-    const auto folder = std::filesystem::temp_directory_path() / "kolven-lem2-export";
-    std::filesystem::create_directories(folder);
-    const auto path = folder / "rules.txt";
-    std::ofstream(path, std::ios::binary) << std::string(5000, 'x');
+    testing::TempFolder folder;
+    const auto path = folder.write("rules.txt", std::string(5000, 'x'));
     static_cast<const SystemDecyzyjny&>(lem2).exportResults(path);
-    std::ifstream in(path, std::ios::binary);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), expected);
-
+    EXPECT_EQ(testing::fileBytes(path), expected);
     // A file that cannot be created is skipped without a word.
-    lem2.exportResults(folder / "missing" / "rules.txt");
+    lem2.exportResults(folder / "missing/rules.txt");
     EXPECT_FALSE(std::filesystem::exists(folder / "missing"));
-    std::filesystem::remove_all(folder);
 }
 
-// A page of bottom 108 takes four rule lines under the time line and five on a continued page:
-// after a line the page is full once the cursor passes 64 (reaching it is not enough).
-constexpr int kBottom = 108;
-
-TEST(Lem2Listing, AShortListingFitsOnOnePageAndDisablesTheButton)
+TEST(Lem2Listing, PagesContinueWithTheFirstRuleNotDrawnAndAFullLastPageIsFollowedByAnEmptyOne)
 {
-    const LEM2v1 lem2 = lem2WithRules(2);
-    RecordingPage page(kBottom, 16);
-    ListingPosition position;
-    EXPECT_TRUE(listLem2Rules(lem2, position, page));
-    EXPECT_EQ(page.texts(), (std::vector<std::string>{" (a1=0.000) => (d=0.000)", " (a1=1.000) => (d=0.000) [2]"}));
-    EXPECT_EQ(page.lines[0].top, 16);
-    EXPECT_EQ(position.listingMode, ListingMode::Lem2);
-    EXPECT_EQ(position.lem2Position, 0u);
-    EXPECT_FALSE(page.buttonShown);
-    EXPECT_TRUE(page.buttonDisabled);
-    EXPECT_EQ(page.passesEnded, 1);
-}
-
-// Pages drawn until the listing completes: the rule numbers on each.
-std::vector<std::vector<float>> pagesOf(const LEM2v1& lem2, RecordingPage& page, ListingPosition& position)
-{
-    std::vector<std::vector<float>> pages;
-    bool complete = false;
-    while (!complete && pages.size() < 10) {
-        complete = listLem2Rules(lem2, position, page);
-        EXPECT_EQ(page.buttonShown, !complete);
-        EXPECT_EQ(page.buttonDisabled, complete);
-        pages.emplace_back();
-        for (const auto& line : page.lines) {
-            pages.back().push_back(std::stof(line.text.substr(5)));
+    // A page of bottom 108 takes four rule lines under the time line and five on a continued
+    // page: after a line the page is full once the cursor passes 64 (reaching it is not enough).
+    using Pages = std::vector<std::vector<float>>;
+    for (const auto& [count, expected] : {std::pair<std::size_t, Pages>{2, {{0, 1}}},
+                                          {11, {{0, 1, 2, 3}, {4, 5, 6, 7, 8}, {9, 10}}},
+                                          {9, {{0, 1, 2, 3}, {4, 5, 6, 7, 8}, {}}}}) {
+        const LEM2v1 lem2 = lem2WithRules(count);
+        RecordingPage page(108, 16);
+        ListingPosition position;
+        Pages pages;
+        for (bool complete = false; !complete && pages.size() < 10; page.nextPage()) {
+            complete = listLem2Rules(lem2, position, page);
+            EXPECT_EQ(page.buttonShown, !complete);
+            EXPECT_EQ(page.buttonDisabled, complete);
+            pages.emplace_back();
+            for (const auto& line : page.lines) {
+                pages.back().push_back(std::stof(line.text.substr(5)));
+            }
         }
-        page.nextPage();
+        EXPECT_EQ(pages, expected) << count << " rules";
+        EXPECT_EQ(page.passesEnded, int(expected.size()));
+        EXPECT_EQ(position.listingMode, ListingMode::Lem2);
+        EXPECT_EQ(position.lem2Position, 0u) << "a completed listing starts again from the first rule";
     }
-    return pages;
-}
-
-TEST(Lem2Listing, ContinuedPagesStartWithTheFirstRuleNotDrawn)
-{
-    RecordingPage page(kBottom, 16);
-    ListingPosition position;
-    EXPECT_EQ(pagesOf(lem2WithRules(11), page, position),
-              (std::vector<std::vector<float>>{{0, 1, 2, 3}, {4, 5, 6, 7, 8}, {9, 10}}));
-    EXPECT_EQ(position.lem2Position, 0u);
-}
-
-TEST(Lem2Listing, APageFilledByTheLastRuleIsFollowedByAnEmptyPage)
-{
-    RecordingPage page(kBottom, 16);
-    ListingPosition position;
-    EXPECT_EQ(pagesOf(lem2WithRules(9), page, position),
-              (std::vector<std::vector<float>>{{0, 1, 2, 3}, {4, 5, 6, 7, 8}, {}}));
-    EXPECT_EQ(position.lem2Position, 0u);
-    EXPECT_EQ(page.passesEnded, 3);
 }
 
 } // namespace

@@ -5,117 +5,71 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
+#include <vector>
 
 namespace kolven {
 namespace {
 
-TEST(ParameterDialog, CreateModeEnablesOkOnlyWhileBothCountsHoldText)
+TEST(ParameterDialog, EnablesOkOnlyWhileEveryShownFieldHoldsTextAndObjectsAreNotZero)
 {
-    ParameterDialog dialog(ParameterDialogMode::Create);
-    EXPECT_FALSE(dialog.okEnabled());
-    dialog.setFieldText(ParameterField::Objects, "3");
-    EXPECT_FALSE(dialog.okEnabled());
-    dialog.setFieldText(ParameterField::Attributes, "2");
-    EXPECT_TRUE(dialog.okEnabled());
-    dialog.setFieldText(ParameterField::Attributes, "");
-    EXPECT_FALSE(dialog.okEnabled());
-    // The emptied field keeps what it last parsed.
-    EXPECT_EQ(dialog.attributes(), 2u);
-    dialog.setFieldText(ParameterField::Attributes, "0");
-    EXPECT_TRUE(dialog.okEnabled());
-    EXPECT_EQ(dialog.attributes(), 0u);
-    // The hidden range fields do not count, and cannot be typed into.
-    dialog.setFieldText(ParameterField::Minimum, "");
-    EXPECT_TRUE(dialog.okEnabled());
-}
-
-TEST(ParameterDialog, GenerateModeNeedsAllFourFields)
-{
-    ParameterDialog dialog(ParameterDialogMode::Generate);
-    dialog.setFieldText(ParameterField::Objects, "5");
-    dialog.setFieldText(ParameterField::Attributes, "2");
-    dialog.setFieldText(ParameterField::Minimum, "-2.7");
-    EXPECT_FALSE(dialog.okEnabled());
-    dialog.setFieldText(ParameterField::Maximum, "3.9");
-    EXPECT_TRUE(dialog.okEnabled());
-    EXPECT_FLOAT_EQ(dialog.minimum(), -2.7f);
-    EXPECT_FLOAT_EQ(dialog.maximum(), 3.9f);
-    dialog.setFieldText(ParameterField::Minimum, "");
-    EXPECT_FALSE(dialog.okEnabled());
-}
-
-TEST(ParameterDialog, RefusesZeroObjects)
-{
-    for (auto mode : {ParameterDialogMode::Create, ParameterDialogMode::Generate}) {
-        ParameterDialog dialog(mode);
-        for (auto field : {ParameterField::Objects, ParameterField::Attributes, ParameterField::Minimum,
-                           ParameterField::Maximum}) {
-            dialog.setFieldText(field, "1");
-        }
-        dialog.setFieldText(ParameterField::Objects, "000");
-        EXPECT_FALSE(dialog.okEnabled());
-        dialog.accept();
-        EXPECT_FALSE(dialog.accepted());
+    using enum ParameterField;
+    ParameterDialog create(ParameterDialogMode::Create);
+    const std::vector<std::pair<ParameterField, const char*>> steps{
+        {Objects, "3"}, {Attributes, "2"}, {Attributes, ""}, {Attributes, "0"}, {Minimum, ""}, {Objects, "000"}};
+    const std::vector<bool> enabled{false, true, false, true, true, false};
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        create.setFieldText(steps[i].first, steps[i].second);
+        EXPECT_EQ(create.okEnabled(), enabled[i]) << "after step " << i; // the range fields are hidden
     }
+    EXPECT_EQ(create.attributes(), 0u);
+    create.accept();
+    EXPECT_FALSE(create.accepted()) << "OK is ignored while disabled";
+
+    ParameterDialog generate(ParameterDialogMode::Generate);
+    for (auto [field, text] : {std::pair{Objects, "5"}, {Attributes, "2"}, {Minimum, "-2.7"}}) {
+        generate.setFieldText(field, text);
+    }
+    EXPECT_FALSE(generate.okEnabled());
+    generate.setFieldText(Maximum, "3.9");
+    EXPECT_TRUE(generate.okEnabled());
+    EXPECT_FLOAT_EQ(generate.minimum(), -2.7f);
+    EXPECT_FLOAT_EQ(generate.maximum(), 3.9f);
+    generate.setFieldText(Objects, "0");
+    EXPECT_FALSE(generate.okEnabled());
 }
 
-TEST(ParameterDialog, ReadsCountsLikeStrtolFromTheFirstTenCharacters)
+TEST(ParameterDialog, ReadsCountsLikeStrtolAndTheRangeLikeAtofFromTheFirstTenCharacters)
 {
-    EXPECT_EQ(countFromFieldText("42"), 42u);
-    EXPECT_EQ(countFromFieldText("12abc"), 12u);
-    EXPECT_EQ(countFromFieldText("abc"), 0u);
-    EXPECT_EQ(countFromFieldText("2147483647"), 2147483647u);
-    EXPECT_EQ(countFromFieldText("4294967296"), 2147483647u);
-    EXPECT_EQ(countFromFieldText("9999999999"), 2147483647u);
-    // Eleven digits: only the first ten are read.
-    EXPECT_EQ(countFromFieldText("12345678901"), 1234567890u);
-    EXPECT_EQ(countFromFieldText("-5"), 0u);
-}
-
-TEST(ParameterDialog, ReadsTheRangeLikeAtof)
-{
-    EXPECT_FLOAT_EQ(valueFromFieldText("2.5abc"), 2.5f);
-    EXPECT_FLOAT_EQ(valueFromFieldText("abc"), 0.0f);
-    EXPECT_FLOAT_EQ(valueFromFieldText("2,5"), 2.0f);
-    EXPECT_FLOAT_EQ(valueFromFieldText(" -1e1"), -10.0f);
+    for (auto [text, count] : {std::pair{"42", 42u}, {"12abc", 12u}, {"abc", 0u}, {"-5", 0u}, {"2147483647", 2147483647u},
+                               {"4294967296", 2147483647u}, {"12345678901", 1234567890u}}) {
+        EXPECT_EQ(countFromFieldText(text), count) << text;
+    }
+    for (auto [text, value] : {std::pair{"2.5abc", 2.5f}, {"abc", 0.0f}, {"2,5", 2.0f}, {" -1e1", -10.0f},
+                               {"1234567.8912", 1234567.89f}}) {
+        EXPECT_FLOAT_EQ(valueFromFieldText(text), value) << text;
+    }
     EXPECT_TRUE(std::isinf(valueFromFieldText("1e39")));
-    // The tenth character is the last one read.
-    EXPECT_FLOAT_EQ(valueFromFieldText("1234567.8912"), 1234567.89f);
 }
 
-TEST(KnnDialog, ZeroBecomesOneInTheFieldAndInK)
+TEST(KnnDialog, ZeroBecomesOneAndTypedKIsStoredOnlyOnOk)
 {
     kNNv1 knn;
-    KnnDialog dialog(knn);
-    EXPECT_FALSE(dialog.okEnabled());
-    EXPECT_TRUE(dialog.setFieldText("0"));
-    EXPECT_EQ(dialog.fieldText(), "1");
-    EXPECT_EQ(dialog.kEntered(), 1u);
-    EXPECT_TRUE(dialog.okEnabled());
-    dialog.accept();
-    EXPECT_EQ(knn.k, 1u);
-}
-
-TEST(KnnDialog, TypedKIsStoredOnlyOnOk)
-{
-    kNNv1 knn;
-    KnnDialog cancelled(knn);
-    EXPECT_FALSE(cancelled.setFieldText("7"));
-    cancelled.cancel();
-    EXPECT_EQ(knn.k, 2u);
-
-    KnnDialog emptied(knn);
-    emptied.setFieldText("7");
-    emptied.setFieldText("");
-    EXPECT_FALSE(emptied.okEnabled());
-    emptied.accept();
-    EXPECT_FALSE(emptied.accepted());
-    EXPECT_EQ(knn.k, 2u);
-
-    KnnDialog confirmed(knn);
-    confirmed.setFieldText("99999999999");
-    confirmed.accept();
-    EXPECT_EQ(knn.k, 2147483647u);
+    // Types the texts in turn, shows the field, then presses OK or ANULUJ; returns k afterwards.
+    const auto run = [&knn](std::vector<std::string> texts, bool ok, std::string shown) {
+        KnnDialog dialog(knn);
+        EXPECT_FALSE(dialog.okEnabled());
+        for (const std::string& text : texts) {
+            dialog.setFieldText(text);
+        }
+        EXPECT_EQ(dialog.fieldText(), shown);
+        ok ? dialog.accept() : dialog.cancel();
+        return knn.k;
+    };
+    EXPECT_EQ(run({"7"}, false, "7"), 2u);
+    EXPECT_EQ(run({"7", ""}, true, ""), 2u) << "OK is ignored while the field is empty";
+    EXPECT_EQ(run({"0"}, true, "1"), 1u);
+    EXPECT_EQ(run({"99999999999"}, true, "99999999999"), 2147483647u);
 }
 
 } // namespace

@@ -15,8 +15,8 @@
 
 namespace kolven::testing {
 
-// A Screen that records what the application shows and answers its dialogs from scripts. An
-// unscripted dialog is cancelled; an unscripted question is answered No.
+// A Screen that records what the application shows and answers its dialogs from scripts, front
+// first. An unscripted file dialog or dialog is cancelled; an unscripted question is answered No.
 class RecordingScreen : public Screen {
 public:
     explicit RecordingScreen(int bottom = 600) : bottom_(bottom) {}
@@ -24,36 +24,25 @@ public:
     void setCommandEnabled(CommandId id, bool enabled) override { menu[id] = enabled; }
     void setNextButtonVisible(bool visible) override { buttonVisible = visible; }
     void setNextButtonEnabled(bool enabled) override { buttonEnabled = enabled; }
-
     void clearText() override
     {
         drawn.clear();
         events.push_back("clear");
     }
-    void drawText(int x, int y, std::string_view text) override
-    {
-        drawn.push_back({x, y, std::string(text), false});
-        events.push_back("draw " + std::string(text));
-    }
-    void drawCentered(int y, std::string_view text) override
-    {
-        drawn.push_back({0, y, std::string(text), true});
-        events.push_back("centre " + std::string(text));
-    }
+    void drawText(int, int y, std::string_view text) override { draw(y, text, false); }
+    void drawCentered(int y, std::string_view text) override { draw(y, text, true); }
     void flush() override { events.push_back("flush"); }
     int pageBottom() const override { return bottom_; }
-
     std::optional<std::filesystem::path> askOpenFile(const FileDialogSettings& settings) override
     {
         fileDialogs.push_back(settings);
-        return next(openAnswers);
+        return next(openAnswers).value_or(std::nullopt);
     }
     std::optional<std::filesystem::path> askSaveFile(const FileDialogSettings& settings) override
     {
         fileDialogs.push_back(settings);
-        return next(saveAnswers);
+        return next(saveAnswers).value_or(std::nullopt);
     }
-
     void showMessage(std::string_view text, std::string_view caption) override
     {
         messages.push_back({std::string(text), std::string(caption)});
@@ -63,11 +52,9 @@ public:
         questions.emplace_back(text);
         return yesAnswer;
     }
-
-    bool runParameterDialog(ParameterDialog& dialog) override { return run(parameterScripts, dialog); }
-    bool runKnnDialog(KnnDialog& dialog) override { return run(knnScripts, dialog); }
-    bool runGridEditor(GridEditor& editor) override { return run(gridScripts, editor); }
-
+    bool runParameterDialog(ParameterDialog& dialog) override { return play(parameterScripts, dialog); }
+    bool runKnnDialog(KnnDialog& dialog) override { return play(knnScripts, dialog); }
+    bool runGridEditor(GridEditor& editor) override { return play(gridScripts, editor); }
     void closeWindow() override { closed = true; }
 
     // The commands enabled now, in id order.
@@ -81,13 +68,9 @@ public:
         }
         return result;
     }
-    bool enabled(CommandId id) const
-    {
-        const auto found = menu.find(id);
-        return found != menu.end() && found->second;
-    }
+    bool enabled(CommandId id) const { return menu.contains(id) && menu.at(id); }
 
-    // The texts drawn since the last erase, top to bottom as drawn.
+    // The texts drawn since the last erase, in drawing order.
     std::vector<std::string> texts() const
     {
         std::vector<std::string> result;
@@ -98,7 +81,6 @@ public:
     }
 
     struct Drawn {
-        int x;
         int y;
         std::string text;
         bool centred;
@@ -112,27 +94,32 @@ public:
     bool buttonVisible = true;
     bool buttonEnabled = true;
     std::vector<Drawn> drawn;
-    std::vector<std::string> events;
+    std::vector<std::string> events; // "clear", "draw TEXT", "flush"
     std::vector<FileDialogSettings> fileDialogs;
     std::vector<Message> messages;
     std::vector<std::string> questions;
     bool yesAnswer = false;
     bool closed = false;
 
-    // Scripted answers, used front first. A dialog script acts on the dialog (typing, accept or
-    // cancel) and returns what the dialog returns.
     std::deque<std::optional<std::filesystem::path>> openAnswers;
     std::deque<std::optional<std::filesystem::path>> saveAnswers;
-    std::deque<std::function<bool(ParameterDialog&)>> parameterScripts;
-    std::deque<std::function<bool(KnnDialog&)>> knnScripts;
-    std::deque<std::function<bool(GridEditor&)>> gridScripts;
+    // A dialog script types into the dialog and ends it with accept() or cancel(), as its buttons do.
+    std::deque<std::function<void(ParameterDialog&)>> parameterScripts;
+    std::deque<std::function<void(KnnDialog&)>> knnScripts;
+    std::deque<std::function<void(GridEditor&)>> gridScripts;
 
 private:
+    void draw(int y, std::string_view text, bool centred)
+    {
+        drawn.push_back({y, std::string(text), centred});
+        events.push_back("draw " + std::string(text));
+    }
+
     template <typename T>
-    static T next(std::deque<T>& answers)
+    static std::optional<T> next(std::deque<T>& answers)
     {
         if (answers.empty()) {
-            return T{};
+            return std::nullopt;
         }
         T answer = std::move(answers.front());
         answers.pop_front();
@@ -140,62 +127,46 @@ private:
     }
 
     template <typename Dialog>
-    static bool run(std::deque<std::function<bool(Dialog&)>>& scripts, Dialog& dialog)
+    static bool play(std::deque<std::function<void(Dialog&)>>& scripts, Dialog& dialog)
     {
         const auto script = next(scripts);
-        if (!script) {
+        if (script) {
+            (*script)(dialog);
+        } else {
             dialog.cancel();
-            return false;
         }
-        return script(dialog);
+        return dialog.accepted();
     }
 
     int bottom_;
 };
 
-// Dialog scripts: type into the fields, then press OK (accept and return whether it ended)
-// or ANULUJ.
-inline std::function<bool(ParameterDialog&)> typeParameters(std::vector<std::string> texts, bool ok = true)
+// Dialog scripts: type into the fields, then press OK (ignored while it is disabled) or ANULUJ.
+inline std::function<void(ParameterDialog&)> typeParameters(std::vector<std::string> texts, bool ok = true)
 {
     return [texts, ok](ParameterDialog& dialog) {
         for (std::size_t i = 0; i < texts.size(); ++i) {
             dialog.setFieldText(ParameterField(i), texts[i]);
         }
-        if (!ok || !dialog.okEnabled()) {
-            dialog.cancel();
-            return false;
-        }
-        dialog.accept();
-        return true;
+        ok ? dialog.accept() : dialog.cancel();
     };
 }
 
-inline std::function<bool(KnnDialog&)> typeK(std::string text, bool ok = true)
+inline std::function<void(KnnDialog&)> typeK(std::string text)
 {
-    return [text, ok](KnnDialog& dialog) {
+    return [text](KnnDialog& dialog) {
         dialog.setFieldText(text);
-        if (!ok || !dialog.okEnabled()) {
-            dialog.cancel();
-            return false;
-        }
         dialog.accept();
-        return true;
     };
 }
 
-// Edits the grid with edit (may be empty), then presses OK or ANULUJ.
-inline std::function<bool(GridEditor&)> editGrid(std::function<void(GridEditor&)> edit, bool ok = true)
+inline std::function<void(GridEditor&)> editGrid(std::function<void(GridEditor&)> edit, bool ok = true)
 {
     return [edit, ok](GridEditor& editor) {
         if (edit) {
             edit(editor);
         }
-        if (!ok) {
-            editor.cancel();
-            return false;
-        }
-        editor.accept();
-        return true;
+        ok ? editor.accept() : editor.cancel();
     };
 }
 
