@@ -98,7 +98,8 @@ public:
     ExhaustiveRules run();
 
 private:
-    void searchOrder();
+    // Searches order k for every object; returns the number of entries it stored.
+    std::uint64_t searchOrder(std::uint32_t k);
     RuleList searchObjectRules(std::uint32_t x);
     bool isConsistent(std::uint32_t x, const Candidate& candidate) const;
     bool containsOwnRule(std::uint32_t x, const Candidate& candidate) const;
@@ -120,17 +121,14 @@ private:
 ExhaustiveRules ExhaustiveSearch::run()
 {
     rulesByOrder_.resize(std::size_t(attributes_) + 1);
-    const std::uint32_t kept = searchOrdersInTurn(attributes_, [this](std::uint32_t k) {
-        order_ = k;
-        entriesAtOrder_ = 0;
-        searchOrder();
-        return entriesAtOrder_;
-    });
+    const std::uint32_t kept = searchOrdersInTurn(attributes_, [this](std::uint32_t k) { return searchOrder(k); });
     return {std::move(rulesByOrder_), kept};
 }
 
-void ExhaustiveSearch::searchOrder()
+std::uint64_t ExhaustiveSearch::searchOrder(std::uint32_t k)
 {
+    order_ = k;
+    entriesAtOrder_ = 0;
     // Room for every k-subset of the attributes and the closing word.
     const std::uint64_t capacity =
         checkedProduct({std::uint64_t(order_) + 1, binomialCoefficient(attributes_, order_)}) + 1;
@@ -140,6 +138,7 @@ void ExhaustiveSearch::searchOrder()
     for (std::uint32_t x = 0; x < table_.objectCount; ++x) {
         rules[x] = searchObjectRules(x);
     }
+    return entriesAtOrder_;
 }
 
 // Tries every k-subset of the attributes for object x, k being the current order, and returns

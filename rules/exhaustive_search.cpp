@@ -282,7 +282,8 @@ public:
     ExhaustiveRules run();
 
 private:
-    void searchOrder();
+    // Searches order k for every object; returns the number of entries it stored.
+    std::uint64_t searchOrder(std::uint32_t k);
     RuleList searchObjectRules(std::uint32_t x);
     void extend(std::uint32_t chosenCount, std::uint32_t next, AttributeSet chosen);
     bool mayLeadToRule(AttributeSet chosen, AttributeSet open) const;
@@ -308,17 +309,14 @@ private:
 ExhaustiveRules FastExhaustiveSearch::run()
 {
     rulesByOrder_.resize(std::size_t(attributes_) + 1);
-    const std::uint32_t kept = searchOrdersInTurn(attributes_, [this](std::uint32_t k) {
-        order_ = k;
-        entriesAtOrder_ = 0;
-        searchOrder();
-        return entriesAtOrder_;
-    });
+    const std::uint32_t kept = searchOrdersInTurn(attributes_, [this](std::uint32_t k) { return searchOrder(k); });
     return {std::move(rulesByOrder_), kept};
 }
 
-void FastExhaustiveSearch::searchOrder()
+std::uint64_t FastExhaustiveSearch::searchOrder(std::uint32_t k)
 {
+    order_ = k;
+    entriesAtOrder_ = 0;
     // An order whose candidates cannot be counted in 32 bits fails as it does in the
     // straightforward search, so that both end alike.
     binomialCoefficient(attributes_, order_);
@@ -331,6 +329,7 @@ void FastExhaustiveSearch::searchOrder()
             index_.insert(attributes, x, offset);
         }
     }
+    return entriesAtOrder_;
 }
 
 // The entries stored for object x at the current order (empty when there are none).

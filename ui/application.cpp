@@ -177,6 +177,17 @@ void Application::installSystem(std::unique_ptr<ERCIM> system)
     state_.currentAttributeCount = state_.ercim->attributeCount;
 }
 
+bool Application::editAndInstall(GridEditor& editor)
+{
+    if (!screen_.runGridEditor(editor) || !editor.accepted()) {
+        return false;
+    }
+    auto system = std::make_unique<ERCIM>();
+    system->installValues(editor.rowCount(), editor.attributeCount(), editor.takeValues());
+    installSystem(std::move(system));
+    return true;
+}
+
 void Application::createSystem()
 {
     hideAndClear();
@@ -185,13 +196,9 @@ void Application::createSystem()
         return;
     }
     GridEditor editor = GridEditor::forNewSystem(dialog.objects(), dialog.attributes());
-    if (!screen_.runGridEditor(editor) || !editor.accepted()) {
-        return;
+    if (editAndInstall(editor)) {
+        newSystemUpdate();
     }
-    auto system = std::make_unique<ERCIM>();
-    system->installValues(editor.rowCount(), editor.attributeCount(), editor.takeValues());
-    installSystem(std::move(system));
-    newSystemUpdate();
 }
 
 void Application::generateSystem()
@@ -261,13 +268,9 @@ void Application::editSystem()
 {
     hideAndClear();
     GridEditor editor = GridEditor::forSystem(*state_.ercim);
-    if (!screen_.runGridEditor(editor) || !editor.accepted()) {
-        return;
+    if (editAndInstall(editor)) {
+        systemModifiedUpdate();
     }
-    auto system = std::make_unique<ERCIM>();
-    system->installValues(editor.rowCount(), editor.attributeCount(), editor.takeValues());
-    installSystem(std::move(system));
-    systemModifiedUpdate();
 }
 
 void Application::editTestSystem()

@@ -85,6 +85,8 @@ private:
     void showAbout();
 
     void installSystem(std::unique_ptr<ERCIM> system);
+    // Runs the table editor on a decision system; installs what it holds on OK. False on ANULUJ.
+    bool editAndInstall(GridEditor& editor);
     void newSystemUpdate();
     void systemModifiedUpdate();
 

@@ -138,30 +138,23 @@ void GridEditor::fillVisibleCells()
 
 bool GridEditor::scrollColumns(ScrollRequest request, int trackPosition)
 {
-    if (!hasHorizontalBar()) {
-        return false;
-    }
-    const std::uint32_t position = scrolledPosition(request, firstColumn_, columnCount_, kGridColumns, trackPosition);
-    if (position == firstColumn_) {
-        return false;
-    }
-    storeVisibleCells();
-    firstColumn_ = position;
-    fillVisibleCells();
-    return true;
+    return hasHorizontalBar() &&
+           scrollTo(firstColumn_, scrolledPosition(request, firstColumn_, columnCount_, kGridColumns, trackPosition));
 }
 
 bool GridEditor::scrollRows(ScrollRequest request, int trackPosition)
 {
-    if (!hasVerticalBar()) {
-        return false;
-    }
-    const std::uint32_t position = scrolledPosition(request, firstRow_, rowCount_, kGridRows, trackPosition);
-    if (position == firstRow_) {
+    return hasVerticalBar() &&
+           scrollTo(firstRow_, scrolledPosition(request, firstRow_, rowCount_, kGridRows, trackPosition));
+}
+
+bool GridEditor::scrollTo(std::uint32_t& first, std::uint32_t position)
+{
+    if (position == first) {
         return false;
     }
     storeVisibleCells();
-    firstRow_ = position;
+    first = position;
     fillVisibleCells();
     return true;
 }

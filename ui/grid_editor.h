@@ -98,6 +98,9 @@ private:
 
     void storeVisibleCells();
     void fillVisibleCells();
+    // Moves first (the first visible row or column) to position, storing the visible fields
+    // before and filling them after; false when it is already there.
+    bool scrollTo(std::uint32_t& first, std::uint32_t position);
     std::size_t valueIndex(int r, int c) const;
     std::string& cell(int r, int c) { return cells_[std::size_t(r) * std::size_t(visibleColumns_) + std::size_t(c)]; }
 
