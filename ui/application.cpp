@@ -220,16 +220,24 @@ void Application::generateSystem()
     newSystemUpdate();
 }
 
-void Application::loadSystem()
+bool Application::loadTable(SystemDecyzyjny& target)
 {
     hideAndClear();
     const auto path = screen_.askOpenFile(kOpenTableDialog);
     if (!path) {
-        return;
+        return false;
     }
-    auto system = std::make_unique<ERCIM>();
-    if (!readTable(*path, *system)) {
+    if (!readTable(*path, target)) {
         screen_.showMessage(kCorruptFileMessage, kErrorCaption);
+        return false;
+    }
+    return true;
+}
+
+void Application::loadSystem()
+{
+    auto system = std::make_unique<ERCIM>();
+    if (!loadTable(*system)) {
         return;
     }
     installSystem(std::move(system));
@@ -239,13 +247,7 @@ void Application::loadSystem()
 
 void Application::loadTestSystem()
 {
-    hideAndClear();
-    const auto path = screen_.askOpenFile(kOpenTableDialog);
-    if (!path) {
-        return;
-    }
-    if (!readTable(*path, state_.knn.testSystem)) {
-        screen_.showMessage(kCorruptFileMessage, kErrorCaption);
+    if (!loadTable(state_.knn.testSystem)) {
         return;
     }
     setEnabled(CommandId::EditTestSystem, true);

@@ -69,6 +69,9 @@ private:
 
     void createSystem();
     void generateSystem();
+    // Asks for a table file and reads it into target; a failed read shows kCorruptFileMessage and
+    // leaves target as it was. False when nothing was read.
+    bool loadTable(SystemDecyzyjny& target);
     void loadSystem();
     void loadTestSystem();
     void saveSystem();
