@@ -1,0 +1,62 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+namespace kolven {
+
+// How a long computation tells whoever waits for it how far it has come, and learns that it
+// should stop. The base does nothing and never stops, so the command line's batch runs and the
+// tests pay nothing for it. A computation calls report and cancelled from the thread it runs on
+// (and from its own worker threads); an implementation that is read from another thread keeps
+// what it is told in atomics.
+class Progress {
+public:
+    virtual ~Progress() = default;
+
+    // done of total units of the current stage; stage is the order being searched for the
+    // exhaustive rules, 0 for computations without stages. Calls are cheap and may be frequent.
+    virtual void report(std::uint32_t stage, std::uint64_t done, std::uint64_t total)
+    {
+        (void)stage;
+        (void)done;
+        (void)total;
+    }
+
+    // True once the computation should stop. A computation that sees it returns as cancelled and
+    // leaves its earlier results exactly as they were.
+    virtual bool cancelled() const { return false; }
+};
+
+// The progress of a run nobody watches.
+inline Progress& noProgress()
+{
+    static Progress none;
+    return none;
+}
+
+// A Progress that another thread reads and stops: the figures of the last report and a stop flag,
+// all atomic.
+class SharedProgress : public Progress {
+public:
+    void report(std::uint32_t stage, std::uint64_t done, std::uint64_t total) override
+    {
+        stage_.store(stage, std::memory_order_relaxed);
+        done_.store(done, std::memory_order_relaxed);
+        total_.store(total, std::memory_order_relaxed);
+    }
+    bool cancelled() const override { return stop_.load(std::memory_order_relaxed); }
+
+    void cancel() { stop_.store(true, std::memory_order_relaxed); }
+    std::uint32_t stage() const { return stage_.load(std::memory_order_relaxed); }
+    std::uint64_t done() const { return done_.load(std::memory_order_relaxed); }
+    std::uint64_t total() const { return total_.load(std::memory_order_relaxed); }
+
+private:
+    std::atomic<std::uint32_t> stage_{0};
+    std::atomic<std::uint64_t> done_{0};
+    std::atomic<std::uint64_t> total_{0};
+    std::atomic<bool> stop_{false};
+};
+
+} // namespace kolven
