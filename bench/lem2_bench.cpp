@@ -41,11 +41,11 @@ kolven::LEM2v1 segmentChallenge()
     return lem2;
 }
 
-template <bool (kolven::LEM2v1::*induce)()>
-void runInduction(benchmark::State& state, kolven::LEM2v1& lem2)
+template <bool (kolven::LEM2v1::*induce)(kolven::Progress&)>
+void runInduction(benchmark::State& state, kolven::LEM2v1& lem2, kolven::Progress& progress = kolven::noProgress())
 {
     for (auto _ : state) {
-        benchmark::DoNotOptimize((lem2.*induce)());
+        benchmark::DoNotOptimize((lem2.*induce)(progress));
     }
     state.SetLabel(std::to_string(lem2.rules.size()) + " rules");
     kolven::bench::reportPeakMemory(state);
