@@ -18,10 +18,10 @@ void ERCIM::computeRules()
     elapsedSeconds = timer.stop();
 }
 
-void ERCIM::exportResults(const std::filesystem::path& path) const
+void ERCIM::exportResults(const std::filesystem::path& path, const TableNames* names) const
 {
     // An export that cannot be written is skipped without a word, as the export command expects.
-    writeFileBytes(path, exhaustiveExportText(*this));
+    writeFileBytes(path, exhaustiveExportText(*this, names));
 }
 
 std::span<const std::uint32_t> ERCIM::ruleListWords(std::uint32_t ruleOrder, std::uint32_t object) const
