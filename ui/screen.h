@@ -26,13 +26,14 @@ enum class CommandId : int {
     EditTestSystem = 40015,
     ClassifyKnn = 40016,
     ShowKnn = 40017,
+    ToggleAttributeNames = 40020,
 };
 
 // What an open or save dialog offers: one filter entry, a default suffix, and for saving the
 // overwrite prompt.
 struct FileDialogSettings {
-    std::string filterLabel;   // "Pliki MSD, TAB"
-    std::string filterPattern; // "*.msd;*.tab"
+    std::string filterLabel;   // "Pliki MSD, TAB, CSV, ARFF"
+    std::string filterPattern; // "*.msd;*.tab;*.csv;*.arff"
     std::string defaultSuffix; // "msd"
 };
 
@@ -48,6 +49,9 @@ public:
 
     // Menu entries, enabled or greyed by command identifier.
     virtual void setCommandEnabled(CommandId id, bool enabled) = 0;
+    // The check mark of a menu entry that shows a setting (its MenuItem is checkable); the
+    // application sets it at start and after every change, the screen only shows it.
+    virtual void setCommandChecked(CommandId id, bool checked) = 0;
 
     // The "DALEJ" button.
     virtual void setNextButtonVisible(bool visible) = 0;
