@@ -132,6 +132,14 @@ std::string_view stripByteOrderMark(std::string_view text)
     return text.starts_with(kMark) ? text.substr(kMark.size()) : text;
 }
 
+// A text in UTF-16 would read as names and words full of zero bytes: it is refused instead.
+bool isUtf16(std::string_view text)
+{
+    return text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF");
+}
+
+constexpr std::string_view kUtf16Refusal = "plik jest zapisany w UTF-16; zapisz go w UTF-8";
+
 // --- CSV --------------------------------------------------------------------------------------
 
 struct CsvField {
@@ -290,11 +298,29 @@ bool isNumericColumn(const std::vector<std::vector<CsvField>>& rows, std::size_t
     return anyValue;
 }
 
+// A column without a name and without any value, which a separator at the end of every line
+// leaves behind, is no attribute: otherwise it would become the decision.
+void dropEmptyColumns(std::vector<CsvField>& header, std::vector<std::vector<CsvField>>& rows)
+{
+    for (std::size_t c = header.size(); c-- > 0 && header.size() > 1;) {
+        const auto emptyField = [c](const std::vector<CsvField>& row) { return row[c].text.empty(); };
+        if (header[c].text.empty() && std::all_of(rows.begin(), rows.end(), emptyField)) {
+            header.erase(header.begin() + std::ptrdiff_t(c));
+            for (auto& row : rows) {
+                row.erase(row.begin() + std::ptrdiff_t(c));
+            }
+        }
+    }
+}
+
 } // namespace
 
 bool parseCsv(std::string_view text, std::string_view decision, SystemDecyzyjny& target, TableNames& names,
               ReadRefusal& refusal)
 {
+    if (isUtf16(text)) {
+        return refuse(refusal, 1, std::string(kUtf16Refusal));
+    }
     CsvScanner scanner(stripByteOrderMark(text));
     NamedRows table;
     std::vector<CsvField> header;
@@ -303,11 +329,6 @@ bool parseCsv(std::string_view text, std::string_view decision, SystemDecyzyjny&
     case Scan::End: return refuse(refusal, 1, "brak wiersza z nazwami atrybutow");
     case Scan::Record: break;
     }
-    for (std::size_t c = 0; c < header.size(); ++c) {
-        // An unnamed column (a spreadsheet's index column, say) is named by its place.
-        table.columns.push_back({header[c].text.empty() ? "a" + std::to_string(c + 1) : header[c].text, false, {}});
-    }
-
     std::vector<std::vector<CsvField>> rows;
     std::vector<std::uint64_t> lines;
     std::vector<CsvField> fields;
@@ -329,6 +350,11 @@ bool parseCsv(std::string_view text, std::string_view decision, SystemDecyzyjny&
     }
     table.rows = rows.size();
     table.lastLine = scanner.line() > 1 ? scanner.line() - 1 : 1;
+    dropEmptyColumns(header, rows);
+    for (std::size_t c = 0; c < header.size(); ++c) {
+        // An unnamed column (a spreadsheet's index column, say) is named by its place.
+        table.columns.push_back({header[c].text.empty() ? "a" + std::to_string(c + 1) : header[c].text, false, {}});
+    }
 
     const std::size_t width = header.size();
     table.values.resize(rows.size() * width);
@@ -580,6 +606,9 @@ bool readDataRow(ArffLine& words, NamedRows& table, const LabelNumbers& numbers,
 bool parseArff(std::string_view text, std::string_view decision, SystemDecyzyjny& target, TableNames& names,
                ReadRefusal& refusal)
 {
+    if (isUtf16(text)) {
+        return refuse(refusal, 1, std::string(kUtf16Refusal));
+    }
     text = stripByteOrderMark(text);
     NamedRows table;
     LabelNumbers numbers;

@@ -60,7 +60,8 @@ TEST(NamedTableReaders, ReadTheirGrammar)
          "a\tb\td\n?\t\"?\"\tu\n\tv\t\n", "", {-1, 0, 0, -1, 1, -1}, "a{ b{?|v| d{u| ", 2},
         {"csv: --decision puts the named column last", false, "p,q,r\n1,2,3\n4,5,6\n", "p", {2, 3, 1, 5, 6, 4},
          "q# r# p# ", 2},
-        {"csv: an unnamed column is named by its place", false, ",v\n1,2\n", "", {1, 2}, "a1# v# ", 1},
+        {"csv: an unnamed column is named by its place; one without name and values is dropped", false,
+         ",v,\n1,2,\n", "", {1, 2}, "a1# v# ", 1},
         {"arff: comments, any case, quoted names and labels, declared order, missing", true,
          "% title\n@RELATION 'w x'\n\n@Attribute 'out look' {sunny, 'over,cast', rainy}\n"
          "@attribute t REAL\n@attribute \"p\\\"q\" {yes,no}\n@DATA\n% rows\n'over,cast', 1.25, no\nrainy,2,'yes'\n"
@@ -90,6 +91,8 @@ TEST(NamedTableReaders, RefuseNamingTheLineAndTheFaultChangingNothing)
     };
     const std::vector<Case> cases{
         {false, "", 1, "brak wiersza z nazwami"},
+        {false, "\xFF\xFE" "a\0,\0b\0", 1, "UTF-16"},
+        {true, "\xFE\xFF\0@", 1, "UTF-16"},
         {false, "a,b\n", 1, "zadnego obiektu"},
         {false, "a,b\n1,2\n3\n", 3, "wiersz ma 1 pol, a wiersz nazw 2"},
         {false, "a,b\n1,2\n\"3,4\n", 3, "nie zostal zamkniety"},
