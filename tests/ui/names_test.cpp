@@ -25,7 +25,11 @@ TEST_F(NamesInTheWindow, TheToggleSwitchesListingsAndExportsBetweenNamesAndNumbe
     load(folder.write("t.csv", "outlook,play\nsunny,no\nrainy,yes\n"));
     app.runCommand(ComputeLem2);
     EXPECT_TRUE(shown(" (outlook=sunny) => (play=no)"));
+    screen.saveAnswers.push_back(folder / "named.txt");
+    app.runCommand(ExportLem2);
+    EXPECT_EQ(afterTimeLine(fileBytes(folder / "named.txt")), " (outlook=sunny) => (play=no)\r\n (outlook=rainy) => (play=yes)\r\n");
 
+    app.runCommand(ShowLem2);
     app.runCommand(ToggleAttributeNames);
     EXPECT_FALSE(screen.checked.at(ToggleAttributeNames));
     EXPECT_TRUE(shown(" (a1=0.000) => (d=0.000)")) << "the listing on the window is drawn again";
