@@ -46,7 +46,12 @@ TEST_F(NamesInTheWindow, TheToggleSwitchesListingsAndExportsBetweenNamesAndNumbe
 
 TEST_F(NamesInTheWindow, EditingKeepsTheNamesAndANewTableHasNone)
 {
-    load(folder.write("t.arff", "@relation r\n@attribute a {x,y}\n@attribute d {p,q}\n@data\nx,p\ny,q\n"));
+    const auto named = folder.write("t.arff", "@relation r\n@attribute a {x,y}\n@attribute d {p,q}\n@data\nx,p\ny,q\n");
+    load(named);
+    screen.parameterScripts.push_back(typeParameters({"2", "1", "0", "1"}));
+    app.runCommand(GenerateSystem);
+    EXPECT_TRUE(state.names.empty());
+    load(named);
     const TableNames names = state.names;
     ASSERT_EQ(names.columns.size(), 2u);
     screen.gridScripts.push_back(editGrid([](GridEditor& g) { g.setCellText(0, 0, "1"); }));
