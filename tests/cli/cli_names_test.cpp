@@ -50,6 +50,14 @@ TEST(CliNames, WithCodesAnArffTableGivesWhatItsNumberedTabGives)
     }
 }
 
+TEST(CliNames, KnnNumbersTheTestTableWordsAsTheTrainingTableDoes)
+{
+    testing::TempFolder folder;
+    const std::string train = folder.write("train.csv", "c,d\nb,y\na,x\n").string();
+    const std::string test = folder.write("test.csv", "c,d\na,y\nb,x\n").string(); // every answer is wrong
+    EXPECT_NE(run({"knn", train, test}).out.find("Ilosc obiektow poprawnie sklasyfikowanych: 0\r\n"), std::string::npos);
+}
+
 TEST(CliNames, NamedTablesShowTheirWordsAndChooseTheirDecision)
 {
     EXPECT_EQ(afterTimeLine(run({"lem2", data("weather.nominal.arff")}).out),
