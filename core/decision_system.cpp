@@ -8,7 +8,10 @@
 
 namespace kolven {
 
-void SystemDecyzyjny::exportResults(const std::filesystem::path&) const {}
+bool SystemDecyzyjny::exportResults(const std::filesystem::path&) const
+{
+    return true;
+}
 
 void SystemDecyzyjny::setDimensions(std::uint32_t objects, std::uint32_t attributes)
 {

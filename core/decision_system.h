@@ -20,8 +20,9 @@ public:
     SystemDecyzyjny& operator=(SystemDecyzyjny&&) = default;
     virtual ~SystemDecyzyjny() = default;
 
-    // Writes the object's computed results to a text file; the plain table has none.
-    virtual void exportResults(const std::filesystem::path& path) const;
+    // Writes the object's computed results to a text file; false when the file cannot be
+    // written. The plain table has none: it writes nothing and reports success.
+    virtual bool exportResults(const std::filesystem::path& path) const;
 
     // Sets both dimensions and every count derived from them. Throws std::bad_alloc (leaving the
     // record as it was) when the counts cannot be represented in 32 bits.

@@ -18,10 +18,9 @@ void ERCIM::computeRules()
     elapsedSeconds = timer.stop();
 }
 
-void ERCIM::exportResults(const std::filesystem::path& path) const
+bool ERCIM::exportResults(const std::filesystem::path& path) const
 {
-    // An export that cannot be written is skipped without a word, as the export command expects.
-    writeFileBytes(path, exhaustiveExportText(*this));
+    return writeFileBytes(path, exhaustiveExportText(*this));
 }
 
 std::span<const std::uint32_t> ERCIM::ruleListWords(std::uint32_t ruleOrder, std::uint32_t object) const

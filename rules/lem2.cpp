@@ -40,10 +40,9 @@ bool LEM2v1::run(Induction induce)
     return true;
 }
 
-void LEM2v1::exportResults(const std::filesystem::path& path) const
+bool LEM2v1::exportResults(const std::filesystem::path& path) const
 {
-    // An export that cannot be written leaves no file and says nothing.
-    static_cast<void>(writeFileBytes(path, lem2ExportText(*this)));
+    return writeFileBytes(path, lem2ExportText(*this));
 }
 
 std::string lem2RuleText(const Lem2Rule& rule)

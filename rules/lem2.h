@@ -38,8 +38,8 @@ public:
     // kept for measuring and checking the fast one.
     bool runLem2Reference();
 
-    // Writes lem2ExportText to path; a file that cannot be created is skipped silently.
-    void exportResults(const std::filesystem::path& path) const override;
+    // Writes lem2ExportText to path; false, leaving no file, when it cannot be written.
+    bool exportResults(const std::filesystem::path& path) const override;
 
     std::vector<Lem2Rule> rules; // in induction order
     double elapsedSeconds = 0;

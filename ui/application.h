@@ -7,6 +7,7 @@
 #include "screen.h"
 
 #include <array>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string_view>
@@ -24,12 +25,14 @@ inline constexpr int kNextButtonHeight = 28;
 constexpr int nextButtonTop(int pageBottom) { return pageBottom - kNextButtonHeight; }
 
 // The file dialogs: tables to open, tables to save (with the overwrite prompt), rule exports.
-inline const FileDialogSettings kOpenTableDialog{"Pliki MSD, TAB", "*.msd;*.tab", "msd"};
-inline const FileDialogSettings kSaveTableDialog{"Pliki MSD", "*.msd", "msd"};
-inline const FileDialogSettings kExportDialog{"Pliki TXT", "*.txt", "txt"};
+inline const FileDialogSettings kOpenTableDialog{"Pliki MSD, TAB", "*.msd;*.tab", "msd", true, {}};
+inline const FileDialogSettings kSaveTableDialog{"Pliki MSD", "*.msd", "msd", false, {}};
+inline const FileDialogSettings kExportDialog{"Pliki TXT", "*.txt", "txt", false, {}};
 
-// Shown when a table cannot be written where the user asked.
+// Shown when a table or an export cannot be written where the user asked.
 inline constexpr std::string_view kSaveFailedMessage = "Nie mozna zapisac pliku!";
+// Shown under the time line when the exhaustive search found no rule at all.
+inline constexpr std::string_view kNoRulesText = "Brak regul.";
 
 // The program: its command table, its menu rules and the "DALEJ" paging, over the state it is
 // given and a screen. Each command runs to completion; a command that is cancelled, refused or
@@ -98,6 +101,8 @@ private:
     RandomSystemGenerator& generator_;
     Painter painter_;
     MenuState menu_{};
+    // The folder of the last table file chosen to open; the open dialog starts there.
+    std::filesystem::path lastOpenFolder_;
 };
 
 } // namespace kolven
