@@ -12,6 +12,8 @@
 class QAction;
 class QMenu;
 class QPushButton;
+class QScrollArea;
+class QScrollBar;
 
 namespace kolven {
 
@@ -27,13 +29,20 @@ public:
 
     TextView& textView() { return *view_; }
     QPushButton& nextButton() { return *nextButton_; }
+    // The text area's horizontal bar, shown while a line is wider than the window.
+    QScrollBar& horizontalBar() const;
     // The menu entry of a command; null for an id the layout does not hold.
     QAction* action(CommandId id) const;
 
     // Enables or greys the menu entry of a command; an unknown id is ignored.
     void setCommandEnabled(CommandId id, bool enabled);
-    // Bottom edge of the page: the text area's height less 6 pixels.
+    // Bottom edge of the page: the text area's height, less its horizontal bar's (whether shown
+    // or not, so that the page does not change with the bar) and 6 pixels.
     int pageBottom() const;
+    // From now on the window stays maximized: whatever takes it out of that state (the title
+    // bar's buttons, a double click on the title, a drag) is undone at once. Window managers
+    // refuse to move or size a maximized window themselves.
+    void keepMaximized();
     // Closes the window without the confirmation question.
     void closeWithoutAsking();
 
@@ -52,11 +61,15 @@ private:
     void buildMenu();
     void addCommand(QWidget* owner, CommandId id, std::string_view text);
     void placeNextButton();
+    void restoreMaximizedLater();
 
+    QScrollArea* area_ = nullptr;
     TextView* view_ = nullptr;
     QPushButton* nextButton_ = nullptr;
     std::map<CommandId, QAction*> actions_;
     bool closingWithoutAsking_ = false;
+    bool keepMaximized_ = false;
+    bool restorePending_ = false;
 };
 
 } // namespace kolven
