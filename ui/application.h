@@ -18,10 +18,9 @@ inline constexpr std::string_view kWindowTitle = "KOLVEN - Merivant";
 inline constexpr std::string_view kNextButtonText = "DALEJ";
 inline constexpr std::string_view kCloseQuestion = "Czy chcesz zakończyć działanie programu?";
 
-// The "DALEJ" button: x 4, 60 x 28, its top 28 pixels above the page bottom.
+// The "DALEJ" button: x 4, 60 x kNextButtonHeight, standing on the page bottom.
 inline constexpr int kNextButtonX = 4;
 inline constexpr int kNextButtonWidth = 60;
-inline constexpr int kNextButtonHeight = 28;
 constexpr int nextButtonTop(int pageBottom) { return pageBottom - kNextButtonHeight; }
 
 // The file dialogs: tables to open, tables to save (with the overwrite prompt), rule exports.
