@@ -270,6 +270,10 @@ Action defineGenerate(CLI::App& sub)
         SystemDecyzyjny table;
         RandomSystemGenerator generator;
         generator.generate(table, p->objects, p->attributes, min, max, p->seed);
+        if (!p->seed) {
+            // Runs in the same second draw the same table; the seed lets any run be repeated.
+            err << "seed: " << generator.lastSeed() << '\n';
+        }
         return emit(msdBytes(table), p->output, out, err);
     };
 }
