@@ -136,7 +136,7 @@ TEST_F(WindowMendsTest, OpenDialogOffersAllFilesStartsInTheLastFolderAndTellsTyp
                            type = dialog->iconProvider()->type(QFileInfo(path(disguised)));
                            dialog->reject();
                        }}));
-    EXPECT_EQ(filters, (QStringList{QStringLiteral("Pliki MSD, TAB (*.msd *.tab)"), QStringLiteral("Wszystkie pliki (*)")}));
+    EXPECT_EQ(filters, (QStringList{QStringLiteral("Pliki MSD, TAB, CSV, ARFF (*.msd *.tab *.csv *.arff)"), QStringLiteral("Wszystkie pliki (*)")}));
     EXPECT_EQ(folder, QDir(path(testing::dataFile(""))).absolutePath());
     EXPECT_EQ(type, QMimeDatabase().mimeTypeForFile(QStringLiteral("notes"), QMimeDatabase::MatchExtension).comment());
 }
