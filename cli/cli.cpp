@@ -130,17 +130,23 @@ Action defineInfo(CLI::App& sub)
 
 Action defineExhaustive(CLI::App& sub)
 {
-    auto input = std::make_shared<std::string>();
-    auto output = std::make_shared<std::string>();
-    sub.add_option("TABLE", *input, "decision table")->required();
-    sub.add_option("-o,--output", *output, "file for the rules (standard output without it)");
-    return [input, output](std::ostream& out, std::ostream& err) {
+    struct Parameters {
+        std::string input;
+        std::string output;
+        ExhaustiveOptions options;
+    };
+    auto p = std::make_shared<Parameters>();
+    sub.add_option("TABLE", p->input, "decision table")->required();
+    sub.add_option("-o,--output", p->output, "file for the rules (standard output without it)");
+    sub.add_flag("--all-orders", p->options.allOrders, "search every order, not only until an order stores fewer than two rules");
+    sub.add_option("--threads", p->options.threads, "threads sharing the search (0, the default: one per core)");
+    return [p](std::ostream& out, std::ostream& err) {
         ERCIM ercim;
-        if (!loadTable(*input, ercim, err)) {
+        if (!loadTable(p->input, ercim, err)) {
             return int(kExitFailed);
         }
-        ercim.computeRules();
-        return emit(exhaustiveExportText(ercim), *output, out, err);
+        ercim.computeRules(noProgress(), p->options);
+        return emit(exhaustiveExportText(ercim), p->output, out, err);
     };
 }
 

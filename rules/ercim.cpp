@@ -3,19 +3,25 @@
 #include "perf_timer.h"
 #include "table_files.h"
 
+#include <optional>
 #include <utility>
 
 namespace kolven {
 
-void ERCIM::computeRules()
+bool ERCIM::computeRules(Progress& progress, const ExhaustiveOptions& options)
 {
     PerfTimer timer;
     timer.start();
-    // The search works on its own storage, so an allocation failure leaves this object as it was.
-    ExhaustiveRules found = searchExhaustiveRules(*this);
-    rulesByOrder_ = std::move(found.rulesByOrder);
-    order = found.order;
+    // The search works on its own storage, so a cancel or an allocation failure leaves this object
+    // as it was.
+    std::optional<ExhaustiveRules> found = searchExhaustiveRules(*this, options, progress);
+    if (!found) {
+        return false;
+    }
+    rulesByOrder_ = std::move(found->rulesByOrder);
+    order = found->order;
     elapsedSeconds = timer.stop();
+    return true;
 }
 
 void ERCIM::exportResults(const std::filesystem::path& path) const

@@ -16,9 +16,11 @@ namespace kolven {
 // Holds the application's current decision system as well.
 class ERCIM : public SystemDecyzyjny {
 public:
-    // Searches the rules of the table it holds and times the search. Throws std::bad_alloc, leaving
-    // the object's results as they were, when its working storage or the rule lists cannot be allocated.
-    void computeRules();
+    // Searches the rules of the table it holds and times the search, telling progress how far it
+    // has come. Returns false, leaving the results and order as they were, when progress asks it
+    // to stop. Throws std::bad_alloc, leaving them as they were too, when its working storage or
+    // the rule lists cannot be allocated.
+    bool computeRules(Progress& progress = noProgress(), const ExhaustiveOptions& options = {});
 
     // Writes exhaustiveExportText to path; a file that cannot be created is skipped silently.
     void exportResults(const std::filesystem::path& path) const override;
