@@ -166,7 +166,14 @@ public:
         }
         std::size_t slot = hash & last;
         for (; rounds_[slot] == round_; slot = (slot + 1) & last) {
-            if (std::equal(set, set + words_, distinct_.data() + std::size_t(slots_[slot]) * words_)) {
+            const Word* other = distinct_.data() + std::size_t(slots_[slot]) * words_;
+            // A loop, not std::equal: most sets are one word, which a call to memcmp would cost
+            // several times over.
+            std::size_t i = 0;
+            while (i < words_ && set[i] == other[i]) {
+                ++i;
+            }
+            if (i == words_) {
                 return;
             }
         }
