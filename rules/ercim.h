@@ -17,9 +17,10 @@ namespace kolven {
 // Holds the application's current decision system as well.
 class ERCIM : public SystemDecyzyjny {
 public:
-    // Searches the rules of the table it holds as options ask and times the search. Returns false,
-    // leaving the object's results as they were, when progress is cancelled. Throws std::bad_alloc,
-    // leaving them as well, when its working storage or the rule lists cannot be allocated.
+    // Searches the rules of the table it holds and times the search, telling progress how far it
+    // has come. Returns false, leaving the results and order as they were, when progress asks it
+    // to stop. Throws std::bad_alloc, leaving them as they were too, when its working storage or
+    // the rule lists cannot be allocated.
     bool computeRules(Progress& progress = noProgress(), const ExhaustiveOptions& options = {});
 
     // Writes exhaustiveExportText to path; false, leaving no file, when it cannot be written.
