@@ -204,16 +204,7 @@ std::string knnResultsText(const kNNv1& knn)
 
 std::string knnReportText(const kNNv1& knn)
 {
-    std::string text = elapsedTimeLine(knn.elapsedSeconds);
-    std::string results = knnResultsText(knn);
-    std::size_t lineStart = 0;
-    while (lineStart <= results.size()) {
-        const std::size_t lineEnd = std::min(results.find('\n', lineStart), results.size());
-        text.append(results, lineStart, lineEnd - lineStart);
-        text += kLineEnd;
-        lineStart = lineEnd + 1;
-    }
-    return text;
+    return timedReport(knn.elapsedSeconds, knnResultsText(knn));
 }
 
 } // namespace kolven

@@ -1,16 +1,21 @@
 #include "cli.h"
 
+#include "cross_validation.h"
 #include "ercim.h"
 #include "generator.h"
 #include "knn.h"
 #include "lem2.h"
+#include "listed_rules.h"
 #include "messages.h"
+#include "rule_classifier.h"
 #include "table_files.h"
 #include "text_format.h"
 
 #include <CLI/CLI.hpp>
 
 #include <cstdint>
+#include <ctime>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <new>
@@ -128,37 +133,82 @@ Action defineInfo(CLI::App& sub)
     };
 }
 
+// Writes the rule statistics to the file --stats names, if it names one.
+bool writeStatistics(const std::string& statsPath, const SystemDecyzyjny& table, const std::vector<ListedRule>& rules,
+                     std::ostream& err)
+{
+    if (!statsPath.empty() && !writeFileBytes(statsPath, ruleStatisticsCsv(table, rules))) {
+        fail(err, statsPath + ": nie mozna zapisac pliku.");
+        return false;
+    }
+    return true;
+}
+
+// Writes the rules, and their statistics when asked; neither file stays when either fails.
+int emitRules(const std::string& rulesText, const std::string& outputPath, const std::string& statsPath,
+              const SystemDecyzyjny& table, const std::vector<ListedRule>& rules, std::ostream& out, std::ostream& err)
+{
+    if (!writeStatistics(statsPath, table, rules, err)) {
+        return kExitFailed;
+    }
+    const int exit = emit(rulesText, outputPath, out, err);
+    if (exit != kExitOk && !statsPath.empty()) {
+        std::error_code ignored;
+        std::filesystem::remove(statsPath, ignored);
+    }
+    return exit;
+}
+
+struct RulesParameters {
+    std::string input;
+    std::string output;
+    std::string stats;
+    bool simplify = false;
+};
+
+void addRulesOptions(CLI::App& sub, RulesParameters& p)
+{
+    sub.add_option("TABLE", p.input, "decision table")->required();
+    sub.add_option("-o,--output", p.output, "file for the rules (standard output without it)");
+    sub.add_option("--stats", p.stats, "also write one CSV row of statistics a rule to this file");
+}
+
+// Induces LEM2 rules from lem2's table, simplified when asked; false (with the message) when the
+// table has no condition attribute.
+bool induceLem2(LEM2v1& lem2, bool simplify, std::ostream& err)
+{
+    if (simplify ? lem2.runLem2Simplified() : lem2.runLem2()) {
+        return true;
+    }
+    fail(err, kLem2NoAttributesMessage);
+    return false;
+}
+
 Action defineExhaustive(CLI::App& sub)
 {
-    auto input = std::make_shared<std::string>();
-    auto output = std::make_shared<std::string>();
-    sub.add_option("TABLE", *input, "decision table")->required();
-    sub.add_option("-o,--output", *output, "file for the rules (standard output without it)");
-    return [input, output](std::ostream& out, std::ostream& err) {
+    auto p = std::make_shared<RulesParameters>();
+    addRulesOptions(sub, *p);
+    return [p](std::ostream& out, std::ostream& err) {
         ERCIM ercim;
-        if (!loadTable(*input, ercim, err)) {
+        if (!loadTable(p->input, ercim, err)) {
             return int(kExitFailed);
         }
         ercim.computeRules();
-        return emit(exhaustiveExportText(ercim), *output, out, err);
+        return emitRules(exhaustiveExportText(ercim), p->output, p->stats, ercim, listedRules(ercim), out, err);
     };
 }
 
 Action defineLem2(CLI::App& sub)
 {
-    auto input = std::make_shared<std::string>();
-    auto output = std::make_shared<std::string>();
-    sub.add_option("TABLE", *input, "decision table")->required();
-    sub.add_option("-o,--output", *output, "file for the rules (standard output without it)");
-    return [input, output](std::ostream& out, std::ostream& err) {
+    auto p = std::make_shared<RulesParameters>();
+    addRulesOptions(sub, *p);
+    sub.add_flag("--simplify", p->simplify, "simplify the induced rules");
+    return [p](std::ostream& out, std::ostream& err) {
         LEM2v1 lem2;
-        if (!loadTable(*input, lem2, err)) {
+        if (!loadTable(p->input, lem2, err) || !induceLem2(lem2, p->simplify, err)) {
             return int(kExitFailed);
         }
-        if (!lem2.runLem2()) {
-            return fail(err, kLem2NoAttributesMessage);
-        }
-        return emit(lem2ExportText(lem2), *output, out, err);
+        return emitRules(lem2ExportText(lem2), p->output, p->stats, lem2, listedRules(lem2), out, err);
     };
 }
 
@@ -188,6 +238,137 @@ Action defineKnn(CLI::App& sub)
     };
 }
 
+Action defineClassify(CLI::App& sub)
+{
+    struct Parameters {
+        std::string train;
+        std::string test;
+        std::string rules;
+        bool simplify = false;
+        std::string output;
+    };
+    auto p = std::make_shared<Parameters>();
+    sub.add_option("TRAIN", p->train, "training table: the rules are induced from it")->required();
+    sub.add_option("TEST", p->test, "test table")->required();
+    sub.add_option("--rules", p->rules, "the rules: lem2 or exhaustive")
+        ->required()
+        ->check(CLI::IsMember({"lem2", "exhaustive"}));
+    sub.add_flag("--simplify", p->simplify, "simplify the LEM2 rules");
+    sub.add_option("-o,--output", p->output, "file for the results (standard output without it)");
+    return [p](std::ostream& out, std::ostream& err) {
+        if (p->simplify && p->rules != "lem2") {
+            return fail(err, "--simplify dotyczy tylko regul LEM2.");
+        }
+        SystemDecyzyjny test;
+        ClassificationRules rules;
+        if (p->rules == "lem2") {
+            LEM2v1 lem2;
+            if (!loadTable(p->train, lem2, err) || !loadTable(p->test, test, err) || !induceLem2(lem2, p->simplify, err)) {
+                return int(kExitFailed);
+            }
+            rules = classificationRules(lem2);
+        } else {
+            ERCIM ercim;
+            if (!loadTable(p->train, ercim, err) || !loadTable(p->test, test, err)) {
+                return int(kExitFailed);
+            }
+            ercim.computeRules();
+            rules = classificationRules(ercim);
+        }
+        RuleClassification results;
+        if (const auto refusal = classifyByRules(rules, test, results)) {
+            return fail(err, refusalMessage(*refusal));
+        }
+        return emit(ruleReportText(results), p->output, out, err);
+    };
+}
+
+// Writes fold I's tables as DIR/foldI-train.msd and DIR/foldI-test.msd, folds numbered from 1.
+// False, with the message and none of the files left, when one cannot be written.
+bool writeFolds(const std::filesystem::path& folder, const SystemDecyzyjny& table, const CvSettings& settings,
+                std::ostream& err)
+{
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    const auto foldOf = stratifiedFolds(table, settings.folds, settings.seed);
+    std::vector<std::filesystem::path> written;
+    for (std::uint32_t fold = 0; fold < settings.folds; ++fold) {
+        SystemDecyzyjny training;
+        SystemDecyzyjny test;
+        splitFold(table, foldOf, fold, training, test);
+        const std::string name = "fold" + std::to_string(fold + 1);
+        for (const auto& [path, part] : {std::pair{folder / (name + "-train.msd"), &training},
+                                         std::pair{folder / (name + "-test.msd"), &test}}) {
+            if (!writeMsd(path, *part)) {
+                for (const auto& done : written) {
+                    std::filesystem::remove(done, error);
+                }
+                fail(err, path.string() + ": nie mozna zapisac pliku.");
+                return false;
+            }
+            written.push_back(path);
+        }
+    }
+    return true;
+}
+
+Action defineCrossValidate(CLI::App& sub)
+{
+    struct Parameters {
+        std::string table;
+        std::string method;
+        bool simplify = false;
+        std::uint32_t k = 2;
+        std::uint32_t folds = 10;
+        std::optional<std::uint32_t> seed;
+        std::string foldsDir;
+        std::string output;
+    };
+    auto p = std::make_shared<Parameters>();
+    sub.add_option("TABLE", p->table, "decision table")->required();
+    sub.add_option("--method", p->method, "the classifier: knn, lem2 or exhaustive")
+        ->required()
+        ->check(CLI::IsMember({"knn", "lem2", "exhaustive"}));
+    sub.add_flag("--simplify", p->simplify, "simplify the LEM2 rules");
+    sub.add_option("-k", p->k, "neighbours per class for knn (0 is taken as 1)");
+    sub.add_option("--folds", p->folds, "number of folds, 2 to the number of objects (default 10)");
+    sub.add_option("--seed", p->seed, "seed of the shuffle instead of the clock");
+    sub.add_option("--folds-dir", p->foldsDir, "write each fold's tables there as foldI-train.msd, foldI-test.msd");
+    sub.add_option("-o,--output", p->output, "file for the results (standard output without it)");
+    return [p](std::ostream& out, std::ostream& err) {
+        if (p->simplify && p->method != "lem2") {
+            return fail(err, "--simplify dotyczy tylko metody lem2.");
+        }
+        SystemDecyzyjny table;
+        if (!loadTable(p->table, table, err)) {
+            return int(kExitFailed);
+        }
+        CvSettings settings;
+        settings.method = p->method == "knn"          ? CvMethod::Knn
+                          : p->method == "exhaustive" ? CvMethod::Exhaustive
+                          : p->simplify               ? CvMethod::Lem2Simplified
+                                                      : CvMethod::Lem2;
+        settings.k = p->k;
+        settings.folds = p->folds;
+        if (const auto refusal = checkCvSettings(table, settings)) {
+            return fail(err, refusalMessage(*refusal));
+        }
+        if (p->seed) {
+            settings.seed = *p->seed;
+        } else {
+            // The clock's seed, told so that the run can be repeated.
+            settings.seed = static_cast<std::uint32_t>(std::time(nullptr));
+            err << "seed: " << settings.seed << '\n';
+        }
+        if (!p->foldsDir.empty() && !writeFolds(p->foldsDir, table, settings, err)) {
+            return int(kExitFailed);
+        }
+        CrossValidation results;
+        crossValidate(table, settings, results);
+        return emit(crossValidationReport(results), p->output, out, err);
+    };
+}
+
 struct Command {
     const char* name;
     const char* description;
@@ -202,6 +383,8 @@ constexpr Command kCommands[] = {
     {"exhaustive", "compute minimal certain rules by the exhaustive search", defineExhaustive},
     {"lem2", "compute rules by LEM2", defineLem2},
     {"knn", "classify a test table with the per-class k-NN rule", defineKnn},
+    {"classify", "classify a test table with the rules induced from a training table", defineClassify},
+    {"cv", "cross-validate a classifier on one table with stratified folds", defineCrossValidate},
 };
 
 } // namespace

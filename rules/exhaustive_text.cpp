@@ -1,11 +1,14 @@
 #include "ercim.h"
 
+#include "listed_rules.h"
 #include "text_format.h"
 
 #include <algorithm>
 #include <cstddef>
 #include <span>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace kolven {
 
@@ -26,14 +29,16 @@ std::size_t entryWords(std::uint32_t order)
     return std::size_t(order) + 1;
 }
 
-void appendObjectLines(std::string& text, const ERCIM& ercim, std::uint32_t order, std::uint32_t object)
+// Calls visit(entry) for each entry of object's list at order that prints a line (support above 0),
+// in list order: the rules the export and the listing show.
+template <typename Visit>
+void forEachPrintedEntry(const ERCIM& ercim, std::uint32_t order, std::uint32_t object, Visit visit)
 {
     const std::span<const std::uint32_t> words = ercim.ruleListWords(order, object);
     for (std::size_t offset = 0; offset + entryWords(order) < words.size(); offset += entryWords(order)) {
         const std::uint32_t* entry = words.data() + offset;
         if (entry[order] != 0) {
-            text += exhaustiveRuleLine(ercim, object, entry, order);
-            text += kLineEnd;
+            visit(entry);
         }
     }
 }
@@ -118,10 +123,32 @@ std::string exhaustiveExportText(const ERCIM& ercim)
         text += orderHeader(order);
         text += kLineEnd;
         for (std::uint32_t object = 0; object < ercim.objectCount; ++object) {
-            appendObjectLines(text, ercim, order, object);
+            forEachPrintedEntry(ercim, order, object, [&](const std::uint32_t* entry) {
+                text += exhaustiveRuleLine(ercim, object, entry, order);
+                text += kLineEnd;
+            });
         }
     }
     return text;
+}
+
+std::vector<ListedRule> listedRules(const ERCIM& ercim)
+{
+    std::vector<ListedRule> rules;
+    for (std::uint32_t order = 1; order <= ercim.order; ++order) {
+        for (std::uint32_t object = 0; object < ercim.objectCount; ++object) {
+            forEachPrintedEntry(ercim, order, object, [&](const std::uint32_t* entry) {
+                ListedRule listed{{}, exhaustiveRuleLine(ercim, object, entry, order)};
+                for (std::uint32_t i = 0; i < order; ++i) {
+                    listed.rule.conditions.push_back({entry[i], ercim.value(object, entry[i])});
+                }
+                listed.rule.decisions.push_back(ercim.decision(object));
+                listed.rule.support = entry[order];
+                rules.push_back(std::move(listed));
+            });
+        }
+    }
+    return rules;
 }
 
 bool listExhaustiveRules(const ERCIM& ercim, ListingPosition& position, TextPage& page)

@@ -19,7 +19,12 @@ bool LEM2v1::runLem2Reference()
     return run(induceLem2RulesReference);
 }
 
-bool LEM2v1::run(Induction induce)
+bool LEM2v1::runLem2Simplified()
+{
+    return run(induceLem2Rules, true);
+}
+
+bool LEM2v1::run(Induction induce, bool simplify)
 {
     if (attributeCount == 0 || objectCount == 0) {
         return false;
@@ -30,6 +35,9 @@ bool LEM2v1::run(Induction induce)
     std::vector<Lem2Rule> induced;
     try {
         induced = induce(*this);
+        if (simplify) {
+            induced = simplifyLem2Rules(*this, std::move(induced));
+        }
     } catch (...) {
         releaseDecisionClasses();
         throw;
@@ -37,6 +45,7 @@ bool LEM2v1::run(Induction induce)
     releaseDecisionClasses();
     elapsedSeconds = timer.stop();
     rules = std::move(induced);
+    simplified = simplify;
     return true;
 }
 

@@ -37,17 +37,28 @@ public:
     // The same run with the straightforward induction, which gives the same rules more slowly;
     // kept for measuring and checking the fast one.
     bool runLem2Reference();
+    // The same run followed by simplifyLem2Rules; the time covers both.
+    bool runLem2Simplified();
 
     // Writes lem2ExportText to path; a file that cannot be created is skipped silently.
     void exportResults(const std::filesystem::path& path) const override;
 
     std::vector<Lem2Rule> rules; // in induction order
     double elapsedSeconds = 0;
+    bool simplified = false; // the last run simplified its rules
 
 private:
     using Induction = std::vector<Lem2Rule> (*)(const SystemDecyzyjny&);
-    bool run(Induction induce);
+    bool run(Induction induce, bool simplify = false);
 };
+
+// Simplifies induced rules (in induction order, as runLem2 leaves them), concept by concept. In
+// each rule with one decision that matches only objects of that decision, the conditions are
+// tried in the order chosen and each is dropped whose removal keeps that so (one always stays).
+// Then each such rule whose matched objects all match another remaining such rule of its concept
+// is dropped, in order. A kept simplified rule's support becomes the number of objects of table it
+// matches. Rules with several decisions, or matching objects of another decision, stay as induced.
+std::vector<Lem2Rule> simplifyLem2Rules(const SystemDecyzyjny& table, std::vector<Lem2Rule> rules);
 
 // The text of one rule without line end: " (a1=1.000) & (a2=1.000) => (d=0.000) v (d=1.000) [2]".
 std::string lem2RuleText(const Lem2Rule& rule);
