@@ -1,8 +1,10 @@
 #pragma once
 
+#include "cross_validation.h"
 #include "ercim.h"
 #include "knn.h"
 #include "lem2.h"
+#include "rule_classifier.h"
 #include "text_page.h"
 
 #include <cstdint>
@@ -21,6 +23,12 @@ struct AppState {
     std::unique_ptr<ERCIM> ercim;
     std::unique_ptr<LEM2v1> lem2;
     kNNv1 knn;
+
+    // The last classification by rules, the last cross-validation and the settings it used,
+    // which the next one's dialog offers.
+    RuleClassification ruleResults;
+    CrossValidation cvResults;
+    CvSettings cvSettings;
 
     // The counts of the current decision system; they change only when a system is installed.
     std::uint32_t currentObjectCount = 0;

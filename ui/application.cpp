@@ -1,11 +1,16 @@
 #include "application.h"
 
+#include "cross_validation_dialog.h"
 #include "grid_editor.h"
 #include "knn_dialog.h"
+#include "listed_rules.h"
 #include "messages.h"
 #include "parameter_dialog.h"
 #include "table_files.h"
 
+#include <algorithm>
+#include <cctype>
+#include <ctime>
 #include <new>
 
 namespace kolven {
@@ -83,15 +88,23 @@ void Application::dispatch(CommandId id)
     case CommandId::Quit: screen_.closeWindow(); break;
     case CommandId::ComputeExhaustive: computeExhaustive(); break;
     case CommandId::ShowExhaustive: showExhaustive(); break;
-    case CommandId::ExportExhaustive: exportResults(*state_.ercim); break;
+    case CommandId::ExportExhaustive: exportRules(*state_.ercim); break;
     case CommandId::EditSystem: editSystem(); break;
     case CommandId::About: showAbout(); break;
-    case CommandId::ComputeLem2: computeLem2(); break;
+    case CommandId::ComputeLem2: computeLem2(false); break;
+    case CommandId::ComputeLem2Simplified: computeLem2(true); break;
     case CommandId::ShowLem2: showLem2(); break;
-    case CommandId::ExportLem2: exportResults(*state_.lem2); break;
+    case CommandId::ExportLem2: exportRules(*state_.lem2); break;
     case CommandId::EditTestSystem: editTestSystem(); break;
     case CommandId::ClassifyKnn: classifyKnn(); break;
     case CommandId::ShowKnn: showKnn(); break;
+    case CommandId::ClassifyLem2: classifyByRules(classificationRules(*state_.lem2)); break;
+    case CommandId::ClassifyExhaustive: classifyByRules(classificationRules(*state_.ercim)); break;
+    case CommandId::ShowRuleClassification: showRuleResults(); break;
+    case CommandId::ExportRuleClassification: exportText(ruleReportText(state_.ruleResults)); break;
+    case CommandId::CrossValidate: crossValidate(); break;
+    case CommandId::ShowCrossValidation: showCrossValidation(); break;
+    case CommandId::ExportCrossValidation: exportText(crossValidationReport(state_.cvResults)); break;
     }
 }
 
@@ -113,18 +126,43 @@ void Application::restoreMenu(const MenuState& menu)
 }
 
 // The decision system changed: its rules are gone, so both can be computed again and their
-// results can be neither shown nor exported; the k-NN results no longer describe it.
+// results can be neither shown nor exported; the k-NN, rule classification and cross-validation
+// results no longer describe it, and it can be cross-validated.
 void Application::systemModifiedUpdate()
 {
     setEnabled(CommandId::ComputeExhaustive, true);
     setEnabled(CommandId::ComputeLem2, true);
+    setEnabled(CommandId::ComputeLem2Simplified, true);
+    setEnabled(CommandId::CrossValidate, true);
     for (CommandId id : {CommandId::ShowExhaustive, CommandId::ShowLem2, CommandId::ExportExhaustive,
-                         CommandId::ExportLem2, CommandId::ShowKnn}) {
+                         CommandId::ExportLem2, CommandId::ShowKnn, CommandId::ShowRuleClassification,
+                         CommandId::ExportRuleClassification, CommandId::ShowCrossValidation,
+                         CommandId::ExportCrossValidation}) {
         setEnabled(id, false);
     }
     if (state_.testSystemHasValues()) {
         setEnabled(CommandId::ClassifyKnn, true);
     }
+    ruleClassifyUpdate();
+}
+
+// The test system changed: the classification results no longer describe it.
+void Application::testSystemChangedUpdate()
+{
+    setEnabled(CommandId::ShowKnn, false);
+    setEnabled(CommandId::ShowRuleClassification, false);
+    setEnabled(CommandId::ExportRuleClassification, false);
+    if (state_.decisionSystemHasValues()) {
+        setEnabled(CommandId::ClassifyKnn, true);
+    }
+    ruleClassifyUpdate();
+}
+
+void Application::ruleClassifyUpdate()
+{
+    const bool test = state_.testSystemHasValues();
+    setEnabled(CommandId::ClassifyLem2, test && state_.lem2 && !state_.lem2->rules.empty());
+    setEnabled(CommandId::ClassifyExhaustive, test && state_.ercim && state_.ercim->computed());
 }
 
 // A new decision system also makes saving and editing possible.
@@ -251,10 +289,7 @@ void Application::loadTestSystem()
         return;
     }
     setEnabled(CommandId::EditTestSystem, true);
-    setEnabled(CommandId::ShowKnn, false);
-    if (state_.decisionSystemHasValues()) {
-        setEnabled(CommandId::ClassifyKnn, true);
-    }
+    testSystemChangedUpdate();
 }
 
 void Application::saveSystem()
@@ -284,10 +319,7 @@ void Application::editTestSystem()
         return;
     }
     test.installValues(test.objectCount, test.attributeCount, editor.takeValues());
-    if (state_.decisionSystemHasValues()) {
-        setEnabled(CommandId::ClassifyKnn, true);
-    }
-    setEnabled(CommandId::ShowKnn, false);
+    testSystemChangedUpdate();
 }
 
 // --- rules ------------------------------------------------------------------------------------
@@ -299,6 +331,7 @@ void Application::computeExhaustive()
     setEnabled(CommandId::ComputeExhaustive, false);
     waitPage();
     state_.ercim->computeRules();
+    ruleClassifyUpdate();
     showExhaustive();
 }
 
@@ -314,20 +347,23 @@ void Application::showExhaustive()
     listExhaustiveRules(*state_.ercim, state_.listing, painter_);
 }
 
-void Application::computeLem2()
+// The plain and the simplified rules share one place: computing either offers the other.
+void Application::computeLem2(bool simplify)
 {
     const MenuState menuBefore = menu_;
     setEnabled(CommandId::ShowLem2, true);
     setEnabled(CommandId::ExportLem2, true);
-    setEnabled(CommandId::ComputeLem2, false);
+    setEnabled(CommandId::ComputeLem2, simplify);
+    setEnabled(CommandId::ComputeLem2Simplified, !simplify);
     waitPage();
-    if (!state_.lem2->runLem2()) {
+    if (!(simplify ? state_.lem2->runLem2Simplified() : state_.lem2->runLem2())) {
         // Nothing was computed, so nothing can be shown or exported.
         restoreMenu(menuBefore);
         hideAndClear();
         screen_.showMessage(kLem2NoAttributesMessage, kErrorCaption);
         return;
     }
+    ruleClassifyUpdate();
     showLem2();
 }
 
@@ -341,11 +377,38 @@ void Application::showLem2()
     listLem2Rules(*state_.lem2, state_.listing, painter_);
 }
 
-void Application::exportResults(const SystemDecyzyjny& results)
+namespace {
+
+bool isCsvPath(const std::filesystem::path& path)
+{
+    const std::string extension = path.extension().string();
+    return std::equal(extension.begin(), extension.end(), kCsvSuffix.begin(), kCsvSuffix.end(),
+                      [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; });
+}
+
+} // namespace
+
+template <typename Rules>
+void Application::exportRules(const Rules& rules)
 {
     hideAndClear();
-    if (const auto path = screen_.askSaveFile(kExportDialog)) {
-        results.exportResults(*path);
+    const auto path = screen_.askSaveFile(kExportDialog);
+    if (!path) {
+        return;
+    }
+    if (!isCsvPath(*path)) {
+        rules.exportResults(*path); // silent when it cannot be written, as it always was
+    } else if (!writeFileBytes(*path, ruleStatisticsCsv(rules, listedRules(rules)))) {
+        screen_.showMessage(kSaveFailedMessage, kErrorCaption);
+    }
+}
+
+void Application::exportText(const std::string& bytes)
+{
+    hideAndClear();
+    const auto path = screen_.askSaveFile(kExportDialog);
+    if (path && !writeFileBytes(*path, bytes)) {
+        screen_.showMessage(kSaveFailedMessage, kErrorCaption);
     }
 }
 
@@ -384,6 +447,61 @@ void Application::showKnnResults()
     startPage();
     painter_.drawElapsedTime(state_.knn.elapsedSeconds);
     painter_.drawBlock(knnResultsText(state_.knn));
+    painter_.endDrawing();
+}
+
+// --- rules as classifiers -----------------------------------------------------------------------
+
+void Application::classifyByRules(const ClassificationRules& rules)
+{
+    hideAndClear();
+    waitPage();
+    if (const auto refusal = kolven::classifyByRules(rules, state_.knn.testSystem, state_.ruleResults)) {
+        // The last results, and their entries, stay.
+        painter_.clearWindow();
+        screen_.showMessage(refusalMessage(*refusal), kErrorCaption);
+        return;
+    }
+    setEnabled(CommandId::ShowRuleClassification, true);
+    setEnabled(CommandId::ExportRuleClassification, true);
+    showRuleResults();
+}
+
+void Application::showRuleResults()
+{
+    painter_.setNextButtonVisible(false);
+    startPage();
+    painter_.drawElapsedTime(state_.ruleResults.elapsedSeconds);
+    painter_.drawBlock(ruleResultsText(state_.ruleResults));
+    painter_.endDrawing();
+}
+
+void Application::crossValidate()
+{
+    hideAndClear();
+    CrossValidationDialog dialog(state_.cvSettings);
+    if (!screen_.runCrossValidationDialog(dialog) || !dialog.accepted()) {
+        return;
+    }
+    const CvSettings settings = dialog.settings(static_cast<std::uint32_t>(std::time(nullptr)));
+    if (const auto refusal = checkCvSettings(*state_.ercim, settings)) {
+        screen_.showMessage(refusalMessage(*refusal), kErrorCaption);
+        return;
+    }
+    waitPage();
+    kolven::crossValidate(*state_.ercim, settings, state_.cvResults);
+    state_.cvSettings = settings;
+    setEnabled(CommandId::ShowCrossValidation, true);
+    setEnabled(CommandId::ExportCrossValidation, true);
+    showCrossValidation();
+}
+
+void Application::showCrossValidation()
+{
+    painter_.setNextButtonVisible(false);
+    startPage();
+    painter_.drawElapsedTime(state_.cvResults.elapsedSeconds);
+    painter_.drawBlock(crossValidationText(state_.cvResults));
     painter_.endDrawing();
 }
 

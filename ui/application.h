@@ -28,6 +28,9 @@ inline const FileDialogSettings kOpenTableDialog{"Pliki MSD, TAB", "*.msd;*.tab"
 inline const FileDialogSettings kSaveTableDialog{"Pliki MSD", "*.msd", "msd"};
 inline const FileDialogSettings kExportDialog{"Pliki TXT", "*.txt", "txt"};
 
+// A rule export to a file name ending in this (any case) writes the rules' statistics as CSV.
+inline constexpr std::string_view kCsvSuffix = ".csv";
+
 // Shown when a table cannot be written where the user asked.
 inline constexpr std::string_view kSaveFailedMessage = "Nie mozna zapisac pliku!";
 
@@ -77,14 +80,22 @@ private:
     void saveSystem();
     void computeExhaustive();
     void showExhaustive();
-    void exportResults(const SystemDecyzyjny& results);
+    // Asks for an export file; the rules' export, or their statistics for a ".csv" name.
+    template <typename Rules>
+    void exportRules(const Rules& rules);
+    // Asks for an export file and writes bytes to it; a failed write is reported.
+    void exportText(const std::string& bytes);
     void editSystem();
-    void computeLem2();
+    void computeLem2(bool simplify);
     void showLem2();
     void editTestSystem();
     void classifyKnn();
     void showKnn();
     void showKnnResults();
+    void classifyByRules(const ClassificationRules& rules);
+    void showRuleResults();
+    void crossValidate();
+    void showCrossValidation();
     void showAbout();
 
     void installSystem(std::unique_ptr<ERCIM> system);
@@ -92,6 +103,9 @@ private:
     bool editAndInstall(GridEditor& editor);
     void newSystemUpdate();
     void systemModifiedUpdate();
+    void testSystemChangedUpdate();
+    // Classification by rules is offered while a test system and those rules exist.
+    void ruleClassifyUpdate();
 
     AppState& state_;
     Screen& screen_;

@@ -35,6 +35,7 @@ inline constexpr std::array kFileMenuItems{
 inline constexpr std::array kActionsMenuItems{
     MenuItem{CommandId::ComputeExhaustive, "Wylicz reguly Exhaustive"},
     MenuItem{CommandId::ComputeLem2, "Wylicz reguly LEM2"},
+    MenuItem{CommandId::ComputeLem2Simplified, "Wylicz reguly LEM2 (uproszczone)"},
     MenuItem{CommandId::ShowExhaustive, "Wyswietl wyniki Exhaustive"},
     MenuItem{CommandId::ShowLem2, "Wyswietl wyniki LEM2"},
     MenuItem{CommandId::ExportExhaustive, "Eksportuj wyniki Exhaustive do pliku..."},
@@ -44,6 +45,14 @@ inline constexpr std::array kActionsMenuItems{
     MenuItem{CommandId::EditTestSystem, "Wyswietl/Modyfikuj system testowy"},
     MenuItem{CommandId::ClassifyKnn, "Przeprowadz klasyfikacje k-NN..."},
     MenuItem{CommandId::ShowKnn, "Wyswietl wyniki klasyfikacji k-NN..."},
+    MenuItem{CommandId::ClassifyLem2, "Klasyfikuj regulami LEM2"},
+    MenuItem{CommandId::ClassifyExhaustive, "Klasyfikuj regulami Exhaustive"},
+    MenuItem{CommandId::ShowRuleClassification, "Wyswietl wyniki klasyfikacji regulami..."},
+    MenuItem{CommandId::ExportRuleClassification, "Eksportuj wyniki klasyfikacji regulami do pliku..."},
+    MenuItem{},
+    MenuItem{CommandId::CrossValidate, "Walidacja krzyzowa..."},
+    MenuItem{CommandId::ShowCrossValidation, "Wyswietl wyniki walidacji krzyzowej..."},
+    MenuItem{CommandId::ExportCrossValidation, "Eksportuj wyniki walidacji krzyzowej do pliku..."},
 };
 
 // The menu bar, left to right: the two popups, then kAboutItem as a top-level command. The texts
@@ -62,7 +71,7 @@ inline constexpr std::array kCommandsEnabledAtStart{
 
 // The first and the last command identifier; every id in between is a command.
 inline constexpr int kFirstCommandId = static_cast<int>(CommandId::CreateSystem);
-inline constexpr int kLastCommandId = static_cast<int>(CommandId::ShowKnn);
+inline constexpr int kLastCommandId = static_cast<int>(CommandId::ExportCrossValidation);
 inline constexpr int kCommandCount = kLastCommandId - kFirstCommandId + 1;
 
 // True when the entry is enabled at start.
@@ -72,7 +81,8 @@ constexpr bool enabledAtStart(CommandId id)
            kCommandsEnabledAtStart.end();
 }
 
-// True for the identifiers 40001 to 40017, the only ones the application handles.
+// True for the identifiers from the first to the last command, the only ones the application
+// handles; an identifier in between that names no command stays greyed and does nothing.
 constexpr bool isCommandId(int id) { return id >= kFirstCommandId && id <= kLastCommandId; }
 
 // The menu text of a command; empty for an identifier that is not a command.

@@ -18,7 +18,8 @@ using Ids = std::vector<CommandId>;
 const Ids kStartMenu{CreateSystem, GenerateSystem, LoadSystem, LoadTestSystem, Quit, About};
 // After the first decision system, with no test system.
 const Ids kSystemMenu{CreateSystem, GenerateSystem, LoadSystem,        LoadTestSystem, SaveSystem,
-                      Quit,         ComputeExhaustive, EditSystem, About,          ComputeLem2};
+                      Quit,         ComputeExhaustive, EditSystem, About,          ComputeLem2,
+                      ComputeLem2Simplified, CrossValidate};
 
 class ApplicationCommands : public AppTest {};
 
