@@ -38,8 +38,9 @@ std::string label(float value)
     return text;
 }
 
-// The matrix as rows of cells: the header row, then a row per true decision.
-std::vector<std::vector<std::string>> matrixCells(const RuleClassification& results)
+} // namespace
+
+std::vector<std::vector<std::string>> confusionMatrixCells(const RuleClassification& results)
 {
     std::vector<std::vector<std::string>> cells;
     std::vector<std::string> header{""};
@@ -59,11 +60,13 @@ std::vector<std::vector<std::string>> matrixCells(const RuleClassification& resu
     return cells;
 }
 
+namespace {
+
 // The rows of the matrix, the labels of the first column left-aligned, every other column
 // right-aligned to its widest cell, columns two blanks apart.
 std::string matrixText(const RuleClassification& results)
 {
-    const auto cells = matrixCells(results);
+    const auto cells = confusionMatrixCells(results);
     std::vector<std::size_t> widths(cells.front().size(), 0);
     for (const auto& row : cells) {
         for (std::size_t column = 0; column < row.size(); ++column) {
@@ -207,7 +210,7 @@ std::optional<RuleRefusal> classifyByRules(const ClassificationRules& rules, con
     return std::nullopt;
 }
 
-std::string ruleResultsText(const RuleClassification& results)
+std::string ruleSummaryText(const RuleClassification& results)
 {
     std::string text = "Reguly: " + std::string(ruleKindName(results.kind));
     text += "\nIlosc obiektow systemu testowego: " + std::to_string(results.testObjectCount);
@@ -217,9 +220,12 @@ std::string ruleResultsText(const RuleClassification& results)
     appendFixed(text, results.accuracy, 3);
     text += "\nTotal coverage: ";
     appendFixed(text, results.coverage, 3);
-    text += '\n';
-    text += matrixText(results);
     return text;
+}
+
+std::string ruleResultsText(const RuleClassification& results)
+{
+    return ruleSummaryText(results) + '\n' + matrixText(results);
 }
 
 std::string ruleReportText(const RuleClassification& results)

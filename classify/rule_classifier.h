@@ -60,8 +60,13 @@ struct RuleClassification {
 std::optional<RuleRefusal> classifyByRules(const ClassificationRules& rules, const SystemDecyzyjny& test,
                                            RuleClassification& results);
 
-// "Reguly: LEM2", the five count lines in the k-NN results' form, a blank line and the confusion
-// matrix with aligned columns; lines joined by "\n", as drawn under the time line.
+// "Reguly: LEM2" and the five count lines in the k-NN results' form, joined by "\n".
+std::string ruleSummaryText(const RuleClassification& results);
+// The confusion matrix as rows of cells: a header row (an empty cell, the predicted values as
+// "%.3f", "nie chwycone"), then a row per true decision (its value, then the counts).
+std::vector<std::vector<std::string>> confusionMatrixCells(const RuleClassification& results);
+// The summary, a blank line and the confusion matrix, its first column left-aligned and the others
+// right-aligned, two blanks apart; lines joined by "\n".
 std::string ruleResultsText(const RuleClassification& results);
 // The time line and the results lines, each ended by CR LF: what kolven-cli classify prints.
 std::string ruleReportText(const RuleClassification& results);

@@ -472,7 +472,9 @@ void Application::showRuleResults()
     painter_.setNextButtonVisible(false);
     startPage();
     painter_.drawElapsedTime(state_.ruleResults.elapsedSeconds);
-    painter_.drawBlock(ruleResultsText(state_.ruleResults));
+    // The six lines, a blank line, then the confusion matrix in columns.
+    painter_.drawBlock(ruleSummaryText(state_.ruleResults));
+    painter_.drawColumns(7, confusionMatrixCells(state_.ruleResults));
     painter_.endDrawing();
 }
 

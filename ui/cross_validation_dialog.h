@@ -25,12 +25,12 @@ struct CvFieldLayout {
 };
 
 inline constexpr std::string_view kCvMethodLabel = "Metoda:";
-inline constexpr ControlBox kCvMethodLabelBox{4, 10, 112, 16};
-inline constexpr ControlBox kCvMethodBox{116, 8, 150, 22};
+inline constexpr ControlBox kCvMethodLabelBox{4, 10, 150, 16};
+inline constexpr ControlBox kCvMethodBox{160, 8, 130, 22};
 inline constexpr std::array kCvFields{
-    CvFieldLayout{CvField::Folds, "Liczba czesci:", {4, 35, 112, 16}, {116, 35, 48, 20}},
-    CvFieldLayout{CvField::K, "Parametr k (k-NN):", {4, 60, 112, 16}, {116, 60, 48, 20}},
-    CvFieldLayout{CvField::Seed, "Ziarno (puste: zegar):", {4, 85, 112, 16}, {116, 85, 96, 20}},
+    CvFieldLayout{CvField::Folds, "Liczba czesci:", {4, 35, 150, 16}, {160, 35, 48, 20}},
+    CvFieldLayout{CvField::K, "Parametr k (k-NN):", {4, 60, 150, 16}, {160, 60, 48, 20}},
+    CvFieldLayout{CvField::Seed, "Ziarno (puste: zegar):", {4, 85, 150, 16}, {160, 85, 96, 20}},
 };
 
 // The methods the list offers, top to bottom, with their texts.
@@ -54,10 +54,10 @@ class CrossValidationDialog {
 public:
     explicit CrossValidationDialog(const CvSettings& last);
 
-    // Caption and frame: 175, 100, 150 x 70 dialog units.
-    DialogFrame frame() const { return {kCrossValidationCaption, 175, 100, 150, 70}; }
-    ControlBox okBox() const { return {4, 115, 60, 28}; }
-    ControlBox cancelBox() const { return {74, 115, 60, 28}; }
+    // Caption and frame: 175, 100, 150 x 78 dialog units.
+    DialogFrame frame() const { return {kCrossValidationCaption, 175, 100, 150, 78}; }
+    ControlBox okBox() const { return {4, 120, 60, 28}; }
+    ControlBox cancelBox() const { return {74, 120, 60, 28}; }
 
     // The index of the chosen method in kCvMethodChoices.
     void setMethod(std::size_t index);
