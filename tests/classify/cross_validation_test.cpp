@@ -1,8 +1,5 @@
 #include "cross_validation.h"
-#include "knn.h"
 #include "knn_tables.h"
-#include "lem2.h"
-#include "rule_classifier.h"
 
 #include <gtest/gtest.h>
 
@@ -66,61 +63,6 @@ TEST(StratifiedFolds, DealEachClassEvenlyAndRepeatWithTheSeed)
     // The seed decides which object goes where.
     const SystemDecyzyjny table = classTable({20, 20});
     EXPECT_NE(stratifiedFolds(table, 4, 1), stratifiedFolds(table, 4, 2));
-}
-
-TEST(CrossValidation, EachFoldIsTheMethodTrainedOnTheOtherFolds)
-{
-    std::vector<std::vector<float>> rows;
-    for (std::uint32_t i = 0; i < 60; ++i) {
-        rows.push_back({float(i % 3), float(i % 5), float(i % 7 < 3 ? 1 : (i % 2))});
-    }
-    SystemDecyzyjny table;
-    fillTable(table, 2, rows);
-    for (CvMethod method : {CvMethod::Knn, CvMethod::Lem2, CvMethod::Lem2Simplified, CvMethod::Exhaustive}) {
-        const CvSettings settings{method, 3, 4, 99};
-        ASSERT_EQ(checkCvSettings(table, settings), std::nullopt);
-        CrossValidation results;
-        ASSERT_TRUE(crossValidate(table, settings, results));
-        ASSERT_EQ(results.folds.size(), 4u);
-        const auto foldOf = stratifiedFolds(table, 4, 99);
-        for (std::uint32_t fold = 0; fold < 4; ++fold) {
-            SystemDecyzyjny training;
-            SystemDecyzyjny test;
-            splitFold(table, foldOf, fold, training, test);
-            EXPECT_EQ(training.objectCount + test.objectCount, 60u);
-            std::uint32_t caught = 0;
-            std::uint32_t correct = 0;
-            if (method == CvMethod::Knn) {
-                kNNv1 knn;
-                knn.copyFrom(training);
-                knn.testSystem.copyFrom(test);
-                knn.k = 3;
-                ASSERT_TRUE(knn.classifyTestSystem());
-                caught = knn.caughtCount;
-                correct = knn.correctCount;
-            } else {
-                ClassificationRules rules;
-                if (method == CvMethod::Exhaustive) {
-                    ERCIM ercim;
-                    ercim.copyFrom(training);
-                    ercim.computeRules();
-                    rules = classificationRules(ercim);
-                } else {
-                    LEM2v1 lem2;
-                    lem2.copyFrom(training);
-                    ASSERT_TRUE(method == CvMethod::Lem2 ? lem2.runLem2() : lem2.runLem2Simplified());
-                    rules = classificationRules(lem2);
-                }
-                RuleClassification classified;
-                ASSERT_EQ(classifyByRules(rules, test, classified), std::nullopt);
-                caught = classified.caughtCount;
-                correct = classified.correctCount;
-            }
-            EXPECT_EQ(results.folds[fold].objects, test.objectCount);
-            EXPECT_EQ(results.folds[fold].caught, caught) << cvMethodName(method) << " fold " << fold;
-            EXPECT_EQ(results.folds[fold].correct, correct) << cvMethodName(method) << " fold " << fold;
-        }
-    }
 }
 
 TEST(CrossValidation, RefusesFoldCountsOutsideTwoToTheObjectsAndLem2WithoutAttributes)

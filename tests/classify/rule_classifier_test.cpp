@@ -80,25 +80,6 @@ TEST(RuleClassifier, CountsCaughtAndCorrectObjectsWithAConfusionMatrix)
     EXPECT_EQ(report.substr(report.size() - 3), "0\r\n");
 }
 
-TEST(RuleClassifier, NothingCaughtGivesAccuracyZero)
-{
-    ClassificationRules rules{RuleKind::Exhaustive, 1, true, {}};
-    SystemDecyzyjny test;
-    fillTable(test, 1, {{1, 0}, {2, 1}});
-    RuleClassification results;
-    ASSERT_EQ(classifyByRules(rules, test, results), std::nullopt);
-    EXPECT_EQ(ruleResultsText(results), "Reguly: Exhaustive\n"
-                                        "Ilosc obiektow systemu testowego: 2\n"
-                                        "Ilosc obiektow chwyconych: 0\n"
-                                        "Ilosc obiektow poprawnie sklasyfikowanych: 0\n"
-                                        "Total accuracy: 0.000\n"
-                                        "Total coverage: 0.000\n"
-                                        "\n"
-                                        "       nie chwycone\n"
-                                        "0.000             1\n"
-                                        "1.000             1");
-}
-
 TEST(RuleClassifier, RefusesRulesNotComputedAndTablesOfAnotherWidthChangingNothing)
 {
     SystemDecyzyjny test;

@@ -1,9 +1,7 @@
 #include "cli.h"
 
-#include "cross_validation.h"
 #include "knn.h"
 #include "lem2.h"
-#include "table_files.h"
 #include "test_files.h"
 
 #include <gtest/gtest.h>
@@ -167,30 +165,13 @@ TEST_F(CliClassify, CvWithoutASeedTellsTheClockSeedThatRepeatsIt)
 
 TEST_F(CliClassify, RuleCommandsWriteTheirStatisticsBesideTheExport)
 {
+    const std::string table = write("t.tab", "ATTRIBUTES 3 OBJECTS 3\n1 5 1\n1 6 1\n2 5 2\n");
     for (const std::string command : {"exhaustive", "lem2"}) {
-        const CliRun r = run({command, data("weather.nominal.tab"), "--stats", file("stats.csv"), "-o", file("rules.txt")});
+        const CliRun r = run({command, table, "--stats", file("stats.csv"), "-o", file("rules.txt")});
         ASSERT_EQ(r.code, kExitOk) << r.err;
-        EXPECT_EQ(afterTimeLine(fileBytes(file("rules.txt"))), fileBytes(data("weather.nominal." + command + ".txt")));
-        const std::string csv = fileBytes(file("stats.csv"));
-        EXPECT_EQ(csv.rfind("rule,length,support,matched,accuracy,coverage\r\n", 0), 0u);
-        // One row a rule line of the export.
-        std::string rules = fileBytes(file("rules.txt"));
-        std::size_t ruleLines = 0;
-        for (std::size_t at = rules.find("\r\n "); at != std::string::npos; at = rules.find("\r\n ", at + 1)) {
-            ++ruleLines;
-        }
-        std::size_t rows = 0;
-        for (std::size_t at = csv.find("\r\n "); at != std::string::npos; at = csv.find("\r\n ", at + 1)) {
-            ++rows;
-        }
-        EXPECT_EQ(rows, ruleLines) << command;
+        EXPECT_NE(fileBytes(file("rules.txt")).find("\n (a1=1.000) => (d=1.000) [2]\r\n"), std::string::npos) << command;
+        EXPECT_EQ(fileBytes(file("stats.csv")).substr(47, 48), " (a1=1.000) => (d=1.000) [2],1,2,2,1.000,1.000\r\n");
     }
-    // --simplify writes what the simplified run exports.
-    LEM2v1 lem2;
-    ASSERT_TRUE(readTable(data("breast-cancer.tab"), lem2));
-    ASSERT_TRUE(lem2.runLem2Simplified());
-    EXPECT_EQ(afterTimeLine(run({"lem2", data("breast-cancer.tab"), "--simplify"}).out),
-              afterTimeLine(lem2ExportText(lem2)));
 }
 
 } // namespace

@@ -71,17 +71,6 @@ TEST(ListedRules, AreTheRulesTheExportsShowWithTheirStatistics)
     EXPECT_EQ(ruleStatisticsCsv(lem2, named).substr(47), "\"a,\"\"b\"\"\",1,1,1,1.000,0.500\r\n");
 }
 
-TEST(ListedRules, MatchByExactFloatEquality)
-{
-    const Lem2Rule rule{{{0, 0.0f}, {1, 0.1f}}, {1.0f}, 1};
-    const float negativeZero[] = {-0.0f, 0.1f};
-    const float nearby[] = {0.0f, 0.1000001f};
-    const float other[] = {1.0f, 0.1f};
-    EXPECT_TRUE(ruleMatches(rule, negativeZero));
-    EXPECT_FALSE(ruleMatches(rule, nearby));
-    EXPECT_FALSE(ruleMatches(rule, other));
-}
-
 // Eight objects on which LEM2 chooses needless conditions and a rule that another one covers.
 constexpr const char* kRedundant =
     "ATTRIBUTES 4 OBJECTS 8\n1 1 2 1\n1 0 1 1\n2 2 1 0\n0 1 1 0\n1 1 1 0\n2 1 0 1\n1 1 1 0\n1 2 1 0\n";
