@@ -5,6 +5,7 @@
 #include "knn.h"
 #include "lem2.h"
 #include "perf_timer.h"
+#include "ratio.h"
 #include "rule_classifier.h"
 #include "text_format.h"
 
@@ -19,10 +20,7 @@ namespace {
 
 FoldResult foldResult(std::uint32_t objects, std::uint32_t caught, std::uint32_t correct)
 {
-    FoldResult result{objects, caught, correct, 0.0f, 0.0f};
-    result.accuracy = caught == 0 ? 0.0f : float(correct) / float(caught);
-    result.coverage = objects == 0 ? 0.0f : float(caught) / float(objects);
-    return result;
+    return {objects, caught, correct, countRatio(correct, caught), countRatio(caught, objects)};
 }
 
 FoldResult byRules(const ClassificationRules& rules, const SystemDecyzyjny& test)

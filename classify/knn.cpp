@@ -3,6 +3,7 @@
 #include "knn_fast.h"
 #include "knn_scoring.h"
 #include "perf_timer.h"
+#include "ratio.h"
 #include "text_format.h"
 
 #include <algorithm>
@@ -183,8 +184,8 @@ bool kNNv1::classifyTestSystem(KnnScoring scoring, unsigned threads)
     caughtCount = tally.caught;
     correctCount = tally.correct;
     // No caught object leaves nothing to be accurate about: 0 rather than 0 / 0.
-    accuracy = caughtCount == 0 ? 0.0f : static_cast<float>(correctCount) / static_cast<float>(caughtCount);
-    coverage = static_cast<float>(caughtCount) / static_cast<float>(testObjectCount);
+    accuracy = countRatio(correctCount, caughtCount);
+    coverage = countRatio(caughtCount, testObjectCount);
     elapsedSeconds = timer.stop();
     return true;
 }

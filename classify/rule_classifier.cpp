@@ -3,6 +3,7 @@
 #include "knn.h"
 #include "listed_rules.h"
 #include "perf_timer.h"
+#include "ratio.h"
 #include "text_format.h"
 
 #include <algorithm>
@@ -203,8 +204,8 @@ std::optional<RuleRefusal> classifyByRules(const ClassificationRules& rules, con
         made.caughtCount += predicted[object] ? 1 : 0;
         made.correctCount += predicted[object] && *predicted[object] == own[object] ? 1 : 0;
     }
-    made.accuracy = made.caughtCount == 0 ? 0.0f : float(made.correctCount) / float(made.caughtCount);
-    made.coverage = made.testObjectCount == 0 ? 0.0f : float(made.caughtCount) / float(made.testObjectCount);
+    made.accuracy = countRatio(made.correctCount, made.caughtCount);
+    made.coverage = countRatio(made.caughtCount, made.testObjectCount);
     made.elapsedSeconds = timer.stop();
     results = std::move(made);
     return std::nullopt;

@@ -1,5 +1,6 @@
 #include "listed_rules.h"
 
+#include "ratio.h"
 #include "text_format.h"
 
 #include <algorithm>
@@ -30,10 +31,9 @@ std::string csvField(const std::string& text)
     return quoted + '"';
 }
 
-// part / whole in single precision, as the classifiers compute their figures; 0 when whole is 0.
 void appendRatio(std::string& text, std::uint32_t part, std::uint32_t whole)
 {
-    appendFixed(text, whole == 0 ? 0.0f : static_cast<float>(part) / static_cast<float>(whole), 3);
+    appendFixed(text, countRatio(part, whole), 3);
 }
 
 } // namespace
