@@ -133,38 +133,29 @@ Action defineInfo(CLI::App& sub)
     };
 }
 
-// Writes the rule statistics to the file --stats names, if it names one.
-bool writeStatistics(const std::string& statsPath, const SystemDecyzyjny& table, const std::vector<ListedRule>& rules,
-                     std::ostream& err)
-{
-    if (!statsPath.empty() && !writeFileBytes(statsPath, ruleStatisticsCsv(table, rules))) {
-        fail(err, statsPath + ": nie mozna zapisac pliku.");
-        return false;
-    }
-    return true;
-}
-
-// Writes the rules, and their statistics when asked; neither file stays when either fails.
-int emitRules(const std::string& rulesText, const std::string& outputPath, const std::string& statsPath,
-              const SystemDecyzyjny& table, const std::vector<ListedRule>& rules, std::ostream& out, std::ostream& err)
-{
-    if (!writeStatistics(statsPath, table, rules, err)) {
-        return kExitFailed;
-    }
-    const int exit = emit(rulesText, outputPath, out, err);
-    if (exit != kExitOk && !statsPath.empty()) {
-        std::error_code ignored;
-        std::filesystem::remove(statsPath, ignored);
-    }
-    return exit;
-}
-
 struct RulesParameters {
     std::string input;
     std::string output;
     std::string stats;
     bool simplify = false;
 };
+
+// Writes the rules (an ERCIM or a LEM2v1 after its run), and their statistics when --stats names
+// a file; neither file stays when either cannot be written.
+template <typename Rules>
+int emitRules(const std::string& rulesText, const RulesParameters& p, const Rules& rules, std::ostream& out,
+              std::ostream& err)
+{
+    if (!p.stats.empty() && !writeFileBytes(p.stats, ruleStatisticsCsv(rules, listedRules(rules)))) {
+        return fail(err, p.stats + ": nie mozna zapisac pliku.");
+    }
+    const int exit = emit(rulesText, p.output, out, err);
+    if (exit != kExitOk && !p.stats.empty()) {
+        std::error_code ignored;
+        std::filesystem::remove(p.stats, ignored);
+    }
+    return exit;
+}
 
 void addRulesOptions(CLI::App& sub, RulesParameters& p)
 {
@@ -194,7 +185,7 @@ Action defineExhaustive(CLI::App& sub)
             return int(kExitFailed);
         }
         ercim.computeRules();
-        return emitRules(exhaustiveExportText(ercim), p->output, p->stats, ercim, listedRules(ercim), out, err);
+        return emitRules(exhaustiveExportText(ercim), *p, ercim, out, err);
     };
 }
 
@@ -208,7 +199,7 @@ Action defineLem2(CLI::App& sub)
         if (!loadTable(p->input, lem2, err) || !induceLem2(lem2, p->simplify, err)) {
             return int(kExitFailed);
         }
-        return emitRules(lem2ExportText(lem2), p->output, p->stats, lem2, listedRules(lem2), out, err);
+        return emitRules(lem2ExportText(lem2), *p, lem2, out, err);
     };
 }
 

@@ -98,11 +98,11 @@ void Application::dispatch(CommandId id)
     case CommandId::EditTestSystem: editTestSystem(); break;
     case CommandId::ClassifyKnn: classifyKnn(); break;
     case CommandId::ShowKnn: showKnn(); break;
-    case CommandId::ClassifyLem2: classifyByRules(classificationRules(*state_.lem2)); break;
-    case CommandId::ClassifyExhaustive: classifyByRules(classificationRules(*state_.ercim)); break;
+    case CommandId::ClassifyLem2: classifyWithRules(classificationRules(*state_.lem2)); break;
+    case CommandId::ClassifyExhaustive: classifyWithRules(classificationRules(*state_.ercim)); break;
     case CommandId::ShowRuleClassification: showRuleResults(); break;
     case CommandId::ExportRuleClassification: exportText(ruleReportText(state_.ruleResults)); break;
-    case CommandId::CrossValidate: crossValidate(); break;
+    case CommandId::CrossValidate: crossValidateSystem(); break;
     case CommandId::ShowCrossValidation: showCrossValidation(); break;
     case CommandId::ExportCrossValidation: exportText(crossValidationReport(state_.cvResults)); break;
     }
@@ -452,11 +452,11 @@ void Application::showKnnResults()
 
 // --- rules as classifiers -----------------------------------------------------------------------
 
-void Application::classifyByRules(const ClassificationRules& rules)
+void Application::classifyWithRules(const ClassificationRules& rules)
 {
     hideAndClear();
     waitPage();
-    if (const auto refusal = kolven::classifyByRules(rules, state_.knn.testSystem, state_.ruleResults)) {
+    if (const auto refusal = classifyByRules(rules, state_.knn.testSystem, state_.ruleResults)) {
         // The last results, and their entries, stay.
         painter_.clearWindow();
         screen_.showMessage(refusalMessage(*refusal), kErrorCaption);
@@ -478,7 +478,7 @@ void Application::showRuleResults()
     painter_.endDrawing();
 }
 
-void Application::crossValidate()
+void Application::crossValidateSystem()
 {
     hideAndClear();
     CrossValidationDialog dialog(state_.cvSettings);
@@ -491,7 +491,7 @@ void Application::crossValidate()
         return;
     }
     waitPage();
-    kolven::crossValidate(*state_.ercim, settings, state_.cvResults);
+    crossValidate(*state_.ercim, settings, state_.cvResults);
     state_.cvSettings = settings;
     setEnabled(CommandId::ShowCrossValidation, true);
     setEnabled(CommandId::ExportCrossValidation, true);

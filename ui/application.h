@@ -92,9 +92,9 @@ private:
     void classifyKnn();
     void showKnn();
     void showKnnResults();
-    void classifyByRules(const ClassificationRules& rules);
+    void classifyWithRules(const ClassificationRules& rules);
     void showRuleResults();
-    void crossValidate();
+    void crossValidateSystem();
     void showCrossValidation();
     void showAbout();
 
