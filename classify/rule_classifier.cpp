@@ -140,7 +140,8 @@ std::optional<float> ruleVote(std::span<const Lem2Rule> rules, const float* row)
     };
     std::vector<Total> totals;
     const auto totalOf = [&totals](float decision) {
-        return std::find_if(totals.begin(), totals.end(), [decision](const Total& t) { return t.decision == decision; });
+        return std::find_if(totals.begin(), totals.end(),
+                            [decision](const Total& t) { return t.decision == decision; });
     };
     for (const Lem2Rule& rule : rules) {
         if (!ruleMatches(rule, row)) {
@@ -165,7 +166,8 @@ std::optional<float> ruleVote(std::span<const Lem2Rule> rules, const float* row)
     }
     const auto best = std::max_element(totals.begin(), totals.end(),
                                        [](const Total& a, const Total& b) { return a.support < b.support; });
-    const auto sharing = std::count_if(totals.begin(), totals.end(), [&](const Total& t) { return t.support == best->support; });
+    const auto sharing =
+        std::count_if(totals.begin(), totals.end(), [&](const Total& t) { return t.support == best->support; });
     return sharing == 1 ? std::optional<float>(best->decision) : std::nullopt;
 }
 

@@ -254,7 +254,8 @@ Action defineClassify(CLI::App& sub)
         ClassificationRules rules;
         if (p->rules == "lem2") {
             LEM2v1 lem2;
-            if (!loadTable(p->train, lem2, err) || !loadTable(p->test, test, err) || !induceLem2(lem2, p->simplify, err)) {
+            if (!loadTable(p->train, lem2, err) || !loadTable(p->test, test, err) ||
+                !induceLem2(lem2, p->simplify, err)) {
                 return int(kExitFailed);
             }
             rules = classificationRules(lem2);
