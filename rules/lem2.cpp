@@ -9,22 +9,22 @@
 
 namespace kolven {
 
-bool LEM2v1::runLem2()
+bool LEM2v1::runLem2(Progress& progress)
 {
-    return run(induceLem2Rules);
+    return run(induceLem2Rules, progress);
 }
 
-bool LEM2v1::runLem2Reference()
+bool LEM2v1::runLem2Reference(Progress& progress)
 {
-    return run(induceLem2RulesReference);
+    return run(induceLem2RulesReference, progress);
 }
 
-bool LEM2v1::runLem2Simplified()
+bool LEM2v1::runLem2Simplified(Progress& progress)
 {
-    return run(induceLem2Rules, true);
+    return run(induceLem2Rules, progress, true);
 }
 
-bool LEM2v1::run(Induction induce, bool simplify)
+bool LEM2v1::run(Induction induce, Progress& progress, bool simplify)
 {
     if (attributeCount == 0 || objectCount == 0) {
         return false;
@@ -34,8 +34,8 @@ bool LEM2v1::run(Induction induce, bool simplify)
     buildDecisionClasses();
     std::vector<Lem2Rule> induced;
     try {
-        induced = induce(*this);
-        if (simplify) {
+        induced = induce(*this, progress);
+        if (simplify && !progress.cancelled()) {
             induced = simplifyLem2Rules(*this, std::move(induced));
         }
     } catch (...) {
@@ -43,6 +43,9 @@ bool LEM2v1::run(Induction induce, bool simplify)
         throw;
     }
     releaseDecisionClasses();
+    if (progress.cancelled()) {
+        return false;
+    }
     elapsedSeconds = timer.stop();
     rules = std::move(induced);
     simplified = simplify;

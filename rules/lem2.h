@@ -1,6 +1,7 @@
 #pragma once
 
 #include "decision_system.h"
+#include "progress.h"
 #include "text_page.h"
 
 #include <cstdint>
@@ -30,15 +31,16 @@ struct Lem2Rule {
 // LEM2 rule induction, one decision class (concept) at a time.
 class LEM2v1 : public SystemDecyzyjny {
 public:
-    // Induces the rules of the table it holds and times the run. Returns false, computing nothing,
-    // when the table has no condition attribute (or no object). Throws std::bad_alloc, leaving the
-    // results as they were, when memory runs out.
-    bool runLem2();
+    // Induces the rules of the table it holds and times the run, reporting the decision classes
+    // done to progress. Returns false, changing nothing, when the table has no condition attribute
+    // (or no object) or when progress is cancelled. Throws std::bad_alloc, leaving the results as
+    // they were, when memory runs out.
+    bool runLem2(Progress& progress = noProgress());
     // The same run with the straightforward induction, which gives the same rules more slowly;
     // kept for measuring and checking the fast one.
-    bool runLem2Reference();
-    // The same run followed by simplifyLem2Rules; the time covers both.
-    bool runLem2Simplified();
+    bool runLem2Reference(Progress& progress = noProgress());
+    // The same run as runLem2 followed by simplifyLem2Rules; the time covers both.
+    bool runLem2Simplified(Progress& progress = noProgress());
 
     // Writes lem2ExportText to path; a file that cannot be created is skipped silently.
     void exportResults(const std::filesystem::path& path) const override;
@@ -48,8 +50,8 @@ public:
     bool simplified = false; // the last run simplified its rules
 
 private:
-    using Induction = std::vector<Lem2Rule> (*)(const SystemDecyzyjny&);
-    bool run(Induction induce, bool simplify = false);
+    using Induction = std::vector<Lem2Rule> (*)(const SystemDecyzyjny&, Progress&);
+    bool run(Induction induce, Progress& progress, bool simplify = false);
 };
 
 // Simplifies induced rules (in induction order, as runLem2 leaves them), concept by concept. In

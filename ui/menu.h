@@ -34,6 +34,7 @@ inline constexpr std::array kFileMenuItems{
 
 inline constexpr std::array kActionsMenuItems{
     MenuItem{CommandId::ComputeExhaustive, "Wylicz reguly Exhaustive"},
+    MenuItem{CommandId::ComputeExhaustiveAllOrders, "Wylicz wszystkie reguly minimalne"},
     MenuItem{CommandId::ComputeLem2, "Wylicz reguly LEM2"},
     MenuItem{CommandId::ComputeLem2Simplified, "Wylicz reguly LEM2 (uproszczone)"},
     MenuItem{CommandId::ShowExhaustive, "Wyswietl wyniki Exhaustive"},
@@ -53,6 +54,8 @@ inline constexpr std::array kActionsMenuItems{
     MenuItem{CommandId::CrossValidate, "Walidacja krzyzowa..."},
     MenuItem{CommandId::ShowCrossValidation, "Wyswietl wyniki walidacji krzyzowej..."},
     MenuItem{CommandId::ExportCrossValidation, "Eksportuj wyniki walidacji krzyzowej do pliku..."},
+    MenuItem{},
+    MenuItem{CommandId::CancelComputation, "Przerwij obliczenia"},
 };
 
 // The menu bar, left to right: the two popups, then kAboutItem as a top-level command. The texts
@@ -62,6 +65,9 @@ inline constexpr std::array kMenuPopups{
     MenuPopup{"Dzialania", kActionsMenuItems},
 };
 inline constexpr MenuItem kAboutItem{CommandId::About, "Autor"};
+
+// The command the Escape key chooses, like its menu entry (and ignored, like it, while greyed).
+inline constexpr CommandId kEscapeCommand = CommandId::CancelComputation;
 
 // The commands that can be chosen when the program starts; every other entry is greyed.
 inline constexpr std::array kCommandsEnabledAtStart{

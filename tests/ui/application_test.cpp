@@ -19,7 +19,7 @@ const Ids kStartMenu{CreateSystem, GenerateSystem, LoadSystem, LoadTestSystem, Q
 // After the first decision system, with no test system.
 const Ids kSystemMenu{CreateSystem, GenerateSystem, LoadSystem,        LoadTestSystem, SaveSystem,
                       Quit,         ComputeExhaustive, EditSystem, About,          ComputeLem2,
-                      ComputeLem2Simplified, CrossValidate};
+                      ComputeExhaustiveAllOrders, ComputeLem2Simplified, CrossValidate};
 
 class ApplicationCommands : public AppTest {};
 
@@ -28,7 +28,7 @@ TEST_F(ApplicationCommands, StartsWithTheFileCommandsQuitAndAboutAndGreyedComman
     EXPECT_EQ(screen.enabledCommands(), kStartMenu);
     EXPECT_EQ(screen.menu.size(), std::size_t(kCommandCount));
     EXPECT_FALSE(screen.buttonVisible);
-    for (CommandId id : {ComputeExhaustive, SaveSystem, CommandId(40018)}) {
+    for (CommandId id : {ComputeExhaustive, SaveSystem, CancelComputation, CommandId(kLastCommandId + 1)}) {
         app.runCommand(id);
     }
     EXPECT_TRUE(screen.fileDialogs.empty());
