@@ -75,6 +75,13 @@ TEST_F(CliClassify, ClassifiesByTheRulesInducedFromTheTrainingTable)
               "Ilosc obiektow poprawnie sklasyfikowanych: 2");
     EXPECT_EQ(lineStarting(run({"classify", train, test, "--rules", "lem2", "--simplify"}).out, "Reguly:"),
               "Reguly: LEM2 (uproszczone)");
+    // The exclusive-or table has rules of order 2 only, which the listing stops short of.
+    const std::string xor_ = data("xor.tab");
+    EXPECT_EQ(lineStarting(run({"classify", xor_, xor_, "--rules", "exhaustive"}).out, "Ilosc obiektow chwyconych"),
+              "Ilosc obiektow chwyconych: 0");
+    EXPECT_EQ(lineStarting(run({"classify", xor_, xor_, "--rules", "exhaustive", "--all-orders"}).out,
+                           "Ilosc obiektow chwyconych"),
+              "Ilosc obiektow chwyconych: 4");
 }
 
 TEST_F(CliClassify, RefusalsExitWithAReasonAndLeaveNoFile)
