@@ -3,6 +3,7 @@
 #include "knn_fast.h"
 #include "knn_scoring.h"
 #include "perf_timer.h"
+#include "ratio.h"
 #include "text_format.h"
 
 #include <algorithm>
@@ -200,8 +201,8 @@ bool kNNv1::classifyTestSystem(KnnScoring scoring, unsigned threads, Progress& p
     caughtCount = tally.caught;
     correctCount = tally.correct;
     // No caught object leaves nothing to be accurate about: 0 rather than 0 / 0.
-    accuracy = caughtCount == 0 ? 0.0f : static_cast<float>(correctCount) / static_cast<float>(caughtCount);
-    coverage = static_cast<float>(caughtCount) / static_cast<float>(testObjectCount);
+    accuracy = countRatio(correctCount, caughtCount);
+    coverage = countRatio(caughtCount, testObjectCount);
     elapsedSeconds = timer.stop();
     return true;
 }
@@ -221,16 +222,7 @@ std::string knnResultsText(const kNNv1& knn)
 
 std::string knnReportText(const kNNv1& knn)
 {
-    std::string text = elapsedTimeLine(knn.elapsedSeconds);
-    std::string results = knnResultsText(knn);
-    std::size_t lineStart = 0;
-    while (lineStart <= results.size()) {
-        const std::size_t lineEnd = std::min(results.find('\n', lineStart), results.size());
-        text.append(results, lineStart, lineEnd - lineStart);
-        text += kLineEnd;
-        lineStart = lineEnd + 1;
-    }
-    return text;
+    return timedReport(knn.elapsedSeconds, knnResultsText(knn));
 }
 
 } // namespace kolven

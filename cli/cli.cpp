@@ -1,11 +1,14 @@
 #include "cli.h"
 
+#include "cross_validation.h"
 #include "ercim.h"
 #include "generator.h"
 #include "knn.h"
 #include "lem2.h"
+#include "listed_rules.h"
 #include "messages.h"
 #include "rule_terms.h"
+#include "rule_classifier.h"
 #include "table_files.h"
 #include "text_format.h"
 
@@ -18,6 +21,8 @@
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
+#include <ctime>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <memory>
@@ -149,6 +154,23 @@ void warnAboutNonNumbers(const std::string& path, const TableRead& read, std::os
     if (read.nonNumericValues > 0) {
         err << "kolven-cli: " << path << ": " << nonNumericWarning(read.nonNumericValues) << '\n';
     }
+}
+
+// Reads a training and a test table, warning of values that were not numbers. The test table's
+// words are numbered as the training table's: words numbered by their first appearance in one
+// file must mean the same in the other.
+bool loadTrainingAndTest(const std::string& trainPath, SystemDecyzyjny& train, const std::string& testPath,
+                         SystemDecyzyjny& test, const TableOptions& options, std::ostream& err)
+{
+    TableRead trainRead;
+    TableRead testRead;
+    if (!loadTable(trainPath, train, options, trainRead, err) || !loadTable(testPath, test, options, testRead, err)) {
+        return false;
+    }
+    warnAboutNonNumbers(trainPath, trainRead, err);
+    warnAboutNonNumbers(testPath, testRead, err);
+    alignLabels(trainRead.names, test, testRead.names);
+    return true;
 }
 
 // The names the texts of a table use: none with --codes or for a table without them.
@@ -294,20 +316,58 @@ Action defineInfo(CLI::App& sub)
     };
 }
 
+struct RulesParameters {
+    std::string input;
+    std::string output;
+    std::string stats;
+    TableOptions table;
+    bool simplify = false;       // lem2 only
+    ExhaustiveOptions search;    // exhaustive only
+};
+
+// Writes the rules (an ERCIM or a LEM2v1 after its run), and their statistics when --stats names
+// a file; neither file stays when either cannot be written.
+template <typename Rules>
+int emitRules(const std::string& rulesText, const RulesParameters& p, const Rules& rules, std::ostream& out,
+              std::ostream& err)
+{
+    if (!p.stats.empty() && !writeFileBytes(p.stats, ruleStatisticsCsv(rules, listedRules(rules)))) {
+        return fail(err, p.stats + ": nie mozna zapisac pliku.");
+    }
+    const int exit = emit(rulesText, p.output, out, err);
+    if (exit != kExitOk && !p.stats.empty()) {
+        std::error_code ignored;
+        std::filesystem::remove(p.stats, ignored);
+    }
+    return exit;
+}
+
+void addRulesOptions(CLI::App& sub, RulesParameters& p)
+{
+    sub.add_option("TABLE", p.input, "decision table")->required();
+    sub.add_option("-o,--output", p.output, "file for the rules (standard output without it)");
+    sub.add_option("--stats", p.stats, "also write one CSV row of statistics a rule to this file");
+    addTableOptions(sub, p.table);
+}
+
+// Induces LEM2 rules from lem2's table, simplified when asked, watched as a run. False, with the
+// message, when the table has no condition attribute or Ctrl-C stopped the run.
+bool induceLem2(LEM2v1& lem2, bool simplify, std::ostream& err)
+{
+    RunWatch watch(Computation::Lem2, err);
+    if (simplify ? lem2.runLem2Simplified(watch) : lem2.runLem2(watch)) {
+        return true;
+    }
+    watch.cancelled() ? interruptedExit(err) : fail(err, kLem2NoAttributesMessage);
+    return false;
+}
+
 Action defineExhaustive(CLI::App& sub)
 {
-    struct Parameters {
-        std::string input;
-        std::string output;
-        ExhaustiveOptions search;
-        TableOptions table;
-    };
-    auto p = std::make_shared<Parameters>();
-    sub.add_option("TABLE", p->input, "decision table")->required();
-    sub.add_option("-o,--output", p->output, "file for the rules (standard output without it)");
+    auto p = std::make_shared<RulesParameters>();
+    addRulesOptions(sub, *p);
     sub.add_flag("--all-orders", p->search.allOrders, "search every order, not only until an order stores fewer than two rules");
     sub.add_option("--threads", p->search.threads, "threads sharing the search (0, the default: one per core)");
-    addTableOptions(sub, p->table);
     return [p](std::ostream& out, std::ostream& err) {
         ERCIM ercim;
         TableRead read;
@@ -318,29 +378,26 @@ Action defineExhaustive(CLI::App& sub)
         if (RunWatch watch(Computation::Exhaustive, err); !ercim.computeRules(watch, p->search)) {
             return interruptedExit(err);
         }
-        return emit(exhaustiveExportText(ercim, shownNames(read, ercim, p->table)), p->output, out, err);
+        return emitRules(exhaustiveExportText(ercim, shownNames(read, ercim, p->table)), *p, ercim, out, err);
     };
 }
 
 Action defineLem2(CLI::App& sub)
 {
-    auto input = std::make_shared<std::string>();
-    auto output = std::make_shared<std::string>();
-    auto options = std::make_shared<TableOptions>();
-    sub.add_option("TABLE", *input, "decision table")->required();
-    sub.add_option("-o,--output", *output, "file for the rules (standard output without it)");
-    addTableOptions(sub, *options);
-    return [input, output, options](std::ostream& out, std::ostream& err) {
+    auto p = std::make_shared<RulesParameters>();
+    addRulesOptions(sub, *p);
+    sub.add_flag("--simplify", p->simplify, "simplify the induced rules");
+    return [p](std::ostream& out, std::ostream& err) {
         LEM2v1 lem2;
         TableRead read;
-        if (!loadTable(*input, lem2, *options, read, err)) {
+        if (!loadTable(p->input, lem2, p->table, read, err)) {
             return int(kExitFailed);
         }
-        warnAboutNonNumbers(*input, read, err);
-        if (RunWatch watch(Computation::Lem2, err); !lem2.runLem2(watch)) {
-            return watch.cancelled() ? interruptedExit(err) : fail(err, kLem2NoAttributesMessage);
+        warnAboutNonNumbers(p->input, read, err);
+        if (!induceLem2(lem2, p->simplify, err)) {
+            return int(kExitFailed);
         }
-        return emit(lem2ExportText(lem2, shownNames(read, lem2, *options)), *output, out, err);
+        return emitRules(lem2ExportText(lem2, shownNames(read, lem2, p->table)), *p, lem2, out, err);
     };
 }
 
@@ -361,21 +418,158 @@ Action defineKnn(CLI::App& sub)
     addTableOptions(sub, p->options);
     return [p](std::ostream& out, std::ostream& err) {
         kNNv1 knn;
-        TableRead train;
-        TableRead test;
-        if (!loadTable(p->train, knn, p->options, train, err) ||
-            !loadTable(p->test, knn.testSystem, p->options, test, err)) {
+        if (!loadTrainingAndTest(p->train, knn, p->test, knn.testSystem, p->options, err)) {
             return int(kExitFailed);
         }
-        warnAboutNonNumbers(p->train, train, err);
-        warnAboutNonNumbers(p->test, test, err);
-        // Words numbered by their first appearance in one file must mean the same in the other.
-        alignLabels(train.names, knn.testSystem, test.names);
         knn.k = p->k == 0 ? 1 : p->k;
         if (RunWatch watch(Computation::Knn, err); !knn.classifyTestSystem(watch)) {
             return watch.cancelled() ? interruptedExit(err) : fail(err, kKnnAttributeMismatchMessage);
         }
         return emit(knnReportText(knn), p->output, out, err);
+    };
+}
+
+Action defineClassify(CLI::App& sub)
+{
+    struct Parameters {
+        std::string train;
+        std::string test;
+        std::string rules;
+        bool simplify = false;
+        bool allOrders = false;
+        std::string output;
+        TableOptions table;
+    };
+    auto p = std::make_shared<Parameters>();
+    sub.add_option("TRAIN", p->train, "training table: the rules are induced from it")->required();
+    sub.add_option("TEST", p->test, "test table")->required();
+    sub.add_option("--rules", p->rules, "the rules: lem2 or exhaustive")
+        ->required()
+        ->check(CLI::IsMember({"lem2", "exhaustive"}));
+    sub.add_flag("--simplify", p->simplify, "simplify the LEM2 rules");
+    sub.add_flag("--all-orders", p->allOrders, "search every order of exhaustive rules, not only up to the first short one");
+    sub.add_option("-o,--output", p->output, "file for the results (standard output without it)");
+    addTableOptions(sub, p->table);
+    return [p](std::ostream& out, std::ostream& err) {
+        if (p->simplify && p->rules != "lem2") {
+            return fail(err, "--simplify dotyczy tylko regul LEM2.");
+        }
+        SystemDecyzyjny test;
+        ClassificationRules rules;
+        if (p->rules == "lem2") {
+            LEM2v1 lem2;
+            if (!loadTrainingAndTest(p->train, lem2, p->test, test, p->table, err) ||
+                !induceLem2(lem2, p->simplify, err)) {
+                return int(kExitFailed);
+            }
+            rules = classificationRules(lem2);
+        } else {
+            ERCIM ercim;
+            if (!loadTrainingAndTest(p->train, ercim, p->test, test, p->table, err)) {
+                return int(kExitFailed);
+            }
+            if (RunWatch watch(Computation::Exhaustive, err); !ercim.computeRules(watch, {p->allOrders})) {
+                return interruptedExit(err);
+            }
+            rules = classificationRules(ercim);
+        }
+        RuleClassification results;
+        if (const auto refusal = classifyByRules(rules, test, results)) {
+            return fail(err, refusalMessage(*refusal));
+        }
+        return emit(ruleReportText(results), p->output, out, err);
+    };
+}
+
+// Writes fold I's tables as DIR/foldI-train.msd and DIR/foldI-test.msd, folds numbered from 1.
+// False, with the message and none of the files left, when one cannot be written.
+bool writeFolds(const std::filesystem::path& folder, const SystemDecyzyjny& table, const CvSettings& settings,
+                std::ostream& err)
+{
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    const auto foldOf = stratifiedFolds(table, settings.folds, settings.seed);
+    std::vector<std::filesystem::path> written;
+    for (std::uint32_t fold = 0; fold < settings.folds; ++fold) {
+        SystemDecyzyjny training;
+        SystemDecyzyjny test;
+        splitFold(table, foldOf, fold, training, test);
+        const std::string name = "fold" + std::to_string(fold + 1);
+        for (const auto& [path, part] : {std::pair{folder / (name + "-train.msd"), &training},
+                                         std::pair{folder / (name + "-test.msd"), &test}}) {
+            if (!writeMsd(path, *part)) {
+                for (const auto& done : written) {
+                    std::filesystem::remove(done, error);
+                }
+                fail(err, path.string() + ": nie mozna zapisac pliku.");
+                return false;
+            }
+            written.push_back(path);
+        }
+    }
+    return true;
+}
+
+Action defineCrossValidate(CLI::App& sub)
+{
+    struct Parameters {
+        std::string table;
+        std::string method;
+        bool simplify = false;
+        std::uint32_t k = 2;
+        std::uint32_t folds = 10;
+        std::optional<std::uint32_t> seed;
+        std::string foldsDir;
+        std::string output;
+        TableOptions options;
+    };
+    auto p = std::make_shared<Parameters>();
+    sub.add_option("TABLE", p->table, "decision table")->required();
+    sub.add_option("--method", p->method, "the classifier: knn, lem2 or exhaustive")
+        ->required()
+        ->check(CLI::IsMember({"knn", "lem2", "exhaustive"}));
+    sub.add_flag("--simplify", p->simplify, "simplify the LEM2 rules");
+    sub.add_option("-k", p->k, "neighbours per class for knn (0 is taken as 1)");
+    sub.add_option("--folds", p->folds, "number of folds, 2 to the number of objects (default 10)");
+    sub.add_option("--seed", p->seed, "seed of the shuffle instead of the clock");
+    sub.add_option("--folds-dir", p->foldsDir, "write each fold's tables there as foldI-train.msd, foldI-test.msd");
+    sub.add_option("-o,--output", p->output, "file for the results (standard output without it)");
+    addTableOptions(sub, p->options);
+    return [p](std::ostream& out, std::ostream& err) {
+        if (p->simplify && p->method != "lem2") {
+            return fail(err, "--simplify dotyczy tylko metody lem2.");
+        }
+        SystemDecyzyjny table;
+        TableRead read;
+        if (!loadTable(p->table, table, p->options, read, err)) {
+            return int(kExitFailed);
+        }
+        warnAboutNonNumbers(p->table, read, err);
+        CvSettings settings;
+        settings.method = p->method == "knn"          ? CvMethod::Knn
+                          : p->method == "exhaustive" ? CvMethod::Exhaustive
+                          : p->simplify               ? CvMethod::Lem2Simplified
+                                                      : CvMethod::Lem2;
+        settings.k = p->k;
+        settings.folds = p->folds;
+        if (const auto refusal = checkCvSettings(table, settings)) {
+            return fail(err, refusalMessage(*refusal));
+        }
+        if (p->seed) {
+            settings.seed = *p->seed;
+        } else {
+            // The clock's seed, told so that the run can be repeated.
+            settings.seed = static_cast<std::uint32_t>(std::time(nullptr));
+            err << "seed: " << settings.seed << '\n';
+        }
+        if (!p->foldsDir.empty() && !writeFolds(p->foldsDir, table, settings, err)) {
+            return int(kExitFailed);
+        }
+        CrossValidation results;
+        if (RunWatch watch(Computation::CrossValidation, err); !crossValidate(table, settings, results, watch)) {
+            return interruptedExit(err);
+        }
+        return emit(crossValidationReport(results), p->output, out, err);
     };
 }
 
@@ -393,6 +587,8 @@ constexpr Command kCommands[] = {
     {"exhaustive", "compute minimal certain rules by the exhaustive search", defineExhaustive},
     {"lem2", "compute rules by LEM2", defineLem2},
     {"knn", "classify a test table with the per-class k-NN rule", defineKnn},
+    {"classify", "classify a test table with the rules induced from a training table", defineClassify},
+    {"cv", "cross-validate a classifier on one table with stratified folds", defineCrossValidate},
 };
 
 } // namespace

@@ -61,7 +61,7 @@ private:
 };
 
 // The long computations, each with its own progress line.
-enum class Computation { Exhaustive, Lem2, Knn };
+enum class Computation { Exhaustive, Lem2, Knn, CrossValidation };
 
 // The line that shows how far a computation has come, from the figures it reported last (stage:
 // the order being searched): "Rzad 2: 140 z 683 obiektow", "Klasy decyzyjne: 3 z 19",

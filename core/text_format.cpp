@@ -1,5 +1,6 @@
 #include "text_format.h"
 
+#include <algorithm>
 #include <charconv>
 #include <system_error>
 
@@ -22,6 +23,19 @@ std::string elapsedTimeLine(double seconds)
     line += "s";
     line += kLineEnd;
     return line;
+}
+
+std::string timedReport(double seconds, std::string_view lines)
+{
+    std::string text = elapsedTimeLine(seconds);
+    std::size_t lineStart = 0;
+    while (lineStart <= lines.size()) {
+        const std::size_t lineEnd = std::min(lines.find('\n', lineStart), lines.size());
+        text.append(lines, lineStart, lineEnd - lineStart);
+        text += kLineEnd;
+        lineStart = lineEnd + 1;
+    }
+    return text;
 }
 
 } // namespace kolven

@@ -12,6 +12,10 @@ void appendFixed(std::string& text, double value, int decimals);
 // "Czas wykonania zadania: %.12fs\r\n": the line that heads every result, on screen and in files.
 std::string elapsedTimeLine(double seconds);
 
+// The time line, then each "\n"-separated line of lines ended by CR LF: a results text as a file
+// and kolven-cli write it.
+std::string timedReport(double seconds, std::string_view lines);
+
 // Every line the program writes to a file ends with these two bytes, whatever the platform.
 inline constexpr std::string_view kLineEnd = "\r\n";
 

@@ -32,6 +32,9 @@ public:
     // The same list as a span of words, its closing word included; empty when there is none.
     std::span<const std::uint32_t> ruleListWords(std::uint32_t order, std::uint32_t object) const;
 
+    // True once computeRules has finished on this object.
+    bool computed() const { return !rulesByOrder_.empty(); }
+
     std::uint32_t order = 0;    // after computeRules: the number of orders kept
     double elapsedSeconds = 0;  // duration of computeRules
 

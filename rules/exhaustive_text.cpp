@@ -1,12 +1,15 @@
 #include "ercim.h"
 
 #include "rule_terms.h"
+#include "listed_rules.h"
 #include "text_format.h"
 
 #include <algorithm>
 #include <cstddef>
 #include <span>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace kolven {
 
@@ -27,7 +30,8 @@ std::size_t entryWords(std::uint32_t order)
     return std::size_t(order) + 1;
 }
 
-// Calls visit with each printed entry (support not 0) of object's list at order.
+// Calls visit(entry) for each entry of object's list at order that prints a line (support above 0),
+// in list order: the rules the export and the listing show.
 template <typename Visit>
 void forEachPrintedEntry(const ERCIM& ercim, std::uint32_t order, std::uint32_t object, Visit visit)
 {
@@ -144,6 +148,25 @@ bool hasExhaustiveRules(const ERCIM& ercim)
         }
     }
     return found;
+}
+
+std::vector<ListedRule> listedRules(const ERCIM& ercim)
+{
+    std::vector<ListedRule> rules;
+    for (std::uint32_t order = 1; order <= ercim.order; ++order) {
+        for (std::uint32_t object = 0; object < ercim.objectCount; ++object) {
+            forEachPrintedEntry(ercim, order, object, [&](const std::uint32_t* entry) {
+                ListedRule listed{{}, exhaustiveRuleLine(ercim, object, entry, order)};
+                for (std::uint32_t i = 0; i < order; ++i) {
+                    listed.rule.conditions.push_back({entry[i], ercim.value(object, entry[i])});
+                }
+                listed.rule.decisions.push_back(ercim.decision(object));
+                listed.rule.support = entry[order];
+                rules.push_back(std::move(listed));
+            });
+        }
+    }
+    return rules;
 }
 
 bool listExhaustiveRules(const ERCIM& ercim, ListingPosition& position, TextPage& page, const TableNames* names)

@@ -20,7 +20,12 @@ bool LEM2v1::runLem2Reference(Progress& progress)
     return run(induceLem2RulesReference, progress);
 }
 
-bool LEM2v1::run(Induction induce, Progress& progress)
+bool LEM2v1::runLem2Simplified(Progress& progress)
+{
+    return run(induceLem2Rules, progress, true);
+}
+
+bool LEM2v1::run(Induction induce, Progress& progress, bool simplify)
 {
     if (attributeCount == 0 || objectCount == 0) {
         return false;
@@ -31,6 +36,9 @@ bool LEM2v1::run(Induction induce, Progress& progress)
     std::vector<Lem2Rule> induced;
     try {
         induced = induce(*this, progress);
+        if (simplify && !progress.cancelled()) {
+            induced = simplifyLem2Rules(*this, std::move(induced));
+        }
     } catch (...) {
         releaseDecisionClasses();
         throw;
@@ -41,6 +49,7 @@ bool LEM2v1::run(Induction induce, Progress& progress)
     }
     elapsedSeconds = timer.stop();
     rules = std::move(induced);
+    simplified = simplify;
     return true;
 }
 

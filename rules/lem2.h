@@ -40,17 +40,28 @@ public:
     // The same run with the straightforward induction, which gives the same rules more slowly;
     // kept for measuring and checking the fast one.
     bool runLem2Reference(Progress& progress = noProgress());
+    // The same run as runLem2 followed by simplifyLem2Rules; the time covers both.
+    bool runLem2Simplified(Progress& progress = noProgress());
 
     // Writes lem2ExportText to path; false, leaving no file, when it cannot be written.
     bool exportResults(const std::filesystem::path& path, const TableNames* names = nullptr) const override;
 
     std::vector<Lem2Rule> rules; // in induction order
     double elapsedSeconds = 0;
+    bool simplified = false; // the last run simplified its rules
 
 private:
     using Induction = std::vector<Lem2Rule> (*)(const SystemDecyzyjny&, Progress&);
-    bool run(Induction induce, Progress& progress);
+    bool run(Induction induce, Progress& progress, bool simplify = false);
 };
+
+// Simplifies induced rules (in induction order, as runLem2 leaves them), concept by concept. In
+// each rule with one decision that matches only objects of that decision, the conditions are
+// tried in the order chosen and each is dropped whose removal keeps that so (one always stays).
+// Then each such rule whose matched objects all match another remaining such rule of its concept
+// is dropped, in order. A kept simplified rule's support becomes the number of objects of table it
+// matches. Rules with several decisions, or matching objects of another decision, stay as induced.
+std::vector<Lem2Rule> simplifyLem2Rules(const SystemDecyzyjny& table, std::vector<Lem2Rule> rules);
 
 // The text of one rule without line end: " (a1=1.000) & (a2=1.000) => (d=0.000) v (d=1.000) [2]",
 // or with names (which must fit the table) " (outlook=sunny) => (play=no) [3]".

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "cross_validation.h"
 #include "ercim.h"
 #include "knn.h"
 #include "lem2.h"
 #include "table_names.h"
+#include "rule_classifier.h"
 #include "text_page.h"
 
 #include <cstdint>
@@ -32,6 +34,12 @@ struct AppState {
 
     // The names the rule texts use now: none when they are hidden or the system has none.
     const TableNames* shownNames() const { return ercim ? namesToShow(names, *ercim, showNames) : nullptr; }
+
+    // The last classification by rules, the last cross-validation and the settings it used,
+    // which the next one's dialog offers.
+    RuleClassification ruleResults;
+    CrossValidation cvResults;
+    CvSettings cvSettings;
 
     // The counts of the current decision system; they change only when a system is installed.
     std::uint32_t currentObjectCount = 0;

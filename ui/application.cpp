@@ -1,11 +1,16 @@
 #include "application.h"
 
+#include "cross_validation_dialog.h"
 #include "grid_editor.h"
 #include "knn_dialog.h"
+#include "listed_rules.h"
 #include "messages.h"
 #include "parameter_dialog.h"
 #include "table_files.h"
 
+#include <algorithm>
+#include <cctype>
+#include <ctime>
 #include <new>
 #include <utility>
 
@@ -94,18 +99,26 @@ void Application::dispatch(CommandId id)
     case CommandId::Quit: screen_.closeWindow(); break;
     case CommandId::ComputeExhaustive: computeExhaustive(false); break;
     case CommandId::ShowExhaustive: showExhaustive(); break;
-    case CommandId::ExportExhaustive: exportResults(*state_.ercim); break;
+    case CommandId::ExportExhaustive: exportRules(*state_.ercim); break;
     case CommandId::EditSystem: editSystem(); break;
     case CommandId::About: showAbout(); break;
-    case CommandId::ComputeLem2: computeLem2(); break;
+    case CommandId::ComputeLem2: computeLem2(false); break;
+    case CommandId::ComputeLem2Simplified: computeLem2(true); break;
     case CommandId::ShowLem2: showLem2(); break;
-    case CommandId::ExportLem2: exportResults(*state_.lem2); break;
+    case CommandId::ExportLem2: exportRules(*state_.lem2); break;
     case CommandId::EditTestSystem: editTestSystem(); break;
     case CommandId::ClassifyKnn: classifyKnn(); break;
     case CommandId::ShowKnn: showKnn(); break;
     case CommandId::CancelComputation: run_.cancel(); break;
     case CommandId::ComputeExhaustiveAllOrders: computeExhaustive(true); break;
     case CommandId::ToggleAttributeNames: toggleNames(); break;
+    case CommandId::ClassifyLem2: classifyWithRules(classificationRules(*state_.lem2)); break;
+    case CommandId::ClassifyExhaustive: classifyWithRules(classificationRules(*state_.ercim)); break;
+    case CommandId::ShowRuleClassification: showRuleResults(); break;
+    case CommandId::ExportRuleClassification: exportText(ruleReportText(state_.ruleResults)); break;
+    case CommandId::CrossValidate: crossValidateSystem(); break;
+    case CommandId::ShowCrossValidation: showCrossValidation(); break;
+    case CommandId::ExportCrossValidation: exportText(crossValidationReport(state_.cvResults)); break;
     }
 }
 
@@ -140,19 +153,44 @@ void Application::restoreMenu(const MenuState& menu)
 }
 
 // The decision system changed: its rules are gone, so both can be computed again and their
-// results can be neither shown nor exported; the k-NN results no longer describe it.
+// results can be neither shown nor exported; the k-NN, rule classification and cross-validation
+// results no longer describe it, and it can be cross-validated.
 void Application::systemModifiedUpdate()
 {
     setEnabled(CommandId::ComputeExhaustive, true);
     setEnabled(CommandId::ComputeExhaustiveAllOrders, true);
     setEnabled(CommandId::ComputeLem2, true);
+    setEnabled(CommandId::ComputeLem2Simplified, true);
+    setEnabled(CommandId::CrossValidate, true);
     for (CommandId id : {CommandId::ShowExhaustive, CommandId::ShowLem2, CommandId::ExportExhaustive,
-                         CommandId::ExportLem2, CommandId::ShowKnn}) {
+                         CommandId::ExportLem2, CommandId::ShowKnn, CommandId::ShowRuleClassification,
+                         CommandId::ExportRuleClassification, CommandId::ShowCrossValidation,
+                         CommandId::ExportCrossValidation}) {
         setEnabled(id, false);
     }
     if (state_.testSystemHasValues()) {
         setEnabled(CommandId::ClassifyKnn, true);
     }
+    ruleClassifyUpdate();
+}
+
+// The test system changed: the classification results no longer describe it.
+void Application::testSystemChangedUpdate()
+{
+    setEnabled(CommandId::ShowKnn, false);
+    setEnabled(CommandId::ShowRuleClassification, false);
+    setEnabled(CommandId::ExportRuleClassification, false);
+    if (state_.decisionSystemHasValues()) {
+        setEnabled(CommandId::ClassifyKnn, true);
+    }
+    ruleClassifyUpdate();
+}
+
+void Application::ruleClassifyUpdate()
+{
+    const bool test = state_.testSystemHasValues();
+    setEnabled(CommandId::ClassifyLem2, test && state_.lem2 && !state_.lem2->rules.empty());
+    setEnabled(CommandId::ClassifyExhaustive, test && state_.ercim && state_.ercim->computed());
 }
 
 // A new decision system also makes saving and editing possible.
@@ -175,6 +213,7 @@ void Application::hideAndClear()
 
 void Application::startPage()
 {
+    listingShown_ = false; // a listing that is drawn sets it again once it is on the page
     state_.savedCursorX = 0;
     state_.savedCursorY = 0;
     painter_.beginDrawing();
@@ -300,10 +339,7 @@ void Application::loadTestSystem()
     state_.testNames = std::move(read.names);
     alignLabels(state_.names, state_.knn.testSystem, state_.testNames);
     setEnabled(CommandId::EditTestSystem, true);
-    setEnabled(CommandId::ShowKnn, false);
-    if (state_.decisionSystemHasValues()) {
-        setEnabled(CommandId::ClassifyKnn, true);
-    }
+    testSystemChangedUpdate();
 }
 
 void Application::saveSystem()
@@ -333,10 +369,7 @@ void Application::editTestSystem()
         return;
     }
     test.installValues(test.objectCount, test.attributeCount, editor.takeValues());
-    if (state_.decisionSystemHasValues()) {
-        setEnabled(CommandId::ClassifyKnn, true);
-    }
-    setEnabled(CommandId::ShowKnn, false);
+    testSystemChangedUpdate();
 }
 
 // --- computations -----------------------------------------------------------------------------
@@ -413,6 +446,7 @@ void Application::computeExhaustive(bool allOrders)
                     },
                     [this, run] {
                         *state_.ercim = std::move(*run);
+                        ruleClassifyUpdate();
                         showExhaustive();
                     },
                     {}});
@@ -435,18 +469,23 @@ void Application::showExhaustive()
     listingShown_ = true;
 }
 
-void Application::computeLem2()
+// The plain and the simplified rules share one place: computing either offers the other.
+void Application::computeLem2(bool simplify)
 {
     const MenuState menuBefore = menu_;
     auto run = std::make_shared<LEM2v1>();
     run->copyFrom(*state_.lem2);
     setEnabled(CommandId::ShowLem2, true);
     setEnabled(CommandId::ExportLem2, true);
-    setEnabled(CommandId::ComputeLem2, false);
+    setEnabled(CommandId::ComputeLem2, simplify);
+    setEnabled(CommandId::ComputeLem2Simplified, !simplify);
     runComputation({Computation::Lem2, menuBefore, state_.knn.k,
-                    [run](Progress& progress) { return run->runLem2(progress); },
+                    [run, simplify](Progress& progress) {
+                        return simplify ? run->runLem2Simplified(progress) : run->runLem2(progress);
+                    },
                     [this, run] {
                         *state_.lem2 = std::move(*run);
+                        ruleClassifyUpdate();
                         showLem2();
                     },
                     kLem2NoAttributesMessage});
@@ -463,12 +502,38 @@ void Application::showLem2()
     listingShown_ = true;
 }
 
-void Application::exportResults(const SystemDecyzyjny& results)
+namespace {
+
+bool isCsvPath(const std::filesystem::path& path)
+{
+    const std::string extension = path.extension().string();
+    return std::equal(extension.begin(), extension.end(), kCsvSuffix.begin(), kCsvSuffix.end(),
+                      [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; });
+}
+
+} // namespace
+
+template <typename Rules>
+void Application::exportRules(const Rules& rules)
 {
     hideAndClear();
     // An export that cannot be written is a failure the user must hear of, like a failed save.
     const auto path = screen_.askSaveFile(kExportDialog);
-    if (path && !results.exportResults(*path, state_.shownNames())) {
+    if (!path) {
+        return;
+    }
+    const bool written = isCsvPath(*path) ? writeFileBytes(*path, ruleStatisticsCsv(rules, listedRules(rules)))
+                                          : rules.exportResults(*path, state_.shownNames());
+    if (!written) {
+        screen_.showMessage(kSaveFailedMessage, kErrorCaption);
+    }
+}
+
+void Application::exportText(const std::string& bytes)
+{
+    hideAndClear();
+    const auto path = screen_.askSaveFile(kExportDialog);
+    if (path && !writeFileBytes(*path, bytes)) {
         screen_.showMessage(kSaveFailedMessage, kErrorCaption);
     }
 }
@@ -508,7 +573,6 @@ void Application::showKnn()
 
 void Application::showKnnResults()
 {
-    listingShown_ = false;
     startPage();
     painter_.drawElapsedTime(state_.knn.elapsedSeconds);
     painter_.drawBlock(knnResultsText(state_.knn));
@@ -531,6 +595,73 @@ void Application::toggleNames()
     } else {
         showExhaustive();
     }
+}
+
+// --- rules as classifiers -----------------------------------------------------------------------
+
+void Application::classifyWithRules(const ClassificationRules& rules)
+{
+    hideAndClear();
+    waitPage();
+    if (const auto refusal = classifyByRules(rules, state_.knn.testSystem, state_.ruleResults)) {
+        // The last results, and their entries, stay.
+        painter_.clearWindow();
+        screen_.showMessage(refusalMessage(*refusal), kErrorCaption);
+        return;
+    }
+    setEnabled(CommandId::ShowRuleClassification, true);
+    setEnabled(CommandId::ExportRuleClassification, true);
+    showRuleResults();
+}
+
+void Application::showRuleResults()
+{
+    painter_.setNextButtonVisible(false);
+    startPage();
+    painter_.drawElapsedTime(state_.ruleResults.elapsedSeconds);
+    // The six lines, a blank line, then the confusion matrix in columns.
+    painter_.drawBlock(ruleSummaryText(state_.ruleResults));
+    painter_.drawColumns(7, confusionMatrixCells(state_.ruleResults));
+    painter_.endDrawing();
+}
+
+void Application::crossValidateSystem()
+{
+    const MenuState menuBefore = menu_;
+    hideAndClear();
+    CrossValidationDialog dialog(state_.cvSettings);
+    if (!screen_.runCrossValidationDialog(dialog) || !dialog.accepted()) {
+        return;
+    }
+    const CvSettings settings = dialog.settings(static_cast<std::uint32_t>(std::time(nullptr)));
+    if (const auto refusal = checkCvSettings(*state_.ercim, settings)) {
+        screen_.showMessage(refusalMessage(*refusal), kErrorCaption);
+        return;
+    }
+    auto table = std::make_shared<SystemDecyzyjny>();
+    table->copyFrom(*state_.ercim);
+    auto results = std::make_shared<CrossValidation>();
+    setEnabled(CommandId::ShowCrossValidation, true);
+    setEnabled(CommandId::ExportCrossValidation, true);
+    runComputation({Computation::CrossValidation, menuBefore, state_.knn.k,
+                    [table, settings, results](Progress& progress) {
+                        return crossValidate(*table, settings, *results, progress);
+                    },
+                    [this, settings, results] {
+                        state_.cvResults = std::move(*results);
+                        state_.cvSettings = settings;
+                        showCrossValidation();
+                    },
+                    {}});
+}
+
+void Application::showCrossValidation()
+{
+    painter_.setNextButtonVisible(false);
+    startPage();
+    painter_.drawElapsedTime(state_.cvResults.elapsedSeconds);
+    painter_.drawBlock(crossValidationText(state_.cvResults));
+    painter_.endDrawing();
 }
 
 } // namespace kolven

@@ -35,6 +35,9 @@ inline const FileDialogSettings kExportDialog{"Pliki TXT", "*.txt", "txt", false
 // The caption of the warning after a .tab file whose values were not all numbers.
 inline constexpr std::string_view kWarningCaption = "Uwaga!";
 
+// A rule export to a file name ending in this (any case) writes the rules' statistics as CSV.
+inline constexpr std::string_view kCsvSuffix = ".csv";
+
 // Shown when a table or an export cannot be written where the user asked.
 inline constexpr std::string_view kSaveFailedMessage = "Nie mozna zapisac pliku!";
 // Shown under the time line when the exhaustive search found no rule at all.
@@ -117,14 +120,22 @@ private:
 
     void computeExhaustive(bool allOrders);
     void showExhaustive();
-    void exportResults(const SystemDecyzyjny& results);
+    // Asks for an export file; the rules' export, or their statistics for a ".csv" name.
+    template <typename Rules>
+    void exportRules(const Rules& rules);
+    // Asks for an export file and writes bytes to it; a failed write is reported.
+    void exportText(const std::string& bytes);
     void editSystem();
-    void computeLem2();
+    void computeLem2(bool simplify);
     void showLem2();
     void editTestSystem();
     void classifyKnn();
     void showKnn();
     void showKnnResults();
+    void classifyWithRules(const ClassificationRules& rules);
+    void showRuleResults();
+    void crossValidateSystem();
+    void showCrossValidation();
     void showAbout();
     void toggleNames();
 
@@ -135,6 +146,9 @@ private:
     bool editAndInstall(GridEditor& editor, const TableNames& names);
     void newSystemUpdate();
     void systemModifiedUpdate();
+    void testSystemChangedUpdate();
+    // Classification by rules is offered while a test system and those rules exist.
+    void ruleClassifyUpdate();
 
     AppState& state_;
     Screen& screen_;

@@ -38,6 +38,7 @@ inline constexpr std::array kActionsMenuItems{
     MenuItem{CommandId::ComputeExhaustive, "Wylicz reguly Exhaustive"},
     MenuItem{CommandId::ComputeExhaustiveAllOrders, "Wylicz wszystkie reguly minimalne"},
     MenuItem{CommandId::ComputeLem2, "Wylicz reguly LEM2"},
+    MenuItem{CommandId::ComputeLem2Simplified, "Wylicz reguly LEM2 (uproszczone)"},
     MenuItem{CommandId::ShowExhaustive, "Wyswietl wyniki Exhaustive"},
     MenuItem{CommandId::ShowLem2, "Wyswietl wyniki LEM2"},
     MenuItem{CommandId::ExportExhaustive, "Eksportuj wyniki Exhaustive do pliku..."},
@@ -48,6 +49,14 @@ inline constexpr std::array kActionsMenuItems{
     MenuItem{CommandId::EditTestSystem, "Wyswietl/Modyfikuj system testowy"},
     MenuItem{CommandId::ClassifyKnn, "Przeprowadz klasyfikacje k-NN..."},
     MenuItem{CommandId::ShowKnn, "Wyswietl wyniki klasyfikacji k-NN..."},
+    MenuItem{CommandId::ClassifyLem2, "Klasyfikuj regulami LEM2"},
+    MenuItem{CommandId::ClassifyExhaustive, "Klasyfikuj regulami Exhaustive"},
+    MenuItem{CommandId::ShowRuleClassification, "Wyswietl wyniki klasyfikacji regulami..."},
+    MenuItem{CommandId::ExportRuleClassification, "Eksportuj wyniki klasyfikacji regulami do pliku..."},
+    MenuItem{},
+    MenuItem{CommandId::CrossValidate, "Walidacja krzyzowa..."},
+    MenuItem{CommandId::ShowCrossValidation, "Wyswietl wyniki walidacji krzyzowej..."},
+    MenuItem{CommandId::ExportCrossValidation, "Eksportuj wyniki walidacji krzyzowej do pliku..."},
     MenuItem{},
     MenuItem{CommandId::CancelComputation, "Przerwij obliczenia"},
 };
@@ -71,7 +80,7 @@ inline constexpr std::array kCommandsEnabledAtStart{
 
 // The first and the last command identifier; every id in between is a command.
 inline constexpr int kFirstCommandId = static_cast<int>(CommandId::CreateSystem);
-inline constexpr int kLastCommandId = static_cast<int>(CommandId::ToggleAttributeNames);
+inline constexpr int kLastCommandId = static_cast<int>(CommandId::ExportCrossValidation);
 inline constexpr int kCommandCount = kLastCommandId - kFirstCommandId + 1;
 
 // True when the entry is enabled at start.
@@ -81,7 +90,8 @@ constexpr bool enabledAtStart(CommandId id)
            kCommandsEnabledAtStart.end();
 }
 
-// True for the identifiers kFirstCommandId to kLastCommandId, the only ones the application handles.
+// True for the identifiers from the first to the last command, the only ones the application
+// handles; an identifier in between that names no command stays greyed and does nothing.
 constexpr bool isCommandId(int id) { return id >= kFirstCommandId && id <= kLastCommandId; }
 
 // The menu text of a command; empty for an identifier that is not a command.

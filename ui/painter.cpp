@@ -64,6 +64,16 @@ void Painter::drawBlock(std::string_view text)
     screen_.drawText(cursorX_, cursorY_, text);
 }
 
+void Painter::drawColumns(int firstLine, const std::vector<std::vector<std::string>>& rows)
+{
+    for (std::size_t row = 0; row < rows.size(); ++row) {
+        for (std::size_t column = 0; column < rows[row].size(); ++column) {
+            screen_.drawText(cursorX_ + int(column) * kColumnWidth, cursorY_ + (firstLine + int(row)) * kLineHeight,
+                             rows[row][column]);
+        }
+    }
+}
+
 void Painter::drawLine(std::string_view text)
 {
     screen_.drawText(cursorX_, cursorY_, text);

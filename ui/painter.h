@@ -4,7 +4,9 @@
 #include "text_page.h"
 
 #include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace kolven {
 
@@ -43,6 +45,11 @@ public:
     void drawAbout();
     // Draws a text of several lines ('\n') at the cursor without moving it, as one block.
     void drawBlock(std::string_view text);
+    // Draws rows of cells without moving the cursor, the first row firstLine lines below it, each
+    // cell at the left of its column; columns are kColumnWidth pixels apart, so that a table reads
+    // aligned in the window's proportional font.
+    void drawColumns(int firstLine, const std::vector<std::vector<std::string>>& rows);
+    static constexpr int kColumnWidth = 100;
 
     // TextPage: the listings' lines, page bottom and "DALEJ".
     void drawLine(std::string_view text) override;

@@ -30,6 +30,14 @@ enum class CommandId : int {
     CancelComputation = 40018,
     ComputeExhaustiveAllOrders = 40019,
     ToggleAttributeNames = 40020,
+    ClassifyLem2 = 40021,
+    ClassifyExhaustive = 40022,
+    ComputeLem2Simplified = 40023,
+    CrossValidate = 40024,
+    ShowRuleClassification = 40025,
+    ExportRuleClassification = 40026,
+    ShowCrossValidation = 40027,
+    ExportCrossValidation = 40028,
 };
 
 // What an open or save dialog offers: one filter entry, a default suffix, and for saving the
@@ -47,6 +55,7 @@ inline constexpr std::string_view kAllFilesLabel = "Wszystkie pliki";
 
 class ParameterDialog;
 class KnnDialog;
+class CrossValidationDialog;
 class GridEditor;
 
 // Everything the application shows goes through this interface: the Qt window implements it,
@@ -88,6 +97,8 @@ public:
     // the fields accept and when OK is enabled; the screen only mirrors them.
     virtual bool runParameterDialog(ParameterDialog& dialog) = 0;
     virtual bool runKnnDialog(KnnDialog& dialog) = 0;
+    // The cross-validation dialog: a list of methods and three digits-only edits.
+    virtual bool runCrossValidationDialog(CrossValidationDialog& dialog) = 0;
     virtual bool runGridEditor(GridEditor& editor) = 0;
 
     // Closes the main window without asking ("Zakoncz").

@@ -19,7 +19,7 @@ const Ids kStartMenu{CreateSystem, GenerateSystem, LoadSystem, LoadTestSystem, Q
 // After the first decision system, with no test system.
 const Ids kSystemMenu{CreateSystem, GenerateSystem, LoadSystem,        LoadTestSystem, SaveSystem,
                       Quit,         ComputeExhaustive, EditSystem, About,          ComputeLem2,
-                      ComputeExhaustiveAllOrders, ToggleAttributeNames};
+                      ComputeExhaustiveAllOrders, ToggleAttributeNames, ComputeLem2Simplified, CrossValidate};
 
 class ApplicationCommands : public AppTest {};
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cross_validation_dialog.h"
 #include "grid_editor.h"
 #include "knn_dialog.h"
 #include "menu.h"
@@ -59,6 +60,7 @@ public:
     }
     bool runParameterDialog(ParameterDialog& dialog) override { return play(parameterScripts, dialog); }
     bool runKnnDialog(KnnDialog& dialog) override { return play(knnScripts, dialog); }
+    bool runCrossValidationDialog(CrossValidationDialog& dialog) override { return play(cvScripts, dialog); }
     bool runGridEditor(GridEditor& editor) override { return play(gridScripts, editor); }
     void closeWindow() override { closed = true; }
     // Posted tasks wait until the test runs them with runPosted, on its own thread.
@@ -139,6 +141,7 @@ public:
     // A dialog script types into the dialog and ends it with accept() or cancel(), as its buttons do.
     std::deque<std::function<void(ParameterDialog&)>> parameterScripts;
     std::deque<std::function<void(KnnDialog&)>> knnScripts;
+    std::deque<std::function<void(CrossValidationDialog&)>> cvScripts;
     std::deque<std::function<void(GridEditor&)>> gridScripts;
 
 private:

@@ -1,5 +1,6 @@
 #include "qt_screen.h"
 
+#include "cross_validation_dialog_window.h"
 #include "grid_editor_window.h"
 #include "knn_dialog_window.h"
 #include "main_window.h"
@@ -163,6 +164,12 @@ bool QtScreen::runParameterDialog(ParameterDialog& dialog)
 bool QtScreen::runKnnDialog(KnnDialog& dialog)
 {
     KnnDialogWindow window(dialog, &window_);
+    return window.exec() == QDialog::Accepted;
+}
+
+bool QtScreen::runCrossValidationDialog(CrossValidationDialog& dialog)
+{
+    CrossValidationDialogWindow window(dialog, &window_);
     return window.exec() == QDialog::Accepted;
 }
 

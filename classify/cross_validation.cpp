@@ -1,0 +1,225 @@
+#include "cross_validation.h"
+
+#include "ercim.h"
+#include "generator.h"
+#include "knn.h"
+#include "lem2.h"
+#include "perf_timer.h"
+#include "ratio.h"
+#include "rule_classifier.h"
+#include "text_format.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+#include <utility>
+
+namespace kolven {
+
+namespace {
+
+FoldResult foldResult(std::uint32_t objects, std::uint32_t caught, std::uint32_t correct)
+{
+    return {objects, caught, correct, countRatio(correct, caught), countRatio(caught, objects)};
+}
+
+FoldResult byRules(const ClassificationRules& rules, const SystemDecyzyjny& test)
+{
+    RuleClassification classified;
+    // The rules come from a run on a table of the test's width, so nothing is refused here.
+    static_cast<void>(classifyByRules(rules, test, classified));
+    return foldResult(classified.testObjectCount, classified.caughtCount, classified.correctCount);
+}
+
+// Trains the method on the objects outside fold and tests it on those inside.
+FoldResult testFold(const SystemDecyzyjny& table, const std::vector<std::uint32_t>& foldOf, std::uint32_t fold,
+                    const CvSettings& settings)
+{
+    SystemDecyzyjny test;
+    switch (settings.method) {
+    case CvMethod::Knn: {
+        kNNv1 knn;
+        splitFold(table, foldOf, fold, knn, knn.testSystem);
+        knn.k = std::max(settings.k, 1u);
+        static_cast<void>(knn.classifyTestSystem());
+        return foldResult(knn.testObjectCount, knn.caughtCount, knn.correctCount);
+    }
+    case CvMethod::Lem2:
+    case CvMethod::Lem2Simplified: {
+        LEM2v1 lem2;
+        splitFold(table, foldOf, fold, lem2, test);
+        static_cast<void>(settings.method == CvMethod::Lem2 ? lem2.runLem2() : lem2.runLem2Simplified());
+        return byRules(classificationRules(lem2), test);
+    }
+    case CvMethod::Exhaustive: {
+        ERCIM ercim;
+        splitFold(table, foldOf, fold, ercim, test);
+        ercim.computeRules();
+        return byRules(classificationRules(ercim), test);
+    }
+    }
+    return {};
+}
+
+void appendFigure(std::string& text, double value)
+{
+    appendFixed(text, value, 3);
+}
+
+std::string countsLine(const FoldResult& result)
+{
+    std::string line = "obiekty " + std::to_string(result.objects) + ", chwycone " + std::to_string(result.caught) +
+                       ", poprawne " + std::to_string(result.correct) + ", accuracy ";
+    appendFigure(line, result.accuracy);
+    line += ", coverage ";
+    appendFigure(line, result.coverage);
+    return line;
+}
+
+// The mean of values and their sample standard deviation (divided by count - 1).
+std::pair<double, double> meanAndDeviation(const std::vector<double>& values)
+{
+    const double mean = std::accumulate(values.begin(), values.end(), 0.0) / double(values.size());
+    double squares = 0;
+    for (double value : values) {
+        squares += (value - mean) * (value - mean);
+    }
+    const double deviation = values.size() < 2 ? 0.0 : std::sqrt(squares / double(values.size() - 1));
+    return {mean, deviation};
+}
+
+} // namespace
+
+std::string_view cvMethodName(CvMethod method)
+{
+    switch (method) {
+    case CvMethod::Knn: return "knn";
+    case CvMethod::Lem2: return "lem2";
+    case CvMethod::Lem2Simplified: return "lem2 (uproszczone)";
+    case CvMethod::Exhaustive: return "exhaustive";
+    }
+    return {};
+}
+
+std::string_view refusalMessage(CvRefusal refusal)
+{
+    switch (refusal) {
+    case CvRefusal::FoldCount: return "Liczba czesci walidacji krzyzowej musi wynosic od 2 do liczby obiektow systemu.";
+    case CvRefusal::Lem2NoAttributes: return kLem2NoAttributesMessage;
+    }
+    return {};
+}
+
+std::optional<CvRefusal> checkCvSettings(const SystemDecyzyjny& table, const CvSettings& settings)
+{
+    if (settings.folds < 2 || settings.folds > table.objectCount) {
+        return CvRefusal::FoldCount;
+    }
+    const bool lem2 = settings.method == CvMethod::Lem2 || settings.method == CvMethod::Lem2Simplified;
+    if (lem2 && table.attributeCount == 0) {
+        return CvRefusal::Lem2NoAttributes;
+    }
+    return std::nullopt;
+}
+
+std::vector<std::uint32_t> stratifiedFolds(const SystemDecyzyjny& table, std::uint32_t folds, std::uint32_t seed)
+{
+    std::vector<std::uint32_t> objects(table.objectCount);
+    std::iota(objects.begin(), objects.end(), 0u);
+    // Classes in ascending decision value, objects in table order inside a class; -0 joins 0.
+    std::stable_sort(objects.begin(), objects.end(),
+                     [&table](std::uint32_t a, std::uint32_t b) { return table.decision(a) < table.decision(b); });
+    LinearCongruential source;
+    source.seed(seed);
+    std::vector<std::uint32_t> foldOf(table.objectCount, 0);
+    std::uint32_t turn = 0;
+    for (std::size_t first = 0; first < objects.size();) {
+        std::size_t end = first + 1;
+        while (end < objects.size() && table.decision(objects[end]) == table.decision(objects[first])) {
+            ++end;
+        }
+        for (std::size_t i = end - first - 1; i > 0; --i) {
+            const std::uint32_t draw = (source.next() << 15) | source.next();
+            std::swap(objects[first + i], objects[first + draw % (i + 1)]);
+        }
+        for (std::size_t i = first; i < end; ++i) {
+            foldOf[objects[i]] = turn;
+            turn = (turn + 1) % folds;
+        }
+        first = end;
+    }
+    return foldOf;
+}
+
+void splitFold(const SystemDecyzyjny& table, const std::vector<std::uint32_t>& foldOf, std::uint32_t fold,
+               SystemDecyzyjny& training, SystemDecyzyjny& test)
+{
+    std::vector<float> inside;
+    std::vector<float> outside;
+    for (std::uint32_t object = 0; object < table.objectCount; ++object) {
+        auto& target = foldOf[object] == fold ? inside : outside;
+        target.insert(target.end(), table.row(object), table.row(object) + table.rowLength);
+    }
+    const auto trainingRows = std::uint32_t(outside.size() / table.rowLength);
+    const auto testRows = std::uint32_t(inside.size() / table.rowLength);
+    training.installValues(trainingRows, table.attributeCount, std::move(outside));
+    test.installValues(testRows, table.attributeCount, std::move(inside));
+}
+
+bool crossValidate(const SystemDecyzyjny& table, const CvSettings& settings, CrossValidation& results,
+                   Progress& progress)
+{
+    PerfTimer timer;
+    timer.start();
+    CrossValidation made{settings, {}, 0};
+    const auto foldOf = stratifiedFolds(table, settings.folds, settings.seed);
+    for (std::uint32_t fold = 0; fold < settings.folds; ++fold) {
+        if (progress.cancelled()) {
+            return false;
+        }
+        progress.report(0, fold, settings.folds);
+        made.folds.push_back(testFold(table, foldOf, fold, settings));
+    }
+    made.elapsedSeconds = timer.stop();
+    results = std::move(made);
+    return true;
+}
+
+std::string crossValidationText(const CrossValidation& results)
+{
+    std::string text = "Walidacja krzyzowa: " + std::to_string(results.settings.folds) + " czesci, metoda " +
+                       std::string(cvMethodName(results.settings.method)) + ", ziarno " +
+                       std::to_string(results.settings.seed);
+    FoldResult sum;
+    std::vector<double> accuracies;
+    std::vector<double> coverages;
+    for (std::size_t i = 0; i < results.folds.size(); ++i) {
+        const FoldResult& fold = results.folds[i];
+        text += "\nCzesc " + std::to_string(i + 1) + ": " + countsLine(fold);
+        sum.objects += fold.objects;
+        sum.caught += fold.caught;
+        sum.correct += fold.correct;
+        accuracies.push_back(fold.accuracy);
+        coverages.push_back(fold.coverage);
+    }
+    text += "\nRazem: " + countsLine(foldResult(sum.objects, sum.caught, sum.correct));
+    const auto [accuracy, accuracyDeviation] = meanAndDeviation(accuracies);
+    const auto [coverage, coverageDeviation] = meanAndDeviation(coverages);
+    text += "\nSrednio: accuracy ";
+    appendFigure(text, accuracy);
+    text += " (odchylenie ";
+    appendFigure(text, accuracyDeviation);
+    text += "), coverage ";
+    appendFigure(text, coverage);
+    text += " (odchylenie ";
+    appendFigure(text, coverageDeviation);
+    text += ')';
+    return text;
+}
+
+std::string crossValidationReport(const CrossValidation& results)
+{
+    return timedReport(results.elapsedSeconds, crossValidationText(results));
+}
+
+} // namespace kolven

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "decision_system.h"
+#include "progress.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kolven {
+
+// The classifiers cross-validation can judge.
+enum class CvMethod { Knn, Lem2, Lem2Simplified, Exhaustive };
+// "knn", "lem2", "lem2 (uproszczone)", "exhaustive": as the results name it.
+std::string_view cvMethodName(CvMethod method);
+
+struct CvSettings {
+    CvMethod method = CvMethod::Knn;
+    std::uint32_t k = 2; // k-NN only; 0 is taken as 1
+    std::uint32_t folds = 10;
+    std::uint32_t seed = 0;
+};
+
+// One fold's test: its objects, how many were caught and how many of those correctly, and the
+// two figures in single precision (accuracy 0 when nothing was caught).
+struct FoldResult {
+    std::uint32_t objects = 0;
+    std::uint32_t caught = 0;
+    std::uint32_t correct = 0;
+    float accuracy = 0;
+    float coverage = 0;
+};
+
+struct CrossValidation {
+    CvSettings settings;
+    std::vector<FoldResult> folds;
+    double elapsedSeconds = 0;
+};
+
+// Why a cross-validation is refused.
+enum class CvRefusal { FoldCount, Lem2NoAttributes };
+std::string_view refusalMessage(CvRefusal refusal);
+// Checks settings against table before anything runs: 2 to objectCount folds, and a condition
+// attribute for LEM2.
+std::optional<CvRefusal> checkCvSettings(const SystemDecyzyjny& table, const CvSettings& settings);
+
+// The fold (0-based) of each object of table. Stratified: the objects of each decision class
+// (classes in ascending decision value) are shuffled by the linear congruential source seeded
+// with seed (Fisher-Yates from the last object down, each draw two outputs as one 30-bit number
+// taken modulo the places left) and dealt to the folds in turn, the turn going on from class to
+// class; so every fold's count of a class differs from every other's by at most one, and so do
+// the folds' sizes. The same table, folds and seed always give the same folds.
+std::vector<std::uint32_t> stratifiedFolds(const SystemDecyzyjny& table, std::uint32_t folds, std::uint32_t seed);
+
+// Fills training with the objects outside fold and test with those in it, both in table order.
+void splitFold(const SystemDecyzyjny& table, const std::vector<std::uint32_t>& foldOf, std::uint32_t fold,
+               SystemDecyzyjny& training, SystemDecyzyjny& test);
+
+// Tests each fold with the method trained on the other folds, fold by fold, and times it all.
+// settings must pass checkCvSettings. Returns false, leaving results as they were, when progress
+// asks to stop (checked between folds). Throws std::bad_alloc, leaving results, when memory runs out.
+bool crossValidate(const SystemDecyzyjny& table, const CvSettings& settings, CrossValidation& results,
+                   Progress& progress = noProgress());
+
+// "Walidacja krzyzowa: ...", a line a fold, "Razem: ..." and "Srednio: ..." joined by "\n".
+std::string crossValidationText(const CrossValidation& results);
+// The time line and those lines, each ended by CR LF: what kolven-cli cv prints.
+std::string crossValidationReport(const CrossValidation& results);
+
+} // namespace kolven

@@ -1,0 +1,239 @@
+#include "rule_classifier.h"
+
+#include "knn.h"
+#include "listed_rules.h"
+#include "perf_timer.h"
+#include "ratio.h"
+#include "text_format.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <utility>
+
+namespace kolven {
+
+namespace {
+
+constexpr std::string_view kNotCaughtLabel = "nie chwycone";
+
+// The distinct values among values, ascending; -0 is kept as 0 so that it prints as 0.000.
+std::vector<float> distinctAscending(std::vector<float> values)
+{
+    for (float& value : values) {
+        value = value == 0.0f ? 0.0f : value;
+    }
+    std::sort(values.begin(), values.end());
+    values.erase(std::unique(values.begin(), values.end()), values.end());
+    return values;
+}
+
+std::size_t indexOf(const std::vector<float>& distinct, float value)
+{
+    return std::size_t(std::lower_bound(distinct.begin(), distinct.end(), value) - distinct.begin());
+}
+
+std::string label(float value)
+{
+    std::string text;
+    appendFixed(text, value, 3);
+    return text;
+}
+
+} // namespace
+
+std::vector<std::vector<std::string>> confusionMatrixCells(const RuleClassification& results)
+{
+    std::vector<std::vector<std::string>> cells;
+    std::vector<std::string> header{""};
+    for (float value : results.predictedDecisions) {
+        header.push_back(label(value));
+    }
+    header.emplace_back(kNotCaughtLabel);
+    cells.push_back(std::move(header));
+    const std::size_t columns = results.predictedDecisions.size() + 1;
+    for (std::size_t row = 0; row < results.trueDecisions.size(); ++row) {
+        std::vector<std::string> line{label(results.trueDecisions[row])};
+        for (std::size_t column = 0; column < columns; ++column) {
+            line.push_back(std::to_string(results.counts[row * columns + column]));
+        }
+        cells.push_back(std::move(line));
+    }
+    return cells;
+}
+
+namespace {
+
+// The rows of the matrix, the labels of the first column left-aligned, every other column
+// right-aligned to its widest cell, columns two blanks apart.
+std::string matrixText(const RuleClassification& results)
+{
+    const auto cells = confusionMatrixCells(results);
+    std::vector<std::size_t> widths(cells.front().size(), 0);
+    for (const auto& row : cells) {
+        for (std::size_t column = 0; column < row.size(); ++column) {
+            widths[column] = std::max(widths[column], row[column].size());
+        }
+    }
+    std::string text;
+    for (const auto& row : cells) {
+        text += '\n';
+        text += row[0] + std::string(widths[0] - row[0].size(), ' ');
+        for (std::size_t column = 1; column < row.size(); ++column) {
+            text += std::string(2 + widths[column] - row[column].size(), ' ') + row[column];
+        }
+    }
+    return text;
+}
+
+// The predictions of every test object (nullopt: not caught), in table order.
+std::vector<std::optional<float>> predictions(const ClassificationRules& rules, const SystemDecyzyjny& test)
+{
+    std::vector<std::optional<float>> predicted(test.objectCount);
+    for (std::uint32_t object = 0; object < test.objectCount; ++object) {
+        predicted[object] = ruleVote(rules.rules, test.row(object));
+    }
+    return predicted;
+}
+
+} // namespace
+
+std::string_view ruleKindName(RuleKind kind)
+{
+    switch (kind) {
+    case RuleKind::Lem2: return "LEM2";
+    case RuleKind::Lem2Simplified: return "LEM2 (uproszczone)";
+    case RuleKind::Exhaustive: return "Exhaustive";
+    }
+    return {};
+}
+
+ClassificationRules classificationRules(const ERCIM& ercim)
+{
+    ClassificationRules set{RuleKind::Exhaustive, ercim.attributeCount, ercim.computed(), {}};
+    for (ListedRule& listed : listedRules(ercim)) {
+        set.rules.push_back(std::move(listed.rule));
+    }
+    return set;
+}
+
+ClassificationRules classificationRules(const LEM2v1& lem2)
+{
+    // A run always yields at least one rule, so an empty table means no run yet.
+    return {lem2.simplified ? RuleKind::Lem2Simplified : RuleKind::Lem2, lem2.attributeCount, !lem2.rules.empty(),
+            lem2.rules};
+}
+
+std::string_view refusalMessage(RuleRefusal refusal)
+{
+    switch (refusal) {
+    case RuleRefusal::NotComputed: return "Reguly nie zostaly wyliczone: najpierw wylicz reguly.";
+    case RuleRefusal::AttributeMismatch: return kKnnAttributeMismatchMessage;
+    }
+    return {};
+}
+
+std::optional<float> ruleVote(std::span<const Lem2Rule> rules, const float* row)
+{
+    struct Total {
+        float decision;
+        std::uint64_t support;
+    };
+    std::vector<Total> totals;
+    const auto totalOf = [&totals](float decision) {
+        return std::find_if(totals.begin(), totals.end(),
+                            [decision](const Total& t) { return t.decision == decision; });
+    };
+    for (const Lem2Rule& rule : rules) {
+        if (!ruleMatches(rule, row)) {
+            continue;
+        }
+        for (std::size_t i = 0; i < rule.decisions.size(); ++i) {
+            const float decision = rule.decisions[i];
+            const auto earlier = rule.decisions.begin() + std::ptrdiff_t(i);
+            if (std::find(rule.decisions.begin(), earlier, decision) != earlier) {
+                continue; // a decision listed twice on one right side gets the support once
+            }
+            const auto total = totalOf(decision);
+            if (total == totals.end()) {
+                totals.push_back({decision, rule.support});
+            } else {
+                total->support += rule.support;
+            }
+        }
+    }
+    if (totals.empty()) {
+        return std::nullopt;
+    }
+    const auto best = std::max_element(totals.begin(), totals.end(),
+                                       [](const Total& a, const Total& b) { return a.support < b.support; });
+    const auto sharing =
+        std::count_if(totals.begin(), totals.end(), [&](const Total& t) { return t.support == best->support; });
+    return sharing == 1 ? std::optional<float>(best->decision) : std::nullopt;
+}
+
+std::optional<RuleRefusal> classifyByRules(const ClassificationRules& rules, const SystemDecyzyjny& test,
+                                           RuleClassification& results)
+{
+    if (!rules.computed) {
+        return RuleRefusal::NotComputed;
+    }
+    if (rules.attributeCount != test.attributeCount) {
+        return RuleRefusal::AttributeMismatch;
+    }
+    PerfTimer timer;
+    timer.start();
+    const auto predicted = predictions(rules, test);
+    RuleClassification made;
+    made.kind = rules.kind;
+    made.testObjectCount = test.objectCount;
+    std::vector<float> own(test.objectCount);
+    std::vector<float> given;
+    for (std::uint32_t object = 0; object < test.objectCount; ++object) {
+        own[object] = test.decision(object);
+        if (predicted[object]) {
+            given.push_back(*predicted[object]);
+        }
+    }
+    made.trueDecisions = distinctAscending(own);
+    made.predictedDecisions = distinctAscending(given);
+    const std::size_t columns = made.predictedDecisions.size() + 1;
+    made.counts.assign(made.trueDecisions.size() * columns, 0);
+    for (std::uint32_t object = 0; object < test.objectCount; ++object) {
+        const std::size_t row = indexOf(made.trueDecisions, own[object]);
+        const std::size_t column =
+            predicted[object] ? indexOf(made.predictedDecisions, *predicted[object]) : columns - 1;
+        ++made.counts[row * columns + column];
+        made.caughtCount += predicted[object] ? 1 : 0;
+        made.correctCount += predicted[object] && *predicted[object] == own[object] ? 1 : 0;
+    }
+    made.accuracy = countRatio(made.correctCount, made.caughtCount);
+    made.coverage = countRatio(made.caughtCount, made.testObjectCount);
+    made.elapsedSeconds = timer.stop();
+    results = std::move(made);
+    return std::nullopt;
+}
+
+std::string ruleSummaryText(const RuleClassification& results)
+{
+    std::string text = "Reguly: " + std::string(ruleKindName(results.kind));
+    text += "\nIlosc obiektow systemu testowego: " + std::to_string(results.testObjectCount);
+    text += "\nIlosc obiektow chwyconych: " + std::to_string(results.caughtCount);
+    text += "\nIlosc obiektow poprawnie sklasyfikowanych: " + std::to_string(results.correctCount);
+    text += "\nTotal accuracy: ";
+    appendFixed(text, results.accuracy, 3);
+    text += "\nTotal coverage: ";
+    appendFixed(text, results.coverage, 3);
+    return text;
+}
+
+std::string ruleResultsText(const RuleClassification& results)
+{
+    return ruleSummaryText(results) + '\n' + matrixText(results);
+}
+
+std::string ruleReportText(const RuleClassification& results)
+{
+    return timedReport(results.elapsedSeconds, ruleResultsText(results));
+}
+
+} // namespace kolven

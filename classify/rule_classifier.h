@@ -1,0 +1,74 @@
+#pragma once
+
+#include "decision_system.h"
+#include "ercim.h"
+#include "lem2.h"
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kolven {
+
+// Which rules classified; named in the first line of the results.
+enum class RuleKind { Lem2, Lem2Simplified, Exhaustive };
+// "LEM2", "LEM2 (uproszczone)", "Exhaustive".
+std::string_view ruleKindName(RuleKind kind);
+
+// A rule set ready to classify with: the rules its listing shows, the number of condition
+// attributes of the table they were induced from, and whether they were computed at all.
+struct ClassificationRules {
+    RuleKind kind = RuleKind::Lem2;
+    std::uint32_t attributeCount = 0;
+    bool computed = false;
+    std::vector<Lem2Rule> rules;
+};
+ClassificationRules classificationRules(const ERCIM& ercim);
+ClassificationRules classificationRules(const LEM2v1& lem2);
+
+// Why a classification by rules is refused, and the message shown for each.
+enum class RuleRefusal { NotComputed, AttributeMismatch };
+std::string_view refusalMessage(RuleRefusal refusal);
+
+// The decision the rules give row: each matching rule adds its support once to each distinct
+// decision on its right side (equal values, -0 and 0 among them, being one decision), and the
+// decision with the strictly largest total wins. nullopt when no rule matches or the largest
+// total is shared.
+std::optional<float> ruleVote(std::span<const Lem2Rule> rules, const float* row);
+
+// The results of classifying a test table by rules, with its confusion matrix.
+struct RuleClassification {
+    RuleKind kind = RuleKind::Lem2;
+    std::uint32_t testObjectCount = 0;
+    std::uint32_t caughtCount = 0;
+    std::uint32_t correctCount = 0;
+    float accuracy = 0; // correctCount / caughtCount, 0 when nothing was caught
+    float coverage = 0; // caughtCount / testObjectCount
+    double elapsedSeconds = 0;
+    // The confusion matrix: a row per true decision value, a column per predicted value (both
+    // ascending and distinct, -0 counted as 0), then the column of objects not caught.
+    std::vector<float> trueDecisions;
+    std::vector<float> predictedDecisions;
+    std::vector<std::uint32_t> counts; // row by row, predictedDecisions.size() + 1 a row
+};
+
+// Classifies every object of test by ruleVote and times it. Refuses, leaving results as they
+// were, rules never computed and a test table with another number of condition attributes.
+std::optional<RuleRefusal> classifyByRules(const ClassificationRules& rules, const SystemDecyzyjny& test,
+                                           RuleClassification& results);
+
+// "Reguly: LEM2" and the five count lines in the k-NN results' form, joined by "\n".
+std::string ruleSummaryText(const RuleClassification& results);
+// The confusion matrix as rows of cells: a header row (an empty cell, the predicted values as
+// "%.3f", "nie chwycone"), then a row per true decision (its value, then the counts).
+std::vector<std::vector<std::string>> confusionMatrixCells(const RuleClassification& results);
+// The summary, a blank line and the confusion matrix, its first column left-aligned and the others
+// right-aligned, two blanks apart; lines joined by "\n".
+std::string ruleResultsText(const RuleClassification& results);
+// The time line and the results lines, each ended by CR LF: what kolven-cli classify prints.
+std::string ruleReportText(const RuleClassification& results);
+
+} // namespace kolven

@@ -1,0 +1,98 @@
+#include "cross_validation.h"
+#include "knn_tables.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace kolven {
+namespace {
+
+using testing::fillTable;
+
+// A table of one attribute (the object's index) whose decisions come in classes of the given sizes,
+// interleaved so that no class is contiguous; the first class has decision -0.
+SystemDecyzyjny classTable(const std::vector<std::uint32_t>& sizes)
+{
+    std::vector<std::vector<float>> rows;
+    std::vector<std::uint32_t> left = sizes;
+    while (std::any_of(left.begin(), left.end(), [](std::uint32_t n) { return n > 0; })) {
+        for (std::size_t c = 0; c < left.size(); ++c) {
+            if (left[c] > 0) {
+                --left[c];
+                rows.push_back({float(rows.size()), c == 0 ? -0.0f : float(c)});
+            }
+        }
+    }
+    SystemDecyzyjny table;
+    fillTable(table, 1, rows);
+    return table;
+}
+
+TEST(StratifiedFolds, DealEachClassEvenlyAndRepeatWithTheSeed)
+{
+    struct Case {
+        std::vector<std::uint32_t> sizes;
+        std::uint32_t folds;
+    };
+    for (const Case& c : {Case{{7, 5, 1}, 3}, Case{{10, 10}, 10}, Case{{1, 1, 1, 1, 1}, 2}, Case{{40, 3, 17}, 7}}) {
+        const SystemDecyzyjny table = classTable(c.sizes);
+        const auto folds = stratifiedFolds(table, c.folds, 12345);
+        ASSERT_EQ(folds.size(), table.objectCount);
+        std::map<float, std::vector<std::uint32_t>> perClass; // -0 and 0 share a key
+        std::vector<std::uint32_t> sizes(c.folds, 0);
+        for (std::uint32_t object = 0; object < table.objectCount; ++object) {
+            ASSERT_LT(folds[object], c.folds);
+            auto& counts = perClass[table.decision(object)];
+            counts.resize(c.folds, 0);
+            ++counts[folds[object]];
+            ++sizes[folds[object]];
+        }
+        EXPECT_EQ(perClass.size(), c.sizes.size());
+        for (const auto& [decision, counts] : perClass) {
+            EXPECT_LE(*std::max_element(counts.begin(), counts.end()) - *std::min_element(counts.begin(), counts.end()), 1u)
+                << "class " << decision;
+        }
+        EXPECT_LE(*std::max_element(sizes.begin(), sizes.end()) - *std::min_element(sizes.begin(), sizes.end()), 1u);
+        EXPECT_EQ(stratifiedFolds(table, c.folds, 12345), folds);
+    }
+    // The seed decides which object goes where.
+    const SystemDecyzyjny table = classTable({20, 20});
+    EXPECT_NE(stratifiedFolds(table, 4, 1), stratifiedFolds(table, 4, 2));
+}
+
+TEST(CrossValidation, RefusesFoldCountsOutsideTwoToTheObjectsAndLem2WithoutAttributes)
+{
+    SystemDecyzyjny table;
+    fillTable(table, 0, {{0}, {1}, {0}});
+    EXPECT_EQ(checkCvSettings(table, {CvMethod::Knn, 2, 1, 0}), CvRefusal::FoldCount);
+    EXPECT_EQ(checkCvSettings(table, {CvMethod::Knn, 2, 4, 0}), CvRefusal::FoldCount);
+    EXPECT_EQ(checkCvSettings(table, {CvMethod::Knn, 2, 3, 0}), std::nullopt);
+    EXPECT_EQ(checkCvSettings(table, {CvMethod::Lem2Simplified, 2, 3, 0}), CvRefusal::Lem2NoAttributes);
+    EXPECT_EQ(checkCvSettings(table, {CvMethod::Exhaustive, 2, 3, 0}), std::nullopt);
+}
+
+TEST(CrossValidation, ReportsEachFoldThePoolAndTheMeanWithItsDeviation)
+{
+    CrossValidation results;
+    results.settings = {CvMethod::Lem2Simplified, 2, 3, 42};
+    results.folds = {{4, 4, 4, 1.0f, 1.0f}, {4, 2, 1, 0.5f, 0.5f}, {3, 0, 0, 0.0f, 0.0f}};
+    EXPECT_EQ(crossValidationText(results),
+              "Walidacja krzyzowa: 3 czesci, metoda lem2 (uproszczone), ziarno 42\n"
+              "Czesc 1: obiekty 4, chwycone 4, poprawne 4, accuracy 1.000, coverage 1.000\n"
+              "Czesc 2: obiekty 4, chwycone 2, poprawne 1, accuracy 0.500, coverage 0.500\n"
+              "Czesc 3: obiekty 3, chwycone 0, poprawne 0, accuracy 0.000, coverage 0.000\n"
+              "Razem: obiekty 11, chwycone 6, poprawne 5, accuracy 0.833, coverage 0.545\n"
+              "Srednio: accuracy 0.500 (odchylenie 0.500), coverage 0.500 (odchylenie 0.500)");
+    const std::string report = crossValidationReport(results);
+    EXPECT_EQ(report.rfind("Czas wykonania zadania: ", 0), 0u);
+    EXPECT_NE(report.find("s\r\nWalidacja krzyzowa: 3 czesci"), std::string::npos);
+    EXPECT_EQ(report.substr(report.size() - 3), ")\r\n");
+}
+
+} // namespace
+} // namespace kolven

@@ -1,0 +1,141 @@
+#include "app_fixture.h"
+#include "cross_validation_dialog.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace kolven::testing {
+namespace {
+
+using enum CommandId;
+
+std::function<void(CrossValidationDialog&)> typeCv(std::size_t method, std::string folds, std::string k, std::string seed)
+{
+    return [=](CrossValidationDialog& dialog) {
+        dialog.setMethod(method);
+        dialog.setFieldText(CvField::Folds, folds);
+        dialog.setFieldText(CvField::K, k);
+        dialog.setFieldText(CvField::Seed, seed);
+        dialog.accept();
+    };
+}
+
+// The text drawn under the time line, lines joined by "\n".
+std::string results(const RecordingScreen& screen)
+{
+    return screen.drawn.size() < 2 ? std::string() : screen.drawn[1].text;
+}
+
+class RuleCommands : public AppTest {};
+
+TEST_F(RuleCommands, ClassifyingByRulesNeedsATestSystemAndThoseRulesAndKeepsItsOwnResults)
+{
+    load(tabFile("t.tab", {{1, 0}, {2, 1}, {1, 0}}));
+    loadTest(tabFile("test.tab", {{1, 0}, {2, 0}, {3, 1}}));
+    EXPECT_FALSE(screen.enabled(ClassifyLem2) || screen.enabled(ClassifyExhaustive));
+    app.runCommand(ComputeLem2Simplified);
+    EXPECT_TRUE(screen.enabled(ClassifyLem2) && screen.enabled(ComputeLem2));
+    EXPECT_FALSE(screen.enabled(ClassifyExhaustive) || screen.enabled(ComputeLem2Simplified));
+    app.runCommand(ComputeExhaustive);
+    EXPECT_TRUE(screen.enabled(ClassifyExhaustive));
+
+    app.runCommand(ClassifyLem2);
+    EXPECT_EQ(results(screen).rfind("Reguly: LEM2 (uproszczone)\n"
+                                    "Ilosc obiektow systemu testowego: 3\n"
+                                    "Ilosc obiektow chwyconych: 2\n",
+                                    0),
+              0u);
+    app.runCommand(ClassifyExhaustive);
+    ASSERT_TRUE(screen.enabled(ShowRuleClassification) && screen.enabled(ExportRuleClassification));
+    const std::string exhaustive = results(screen);
+    EXPECT_EQ(exhaustive.rfind("Reguly: Exhaustive\n", 0), 0u);
+    screen.clearText();
+    app.runCommand(ShowRuleClassification);
+    EXPECT_EQ(results(screen), exhaustive);
+
+    screen.saveAnswers.push_back(folder / "results.txt");
+    app.runCommand(ExportRuleClassification);
+    EXPECT_EQ(afterTimeLine(fileBytes(folder / "results.txt")).substr(0, 20), "Reguly: Exhaustive\r\n");
+
+    // A new test system keeps the rules but not the results.
+    loadTest(tabFile("test2.tab", {{2, 1}}));
+    EXPECT_TRUE(screen.enabled(ClassifyLem2) && screen.enabled(ClassifyExhaustive));
+    EXPECT_FALSE(screen.enabled(ShowRuleClassification) || screen.enabled(ExportRuleClassification));
+
+    // A test system of another width is refused, and the last results' entries stay as they were.
+    app.runCommand(ClassifyLem2);
+    loadTest(tabFile("wide.tab", {{2, 2, 1}}));
+    const auto menu = screen.menu;
+    const RuleClassification before = state.ruleResults;
+    app.runCommand(ClassifyExhaustive);
+    ASSERT_EQ(screen.messages.size(), 1u);
+    EXPECT_EQ(screen.messages[0].text, kKnnAttributeMismatchMessage);
+    EXPECT_EQ(screen.menu, menu);
+    EXPECT_EQ(state.ruleResults.caughtCount, before.caughtCount);
+
+    // A new decision system discards the rules.
+    load(tabFile("t2.tab", {{1, 0}, {2, 1}}));
+    EXPECT_FALSE(screen.enabled(ClassifyLem2) || screen.enabled(ClassifyExhaustive));
+}
+
+TEST_F(RuleCommands, CrossValidationAsksItsSettingsRefusesImpossibleFoldsAndShowsItsResults)
+{
+    std::vector<std::vector<float>> rows;
+    for (int i = 0; i < 12; ++i) {
+        rows.push_back({float(i % 3), float(i % 2)});
+    }
+    load(tabFile("t.tab", rows));
+    ASSERT_TRUE(screen.enabled(CrossValidate));
+    EXPECT_FALSE(screen.enabled(ShowCrossValidation));
+
+    app.runCommand(CrossValidate); // cancelled
+    screen.cvScripts.push_back(typeCv(0, "13", "2", ""));
+    app.runCommand(CrossValidate);
+    ASSERT_EQ(screen.messages.size(), 1u);
+    EXPECT_EQ(screen.messages[0].text, refusalMessage(CvRefusal::FoldCount));
+    EXPECT_FALSE(screen.enabled(ShowCrossValidation));
+
+    screen.cvScripts.push_back(typeCv(2, "3", "0", "7"));
+    app.runCommand(CrossValidate);
+    EXPECT_EQ(results(screen).rfind("Walidacja krzyzowa: 3 czesci, metoda lem2 (uproszczone), ziarno 7\n", 0), 0u);
+    ASSERT_TRUE(screen.enabled(ShowCrossValidation) && screen.enabled(ExportCrossValidation));
+    screen.saveAnswers.push_back(folder / "cv.txt");
+    app.runCommand(ExportCrossValidation);
+    EXPECT_EQ(fileBytes(folder / "cv.txt"), crossValidationReport(state.cvResults));
+
+    // The dialog opens with the last settings, the seed left to the clock.
+    screen.cvScripts.push_back([](CrossValidationDialog& dialog) {
+        EXPECT_EQ(dialog.methodIndex(), 2u);
+        EXPECT_EQ(dialog.fieldText(CvField::Folds), "3");
+        EXPECT_EQ(dialog.fieldText(CvField::K), "1");
+        EXPECT_EQ(dialog.fieldText(CvField::Seed), "");
+        dialog.setFieldText(CvField::Folds, "");
+        dialog.accept(); // ignored while the folds are empty
+    });
+    app.runCommand(CrossValidate);
+    EXPECT_EQ(state.cvSettings.seed, 7u);
+
+    screen.gridScripts.push_back(editGrid([](GridEditor& g) { g.setCellText(0, 0, "5"); }));
+    app.runCommand(EditSystem);
+    EXPECT_FALSE(screen.enabled(ShowCrossValidation) || screen.enabled(ExportCrossValidation));
+}
+
+TEST_F(RuleCommands, ARuleExportToACsvNameWritesTheStatistics)
+{
+    load(tabFile("t.tab", {{1, 0}, {2, 1}, {1, 0}}));
+    app.runCommand(ComputeLem2);
+    screen.saveAnswers.push_back(folder / "rules.CSV");
+    app.runCommand(ExportLem2);
+    EXPECT_EQ(fileBytes(folder / "rules.CSV"), "rule,length,support,matched,accuracy,coverage\r\n"
+                                               " (a1=1.000) => (d=0.000) [2],1,2,2,1.000,1.000\r\n"
+                                               " (a1=2.000) => (d=1.000),1,1,1,1.000,1.000\r\n");
+    screen.saveAnswers.push_back(folder / "missing" / "rules.csv");
+    app.runCommand(ExportLem2);
+    ASSERT_EQ(screen.messages.size(), 1u);
+    EXPECT_EQ(screen.messages[0].text, kSaveFailedMessage);
+}
+
+} // namespace
+} // namespace kolven::testing

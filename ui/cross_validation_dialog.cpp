@@ -1,0 +1,49 @@
+#include "cross_validation_dialog.h"
+
+#include <algorithm>
+
+namespace kolven {
+
+CrossValidationDialog::CrossValidationDialog(const CvSettings& last)
+{
+    const auto chosen = std::find_if(kCvMethodChoices.begin(), kCvMethodChoices.end(),
+                                     [&last](const CvMethodChoice& c) { return c.method == last.method; });
+    method_ = std::size_t(chosen - kCvMethodChoices.begin()) % kCvMethodChoices.size();
+    texts_[std::size_t(CvField::Folds)] = std::to_string(last.folds);
+    texts_[std::size_t(CvField::K)] = std::to_string(std::max(last.k, 1u));
+}
+
+void CrossValidationDialog::setMethod(std::size_t index)
+{
+    method_ = std::min(index, kCvMethodChoices.size() - 1);
+}
+
+bool CrossValidationDialog::setFieldText(CvField field, std::string_view text)
+{
+    std::string& kept = texts_[std::size_t(field)];
+    kept = std::string(text);
+    // As in the k-NN dialog, k is at least 1 and the field says so at once.
+    if (field == CvField::K && !kept.empty() && countFromFieldText(kept) == 0) {
+        kept.assign(1, '1');
+        return true;
+    }
+    return false;
+}
+
+bool CrossValidationDialog::okEnabled() const
+{
+    return !fieldText(CvField::Folds).empty() && !fieldText(CvField::K).empty();
+}
+
+CvSettings CrossValidationDialog::settings(std::uint32_t clockSeed) const
+{
+    CvSettings entered;
+    entered.method = kCvMethodChoices[method_].method;
+    entered.folds = countFromFieldText(fieldText(CvField::Folds));
+    entered.k = countFromFieldText(fieldText(CvField::K));
+    const std::string& seed = fieldText(CvField::Seed);
+    entered.seed = seed.empty() ? clockSeed : countFromFieldText(seed);
+    return entered;
+}
+
+} // namespace kolven

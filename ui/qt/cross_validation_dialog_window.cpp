@@ -1,0 +1,37 @@
+#include "cross_validation_dialog_window.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace kolven {
+
+CrossValidationDialogWindow::CrossValidationDialogWindow(CrossValidationDialog& dialog, QWidget* owner)
+    : DialogWindow(dialog.frame(), owner), dialog_(dialog)
+{
+    addLabel(kCvMethodLabel, kCvMethodLabelBox);
+    auto* methods = new QComboBox(this);
+    methods->setObjectName(QStringLiteral("method"));
+    methods->setGeometry(kCvMethodBox.x, kCvMethodBox.y, kCvMethodBox.width, kCvMethodBox.height);
+    for (const CvMethodChoice& choice : kCvMethodChoices)
+        methods->addItem(toQString(choice.text));
+    methods->setCurrentIndex(int(dialog_.methodIndex()));
+    connect(methods, &QComboBox::currentIndexChanged, this,
+            [this](int index) { dialog_.setMethod(std::size_t(std::max(index, 0))); });
+
+    for (const CvFieldLayout& layout : kCvFields) {
+        addLabel(layout.label, layout.labelBox);
+        QLineEdit* edit = addEdit(layout.editBox, true);
+        edit->setText(toQString(dialog_.fieldText(layout.field)));
+        const CvField field = layout.field;
+        connect(edit, &QLineEdit::textChanged, this, [this, edit, field](const QString& text) {
+            if (dialog_.setFieldText(field, toUtf8(text)))
+                edit->setText(toQString(dialog_.fieldText(field)));
+            ok_->setEnabled(dialog_.okEnabled());
+        });
+    }
+    ok_ = addOkAndCancel(dialog_).first;
+    ok_->setEnabled(dialog_.okEnabled());
+}
+
+} // namespace kolven
