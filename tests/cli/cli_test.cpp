@@ -71,7 +71,7 @@ TEST_F(Cli, EachComputationWritesTheSameExportToStandardOutputAndToTheFile)
         const CliRun toOut = run(c.args);
         EXPECT_EQ(toOut.code, kExitOk) << toOut.err;
         EXPECT_EQ(toOut.err, "");
-        EXPECT_EQ(afterTimeLine(toOut.out), c.expected);
+        EXPECT_TRUE(testing::sameLines(afterTimeLine(toOut.out), c.expected));
 
         write("out.txt", std::string(50000, 'x'));
         std::vector<std::string> args = c.args;
@@ -79,7 +79,7 @@ TEST_F(Cli, EachComputationWritesTheSameExportToStandardOutputAndToTheFile)
         const CliRun toFile = run(args);
         EXPECT_EQ(toFile.code, kExitOk) << toFile.err;
         EXPECT_EQ(toFile.out, "");
-        EXPECT_EQ(afterTimeLine(fileBytes(file("out.txt"))), c.expected);
+        EXPECT_TRUE(testing::sameLines(afterTimeLine(fileBytes(file("out.txt"))), c.expected));
     }
 }
 
@@ -109,12 +109,11 @@ TEST_F(Cli, ConvertInfoAndGenerate)
                                                              "  (d=0.000): 9\n"
                                                              "  (d=1.000): 5\n");
 
-    ASSERT_EQ(run({"generate", "5", "3", "0", "4", "--seed", "42", "-o", file("a.msd")}).code, kExitOk);
-    ASSERT_EQ(run({"generate", "5", "3", "0", "4", "--seed", "42", "-o", file("b.msd")}).code, kExitOk);
-    ASSERT_TRUE(readMsd(file("a.msd"), table));
-    EXPECT_EQ(table.objectCount, 5u);
-    EXPECT_EQ(table.attributeCount, 3u);
-    EXPECT_EQ(fileBytes(file("a.msd")), fileBytes(file("b.msd"))) << "a seed makes generation reproducible";
+    // Seed 1 gives the source's known sequence 41, 18467, 6334, 26500, 19169, 15724 modulo 100.
+    ASSERT_EQ(run({"generate", "2", "1", "0", "99", "--seed", "1", "-o", file("g.msd")}).code, kExitOk);
+    ASSERT_TRUE(readMsd(file("g.msd"), table));
+    EXPECT_EQ(table.attributeCount, 1u);
+    EXPECT_EQ(table.values, (std::vector<float>{41, 67, 34, 0}));
 }
 
 TEST_F(Cli, RefusedOperationsExitOneSayWhyAndLeaveNoFile)

@@ -1,44 +1,18 @@
 #include "ercim.h"
 #include "exhaustive_search.h"
+#include "failing_allocation.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <bit>
 #include <cstdint>
-#include <cstdlib>
 #include <new>
 #include <random>
 #include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>
-
-// Allocation failures on demand: while armed, the allocation after `allocationsBeforeFailure`
-// successful ones throws std::bad_alloc, as an exhausted heap would.
-namespace {
-long allocationsBeforeFailure = -1;
-
-void* allocate(std::size_t size)
-{
-    if (allocationsBeforeFailure == 0) {
-        allocationsBeforeFailure = -1;
-        throw std::bad_alloc();
-    }
-    allocationsBeforeFailure -= allocationsBeforeFailure > 0 ? 1 : 0;
-    if (void* memory = std::malloc(size == 0 ? 1 : size)) {
-        return memory;
-    }
-    throw std::bad_alloc();
-}
-} // namespace
-
-void* operator new(std::size_t size) { return allocate(size); }
-void* operator new[](std::size_t size) { return allocate(size); }
-void operator delete(void* memory) noexcept { std::free(memory); }
-void operator delete[](void* memory) noexcept { std::free(memory); }
-void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
-void operator delete[](void* memory, std::size_t) noexcept { std::free(memory); }
 
 namespace kolven {
 namespace {
@@ -95,33 +69,11 @@ TEST(ExhaustiveSearch, WorkedExampleKeepsTwoOrdersInClosedLists)
     for (auto [order, object] : {std::pair{2u, 3u}, {0u, 0u}, {4u, 0u}, {1u, 5u}}) {
         EXPECT_EQ(table.ruleList(order, object), nullptr) << order << " " << object;
     }
-}
-
-TEST(ExhaustiveSearch, KeepsOrdersWhileTheyStoreTwoEntriesOrMore)
-{
-    struct Case {
-        const char* what;
-        std::uint32_t attributes;
-        std::vector<Row> rows;
-        std::uint32_t order;
-    };
-    const std::vector<Case> cases{
-        {"no attributes", 0, {{1}, {0}, {1}}, 0},
-        {"no objects", 3, {}, 0},
-        {"one object: every attribute at order 1", 3, {{5, 6, 7, 1}}, 1},
-        {"one entry ends the search, its order kept", 1, {{5, 1}}, 1},
-        {"exclusive or: order 1 empty, order 2 never searched", 2, {{0, 0, 0}, {0, 1, 1}, {1, 0, 1}, {1, 1, 0}}, 0},
-        {"one entry at order 1 ends it, though order 2 has rules", 3, {{0, 0, 0, 0}, {0, 1, 0, 1}, {1, 1, 0, 0}, {1, 0, 1, 1}}, 1},
-    };
-    for (const Case& c : cases) {
-        const ERCIM table = computed(c.attributes, c.rows);
-        EXPECT_EQ(table.order, c.order) << c.what;
-    }
-    // The orders after the last one searched hold no lists at all.
-    EXPECT_EQ(computed(2, cases[4].rows).ruleList(2, 0), nullptr);
-    const ERCIM oneEntry = computed(3, cases[5].rows);
-    EXPECT_EQ(entriesAt(oneEntry, 1), (std::vector<Entry>{{3, {2}, 1}}));
-    EXPECT_EQ(oneEntry.ruleList(2, 0), nullptr);
+    // Exclusive or: order 1 stores nothing, so order 2 is never searched and holds no lists.
+    const ERCIM exclusiveOr = computed(2, {{0, 0, 0}, {0, 1, 1}, {1, 0, 1}, {1, 1, 0}});
+    EXPECT_EQ(exclusiveOr.order, 0u);
+    EXPECT_EQ(exclusiveOr.ruleList(2, 0), nullptr);
+    EXPECT_EQ(computed(3, {}).order, 0u) << "no objects";
 }
 
 TEST(ExhaustiveSearch, MissingMemoryLeavesThePreviousResults)
@@ -132,23 +84,23 @@ TEST(ExhaustiveSearch, MissingMemoryLeavesThePreviousResults)
     const double seconds = done.elapsedSeconds;
     for (long before = 0; fresh.order == 0; ++before) {
         for (ERCIM* table : {&fresh, &done}) {
-            allocationsBeforeFailure = before;
+            testing::failAfter(before);
             try {
                 table->computeRules();
             } catch (const std::bad_alloc&) {
-                allocationsBeforeFailure = -1;
+                testing::disarmFailure();
                 ASSERT_EQ(table->order, table == &done ? 2u : 0u) << before;
                 ASSERT_EQ(table->ruleList(1, 0) == nullptr, table == &fresh) << before;
                 ASSERT_EQ(entriesAt(done, 2), rules) << before;
                 ASSERT_EQ(done.elapsedSeconds, seconds) << before;
             }
-            allocationsBeforeFailure = -1;
+            testing::disarmFailure();
         }
     }
     EXPECT_EQ(entriesAt(fresh, 2), rules);
 }
 
-TEST(CombinationCursor, TotalIsExactAlongPascalsTriangle)
+TEST(CombinationCursor, TotalIsExactAlongPascalsTriangleAndFailsLikeMissingMemoryBeyond32Bits)
 {
     std::vector<std::uint64_t> row = {1};
     for (std::uint32_t n = 0; n <= 34; ++n) {
@@ -164,10 +116,6 @@ TEST(CombinationCursor, TotalIsExactAlongPascalsTriangle)
     EXPECT_EQ(binomialCoefficient(3, 4), 0u);
     EXPECT_EQ(binomialCoefficient(UINT32_MAX, UINT32_MAX - 1), UINT32_MAX);
     EXPECT_EQ(binomialCoefficient(92682, 2), 4294930221u);
-}
-
-TEST(CombinationCursor, TotalBeyondThirtyTwoBitsFailsLikeMissingMemory)
-{
     for (auto [n, k] : {std::pair{35u, 17u}, {92683u, 2u}, {UINT32_MAX, 2u}, {60u, 30u}}) {
         EXPECT_THROW(binomialCoefficient(n, k), std::bad_alloc) << n << " " << k;
     }
