@@ -65,28 +65,6 @@ TEST_F(TableDialogsTest, CreatesA3x2SystemTypedIntoTheGrid)
     EXPECT_EQ(state_.ercim->values[0], 1.5f);
 }
 
-TEST_F(TableDialogsTest, ModifiesTheTestSystemInTheGrid)
-{
-    ASSERT_TRUE(choose(CommandId::LoadTestSystem, {chooseFile(dataFile("two-objects.tab"))}));
-    QString caption;
-    QString firstCell;
-    auto edit = [&](QDialog* dialog) {
-        caption = dialog->windowTitle();
-        firstCell = dialog->findChildren<QLineEdit*>()[0]->text();
-        dialog->findChildren<QLineEdit*>()[3]->setText(QStringLiteral("-2.25"));
-    };
-    ASSERT_TRUE(choose(CommandId::EditTestSystem, {inspectAndPress(edit, QStringLiteral("OK"))}));
-    EXPECT_EQ(caption, QStringLiteral("Modyfikacja systemu decyzyjnego"));
-    EXPECT_EQ(firstCell, QStringLiteral("1.000"));
-    EXPECT_EQ(state_.knn.testSystem.values, (std::vector<float>{1, 2, 0, -2.25f, 4, 1}));
-    EXPECT_TRUE(enabled(CommandId::EditTestSystem));
-    EXPECT_FALSE(enabled(CommandId::ClassifyKnn));
-
-    ASSERT_TRUE(choose(CommandId::GenerateSystem, {fillAndPress({"3", "2", "0", "1"}, QStringLiteral("OK"))}));
-    EXPECT_TRUE(enabled(CommandId::ClassifyKnn));
-    EXPECT_FALSE(enabled(CommandId::ShowKnn));
-}
-
 TEST_F(TableDialogsTest, GridBarsScrollAWideTallTableAndStoreWhereTheyShow)
 {
     ASSERT_TRUE(choose(CommandId::GenerateSystem, {fillAndPress({"12", "19", "0", "0"}, QStringLiteral("OK"))}));
