@@ -135,7 +135,9 @@ SquareSums squareSums(const std::vector<float>& row)
 TEST(KnnSquareBound, CoversTheFloatSumOfEveryObjectNoFartherThanAnother)
 {
     // x is nearer to the origin than y, yet summed in plain float its squares exceed y's: the fast
-    // scorer must still give x its exact distance when y alone has the smallest float sum.
+    // scorer must still give x its exact distance when y alone has the smallest float sum. (Where
+    // the scorer sums with fused multiply-add, its sums differ from the exact ones only by double
+    // rounding, and no such pair is known.)
     const std::vector<float> x{0x1.4dbc6cp-1f, 0x1.8a075p+0f, 0x1.145a8ap+0f};
     const std::vector<float> y{0x1.aac22p+0f, 0x1.4ae424p-1f, 0x1.bf1facp-1f};
     const float origin[] = {0, 0, 0};
