@@ -3,7 +3,8 @@
 
 For each fault: replace one piece of text in one source file, build the test programs that
 should notice, run them, put the file back. A fault no test catches is a gap in the tests.
-    ./scripts/mutants.py [ID...]        default: every fault; the build goes to build-mutants/
+    ./scripts/mutants.py [ID...]        default: every fault
+The build goes to build-mutants/ (or to the configured build folder KOLVEN_BUILD_DIR names).
 A fault whose text no longer occurs exactly once is reported as "not applied": update its entry.
 """
 import os
@@ -95,7 +96,7 @@ def run_tests(build, layer):
 
 def main():
     root = Path(__file__).resolve().parent.parent
-    build = root / "build-mutants"
+    build = root / os.environ.get("KOLVEN_BUILD_DIR", "build-mutants")
     if not (build / "CMakeCache.txt").exists():
         subprocess.run(["cmake", "-S", str(root), "-B", str(build), "-DKOLVEN_BENCH=OFF"], check=True,
                        stdout=subprocess.DEVNULL)
