@@ -1,6 +1,7 @@
 #include "perf_timer.h"
 
 #include <chrono>
+#include <utility>
 
 namespace kolven {
 
@@ -8,17 +9,20 @@ namespace {
 using Clock = std::chrono::steady_clock;
 } // namespace
 
-std::uint64_t PerfTimer::readTicks()
+PerfTimer::PerfTimer()
+    : PerfTimer([] { return static_cast<std::uint64_t>(Clock::now().time_since_epoch().count()); },
+                static_cast<double>(Clock::period::den) / static_cast<double>(Clock::period::num))
 {
-    return static_cast<std::uint64_t>(Clock::now().time_since_epoch().count());
 }
 
-PerfTimer::Samples PerfTimer::takeSamples()
+PerfTimer::PerfTimer(TickSource ticks, double ticksPerSecond) : ticks_(std::move(ticks)), frequency_(ticksPerSecond) {}
+
+PerfTimer::Samples PerfTimer::takeSamples() const
 {
     Samples samples{};
     for (auto& sample : samples) {
-        const auto first = static_cast<std::uint32_t>(readTicks());
-        const auto second = static_cast<std::uint32_t>(readTicks());
+        const auto first = static_cast<std::uint32_t>(ticks_());
+        const auto second = static_cast<std::uint32_t>(ticks_());
         sample = second - first;
     }
     return samples;
@@ -63,16 +67,15 @@ std::uint32_t PerfTimer::calibrate(const Samples& samples)
 void PerfTimer::start()
 {
     if (!calibrated_) {
-        frequency_ = static_cast<double>(Clock::period::den) / static_cast<double>(Clock::period::num);
         overhead_ = calibrate(takeSamples());
         calibrated_ = true;
     }
-    startStamp_ = readTicks();
+    startStamp_ = ticks_();
 }
 
 double PerfTimer::stop()
 {
-    const std::uint64_t now = readTicks();
+    const std::uint64_t now = ticks_();
     const std::uint64_t spent = now - startStamp_;
     stopStamp_ = spent > overhead_ ? spent - overhead_ : 0;
     calibrated_ = false;

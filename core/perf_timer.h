@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 
 namespace kolven {
 
@@ -10,6 +11,14 @@ namespace kolven {
 class PerfTimer {
 public:
     using Samples = std::array<std::uint32_t, 20>;
+    // Reads a free-running tick counter.
+    using TickSource = std::function<std::uint64_t()>;
+
+    // A timer over the steady clock.
+    PerfTimer();
+    // A timer over another counter of ticksPerSecond ticks a second, so that a test can set the
+    // ticks each read returns.
+    PerfTimer(TickSource ticks, double ticksPerSecond);
 
     void start();
     // Returns the seconds since start, less the calibrated overhead; 0 when the task was shorter
@@ -24,10 +33,10 @@ public:
     std::uint64_t overhead() const { return overhead_; }
 
 private:
-    static std::uint64_t readTicks();
-    static Samples takeSamples();
+    Samples takeSamples() const;
 
-    double frequency_ = 0;
+    TickSource ticks_;
+    double frequency_;
     std::uint64_t startStamp_ = 0;
     std::uint64_t stopStamp_ = 0;
     std::uint64_t overhead_ = 0;

@@ -134,12 +134,21 @@ SquareSums squareSums(const std::vector<float>& row)
 
 TEST(KnnSquareBound, CoversTheFloatSumOfEveryObjectNoFartherThanAnother)
 {
-    // Summed in plain float, y comes out one unit in the last place below its exact sum, which x
-    // reaches in every way: x is no farther than y, yet its float sum exceeds y's.
-    const SquareSums y = squareSums({2, 1 + 0x1p-20f + 0x1p-23f, 0, 0});
-    const SquareSums x = squareSums({0x1p-11f, 3 * 0x1p-11f, 1, 2});
-    ASSERT_TRUE(x.exact == y.exact && x.plain > y.plain);
-    EXPECT_GE(KnnSquareBound(4)(y.plain), x.plain);
+    // x is nearer to the origin than y, yet summed in plain float its squares exceed y's: the fast
+    // scorer must still give x its exact distance when y alone has the smallest float sum. (Where
+    // the scorer sums with fused multiply-add, its sums differ from the exact ones only by double
+    // rounding, and no such pair is known.)
+    const std::vector<float> x{0x1.4dbc6cp-1f, 0x1.8a075p+0f, 0x1.145a8ap+0f};
+    const std::vector<float> y{0x1.aac22p+0f, 0x1.4ae424p-1f, 0x1.bf1facp-1f};
+    const float origin[] = {0, 0, 0};
+    ASSERT_LT(knnDistance(x.data(), origin, 3), knnDistance(y.data(), origin, 3));
+    ASSERT_GT(squareSums(x).plain, squareSums(y).plain);
+    EXPECT_GE(KnnSquareBound(3)(squareSums(y).plain), squareSums(x).plain);
+    SystemDecyzyjny training;
+    SystemDecyzyjny test;
+    testing::fillTable(training, 3, {{y[0], y[1], y[2], 1}, {x[0], x[1], x[2], 1}});
+    testing::fillTable(test, 3, {{0, 0, 0, 1}});
+    expectSameScores(training, test);
 
     // Random objects of full mantissas, some tiny enough for subnormal squares: for each object,
     // the largest float sum among the objects no farther than it stays within its bound.

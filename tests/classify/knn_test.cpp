@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace kolven {
@@ -166,22 +167,14 @@ TEST(KnnClassifier, RefusesMismatchedOrEmptyTablesChangingNothing)
     knn.caughtCount = 11;
     knn.accuracy = 0.25f;
     knn.elapsedSeconds = 3;
-    knn.testObjectCount = 13;
-    const auto refused = [&knn](const char* what) {
-        EXPECT_FALSE(knn.classifyTestSystem()) << what;
-        EXPECT_EQ(knn.k, 7u) << what;
-        EXPECT_EQ(knn.caughtCount, 11u) << what;
-        EXPECT_EQ(knn.accuracy, 0.25f) << what;
-        EXPECT_EQ(knn.elapsedSeconds, 3) << what;
-        EXPECT_EQ(knn.testObjectCount, 13u) << what;
-        EXPECT_TRUE(knn.groupedRows.empty()) << what;
-    };
-    fillTable(knn.testSystem, 1, {{0, 1}});
-    refused("fewer test attributes");
-    fillTable(knn.testSystem, 3, {{0, 0, 0, 1}});
-    refused("more test attributes");
-    knn.testSystem = SystemDecyzyjny();
-    refused("no test table");
+    const auto outcome = [&knn] { return std::tuple{knn.k, knn.caughtCount, knn.accuracy, knn.elapsedSeconds, knn.testObjectCount}; };
+    const auto before = outcome();
+    for (const Rows& test : {Rows{{0, 1}}, Rows{{0, 0, 0, 1}}, Rows{}}) {
+        fillTable(knn.testSystem, std::uint32_t(test.empty() ? 2 : test[0].size() - 1), test);
+        EXPECT_FALSE(knn.classifyTestSystem()) << test.size();
+        EXPECT_EQ(outcome(), before);
+        EXPECT_TRUE(knn.groupedRows.empty());
+    }
     kNNv1 empty;
     fillTable(empty.testSystem, 2, {{0, 0, 1}});
     EXPECT_FALSE(empty.classifyTestSystem()) << "no training table";

@@ -17,7 +17,8 @@ namespace {
 using testing::afterTimeLine;
 using testing::fileBytes;
 
-// kolven-cli run in process: its exit code and what it printed.
+// kolven-cli run in process: its exit code and what it printed. The codes are compared with the
+// numbers scripts see (0 done, 1 refused, 2 usage), not with the program's own names for them.
 struct CliRun {
     int code;
     std::string out;
@@ -69,17 +70,17 @@ TEST_F(Cli, EachComputationWritesTheSameExportToStandardOutputAndToTheFile)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args[0] + " " + c.args[1]);
         const CliRun toOut = run(c.args);
-        EXPECT_EQ(toOut.code, kExitOk) << toOut.err;
+        EXPECT_EQ(toOut.code, 0) << toOut.err;
         EXPECT_EQ(toOut.err, "");
-        EXPECT_EQ(afterTimeLine(toOut.out), c.expected);
+        EXPECT_TRUE(testing::sameLines(afterTimeLine(toOut.out), c.expected));
 
         write("out.txt", std::string(50000, 'x'));
         std::vector<std::string> args = c.args;
         args.insert(args.end(), {"-o", file("out.txt")});
         const CliRun toFile = run(args);
-        EXPECT_EQ(toFile.code, kExitOk) << toFile.err;
+        EXPECT_EQ(toFile.code, 0) << toFile.err;
         EXPECT_EQ(toFile.out, "");
-        EXPECT_EQ(afterTimeLine(fileBytes(file("out.txt"))), c.expected);
+        EXPECT_TRUE(testing::sameLines(afterTimeLine(fileBytes(file("out.txt"))), c.expected));
     }
 }
 
@@ -98,7 +99,7 @@ TEST_F(Cli, KnnTakesZeroAsOneAndLowersKToTheSmallestClass)
 
 TEST_F(Cli, ConvertInfoAndGenerate)
 {
-    EXPECT_EQ(run({"convert", data("two-objects.tab"), "-o", file("t.msd")}).code, kExitOk);
+    EXPECT_EQ(run({"convert", data("two-objects.tab"), "-o", file("t.msd")}).code, 0);
     SystemDecyzyjny table;
     ASSERT_TRUE(readMsd(file("t.msd"), table));
     EXPECT_EQ(table.values, (std::vector<float>{1, 2, 0, 3.5f, 4, 1}));
@@ -109,12 +110,11 @@ TEST_F(Cli, ConvertInfoAndGenerate)
                                                              "  (d=0.000): 9\n"
                                                              "  (d=1.000): 5\n");
 
-    ASSERT_EQ(run({"generate", "5", "3", "0", "4", "--seed", "42", "-o", file("a.msd")}).code, kExitOk);
-    ASSERT_EQ(run({"generate", "5", "3", "0", "4", "--seed", "42", "-o", file("b.msd")}).code, kExitOk);
-    ASSERT_TRUE(readMsd(file("a.msd"), table));
-    EXPECT_EQ(table.objectCount, 5u);
-    EXPECT_EQ(table.attributeCount, 3u);
-    EXPECT_EQ(fileBytes(file("a.msd")), fileBytes(file("b.msd"))) << "a seed makes generation reproducible";
+    // Seed 1 gives the source's known sequence 41, 18467, 6334, 26500, 19169, 15724 modulo 100.
+    ASSERT_EQ(run({"generate", "2", "1", "0", "99", "--seed", "1", "-o", file("g.msd")}).code, 0);
+    ASSERT_TRUE(readMsd(file("g.msd"), table));
+    EXPECT_EQ(table.attributeCount, 1u);
+    EXPECT_EQ(table.values, (std::vector<float>{41, 67, 34, 0}));
 }
 
 TEST_F(Cli, RefusedOperationsExitOneSayWhyAndLeaveNoFile)
@@ -142,15 +142,15 @@ TEST_F(Cli, RefusedOperationsExitOneSayWhyAndLeaveNoFile)
     for (Case c : cases) {
         c.args.insert(c.args.end(), {"-o", file("out.txt")});
         const CliRun r = run(c.args);
-        EXPECT_EQ(r.code, kExitFailed) << c.message;
+        EXPECT_EQ(r.code, 1) << c.message;
         EXPECT_EQ(r.out, "") << c.message;
         EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
         EXPECT_FALSE(std::filesystem::exists(file("out.txt"))) << c.message;
     }
-    EXPECT_EQ(run({"info", bad}).code, kExitFailed);
+    EXPECT_EQ(run({"info", bad}).code, 1);
     for (const std::string command : {"convert", "exhaustive", "lem2"}) {
         const CliRun r = run({command, data("two-objects.tab"), "-o", file("missing/out.txt")});
-        EXPECT_EQ(r.code, kExitFailed) << command;
+        EXPECT_EQ(r.code, 1) << command;
         EXPECT_NE(r.err.find("missing/out.txt"), std::string::npos) << r.err;
     }
 }
@@ -162,12 +162,12 @@ TEST_F(Cli, UsageErrorsExitTwoWithTheUsage)
              {"generate", "x", "1", "0", "1", "-o", file("g.msd")}, {"knn", data("iris.tab")},
              {"info", data("iris.tab"), "--bogus"}}) {
         const CliRun r = run(args);
-        EXPECT_EQ(r.code, kExitUsage) << ::testing::PrintToString(args);
+        EXPECT_EQ(r.code, 2) << ::testing::PrintToString(args);
         EXPECT_NE(r.err.find("Usage"), std::string::npos) << r.err;
         EXPECT_TRUE(r.out.empty());
     }
     const CliRun help = run({"--help"});
-    EXPECT_EQ(help.code, kExitOk);
+    EXPECT_EQ(help.code, 0);
     EXPECT_NE(help.out.find("exhaustive"), std::string::npos);
 }
 

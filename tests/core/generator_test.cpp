@@ -62,7 +62,7 @@ TEST(Generator, RefusesParametersItCannotServe)
 {
     EXPECT_EQ(checkGeneratorParameters(0, 0.0f, 1.0f), GeneratorRefusal::NoObjects);
     EXPECT_EQ(checkGeneratorParameters(3, 5.0f, 4.0f), GeneratorRefusal::EmptyRange);
-    EXPECT_EQ(checkGeneratorParameters(3, -2.7f, -2.1f), std::nullopt) << "trunc(-2.7) = trunc(-2.1) = -2";
+    EXPECT_EQ(checkGeneratorParameters(3, 2.9f, 2.1f), std::nullopt) << "trunc(2.9) = trunc(2.1) = 2";
     EXPECT_EQ(checkGeneratorParameters(3, 0.0f, 2147483648.0f), GeneratorRefusal::RangeOutOfBounds);
     EXPECT_EQ(checkGeneratorParameters(3, -2147483648.0f, 0.0f), std::nullopt);
 

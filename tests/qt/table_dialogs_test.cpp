@@ -18,17 +18,7 @@ bool okEnabled(QDialog* dialog)
     return false;
 }
 
-class TableDialogsTest : public ProgramTest {
-protected:
-    // The entries a newly installed decision system enables and greys.
-    void expectNewSystemMenu()
-    {
-        for (CommandId id : {CommandId::SaveSystem, CommandId::ComputeExhaustive, CommandId::ComputeLem2, CommandId::EditSystem})
-            EXPECT_TRUE(enabled(id)) << int(id);
-        for (CommandId id : {CommandId::ShowExhaustive, CommandId::ExportLem2, CommandId::ShowKnn})
-            EXPECT_FALSE(enabled(id)) << int(id);
-    }
-};
+using TableDialogsTest = ProgramTest;
 
 TEST_F(TableDialogsTest, CreatesA3x2SystemTypedIntoTheGrid)
 {
@@ -65,7 +55,7 @@ TEST_F(TableDialogsTest, CreatesA3x2SystemTypedIntoTheGrid)
     EXPECT_EQ(state_.currentObjectCount, 3u);
     EXPECT_EQ(state_.ercim->values, (std::vector<float>{1.5f, 2.5f, 3.5f, 4.5f, 0.0f, 6.5f, 7.5f, 8.5f, 9.5f}));
     EXPECT_EQ(state_.knn.values, state_.ercim->values);
-    expectNewSystemMenu();
+    EXPECT_TRUE(enabled(CommandId::ComputeExhaustive));
 
     // Cancelling either dialog keeps the system.
     ASSERT_TRUE(choose(CommandId::CreateSystem, {fillAndPress({"4", "4"}, QStringLiteral("OK")),
@@ -73,50 +63,6 @@ TEST_F(TableDialogsTest, CreatesA3x2SystemTypedIntoTheGrid)
     ASSERT_TRUE(choose(CommandId::GenerateSystem, {fillAndPress({"4", "4", "0", "5"}, QStringLiteral("ANULUJ"))}));
     EXPECT_EQ(state_.currentObjectCount, 3u);
     EXPECT_EQ(state_.ercim->values[0], 1.5f);
-}
-
-TEST_F(TableDialogsTest, GeneratesASystemInTheRangeAndRefusesZeroObjects)
-{
-    bool okWithZeroObjects = true;
-    auto zero = [&](QDialog* dialog) {
-        const QList<QLineEdit*> edits = dialog->findChildren<QLineEdit*>();
-        for (int i = 0; i < 4; ++i)
-            edits[i]->setText(QString::number(i == 0 ? 0 : i + 1));
-        okWithZeroObjects = okEnabled(dialog);
-    };
-    ASSERT_TRUE(choose(CommandId::GenerateSystem, {inspectAndPress(zero, QStringLiteral("ANULUJ"))}));
-    EXPECT_FALSE(okWithZeroObjects);
-    EXPECT_EQ(state_.ercim, nullptr);
-
-    ASSERT_TRUE(choose(CommandId::GenerateSystem, {fillAndPress({"5", "3", "1", "4.9"}, QStringLiteral("OK"))}));
-    ASSERT_NE(state_.ercim, nullptr);
-    EXPECT_EQ(state_.currentAttributeCount, 3u);
-    ASSERT_EQ(state_.ercim->values.size(), 20u);
-    for (float value : state_.ercim->values)
-        EXPECT_TRUE(value >= 1.0f && value <= 4.0f && value == float(int(value))) << value;
-    expectNewSystemMenu();
-}
-
-TEST_F(TableDialogsTest, ModifiesTheTestSystemInTheGrid)
-{
-    ASSERT_TRUE(choose(CommandId::LoadTestSystem, {chooseFile(dataFile("two-objects.tab"))}));
-    QString caption;
-    QString firstCell;
-    auto edit = [&](QDialog* dialog) {
-        caption = dialog->windowTitle();
-        firstCell = dialog->findChildren<QLineEdit*>()[0]->text();
-        dialog->findChildren<QLineEdit*>()[3]->setText(QStringLiteral("-2.25"));
-    };
-    ASSERT_TRUE(choose(CommandId::EditTestSystem, {inspectAndPress(edit, QStringLiteral("OK"))}));
-    EXPECT_EQ(caption, QStringLiteral("Modyfikacja systemu decyzyjnego"));
-    EXPECT_EQ(firstCell, QStringLiteral("1.000"));
-    EXPECT_EQ(state_.knn.testSystem.values, (std::vector<float>{1, 2, 0, -2.25f, 4, 1}));
-    EXPECT_TRUE(enabled(CommandId::EditTestSystem));
-    EXPECT_FALSE(enabled(CommandId::ClassifyKnn));
-
-    ASSERT_TRUE(choose(CommandId::GenerateSystem, {fillAndPress({"3", "2", "0", "1"}, QStringLiteral("OK"))}));
-    EXPECT_TRUE(enabled(CommandId::ClassifyKnn));
-    EXPECT_FALSE(enabled(CommandId::ShowKnn));
 }
 
 TEST_F(TableDialogsTest, GridBarsScrollAWideTallTableAndStoreWhereTheyShow)

@@ -1,44 +1,20 @@
 #include "ercim.h"
 #include "exhaustive_search.h"
+#include "failing_allocation.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <bit>
+#include <cmath>
 #include <cstdint>
-#include <cstdlib>
+#include <limits>
 #include <new>
 #include <random>
 #include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>
-
-// Allocation failures on demand: while armed, the allocation after `allocationsBeforeFailure`
-// successful ones throws std::bad_alloc, as an exhausted heap would.
-namespace {
-long allocationsBeforeFailure = -1;
-
-void* allocate(std::size_t size)
-{
-    if (allocationsBeforeFailure == 0) {
-        allocationsBeforeFailure = -1;
-        throw std::bad_alloc();
-    }
-    allocationsBeforeFailure -= allocationsBeforeFailure > 0 ? 1 : 0;
-    if (void* memory = std::malloc(size == 0 ? 1 : size)) {
-        return memory;
-    }
-    throw std::bad_alloc();
-}
-} // namespace
-
-void* operator new(std::size_t size) { return allocate(size); }
-void* operator new[](std::size_t size) { return allocate(size); }
-void operator delete(void* memory) noexcept { std::free(memory); }
-void operator delete[](void* memory) noexcept { std::free(memory); }
-void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
-void operator delete[](void* memory, std::size_t) noexcept { std::free(memory); }
 
 namespace kolven {
 namespace {
@@ -95,33 +71,11 @@ TEST(ExhaustiveSearch, WorkedExampleKeepsTwoOrdersInClosedLists)
     for (auto [order, object] : {std::pair{2u, 3u}, {0u, 0u}, {4u, 0u}, {1u, 5u}}) {
         EXPECT_EQ(table.ruleList(order, object), nullptr) << order << " " << object;
     }
-}
-
-TEST(ExhaustiveSearch, KeepsOrdersWhileTheyStoreTwoEntriesOrMore)
-{
-    struct Case {
-        const char* what;
-        std::uint32_t attributes;
-        std::vector<Row> rows;
-        std::uint32_t order;
-    };
-    const std::vector<Case> cases{
-        {"no attributes", 0, {{1}, {0}, {1}}, 0},
-        {"no objects", 3, {}, 0},
-        {"one object: every attribute at order 1", 3, {{5, 6, 7, 1}}, 1},
-        {"one entry ends the search, its order kept", 1, {{5, 1}}, 1},
-        {"exclusive or: order 1 empty, order 2 never searched", 2, {{0, 0, 0}, {0, 1, 1}, {1, 0, 1}, {1, 1, 0}}, 0},
-        {"one entry at order 1 ends it, though order 2 has rules", 3, {{0, 0, 0, 0}, {0, 1, 0, 1}, {1, 1, 0, 0}, {1, 0, 1, 1}}, 1},
-    };
-    for (const Case& c : cases) {
-        const ERCIM table = computed(c.attributes, c.rows);
-        EXPECT_EQ(table.order, c.order) << c.what;
-    }
-    // The orders after the last one searched hold no lists at all.
-    EXPECT_EQ(computed(2, cases[4].rows).ruleList(2, 0), nullptr);
-    const ERCIM oneEntry = computed(3, cases[5].rows);
-    EXPECT_EQ(entriesAt(oneEntry, 1), (std::vector<Entry>{{3, {2}, 1}}));
-    EXPECT_EQ(oneEntry.ruleList(2, 0), nullptr);
+    // Exclusive or: order 1 stores nothing, so order 2 is never searched and holds no lists.
+    const ERCIM exclusiveOr = computed(2, {{0, 0, 0}, {0, 1, 1}, {1, 0, 1}, {1, 1, 0}});
+    EXPECT_EQ(exclusiveOr.order, 0u);
+    EXPECT_EQ(exclusiveOr.ruleList(2, 0), nullptr);
+    EXPECT_EQ(computed(3, {}).order, 0u) << "no objects";
 }
 
 TEST(ExhaustiveSearch, MissingMemoryLeavesThePreviousResults)
@@ -132,23 +86,23 @@ TEST(ExhaustiveSearch, MissingMemoryLeavesThePreviousResults)
     const double seconds = done.elapsedSeconds;
     for (long before = 0; fresh.order == 0; ++before) {
         for (ERCIM* table : {&fresh, &done}) {
-            allocationsBeforeFailure = before;
+            testing::failAfter(before);
             try {
                 table->computeRules();
             } catch (const std::bad_alloc&) {
-                allocationsBeforeFailure = -1;
+                testing::disarmFailure();
                 ASSERT_EQ(table->order, table == &done ? 2u : 0u) << before;
                 ASSERT_EQ(table->ruleList(1, 0) == nullptr, table == &fresh) << before;
                 ASSERT_EQ(entriesAt(done, 2), rules) << before;
                 ASSERT_EQ(done.elapsedSeconds, seconds) << before;
             }
-            allocationsBeforeFailure = -1;
+            testing::disarmFailure();
         }
     }
     EXPECT_EQ(entriesAt(fresh, 2), rules);
 }
 
-TEST(CombinationCursor, TotalIsExactAlongPascalsTriangle)
+TEST(CombinationCursor, TotalIsExactAlongPascalsTriangleAndFailsLikeMissingMemoryBeyond32Bits)
 {
     std::vector<std::uint64_t> row = {1};
     for (std::uint32_t n = 0; n <= 34; ++n) {
@@ -164,10 +118,6 @@ TEST(CombinationCursor, TotalIsExactAlongPascalsTriangle)
     EXPECT_EQ(binomialCoefficient(3, 4), 0u);
     EXPECT_EQ(binomialCoefficient(UINT32_MAX, UINT32_MAX - 1), UINT32_MAX);
     EXPECT_EQ(binomialCoefficient(92682, 2), 4294930221u);
-}
-
-TEST(CombinationCursor, TotalBeyondThirtyTwoBitsFailsLikeMissingMemory)
-{
     for (auto [n, k] : {std::pair{35u, 17u}, {92683u, 2u}, {UINT32_MAX, 2u}, {60u, 30u}}) {
         EXPECT_THROW(binomialCoefficient(n, k), std::bad_alloc) << n << " " << k;
     }
@@ -267,39 +217,148 @@ struct BruteForce {
     }
 };
 
-TEST(ExhaustiveSearch, RandomTablesGiveExactlyTheMinimalConsistentRules)
+// The search's rules against their definition, order by order.
+void checkDefinition(const ERCIM& table, const std::string& text)
 {
-    std::mt19937 random(20240611);
-    std::uint32_t endedByOneEntry = 0;
-    std::uint32_t endedByEmptyOrder = 0;
-    for (int round = 0; round < 300; ++round) {
-        const std::uint32_t objects = 1 + random() % 8;
-        const std::uint32_t attributes = random() % 6;
-        const std::uint32_t decisions = 1 + random() % 3;
-        std::vector<Row> rows(objects);
-        std::ostringstream text;
-        for (Row& row : rows) {
-            for (std::uint32_t p = 0; p <= attributes; ++p) {
-                row.push_back(float(random() % (p < attributes ? 3 : decisions)));
-                text << row.back() << (p < attributes ? ' ' : '\n');
-            }
-        }
-        const ERCIM table = computed(attributes, rows);
-        const BruteForce expected{table};
-        SCOPED_TRACE(text.str());
-        ASSERT_EQ(table.order, expected.ordersKept());
-        for (std::uint32_t k = 1; k <= table.order; ++k) {
-            ASSERT_EQ(entriesAt(table, k, true), expected.printed(k)) << "order " << k;
-            ASSERT_EQ(entriesAt(table, k).size(), expected.stored(k)) << "order " << k;
-        }
-        if (table.order < attributes) {
-            endedByOneEntry += table.order > 0 && expected.stored(table.order) == 1 ? 1 : 0;
-            endedByEmptyOrder += expected.stored(table.order + 1) == 0 ? 1 : 0;
+    const BruteForce expected{table};
+    SCOPED_TRACE(text);
+    ASSERT_EQ(table.order, expected.ordersKept());
+    for (std::uint32_t k = 1; k <= table.order; ++k) {
+        ASSERT_EQ(entriesAt(table, k, true), expected.printed(k)) << "order " << k;
+        ASSERT_EQ(entriesAt(table, k).size(), expected.stored(k)) << "order " << k;
+    }
+}
+
+
+// How the values of a random table are drawn.
+struct TableShape {
+    std::uint32_t maxObjects;
+    std::uint32_t minAttributes;
+    std::uint32_t maxAttributes;
+    std::uint32_t valueRange;    // condition values 0 .. valueRange - 1
+    std::uint32_t decisionRange; // decisions 0 .. decisionRange - 1
+    bool withNaN = false;        // now and then a value or decision that equals nothing
+};
+
+// A random table; rows often repeat an earlier row's condition values (with a decision that may
+// contradict it), and a zero is often -0. describe receives the table as text.
+SystemDecyzyjny randomTable(std::mt19937& random, const TableShape& shape, std::string& describe)
+{
+    const std::uint32_t objects = 1 + random() % shape.maxObjects;
+    const std::uint32_t attributes = shape.minAttributes + random() % (shape.maxAttributes - shape.minAttributes + 1);
+    std::vector<float> values;
+    std::ostringstream text;
+    for (std::uint32_t x = 0; x < objects; ++x) {
+        const bool repeatsRow = x > 0 && random() % 4 == 0;
+        const std::size_t source = repeatsRow ? std::size_t(random() % x) * (attributes + 1) : 0;
+        for (std::uint32_t p = 0; p <= attributes; ++p) {
+            const std::uint32_t range = p == attributes ? shape.decisionRange : shape.valueRange;
+            float value = repeatsRow && p < attributes ? values[source + p] : float(random() % range);
+            value = value == 0.0f && random() % 3 == 0 ? -0.0f : value;
+            value = shape.withNaN && random() % 16 == 0 ? std::numeric_limits<float>::quiet_NaN() : value;
+            values.push_back(value);
+            text << (std::signbit(value) ? "-" : "") << std::fabs(value) << (p < attributes ? ' ' : '\n');
         }
     }
-    // The tables reach both ways of stopping early, so the stopping rule is really exercised.
-    EXPECT_GT(endedByOneEntry, 0u);
-    EXPECT_GT(endedByEmptyOrder, 0u);
+    describe = text.str();
+    SystemDecyzyjny table;
+    table.installValues(objects, attributes, values);
+    return table;
+}
+
+// What the random tables reached, so that a comparison that passes is known to have compared
+// something: each way of stopping, rules above order 1, repeated rules and support-0 entries.
+struct Reached {
+    std::uint32_t stoppedByOneEntry = 0;
+    std::uint32_t stoppedByEmptyOrder = 0;
+    std::uint32_t searchedEveryOrder = 0;
+    std::uint32_t higherOrderRules = 0;
+    std::uint32_t repeatedRules = 0;
+    std::uint32_t entriesWithoutSupport = 0;
+
+    void note(const ExhaustiveRules& rules, std::uint32_t attributes)
+    {
+        std::uint32_t lastSearched = 0;
+        for (std::uint32_t k = 1; k < rules.rulesByOrder.size(); ++k) {
+            lastSearched = rules.rulesByOrder[k].empty() ? lastSearched : k;
+        }
+        if (attributes > 0 && rules.order == attributes) {
+            ++searchedEveryOrder;
+        } else if (lastSearched > 0) {
+            (rules.order == lastSearched ? stoppedByOneEntry : stoppedByEmptyOrder) += 1;
+        }
+        for (std::uint32_t k = 1; k <= rules.order; ++k) {
+            for (const RuleList& list : rules.rulesByOrder[k]) {
+                for (std::size_t word = k; word < list.size(); word += k + 1) {
+                    higherOrderRules += k > 1 ? 1 : 0;
+                    repeatedRules += list[word] > 1 ? 1 : 0;
+                    entriesWithoutSupport += list[word] == 0 ? 1 : 0;
+                }
+            }
+        }
+    }
+};
+
+// Both searches must store the same words in every list of every order and keep as many orders;
+// with definition set, the rules must also be those of the definition.
+Reached compareOnRandomTables(std::uint32_t seed, int count, const TableShape& shape, bool definition = false)
+{
+    std::mt19937 random(seed);
+    Reached reached;
+    std::string text;
+    for (int round = 0; round < count; ++round) {
+        const SystemDecyzyjny table = randomTable(random, shape, text);
+        const ExhaustiveRules fast = searchExhaustiveRules(table).value();
+        const ExhaustiveRules reference = searchExhaustiveRulesReference(table);
+        if (!(fast == reference)) {
+            ADD_FAILURE() << "seed " << seed << ", round " << round << ", orders " << fast.order << " and "
+                          << reference.order << "\n" << text;
+            break;
+        }
+        if (definition) {
+            ERCIM ercim;
+            ercim.copyFrom(table);
+            ercim.computeRules();
+            checkDefinition(ercim, text);
+        }
+        reached.note(reference, table.attributeCount);
+    }
+    return reached;
+}
+
+TEST(FastExhaustiveSearch, MatchesTheReferenceOnRandomTables)
+{
+    // Small tables of few values reach every way of stopping.
+    Reached reached = compareOnRandomTables(7, 6000, {12, 0, 6, 3, 3}, true);
+    EXPECT_GT(reached.stoppedByOneEntry, 0u);
+    EXPECT_GT(reached.stoppedByEmptyOrder, 0u);
+    EXPECT_GT(reached.searchedEveryOrder, 0u);
+    EXPECT_GT(reached.entriesWithoutSupport, 0u);
+    // Two-valued attributes and many objects: rules of high orders, where the pruning of the
+    // depth-first walk and the repeats at the current order matter most.
+    reached = compareOnRandomTables(11, 3000, {24, 3, 9, 2, 2});
+    EXPECT_GT(reached.higherOrderRules, 1000u);
+    EXPECT_GT(reached.repeatedRules, 0u);
+    compareOnRandomTables(13, 3000, {4, 0, 5, 4, 6});        // many decisions, single objects
+    compareOnRandomTables(17, 3000, {10, 1, 5, 2, 3, true}); // values that equal nothing
+    // The last attributes of the widest table the fast search serves.
+    reached = compareOnRandomTables(19, 40, {5, 60, 64, 3, 2});
+    EXPECT_GT(reached.repeatedRules + reached.higherOrderRules, 0u);
+}
+
+TEST(FastExhaustiveSearch, SeesAttributesBeyondTheFirstWord)
+{
+    // 65 attributes: only the last one tells the two decisions apart.
+    std::vector<float> values(2 * 66, 1.0f);
+    values[64] = 0.0f;
+    values[65] = 0.0f;
+    SystemDecyzyjny table;
+    table.installValues(2, 65, values);
+    const ExhaustiveRules rules = searchExhaustiveRules(table).value();
+    EXPECT_EQ(rules.order, 1u);
+    EXPECT_EQ(rules.rulesByOrder[1][0], (RuleList{64, 1, kRuleListEnd}));
+    EXPECT_EQ(rules.rulesByOrder[1][1], (RuleList{64, 1, kRuleListEnd}));
+    EXPECT_TRUE(rules == searchExhaustiveRulesReference(table));
 }
 
 } // namespace

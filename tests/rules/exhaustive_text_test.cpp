@@ -48,10 +48,16 @@ std::vector<std::string> exportedLines(const ERCIM& table)
     return lines;
 }
 
-TEST(ExhaustiveExport, WorkedExampleHoldsTheTimeLineAndSevenLines)
+TEST(ExhaustiveExport, WorkedExampleHoldsTheTimeLineAndSevenLinesAndReplacesTheFile)
 {
     const ERCIM table = computedFromText(kWorkedExample);
     EXPECT_EQ(exportedLines(table), kWorkedExampleLines);
+    testing::TempFolder folder;
+    const auto path = folder.write("rules.txt", std::string(2000, 'x'));
+    static_cast<const SystemDecyzyjny&>(table).exportResults(path);
+    EXPECT_EQ(testing::fileBytes(path), exhaustiveExportText(table));
+    EXPECT_NO_THROW(table.exportResults(folder / "missing/rules.txt")) << "an unwritable path is skipped";
+    EXPECT_FALSE(std::filesystem::exists(folder / "missing/rules.txt"));
 }
 
 TEST(ExhaustiveRuleLine, ShowsConditionsDecisionAndSupportKeepingLongLinesWhole)
@@ -72,53 +78,6 @@ TEST(ExhaustiveRuleLine, ShowsConditionsDecisionAndSupportKeepingLongLinesWhole)
     expected.back() = '=';
     expected += "> (d=" + value + ") [7]";
     EXPECT_EQ(exhaustiveRuleLine(wide, 0, entry, 8), expected);
-}
-
-TEST(ExhaustiveExportFile, ReplacesTheFileOrSkipsAnUnwritablePathSilently)
-{
-    testing::TempFolder folder;
-    const ERCIM table = computedFromText(kWorkedExample);
-    const auto path = folder.write("rules.txt", std::string(2000, 'x'));
-    static_cast<const SystemDecyzyjny&>(table).exportResults(path);
-    EXPECT_EQ(testing::fileBytes(path), exhaustiveExportText(table));
-    EXPECT_NO_THROW(table.exportResults(folder / "missing/rules.txt"));
-    EXPECT_FALSE(std::filesystem::exists(folder / "missing/rules.txt"));
-}
-
-// Draws one page and checks the button: "DALEJ" shown while the listing goes on, disabled at its end.
-std::vector<std::string> drawPage(const ERCIM& table, ListingPosition& position, RecordingPage& page, bool complete)
-{
-    page.nextPage();
-    EXPECT_EQ(listExhaustiveRules(table, position, page), complete);
-    EXPECT_EQ(page.buttonShown, !complete);
-    EXPECT_EQ(page.buttonDisabled, complete);
-    return page.texts();
-}
-
-TEST(ExhaustiveListing, HeaderIsCarriedAndLastLineOfAFullPageIsRepeated)
-{
-    const ERCIM table = computedFromText(kWorkedExample);
-    ListingPosition position;
-    position.listingMode = ListingMode::Lem2;
-    RecordingPage tall(600, 16); // under the time line
-    EXPECT_EQ(listExhaustiveRules(table, position, tall), true);
-    EXPECT_EQ(tall.texts(), kWorkedExampleLines);
-    EXPECT_EQ(tall.lines.front().top, 16);
-    EXPECT_EQ(position.listingMode, ListingMode::Exhaustive);
-
-    // Bottom 92: a header needs the cursor at 32 or above, a rule line must leave it at 48 or above.
-    RecordingPage page(92);
-    const std::vector<std::string>& all = kWorkedExampleLines;
-    // The header of order 2 would start at 48: it goes to the next page.
-    EXPECT_EQ(drawPage(table, position, page, false), (std::vector<std::string>{all[0], all[1], all[2]}));
-    // The third rule line ends at 64, below 48: the page is full after it.
-    EXPECT_EQ(drawPage(table, position, page, false), (std::vector<std::string>{all[3], all[4], all[5], all[6]}));
-    // That was the last rule: the next page repeats it under its header and completes.
-    EXPECT_EQ(drawPage(table, position, page, true), (std::vector<std::string>{all[3], all[6]}));
-    EXPECT_EQ(page.passesEnded, 3);
-    EXPECT_EQ(position.exhaustiveOrder, 1u) << "a completed listing starts again from the top";
-    EXPECT_EQ(position.exhaustiveObject, 0u);
-    EXPECT_EQ(position.exhaustiveOffset, 0u);
 }
 
 // Pages through the whole listing and checks the page limits: headers start no lower than B - 60,

@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <string_view>
 
 namespace kolven::testing {
 
@@ -29,6 +31,26 @@ inline std::string afterTimeLine(const std::string& text)
     EXPECT_EQ(text.rfind("Czas wykonania zadania: ", 0), 0u) << text.substr(0, 40);
     const std::size_t end = text.find("\r\n");
     return end == std::string::npos ? std::string() : text.substr(end + 2);
+}
+
+// Compares two texts line by line (a line ends after its LF) and reports only the first line that
+// differs, with its number: a long export that differs must not flood the output with its diff.
+inline ::testing::AssertionResult sameLines(std::string_view actual, std::string_view expected)
+{
+    const auto shown = [](std::string_view text, std::size_t end) {
+        return text.empty() ? std::string("(end of text)") : ::testing::PrintToString(std::string(text.substr(0, std::min<std::size_t>(end, 200))));
+    };
+    for (std::size_t line = 1; !actual.empty() || !expected.empty(); ++line) {
+        const std::size_t actualEnd = std::min(actual.find('\n'), actual.size() - 1) + 1;
+        const std::size_t expectedEnd = std::min(expected.find('\n'), expected.size() - 1) + 1;
+        if (actual.empty() || expected.empty() || actual.substr(0, actualEnd) != expected.substr(0, expectedEnd)) {
+            return ::testing::AssertionFailure() << "line " << line << " differs: expected " << shown(expected, expectedEnd)
+                                                 << ", actual " << shown(actual, actualEnd);
+        }
+        actual.remove_prefix(actualEnd);
+        expected.remove_prefix(expectedEnd);
+    }
+    return ::testing::AssertionSuccess();
 }
 
 // A scratch folder named after the running test, emptied when made and removed when dropped.

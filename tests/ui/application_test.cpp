@@ -1,4 +1,5 @@
 #include "app_fixture.h"
+#include "failing_allocation.h"
 
 #include "knn.h"
 #include "lem2.h"
@@ -35,8 +36,11 @@ TEST_F(ApplicationCommands, StartsWithTheFileCommandsQuitAndAboutAndGreyedComman
     EXPECT_TRUE(screen.events.empty());
 }
 
-TEST_F(ApplicationCommands, LoadInstallsTheSystemInAllThreeCopies)
+TEST_F(ApplicationCommands, LoadInstallsTheSystemInAllThreeCopiesAndAFailedLoadChangesNothing)
 {
+    loadTest(tabFile("test.tab", {{1, 0}}));
+    EXPECT_EQ(screen.enabledCommands(), (Ids{CreateSystem, GenerateSystem, LoadSystem, LoadTestSystem, Quit,
+                                             About, EditTestSystem}));
     load(tabFile("t.tab", {{1, 2, 0}, {3.5f, 4, 1}}));
     ASSERT_TRUE(state.ercim && state.lem2);
     EXPECT_EQ(state.ercim->values, (std::vector<float>{1, 2, 0, 3.5f, 4, 1}));
@@ -44,16 +48,14 @@ TEST_F(ApplicationCommands, LoadInstallsTheSystemInAllThreeCopies)
     EXPECT_EQ(state.knn.values, state.ercim->values);
     EXPECT_EQ(state.currentObjectCount, 2u);
     EXPECT_EQ(state.currentAttributeCount, 2u);
-    EXPECT_EQ(screen.enabledCommands(), kSystemMenu);
+    Ids both = kSystemMenu;
+    both.insert(both.end(), {EditTestSystem, ClassifyKnn});
+    std::sort(both.begin(), both.end());
+    EXPECT_EQ(screen.enabledCommands(), both);
     EXPECT_EQ(screen.fileDialogs.at(0).filterPattern, "*.msd;*.tab;*.csv;*.arff");
-    EXPECT_FALSE(screen.buttonVisible);
-}
-
-TEST_F(ApplicationCommands, CancelledOrFailedLoadsChangeNothing)
-{
-    load(tabFile("t.tab", {{1, 2, 0}}));
     const ERCIM* held = state.ercim.get();
     const auto menu = screen.menu;
+    const std::size_t dialogs = screen.fileDialogs.size();
 
     app.runCommand(LoadSystem); // cancelled
     app.runCommand(LoadTestSystem);
@@ -61,25 +63,15 @@ TEST_F(ApplicationCommands, CancelledOrFailedLoadsChangeNothing)
     load(folder.write("bad.tab", "ATTRIBUTES 2\nOBJECTS 1\n1 2")); // no final separator
     loadTest(folder / "missing.msd");
     load(folder.write("huge.tab", "ATTRIBUTES 3\nOBJECTS 2000000000\n1 2 3\n")); // counts beyond the file
-
+    EXPECT_EQ(screen.fileDialogs.size(), dialogs + 5);
     ASSERT_EQ(screen.messages.size(), 3u);
     EXPECT_EQ(screen.messages[0].text, "Plik jest uszkodzony!");
     EXPECT_EQ(screen.messages[0].caption, "Błąd!");
     EXPECT_EQ(state.ercim.get(), held);
-    EXPECT_EQ(state.knn.values, (std::vector<float>{1, 2, 0}));
-    EXPECT_FALSE(state.testSystemHasValues());
+    EXPECT_EQ(state.knn.values, (std::vector<float>{1, 2, 0, 3.5f, 4, 1}));
+    EXPECT_EQ(state.knn.testSystem.values, (std::vector<float>{1, 0}));
     EXPECT_EQ(screen.menu, menu);
     EXPECT_EQ(screen.events.back(), "flush"); // the window was cleared
-}
-
-TEST_F(ApplicationCommands, KnnBecomesAvailableWhenBothSystemsAreThere)
-{
-    loadTest(tabFile("test.tab", {{1, 0}}));
-    EXPECT_EQ(screen.enabledCommands(), (Ids{CreateSystem, GenerateSystem, LoadSystem, LoadTestSystem, Quit,
-                                             About, EditTestSystem}));
-    load(tabFile("t.tab", {{1, 0}, {2, 1}}));
-    EXPECT_TRUE(screen.enabled(ClassifyKnn));
-    EXPECT_FALSE(screen.enabled(ShowKnn));
 }
 
 TEST_F(ApplicationCommands, ComputingGreysItselfAndOffersItsResultsUntilTheSystemChanges)
@@ -111,6 +103,14 @@ TEST_F(ApplicationCommands, ComputingGreysItselfAndOffersItsResultsUntilTheSyste
     EXPECT_NE(state.ercim.get(), held);
     EXPECT_EQ(state.knn.values, (std::vector<float>{5, 0, 2, 1}));
     EXPECT_EQ(screen.enabledCommands(), kSystemMenu);
+
+    // LEM2 on a table without condition attributes explains and changes nothing.
+    load(tabFile("t.tab", {{0}, {1}}));
+    const auto menu = screen.menu;
+    app.runCommand(ComputeLem2);
+    ASSERT_EQ(screen.messages.size(), 1u);
+    EXPECT_EQ(screen.messages[0].text, kLem2NoAttributesMessage);
+    EXPECT_EQ(screen.menu, menu);
 }
 
 TEST_F(ApplicationCommands, CreateInstallsATypedTableAndCancelKeepsEverything)
@@ -136,7 +136,7 @@ TEST_F(ApplicationCommands, CreateInstallsATypedTableAndCancelKeepsEverything)
     EXPECT_EQ(screen.enabledCommands(), kSystemMenu);
 }
 
-TEST_F(ApplicationCommands, GenerateInstallsValuesFromTheRangeOrRefusesIt)
+TEST_F(ApplicationCommands, GenerateInstallsValuesFromTheRangeAndARefusalOrMissingMemoryChangesNothing)
 {
     screen.parameterScripts.push_back(typeParameters({"4", "2", "3", "1"}));
     app.runCommand(GenerateSystem);
@@ -154,11 +154,7 @@ TEST_F(ApplicationCommands, GenerateInstallsValuesFromTheRangeOrRefusesIt)
     EXPECT_TRUE(std::all_of(state.ercim->values.begin(), state.ercim->values.end(), [](float v) { return v >= -2 && v <= 3; }));
     EXPECT_EQ(state.lem2->values, state.ercim->values);
     EXPECT_EQ(screen.enabledCommands(), kSystemMenu);
-}
 
-TEST_F(ApplicationCommands, OutOfMemoryLeavesSystemRulesAndMenuAsTheyWere)
-{
-    load(tabFile("t.tab", {{1, 0}, {2, 1}}));
     app.runCommand(ComputeExhaustive);
     const ERCIM* held = state.ercim.get();
     const auto menu = screen.menu;
@@ -166,21 +162,11 @@ TEST_F(ApplicationCommands, OutOfMemoryLeavesSystemRulesAndMenuAsTheyWere)
     app.runCommand(CreateSystem);
     screen.parameterScripts.push_back(typeParameters({"2147483647", "2147483647", "0", "1"}));
     app.runCommand(GenerateSystem);
-    ASSERT_EQ(screen.messages.size(), 2u);
-    EXPECT_EQ(screen.messages[1].text, kOutOfMemoryMessage);
-    EXPECT_EQ(screen.messages[1].caption, "Błąd!");
+    ASSERT_EQ(screen.messages.size(), 3u);
+    EXPECT_EQ(screen.messages[2].text, kOutOfMemoryMessage);
+    EXPECT_EQ(screen.messages[2].caption, "Błąd!");
     EXPECT_EQ(state.ercim.get(), held);
-    EXPECT_EQ(state.currentObjectCount, 2u);
-    EXPECT_EQ(screen.menu, menu);
-}
-
-TEST_F(ApplicationCommands, Lem2WithoutConditionAttributesExplainsAndChangesNothing)
-{
-    load(tabFile("t.tab", {{0}, {1}}));
-    const auto menu = screen.menu;
-    app.runCommand(ComputeLem2);
-    ASSERT_EQ(screen.messages.size(), 1u);
-    EXPECT_EQ(screen.messages[0].text, kLem2NoAttributesMessage);
+    EXPECT_EQ(state.currentObjectCount, 4u);
     EXPECT_EQ(screen.menu, menu);
 }
 
@@ -214,16 +200,34 @@ TEST_F(ApplicationCommands, KnnDialogDecidesWhetherTheClassificationRuns)
     EXPECT_FALSE(screen.enabled(ShowKnn));
 }
 
-TEST_F(ApplicationCommands, KnnOnTablesOfDifferentWidthsExplainsAndKeepsTheLastResults)
+TEST_F(ApplicationCommands, KnnRefusedOrOutOfMemoryKeepsKTheLastResultsAndTheMenu)
 {
     load(tabFile("t.tab", {{1, 0}, {2, 1}}));
-    loadTest(tabFile("test.tab", {{1, 0}, {2, 1}}));
+    loadTest(tabFile("test.tab", {{1, 0}}));
     screen.knnScripts.push_back(typeK("1"));
     app.runCommand(ClassifyKnn);
-    loadTest(tabFile("wide.tab", {{1, 1, 0}}));
-    const auto menu = screen.menu;
     const auto caught = state.knn.caughtCount;
+    // Every allocation of a run fails in turn, until one run completes; each failure must leave
+    // the k the last results were made with.
+    for (long before = 0; screen.messages.size() == std::size_t(before); ++before) {
+        const auto menu = screen.menu;
+        screen.knnScripts.push_back(typeK("5"));
+        failAfter(before);
+        app.startCommand(ClassifyKnn);
+        disarmFailure();
+        app.settle();
+        if (screen.messages.size() > std::size_t(before)) {
+            EXPECT_EQ(screen.messages.back().text, kOutOfMemoryMessage);
+            EXPECT_EQ(state.knn.k, 1u) << before;
+            EXPECT_EQ(state.knn.caughtCount, caught);
+            EXPECT_EQ(screen.menu, menu);
+        }
+    }
+    ASSERT_GT(screen.messages.size(), 3u);
 
+    loadTest(tabFile("wide.tab", {{1, 1, 0}}));
+    screen.messages.clear();
+    const auto menu = screen.menu;
     screen.knnScripts.push_back(typeK("5"));
     app.runCommand(ClassifyKnn);
     ASSERT_EQ(screen.messages.size(), 1u);
@@ -258,7 +262,7 @@ TEST_F(ApplicationCommands, EditTestSystemInstallsOnlyOnOk)
     EXPECT_FALSE(screen.enabled(ShowKnn));
 }
 
-TEST_F(ApplicationCommands, SaveWritesTheTableAndReportsAFailure)
+TEST_F(ApplicationCommands, SaveAndExportWriteTheirFilesAndASaveFailureIsReported)
 {
     SystemDecyzyjny table;
     table.installValues(2, 1, {0.5f, 1, -3, 0});
@@ -272,11 +276,7 @@ TEST_F(ApplicationCommands, SaveWritesTheTableAndReportsAFailure)
     app.runCommand(SaveSystem);
     ASSERT_EQ(screen.messages.size(), 1u);
     EXPECT_EQ(screen.messages[0].text, kSaveFailedMessage);
-}
 
-TEST_F(ApplicationCommands, ExportAsksForATextFileAndWritesTheResults)
-{
-    load(tabFile("t.tab", {{1, 0}, {2, 1}}));
     app.runCommand(ComputeExhaustive);
     app.runCommand(ComputeLem2);
     app.runCommand(ExportExhaustive); // cancelled

@@ -113,17 +113,34 @@ TEST(GridEditor, VisibleValuesPassThroughTheirThreeDecimalTextKeepingLongValues)
     EXPECT_EQ(editor.values()[1], 12345678901.0f) << "long texts are read whole";
 }
 
-TEST(GridEditor, RefusesATableThatCannotBeRepresented)
-{
-    EXPECT_THROW(GridEditor::forNewSystem(2147483647u, 2147483647u), std::bad_alloc);
-}
-
-TEST(GridEditor, NewTableStartsEmptyAndStoresZeros)
+TEST(GridEditor, NewTableStartsEmptyStoresZerosAndMustBeRepresentable)
 {
     GridEditor editor = GridEditor::forNewSystem(3, 1);
     EXPECT_EQ(editor.cellText(2, 1), "");
     editor.accept();
     EXPECT_EQ(editor.values(), std::vector<float>(6, 0.0f));
+    EXPECT_THROW(GridEditor::forNewSystem(2147483647u, 2147483647u), std::bad_alloc);
+}
+
+TEST(GridEditor, FrameAndLastColumnLabelFollowTheTableSize)
+{
+    struct Case {
+        std::uint32_t rows;
+        std::uint32_t attributes;
+        int width;
+        int height;
+        const char* lastLabel;
+    };
+    for (const Case& c : {Case{3, 2, 68, 67, "D"}, Case{10, 14, 284, 158, "D"}, Case{11, 14, 292, 158, "D"},
+                          Case{10, 15, 284, 166, "A15"}, Case{11, 15, 292, 166, "A15"}, Case{1, 40, 284, 49, "A15"}}) {
+        const GridEditor editor = GridEditor::forNewSystem(c.rows, c.attributes);
+        const DialogFrame frame = editor.frame();
+        EXPECT_EQ(std::pair(frame.width, frame.height), std::pair(c.width, c.height)) << c.rows << " x " << c.attributes;
+        EXPECT_EQ(std::pair(frame.x, frame.y), std::pair(60, 40));
+        EXPECT_EQ(editor.columnLabel(editor.visibleColumns() - 1), c.lastLabel);
+        EXPECT_EQ(editor.columnLabelBox(editor.visibleColumns() - 1).width, 24) << "the last label is narrower";
+        EXPECT_EQ(editor.columnLabelBox(editor.visibleColumns() - 2).width, 34);
+    }
 }
 
 } // namespace

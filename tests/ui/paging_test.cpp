@@ -99,19 +99,24 @@ TEST_F(Paging, ExhaustivePagesCarryTheHeaderAndRepeatTheLastRuleLine)
     EXPECT_FALSE(screen.buttonEnabled);
 }
 
-TEST_F(Paging, ShortListingNeverShowsTheButtonAndAboutHidesALongOne)
+TEST_F(Paging, ShortListingNeverShowsTheButtonAndAboutOrTheKnnResultsHideALongOne)
 {
     loadDistinctObjects(2);
     app.runCommand(ComputeLem2);
     EXPECT_FALSE(screen.buttonVisible || screen.buttonEnabled);
     loadDistinctObjects(12);
+    loadTest(tabFile("test.tab", {{1, 1}}));
     app.runCommand(ComputeLem2);
-    ASSERT_TRUE(screen.buttonVisible);
-    app.runCommand(About);
-    EXPECT_FALSE(screen.buttonVisible);
-    screen.events.clear();
-    app.nextPageClicked();
-    EXPECT_TRUE(screen.events.empty());
+    screen.knnScripts.push_back(typeK("1"));
+    for (CommandId hiding : {About, ClassifyKnn, ShowKnn}) {
+        app.runCommand(ShowLem2);
+        ASSERT_TRUE(screen.buttonVisible);
+        app.runCommand(hiding);
+        EXPECT_FALSE(screen.buttonVisible) << int(hiding);
+        screen.events.clear();
+        app.nextPageClicked();
+        EXPECT_TRUE(screen.events.empty());
+    }
 }
 
 TEST_F(Paging, ShowingAgainStartsAtTheTopAndAClickContinuesTheListingLastShown)

@@ -1,13 +1,17 @@
 #include "table_files.h"
+#include "test_files.h"
 
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <limits>
 #include <string>
 #include <vector>
 
 namespace kolven {
 namespace {
+
+using testing::fileBytes;
 
 std::vector<float> valuesOf(const std::string& text)
 {
@@ -29,7 +33,7 @@ TEST(TabReader, ReadsTheTextsItAccepts)
          "title 12 %c ATTRIBUTES\n// c\nATTRIBUTES 2 junk OBJECTS 1 7 8 9 10 extra\n", {7, 8}},
         {"a keyword is a whole token", "ATTRIBUTES 2 OBJECTS3 OBJECTS 1 1 2\n", {1, 2}},
         {"a comment may end the file", "ATTRIBUTES 1 OBJECTS 1 5 //end", {5}},
-        {"// ends a token", "ATTRIBUTES 2 OBJECTS 1 1//note\n2\n", {1, 2}},
+        {"// ends a token and comments out the rest of its line", "ATTRIBUTES 2 OBJECTS 1 1//a b\n2\n", {1, 2}},
         {"% starts a comment only at a token's start", "ATTRIBUTES 2 OBJECTS 1 %1 2\n3 4%\n", {3, 4}},
         {"a carriage return does not end a comment", "ATTRIBUTES 2 OBJECTS 1 // c\r 9 9\n5 6\n", {5, 6}},
         {"counts like atol, values like atof", "ATTRIBUTES 2.7 OBJECTS 1 abc -2.5e1\n", {0, -25}},
@@ -56,9 +60,9 @@ TEST(TabReader, RefusesCorruptTextsChangingNothing)
         "ATTRIBUTES 2 OBJECTS 2 1 2 3\n", "ATTRIBUTES 0 OBJECTS 2 1 2 3\n", "ATTRIBUTES 2 OBJECTS 0 1 2 3\n",
         "ATTRIBUTES -2 OBJECTS 1 1 2 3\n", "ATTRIBUTES 2 OBJECTS 2000000000 1 2 3\n",
         "ATTRIBUTES 99999999999999999999 OBJECTS 2 1 2 3\n", "ATTRIBUTES 2 OBJECTS\n", "",
-        // values that are not finite
+        // values that are not finite, or not finite in single precision
         "ATTRIBUTES 2 OBJECTS 1 nan 1\n", "ATTRIBUTES 2 OBJECTS 1 1 inf\n", "ATTRIBUTES 2 OBJECTS 1 -infinity 1\n",
-        "ATTRIBUTES 2 OBJECTS 1 1e39 1\n",
+        "ATTRIBUTES 2 OBJECTS 1 1e39 1\n", "ATTRIBUTES 2 OBJECTS 1 1e999 1\n", "ATTRIBUTES 2 OBJECTS 1 1 -1e999\n",
     };
     for (const std::string& text : refused) {
         SystemDecyzyjny table;
@@ -68,13 +72,56 @@ TEST(TabReader, RefusesCorruptTextsChangingNothing)
     }
 }
 
+// The bytes of a .msd file: the two counts, then the values, little-endian.
+std::string msdFile(std::uint32_t objects, std::uint32_t attributes, const std::vector<float>& values)
+{
+    std::string bytes(reinterpret_cast<const char*>(&objects), 4);
+    bytes.append(reinterpret_cast<const char*>(&attributes), 4);
+    return bytes.append(reinterpret_cast<const char*>(values.data()), values.size() * 4);
+}
+
+TEST(MsdFile, WritesCountsThenTheMatrixAndReadsItBackByteForByte)
+{
+    testing::TempFolder folder;
+    SystemDecyzyjny table;
+    table.installValues(2, 1, {1.0f, 0.0f, -2.5f, 1.0f});
+    ASSERT_TRUE(writeMsd(folder / "t.msd", table));
+    EXPECT_EQ(fileBytes(folder / "t.msd"), msdFile(2, 1, {1.0f, 0.0f, -2.5f, 1.0f}));
+
+    ASSERT_TRUE(readTab(testing::dataFile("iris.tab"), table));
+    ASSERT_TRUE(writeMsd(folder / "a.msd", table));
+    SystemDecyzyjny again;
+    EXPECT_TRUE(readTable(folder / "a.msd", again));
+    ASSERT_TRUE(writeMsd(folder / "b.MSD", again));
+    EXPECT_EQ(fileBytes(folder / "a.msd"), fileBytes(folder / "b.MSD"));
+    EXPECT_TRUE(readTable(folder / "b.MSD", again)) << "upper-case extension reads as .msd";
+    EXPECT_EQ(again.values, table.values);
+    EXPECT_FALSE(writeMsd(folder / "no-such-folder/t.msd", table));
+    EXPECT_FALSE(std::filesystem::exists(folder / "no-such-folder/t.msd"));
+}
+
+TEST(MsdFile, RefusesBadLengthsAndValuesThatAreNotFiniteChangingNothing)
+{
+    testing::TempFolder folder;
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float infinity = std::numeric_limits<float>::infinity();
+    for (const auto& [name, bytes] : {std::pair<std::string, std::string>{"short", msdFile(2, 1, {1, 2, 3})},
+                                      {"long", msdFile(1, 1, {1, 2, 3})}, {"absurd", msdFile(4294967295u, 4294967295u, {1})},
+                                      {"empty", msdFile(0, 3, {})}, {"tiny", "abc"}, {"nan", msdFile(1, 1, {1, nan})},
+                                      {"inf", msdFile(1, 1, {-infinity, 1})}}) {
+        SystemDecyzyjny table;
+        table.installValues(1, 0, {5});
+        EXPECT_FALSE(readMsd(folder.write(name + ".msd", bytes), table)) << name;
+        EXPECT_FALSE(readMsd(folder / "missing.msd", table));
+        EXPECT_EQ(table.values, std::vector<float>{5}) << name;
+    }
+}
+
 TEST(TableFiles, ChoosesTheReaderByTheExtensionIgnoringCase)
 {
-    for (const char* path : {"a/b.msd", "b.MSD", "b.MsDx"}) {
-        EXPECT_TRUE(isMsdPath(path)) << path;
-    }
-    for (const char* path : {"b.tab", "b.txt", "b.ms", "msd"}) {
-        EXPECT_FALSE(isMsdPath(path)) << path;
+    for (const auto& [path, msd] : {std::pair{"a/b.msd", true}, {"b.MSD", true}, {"b.MsDx", true}, {"b.tab", false},
+                                    {"b.txt", false}, {"b.ms", false}, {"msd", false}}) {
+        EXPECT_EQ(isMsdPath(path), msd) << path;
     }
 }
 

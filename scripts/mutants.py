@@ -1,0 +1,131 @@
+#!/usr/bin/env python3
+"""Applies deliberate faults to the code one at a time and checks that the tests catch each.
+
+For each fault: replace one piece of text in one source file, build the test programs that
+should notice, run them, put the file back. A fault no test catches is a gap in the tests.
+    ./scripts/mutants.py [ID...]        default: every fault
+The build goes to build-mutants/ (or to the configured build folder KOLVEN_BUILD_DIR names).
+A fault whose text no longer occurs exactly once is reported as "not applied": update its entry.
+"""
+import os
+import re
+import subprocess
+import sys
+from pathlib import Path
+
+# id, layer, fault, file, text, replacement, test programs that must catch it
+FAULTS = [
+    ("tab-overflow", "core", ".tab value 1e999 read as 0, not refused", "core/table_files.cpp",
+     "value = tiny ? 0.0 : std::numeric_limits<double>::infinity();", "value = tiny ? 0.0 : 0.0;", "core"),
+    ("tab-comment-in-token", "core", '"//" inside a token no longer ends it', "core/table_files.cpp",
+     "while (cursor != end && isTokenChar(*cursor) && !startsComment(cursor, end)) {",
+     "while (cursor != end && isTokenChar(*cursor)) {", "core"),
+    ("tab-eof", "core", "a token reaching the end of the file accepted", "core/table_files.cpp",
+     "return cursor == end ? 0 : std::size_t(cursor - position);", "return std::size_t(cursor - position);", "core"),
+    ("timer-clamp", "core", "the timer's clamp at zero removed", "core/perf_timer.cpp",
+     "stopStamp_ = spent > overhead_ ? spent - overhead_ : 0;", "stopStamp_ = spent - overhead_;", "core"),
+    ("calibration-tie", "core", "calibration tie goes to the later value", "core/perf_timer.cpp",
+     "if (entries[i].count > entries[best].count) {", "if (entries[i].count >= entries[best].count) {", "core"),
+    ("generator-truncated-range", "core", "generator range 2.9 .. 2.1 refused", "core/generator.cpp",
+     "if (std::trunc(max) < std::trunc(min)) {", "if (max < min) {", "core ui cli"),
+    ("exhaustive-one-entry", "rules", "an order that stores one entry is not kept", "rules/exhaustive_search.h",
+     "return entries == 0 ? order - 1 : order;", "return order - 1;", "rules"),
+    ("exhaustive-header-room", "rules", "a header may start 44 above the page bottom", "rules/exhaustive_text.cpp",
+     "constexpr int kHeaderRoom = 60;", "constexpr int kHeaderRoom = 44;", "rules ui"),
+    ("lem2-page-limit", "rules", "a LEM2 page is full when the cursor reaches the limit", "rules/lem2.cpp",
+     "if (page.cursorTop() > page.pageBottom() - 44) {", "if (page.cursorTop() >= page.pageBottom() - 44) {", "rules ui"),
+    ("lem2-line-end", "rules", "LEM2 export lines end in LF", "rules/lem2.cpp",
+     "        text += lem2RuleText(rule);\n        text += kLineEnd;",
+     "        text += lem2RuleText(rule);\n        text += '\\n';", "rules cli"),
+    ("lem2-support-one", "rules", "support [1] shown", "rules/lem2.cpp",
+     "if (rule.support != 1) {", "if (rule.support != 0) {", "rules"),
+    ("lem2-tie", "rules", "equal counts: the later attribute chosen", "rules/lem2_induction.cpp",
+     "if (count > bestCount || (count == bestCount && a == bestAttribute && first < bestRow)) {",
+     "if (count >= bestCount || (count == bestCount && a == bestAttribute && first < bestRow)) {", "rules"),
+    ("knn-square-bound", "classify", "the k-NN float prefilter's bound without its error margin",
+     "classify/knn_fast.cpp", "const double bound = factor_ * (factor_ * square + term_) + term_;",
+     "const double bound = square;", "classify"),
+    ("knn-k-kept", "classify", "the lowered k not kept after a run", "classify/knn.cpp",
+     "    k = lowered;\n    testObjectCount", "    testObjectCount", "classify ui cli"),
+    ("knn-k-zero", "classify", "k 0 not taken as 1", "classify/knn.cpp",
+     "k = std::max(k, 1u);", "k = std::max(k, 0u);", "classify cli"),
+    ("knn-tie", "classify", "tied scores: the first class wins", "classify/knn_reference.cpp",
+     "        } else if (scores[c] == scores[minimum]) {\n            unique = false;\n        }", "        }",
+     "classify"),
+    ("knn-accuracy", "classify", "accuracy 0 / 0 when nothing is caught", "classify/knn.cpp",
+     "accuracy = caughtCount == 0 ? 0.0f : static_cast",
+     "accuracy = caughtCount == 0 ? 0.0f / float(caughtCount) : static_cast", "classify"),
+    ("cli-seed", "cli", "generate --seed ignored", "cli/cli.cpp",
+     "generator.generate(table, p->objects, p->attributes, min, max, p->seed);",
+     "generator.generate(table, p->objects, p->attributes, min, max);", "cli"),
+    ("cli-usage-exit", "cli", "a usage error exits 1", "cli/cli.h", "kExitUsage = 2", "kExitUsage = 1", "cli"),
+    ("knn-dalej", "ui", "DALEJ left visible over the k-NN results after a long listing", "ui/application.cpp",
+     "void Application::showKnn()\n{\n    painter_.setNextButtonVisible(false);", "void Application::showKnn()\n{",
+     "ui"),
+    ("knn-memory-k", "ui", "k not restored after running out of memory", "ui/application.cpp",
+     "        state_.knn.k = kBefore;\n        hideAndClear();", "        (void)kBefore;\n        hideAndClear();", "ui"),
+    ("menu-show-knn", "ui", "a new test system leaves the k-NN results enabled", "ui/application.cpp",
+     "    setEnabled(CommandId::ShowKnn, false);\n    if (state_.decisionSystemHasValues()",
+     "    if (state_.decisionSystemHasValues()", "ui"),
+    ("dialog-zero-objects", "ui", "OK enabled with 0 objects", "ui/parameter_dialog.cpp",
+     "return objects_ != 0;", "return true;", "ui"),
+    ("grid-width-15", "ui", "the grid's frame width at 15 attributes", "ui/grid_editor.cpp",
+     "int width = attributes < 15 ? int(attributes) * 18 + 32 : 284;",
+     "int width = attributes <= 15 ? int(attributes) * 18 + 32 : 284;", "ui"),
+    ("grid-last-label", "ui", "the grid's last column label as wide as the others", "ui/grid_editor.cpp",
+     "const int width = c == visibleColumns_ - 1 ? 24 : 34;", "const int width = 34;", "ui"),
+    ("qt-menu-mirror", "qt", "the window's menu does not grey entries", "ui/qt/main_window.cpp",
+     "        entry->setEnabled(enabled);", "        entry->setEnabled(enabled || true);", "qt"),
+    ("qt-dalej", "qt", "DALEJ never shown in the window", "ui/qt/qt_screen.cpp",
+     "window_.nextButton().setVisible(visible);", "(void)visible;", "qt"),
+    ("qt-quit-asks", "qt", "Zakoncz asks before closing", "ui/qt/main_window.cpp",
+     "    closingWithoutAsking_ = true;\n    close();", "    close();", "qt"),
+]
+
+
+def run_tests(build, layer):
+    program = build / "tests" / layer / f"kolven_{layer}_tests"
+    environment = dict(os.environ, QT_QPA_PLATFORM="offscreen", QTEST_FUNCTION_TIMEOUT="60000")
+    try:
+        result = subprocess.run([str(program), "--gtest_brief=1"], capture_output=True, text=True,
+                                env=environment, timeout=600)
+    except subprocess.TimeoutExpired:
+        return ["(timed out)"]
+    return sorted(set(re.findall(r"\[  FAILED  \] (\S+)", result.stdout))) or (["(crashed)"] if result.returncode else [])
+
+
+def main():
+    root = Path(__file__).resolve().parent.parent
+    build = root / os.environ.get("KOLVEN_BUILD_DIR", "build-mutants")
+    if not (build / "CMakeCache.txt").exists():
+        subprocess.run(["cmake", "-S", str(root), "-B", str(build), "-DKOLVEN_BENCH=OFF"], check=True,
+                       stdout=subprocess.DEVNULL)
+    wanted = set(sys.argv[1:])
+    missed = 0
+    for name, layer, fault, path, text, replacement, programs in FAULTS:
+        if wanted and name not in wanted:
+            continue
+        source = root / path
+        original = source.read_text()
+        if original.count(text) != 1:
+            print(f"{name:28} not applied: the text occurs {original.count(text)} times", flush=True)
+            continue
+        source.write_text(original.replace(text, replacement))
+        try:
+            failed = []
+            for program in programs.split():
+                built = subprocess.run(["cmake", "--build", str(build), "--target", f"kolven_{program}_tests",
+                                        "-j" + os.environ.get("KOLVEN_JOBS", "2")], capture_output=True)
+                failed = run_tests(build, program) if built.returncode == 0 else ["(does not build: mend the fault)"]
+                if failed:
+                    break
+        finally:
+            source.write_text(original)
+        missed += 0 if failed else 1
+        print(f"{name:28} {layer:9} {'caught by ' + ', '.join(failed[:2]) if failed else 'NOT CAUGHT'}: {fault}",
+              flush=True)
+    return 1 if missed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
