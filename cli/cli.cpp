@@ -33,7 +33,7 @@ int fail(std::ostream& err, std::string_view message)
 
 bool loadTable(const std::string& path, SystemDecyzyjny& target, std::ostream& err)
 {
-    if (readTable(path, target)) {
+    if (readTable(pathFromUtf8(path), target)) {
         return true;
     }
     fail(err, path + ": " + std::string(kCorruptFileMessage));
@@ -48,7 +48,7 @@ int emit(const std::string& bytes, const std::string& outputPath, std::ostream& 
         out.flush();
         return out ? kExitOk : fail(err, "nie mozna zapisac wyniku na standardowe wyjscie.");
     }
-    if (!writeFileBytes(outputPath, bytes)) {
+    if (!writeFileBytes(pathFromUtf8(outputPath), bytes)) {
         return fail(err, outputPath + ": nie mozna zapisac pliku.");
     }
     return kExitOk;
@@ -210,6 +210,9 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
 {
     CLI::App app{"KOLVEN: rough-set decision tables from the command line", "kolven-cli"};
     app.require_subcommand(1, 1);
+    // The same syntax on every platform: on Windows the parser would otherwise take an argument
+    // beginning with "/" (a path under Wine, say) for an option.
+    app.allow_windows_style_options(false);
     std::vector<std::pair<CLI::App*, Action>> actions;
     for (const Command& command : kCommands) {
         CLI::App* sub = app.add_subcommand(command.name, command.description);
