@@ -20,7 +20,7 @@ scratch=$(mktemp -d)
 export WINEPREFIX="$scratch/wine"
 display=""
 cleanup() {
-    wineserver -k 2>/dev/null || /usr/lib/wine/wineserver64 -k 2>/dev/null || true
+    wineserver -k 2>/dev/null || true
     [ -z "$display" ] || kill "$display" 2>/dev/null || true
     rm -rf "$scratch"
 }
@@ -31,8 +31,9 @@ Xvfb ":$screen" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
 display=$!
 export DISPLAY=":$screen"
 echo "== starting Wine in a fresh prefix (slow the first time)"
+mkdir -p "$WINEPREFIX"
+wineserver -p
 time ./scripts/wine-run.sh wineboot --init >/dev/null 2>&1
-(wineserver -p 2>/dev/null || /usr/lib/wine/wineserver64 -p)
 
 cmake --build "$build" -j"$(nproc)"
 ctest --test-dir "$build" --output-on-failure -j"$(nproc)"

@@ -11,8 +11,13 @@ namespace {
 constexpr int kPageMargin = 6;          // the page ends this far above the client area's bottom
 constexpr int kLineHeight = 16;         // lines of one text are this far apart
 constexpr COLORREF kTextColor = RGB(0, 255, 0);
-// The mouse's way into the menu bar: SC_MOUSEMENU with the hit-test code of the menu (HTMENU).
-constexpr WPARAM kMouseMenu = SC_MOUSEMENU | HTMENU;
+// The mouse's way into the menu bar: SC_MOUSEMENU with the hit-test code of the menu (HTMENU), as
+// Windows sends it, or without a hit-test code, as Wine sends it. (With HTSYSMENU it would open
+// the system menu, which stays closed.)
+bool isMenuBarClick(WPARAM command)
+{
+    return command == (SC_MOUSEMENU | HTMENU) || command == SC_MOUSEMENU;
+}
 
 // Menu texts are shown as they are: a "&" is doubled so that it never becomes a mnemonic.
 std::wstring literalMenuText(std::string_view text)
@@ -216,7 +221,7 @@ LRESULT MainWindow::systemCommand(WPARAM wParam, LPARAM lParam)
     // The close box and Alt+F4 reach WM_CLOSE and its question; the mouse opens the menu bar.
     // Everything else is swallowed: minimizing, restoring, moving, sizing, maximizing, the Alt
     // key's way into the menu, the system menu, the task list.
-    if ((wParam & 0xFFF0) == SC_CLOSE || wParam == kMouseMenu) {
+    if ((wParam & 0xFFF0) == SC_CLOSE || isMenuBarClick(wParam)) {
         return DefWindowProcW(window_, WM_SYSCOMMAND, wParam, lParam);
     }
     return 0;
