@@ -118,7 +118,19 @@ HWND ModalDialog::addControl(const wchar_t* windowClass, std::string_view text, 
 
 HWND ModalDialog::addLabel(std::string_view text, const ControlBox& box)
 {
-    return addControl(L"STATIC", text, 0, 0, box);
+    HWND label = addControl(L"STATIC", text, 0, 0, box);
+    // A label keeps the dialog's font where its text fits its box, as the system font does on
+    // Windows. Where that font is wider (under Wine) the label takes the edits' narrower font
+    // rather than wrap its text and hide the words that wrapped.
+    const std::wstring wide = toWide(text);
+    HDC context = GetDC(label);
+    SIZE size{};
+    GetTextExtentPoint32W(context, wide.c_str(), int(wide.size()), &size);
+    ReleaseDC(label, context);
+    if (size.cx > box.width) {
+        SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(ANSI_VAR_FONT)), FALSE);
+    }
+    return label;
 }
 
 HWND ModalDialog::addEdit(const ControlBox& box, DWORD style)
