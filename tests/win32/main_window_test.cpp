@@ -161,8 +161,9 @@ TEST_F(Win32WindowTest, RulesArePagedWithDalejAndTheKDialogTakesZeroAsOne)
     EXPECT_FALSE(dalejShown());
 
     // The test system comes from a folder whose name is not ASCII.
-    std::filesystem::create_directories(folder / "Łukasz");
-    const std::filesystem::path table = folder / "Łukasz" / "dane.tab";
+    const std::filesystem::path polish = (folder / "") / u8"Łukasz";
+    std::filesystem::create_directories(polish);
+    const std::filesystem::path table = polish / "dane.tab";
     std::filesystem::copy_file(testing::dataFile("xor.tab"), table);
     std::wstring shown;
     ASSERT_TRUE(choose(CommandId::LoadTestSystem, {test::chooseFile(table.wstring())}));
