@@ -13,5 +13,5 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     kolven::ProgramWindow program(state, generator);
     program.window().onDestroyed = [] { PostQuitMessage(0); };
     program.show();
-    return kolven::runMessageLoop();
+    return kolven::runMessageLoop(program.window());
 }

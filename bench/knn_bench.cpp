@@ -42,13 +42,13 @@ void fillTables(kNNv1& knn, std::uint32_t objects)
     fillRandom(knn.testSystem, objects, random);
 }
 
-void classify(benchmark::State& state, KnnScoring scoring, unsigned threads)
+void classify(benchmark::State& state, KnnScoring scoring, unsigned threads, Progress& progress = noProgress())
 {
     kNNv1 knn;
     fillTables(knn, std::uint32_t(state.range(0)));
     for (auto _ : state) {
         knn.k = kNeighbours;
-        if (!knn.classifyTestSystem(scoring, threads)) {
+        if (!knn.classifyTestSystem(scoring, threads, progress)) {
             state.SkipWithError("classification refused");
             break;
         }
@@ -62,10 +62,18 @@ void classify(benchmark::State& state, KnnScoring scoring, unsigned threads)
 void BM_Knn(benchmark::State& state) { classify(state, KnnScoring::Fast, 0); }
 void BM_KnnOneCore(benchmark::State& state) { classify(state, KnnScoring::Fast, 1); }
 void BM_KnnOneCoreReference(benchmark::State& state) { classify(state, KnnScoring::Reference, 1); }
+// Watched by a progress another thread could read and stop, as the window's runs are: what the
+// progress reports and cancel checks cost.
+void BM_KnnWatched(benchmark::State& state)
+{
+    SharedProgress progress;
+    classify(state, KnnScoring::Fast, 0, progress);
+}
 
 // Training and test tables of the same size; 1k to 8k show how the time grows.
 BENCHMARK(BM_Knn)->Arg(1000)->Arg(2000)->Arg(4000)->Arg(8000)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_KnnOneCore)->Arg(2000)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_KnnWatched)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_KnnOneCoreReference)->Arg(2000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
 } // namespace

@@ -41,11 +41,11 @@ kolven::LEM2v1 segmentChallenge()
     return lem2;
 }
 
-template <bool (kolven::LEM2v1::*induce)()>
-void runInduction(benchmark::State& state, kolven::LEM2v1& lem2)
+template <bool (kolven::LEM2v1::*induce)(kolven::Progress&)>
+void runInduction(benchmark::State& state, kolven::LEM2v1& lem2, kolven::Progress& progress = kolven::noProgress())
 {
     for (auto _ : state) {
-        benchmark::DoNotOptimize((lem2.*induce)());
+        benchmark::DoNotOptimize((lem2.*induce)(progress));
     }
     state.SetLabel(std::to_string(lem2.rules.size()) + " rules");
     kolven::bench::reportPeakMemory(state);
@@ -69,6 +69,15 @@ void BM_Lem2Segment(benchmark::State& state)
     runInduction<&kolven::LEM2v1::runLem2>(state, lem2);
 }
 
+// The same run watched by a progress another thread could read and stop, as the window's runs
+// are: what the progress reports and cancel checks cost.
+void BM_Lem2SegmentWatched(benchmark::State& state)
+{
+    kolven::LEM2v1 lem2 = segmentChallenge();
+    kolven::SharedProgress progress;
+    runInduction<&kolven::LEM2v1::runLem2>(state, lem2, progress);
+}
+
 void BM_Lem2SegmentReference(benchmark::State& state)
 {
     kolven::LEM2v1 lem2 = segmentChallenge();
@@ -83,3 +92,4 @@ BENCHMARK(BM_Lem2Reference)->Arg(5000)->Unit(benchmark::kMillisecond);
 // The argument names the segment table's number of objects, pairing each run with its reference.
 BENCHMARK(BM_Lem2Segment)->Arg(1500)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Lem2SegmentReference)->Arg(1500)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Lem2SegmentWatched)->Arg(1500)->Unit(benchmark::kMillisecond);

@@ -6,6 +6,7 @@
 #include "text_format.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstddef>
 #include <functional>
 #include <memory>
@@ -96,11 +97,21 @@ std::vector<Worker> makeWorkers(std::size_t count, const SystemDecyzyjny& traini
     return workers;
 }
 
-// Classifies the grouped test rows first to last - 1.
+// The test rows classified so far by all workers together, told to the run's progress, which
+// also says when the workers should stop.
+struct SharedCount {
+    Progress& progress;
+    std::uint32_t total;
+    std::atomic<std::uint64_t> done{0};
+
+    void add(std::uint32_t rows) { progress.report(0, done.fetch_add(rows, std::memory_order_relaxed) + rows, total); }
+};
+
+// Classifies the grouped test rows first to last - 1, or some of them when the run is cancelled.
 void classifyRows(const SystemDecyzyjny& training, const SystemDecyzyjny& test, std::uint32_t first,
-                  std::uint32_t last, Worker& worker)
+                  std::uint32_t last, Worker& worker, SharedCount& shared)
 {
-    for (std::uint32_t batch = first; batch < last; batch += kBatch) {
+    for (std::uint32_t batch = first; batch < last && !shared.progress.cancelled(); batch += kBatch) {
         const std::uint32_t count = std::min(kBatch, last - batch);
         const float* rows = test.groupedRows.data() + std::size_t(batch) * test.rowLength;
         worker.score(rows, count, worker.scores.data());
@@ -113,28 +124,31 @@ void classifyRows(const SystemDecyzyjny& training, const SystemDecyzyjny& test, 
                 worker.tally.correct += training.classDecision(*winner) == own ? 1 : 0;
             }
         }
+        shared.add(count);
     }
 }
 
 // Splits the test rows into one contiguous share per worker and adds up their counts, which
 // therefore do not depend on the number of workers. A thread that cannot be started leaves its
 // share to the calling thread.
-Tally classifyAll(const SystemDecyzyjny& training, const SystemDecyzyjny& test, std::vector<Worker>& workers)
+Tally classifyAll(const SystemDecyzyjny& training, const SystemDecyzyjny& test, std::vector<Worker>& workers,
+                  Progress& progress)
 {
+    SharedCount shared{progress, test.objectCount};
     const std::size_t count = workers.size();
     const auto shareStart = [&](std::size_t w) { return std::uint32_t(std::uint64_t(test.objectCount) * w / count); };
     {
         std::vector<std::jthread> threads;
         threads.reserve(count);
         for (std::size_t w = 1; w < count; ++w) {
-            const auto run = [&, w] { classifyRows(training, test, shareStart(w), shareStart(w + 1), workers[w]); };
+            const auto run = [&, w] { classifyRows(training, test, shareStart(w), shareStart(w + 1), workers[w], shared); };
             try {
                 threads.emplace_back(run);
             } catch (const std::system_error&) {
                 run();
             }
         }
-        classifyRows(training, test, 0, shareStart(1), workers[0]);
+        classifyRows(training, test, 0, shareStart(1), workers[0], shared);
     }
     Tally total;
     for (const Worker& worker : workers) {
@@ -153,12 +167,12 @@ std::size_t threadCount(unsigned asked, std::uint32_t testObjects)
 
 } // namespace
 
-bool kNNv1::classifyTestSystem()
+bool kNNv1::classifyTestSystem(Progress& progress)
 {
-    return classifyTestSystem(KnnScoring::Fast, 0);
+    return classifyTestSystem(KnnScoring::Fast, 0, progress);
 }
 
-bool kNNv1::classifyTestSystem(KnnScoring scoring, unsigned threads)
+bool kNNv1::classifyTestSystem(KnnScoring scoring, unsigned threads, Progress& progress)
 {
     if (objectCount == 0 || testSystem.objectCount == 0 || attributeCount != testSystem.attributeCount) {
         return false;
@@ -176,7 +190,10 @@ bool kNNv1::classifyTestSystem(KnnScoring scoring, unsigned threads)
         }
         auto workers = makeWorkers(threadCount(threads, testSystem.objectCount), *this, testSystem, lowered,
                                    fast ? &*fast : nullptr);
-        tally = classifyAll(*this, testSystem, workers);
+        tally = classifyAll(*this, testSystem, workers, progress);
+    }
+    if (progress.cancelled()) {
+        return false;
     }
     k = lowered;
     testObjectCount = testSystem.objectCount;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "decision_system.h"
+#include "progress.h"
 
 #include <cstdint>
 #include <string>
@@ -20,13 +21,14 @@ enum class KnnScoring { Reference, Fast };
 // current decision system); testSystem holds the objects to classify.
 class kNNv1 : public SystemDecyzyjny {
 public:
-    // Classifies every test object. Returns false, changing nothing, when either table has no
-    // object or their condition attribute counts differ. Lowers k to the smallest training class.
-    // Scores by the fast path, spread over the processor's cores.
-    bool classifyTestSystem();
+    // Classifies every test object, reporting the test objects done to progress. Returns false,
+    // changing nothing, when either table has no object, when their condition attribute counts
+    // differ or when progress is cancelled. Lowers k to the smallest training class. Scores by the
+    // fast path, spread over the processor's cores.
+    bool classifyTestSystem(Progress& progress = noProgress());
     // The same with the chosen scoring on the given number of threads (0: one per core); the
     // results do not depend on either. Throws std::bad_alloc, changing nothing, when memory runs out.
-    bool classifyTestSystem(KnnScoring scoring, unsigned threads);
+    bool classifyTestSystem(KnnScoring scoring, unsigned threads, Progress& progress = noProgress());
 
     std::uint32_t k = 2;
     SystemDecyzyjny testSystem;

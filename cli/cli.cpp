@@ -10,16 +10,101 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <csignal>
 #include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <new>
 #include <optional>
 #include <string>
+#include <thread>
+
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 
 namespace kolven {
 
 namespace {
+
+// Set by Ctrl-C; lock-free, so the signal handler may set it.
+std::atomic<bool> interrupted{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
+
+bool stderrIsTerminal()
+{
+#ifdef _WIN32
+    return _isatty(_fileno(stderr)) != 0;
+#else
+    return isatty(STDERR_FILENO) != 0;
+#endif
+}
+
+// Whether this invocation draws progress lines: standard error is a terminal and no --quiet.
+bool progressShown = false;
+
+// A computation as the command line watches it: Ctrl-C stops it, and when progressShown a line on
+// standard error, redrawn four times a second, tells how far it has come; it is erased at the end.
+class RunWatch : public SharedProgress {
+public:
+    RunWatch(Computation computation, std::ostream& err) : computation_(computation), err_(err)
+    {
+        if (progressShown) {
+            drawer_ = std::jthread([this](std::stop_token stop) { drawUntil(stop); });
+        }
+    }
+    ~RunWatch()
+    {
+        if (drawer_.joinable()) {
+            drawer_.request_stop();
+            drawer_.join();
+            draw(std::string());
+        }
+    }
+    RunWatch(const RunWatch&) = delete;
+    RunWatch& operator=(const RunWatch&) = delete;
+
+    bool cancelled() const override { return interrupted.load(std::memory_order_relaxed); }
+
+private:
+    void drawUntil(std::stop_token stop)
+    {
+        std::mutex mutex;
+        std::condition_variable_any wake;
+        std::unique_lock lock(mutex);
+        while (!wake.wait_for(lock, stop, std::chrono::milliseconds(250), [] { return false; }) &&
+               !stop.stop_requested()) {
+            draw(progressLine(computation_, stage(), done(), total()));
+        }
+    }
+    // Overwrites the line drawn before with line, padded with blanks over the longer old one.
+    void draw(const std::string& line)
+    {
+        const std::size_t width = std::max(line.size(), shownWidth_);
+        err_ << '\r' << line << std::string(width - line.size(), ' ') << (line.empty() ? "\r" : "") << std::flush;
+        shownWidth_ = line.size();
+    }
+
+    Computation computation_;
+    std::ostream& err_;
+    std::size_t shownWidth_ = 0;
+    std::jthread drawer_;
+};
+
+// The exit of a run stopped by Ctrl-C.
+int interruptedExit(std::ostream& err)
+{
+    err << "kolven-cli: obliczenia przerwane.\n";
+    return kExitInterrupted;
+}
 
 // What a sub-command does once its arguments are parsed: it writes results to out and messages
 // to err, and returns its exit code.
@@ -40,9 +125,12 @@ bool loadTable(const std::string& path, SystemDecyzyjny& target, std::ostream& e
     return false;
 }
 
-// Writes the finished result to the file named by -o, or to out without it.
+// Writes the finished result to the file named by -o, or to out without it; nothing after Ctrl-C.
 int emit(const std::string& bytes, const std::string& outputPath, std::ostream& out, std::ostream& err)
 {
+    if (interrupted.load(std::memory_order_relaxed)) {
+        return interruptedExit(err);
+    }
     if (outputPath.empty()) {
         out << bytes;
         out.flush();
@@ -139,7 +227,9 @@ Action defineExhaustive(CLI::App& sub)
         if (!loadTable(*input, ercim, err)) {
             return int(kExitFailed);
         }
-        ercim.computeRules();
+        if (RunWatch watch(Computation::Exhaustive, err); !ercim.computeRules(watch)) {
+            return interruptedExit(err);
+        }
         return emit(exhaustiveExportText(ercim), *output, out, err);
     };
 }
@@ -155,8 +245,8 @@ Action defineLem2(CLI::App& sub)
         if (!loadTable(*input, lem2, err)) {
             return int(kExitFailed);
         }
-        if (!lem2.runLem2()) {
-            return fail(err, kLem2NoAttributesMessage);
+        if (RunWatch watch(Computation::Lem2, err); !lem2.runLem2(watch)) {
+            return watch.cancelled() ? interruptedExit(err) : fail(err, kLem2NoAttributesMessage);
         }
         return emit(lem2ExportText(lem2), *output, out, err);
     };
@@ -181,8 +271,8 @@ Action defineKnn(CLI::App& sub)
             return int(kExitFailed);
         }
         knn.k = p->k == 0 ? 1 : p->k;
-        if (!knn.classifyTestSystem()) {
-            return fail(err, kKnnAttributeMismatchMessage);
+        if (RunWatch watch(Computation::Knn, err); !knn.classifyTestSystem(watch)) {
+            return watch.cancelled() ? interruptedExit(err) : fail(err, kKnnAttributeMismatchMessage);
         }
         return emit(knnReportText(knn), p->output, out, err);
     };
@@ -213,6 +303,9 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     // The same syntax on every platform: on Windows the parser would otherwise take an argument
     // beginning with "/" (a path under Wine, say) for an option.
     app.allow_windows_style_options(false);
+    bool quiet = false;
+    app.add_flag("-q,--quiet", quiet, "no progress line on standard error");
+    app.fallthrough();
     std::vector<std::pair<CLI::App*, Action>> actions;
     for (const Command& command : kCommands) {
         CLI::App* sub = app.add_subcommand(command.name, command.description);
@@ -232,6 +325,7 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         return kExitUsage;
     }
 
+    progressShown = !quiet && stderrIsTerminal();
     for (auto& [sub, action] : actions) {
         if (sub->parsed()) {
             try {
@@ -242,6 +336,11 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         }
     }
     return kExitUsage;
+}
+
+void installInterruptHandler()
+{
+    std::signal(SIGINT, [](int) { interrupted.store(true, std::memory_order_relaxed); });
 }
 
 } // namespace kolven

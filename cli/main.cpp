@@ -49,5 +49,6 @@ int main(int argc, char** argv)
     // turn into CR CR LF.
     _setmode(_fileno(stdout), _O_BINARY);
 #endif
+    kolven::installInterruptHandler();
     return kolven::runCli(arguments(argc, argv), std::cout, std::cerr);
 }

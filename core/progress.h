@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <string>
 
 namespace kolven {
 
@@ -58,5 +59,13 @@ private:
     std::atomic<std::uint64_t> total_{0};
     std::atomic<bool> stop_{false};
 };
+
+// The long computations, each with its own progress line.
+enum class Computation { Exhaustive, Lem2, Knn };
+
+// The line that shows how far a computation has come, from the figures it reported last (stage:
+// the order being searched): "Rzad 2: 140 z 683 obiektow", "Klasy decyzyjne: 3 z 19",
+// "Obiekty testowe: 96 z 810". Empty before the first report.
+std::string progressLine(Computation computation, std::uint32_t stage, std::uint64_t done, std::uint64_t total);
 
 } // namespace kolven

@@ -7,15 +7,20 @@
 
 namespace kolven {
 
-void ERCIM::computeRules()
+bool ERCIM::computeRules(Progress& progress, const ExhaustiveOptions& options)
 {
     PerfTimer timer;
     timer.start();
-    // The search works on its own storage, so an allocation failure leaves this object as it was.
-    ExhaustiveRules found = searchExhaustiveRules(*this);
+    // The search works on its own storage, so an allocation failure or a cancel leaves this object
+    // as it was.
+    ExhaustiveRules found = searchExhaustiveRules(*this, progress, options);
+    if (progress.cancelled()) {
+        return false;
+    }
     rulesByOrder_ = std::move(found.rulesByOrder);
     order = found.order;
     elapsedSeconds = timer.stop();
+    return true;
 }
 
 void ERCIM::exportResults(const std::filesystem::path& path) const

@@ -16,9 +16,10 @@ namespace kolven {
 // Holds the application's current decision system as well.
 class ERCIM : public SystemDecyzyjny {
 public:
-    // Searches the rules of the table it holds and times the search. Throws std::bad_alloc, leaving
-    // the object's results as they were, when its working storage or the rule lists cannot be allocated.
-    void computeRules();
+    // Searches the rules of the table it holds as options ask and times the search. Returns false,
+    // leaving the object's results as they were, when progress is cancelled. Throws std::bad_alloc,
+    // leaving them as well, when its working storage or the rule lists cannot be allocated.
+    bool computeRules(Progress& progress = noProgress(), const ExhaustiveOptions& options = {});
 
     // Writes exhaustiveExportText to path; a file that cannot be created is skipped silently.
     void exportResults(const std::filesystem::path& path) const override;

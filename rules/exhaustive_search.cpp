@@ -274,8 +274,9 @@ private:
 // longer hold.
 class FastExhaustiveSearch {
 public:
-    explicit FastExhaustiveSearch(const SystemDecyzyjny& table)
-        : table_(table), attributes_(table.attributeCount), discerning_(table), index_(table)
+    FastExhaustiveSearch(const SystemDecyzyjny& table, Progress& progress, bool allOrders)
+        : table_(table), attributes_(table.attributeCount), progress_(progress), allOrders_(allOrders),
+          discerning_(table), index_(table)
     {
     }
 
@@ -292,6 +293,8 @@ private:
 
     const SystemDecyzyjny& table_;
     const std::uint32_t attributes_;
+    Progress& progress_;
+    const bool allOrders_;
     DiscerningSets discerning_;
     RuleIndex index_;
     std::vector<RuleSet> rulesByOrder_;
@@ -309,7 +312,8 @@ private:
 ExhaustiveRules FastExhaustiveSearch::run()
 {
     rulesByOrder_.resize(std::size_t(attributes_) + 1);
-    const std::uint32_t kept = searchOrdersInTurn(attributes_, [this](std::uint32_t k) { return searchOrder(k); });
+    const std::uint32_t kept =
+        searchOrdersInTurn(attributes_, [this](std::uint32_t k) { return searchOrder(k); }, allOrders_, progress_);
     return {std::move(rulesByOrder_), kept};
 }
 
@@ -323,7 +327,8 @@ std::uint64_t FastExhaustiveSearch::searchOrder(std::uint32_t k)
     index_.clear();
     RuleSet& rules = rulesByOrder_[order_];
     rules.resize(table_.objectCount);
-    for (std::uint32_t x = 0; x < table_.objectCount; ++x) {
+    for (std::uint32_t x = 0; x < table_.objectCount && !progress_.cancelled(); ++x) {
+        progress_.report(order_, x, table_.objectCount);
         rules[x] = searchObjectRules(x);
         for (const auto& [attributes, offset] : newRules_) {
             index_.insert(attributes, x, offset);
@@ -416,10 +421,16 @@ void FastExhaustiveSearch::append(AttributeSet candidate, std::uint32_t support)
 
 ExhaustiveRules searchExhaustiveRules(const SystemDecyzyjny& table)
 {
+    return searchExhaustiveRules(table, noProgress(), {});
+}
+
+ExhaustiveRules searchExhaustiveRules(const SystemDecyzyjny& table, Progress& progress,
+                                      const ExhaustiveOptions& options)
+{
     if (table.attributeCount > kMaxFastAttributes) {
         return searchExhaustiveRulesReference(table);
     }
-    FastExhaustiveSearch search(table);
+    FastExhaustiveSearch search(table, progress, options.allOrders);
     return search.run();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "decision_system.h"
+#include "progress.h"
 
 #include <cstdint>
 #include <vector>
@@ -25,11 +26,22 @@ struct ExhaustiveRules {
     bool operator==(const ExhaustiveRules&) const = default;
 };
 
+// How a search runs: allOrders searches every order instead of stopping after an order with fewer
+// than two entries; threads is the number of threads (0: one per core).
+struct ExhaustiveOptions {
+    bool allOrders = false;
+    unsigned threads = 0;
+};
+
 // Runs the exhaustive search for minimal certain rules on table, order by order, until an order
 // stores fewer than two entries; the fast search for up to 64 attributes, the straightforward one
 // beyond. Gives exactly what searchExhaustiveRulesReference gives. Throws std::bad_alloc when its
 // storage cannot be allocated or when an order has more than 2^32 - 1 candidate sets.
 ExhaustiveRules searchExhaustiveRules(const SystemDecyzyjny& table);
+// The same search as options ask, reporting each object searched (stage = order) to progress; it
+// stops early, with partial results, once progress is cancelled.
+ExhaustiveRules searchExhaustiveRules(const SystemDecyzyjny& table, Progress& progress,
+                                      const ExhaustiveOptions& options);
 
 // The same search done the straightforward way, over a discernibility matrix of
 // objectCount * (objectCount - 1) * attributeCount words: the yardstick for the fast search.
@@ -40,13 +52,23 @@ ExhaustiveRules searchExhaustiveRulesReference(const SystemDecyzyjny& table);
 // searchOrder(k) searches order k and returns how many entries it stored, support-0 entries
 // included. An order with fewer than two entries ends the search, even when higher orders would
 // hold rules; that is the established reading of the results. Returns the number of orders kept:
-// the last order searched, or one less when that order stored nothing.
+// the last order searched, or one less when that order stored nothing. With allOrders every order
+// is searched and the highest order holding an entry is kept. A cancelled progress stops the turn
+// between two orders.
 template <typename SearchOrder>
-std::uint32_t searchOrdersInTurn(std::uint32_t attributes, SearchOrder searchOrder)
+std::uint32_t searchOrdersInTurn(std::uint32_t attributes, SearchOrder searchOrder, bool allOrders = false,
+                                 const Progress& progress = noProgress())
 {
     std::uint32_t order = 1;
     std::uint64_t entries = 0;
-    while (order <= attributes) {
+    if (allOrders) {
+        std::uint32_t kept = 0;
+        for (; order <= attributes && !progress.cancelled(); ++order) {
+            kept = searchOrder(order) > 0 ? order : kept;
+        }
+        return kept;
+    }
+    while (order <= attributes && !progress.cancelled()) {
         entries = searchOrder(order);
         if (entries < 2) {
             return entries == 0 ? order - 1 : order;

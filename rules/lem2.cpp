@@ -9,17 +9,17 @@
 
 namespace kolven {
 
-bool LEM2v1::runLem2()
+bool LEM2v1::runLem2(Progress& progress)
 {
-    return run(induceLem2Rules);
+    return run(induceLem2Rules, progress);
 }
 
-bool LEM2v1::runLem2Reference()
+bool LEM2v1::runLem2Reference(Progress& progress)
 {
-    return run(induceLem2RulesReference);
+    return run(induceLem2RulesReference, progress);
 }
 
-bool LEM2v1::run(Induction induce)
+bool LEM2v1::run(Induction induce, Progress& progress)
 {
     if (attributeCount == 0 || objectCount == 0) {
         return false;
@@ -29,12 +29,15 @@ bool LEM2v1::run(Induction induce)
     buildDecisionClasses();
     std::vector<Lem2Rule> induced;
     try {
-        induced = induce(*this);
+        induced = induce(*this, progress);
     } catch (...) {
         releaseDecisionClasses();
         throw;
     }
     releaseDecisionClasses();
+    if (progress.cancelled()) {
+        return false;
+    }
     elapsedSeconds = timer.stop();
     rules = std::move(induced);
     return true;

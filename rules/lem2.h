@@ -1,6 +1,7 @@
 #pragma once
 
 #include "decision_system.h"
+#include "progress.h"
 #include "text_page.h"
 
 #include <cstdint>
@@ -30,13 +31,14 @@ struct Lem2Rule {
 // LEM2 rule induction, one decision class (concept) at a time.
 class LEM2v1 : public SystemDecyzyjny {
 public:
-    // Induces the rules of the table it holds and times the run. Returns false, computing nothing,
-    // when the table has no condition attribute (or no object). Throws std::bad_alloc, leaving the
-    // results as they were, when memory runs out.
-    bool runLem2();
+    // Induces the rules of the table it holds and times the run, reporting the decision classes
+    // done to progress. Returns false, changing nothing, when the table has no condition attribute
+    // (or no object) or when progress is cancelled. Throws std::bad_alloc, leaving the results as
+    // they were, when memory runs out.
+    bool runLem2(Progress& progress = noProgress());
     // The same run with the straightforward induction, which gives the same rules more slowly;
     // kept for measuring and checking the fast one.
-    bool runLem2Reference();
+    bool runLem2Reference(Progress& progress = noProgress());
 
     // Writes lem2ExportText to path; a file that cannot be created is skipped silently.
     void exportResults(const std::filesystem::path& path) const override;
@@ -45,8 +47,8 @@ public:
     double elapsedSeconds = 0;
 
 private:
-    using Induction = std::vector<Lem2Rule> (*)(const SystemDecyzyjny&);
-    bool run(Induction induce);
+    using Induction = std::vector<Lem2Rule> (*)(const SystemDecyzyjny&, Progress&);
+    bool run(Induction induce, Progress& progress);
 };
 
 // The text of one rule without line end: " (a1=1.000) & (a2=1.000) => (d=0.000) v (d=1.000) [2]".

@@ -70,8 +70,8 @@ private:
 //   narrowed by each new condition instead of being searched for again.
 class Lem2FastRun {
 public:
-    explicit Lem2FastRun(const SystemDecyzyjny& table)
-        : source(table), codes(table), counts(codes.codeCount(), 0), uncoveredTally(codes.codeCount(), 0),
+    Lem2FastRun(const SystemDecyzyjny& table, Progress& runProgress)
+        : source(table), progress(runProgress), codes(table), counts(codes.codeCount(), 0), uncoveredTally(codes.codeCount(), 0),
           firstCarrier(codes.codeCount(), 0), conceptCodes(table.attributeCount), coveredFlags(table.objectCount, 0),
           uncoveredRows(table.objectCount, 0), usedAttributes(table.attributeCount, 0)
     {
@@ -81,7 +81,7 @@ public:
     // Induces every concept in ascending decision value and returns the rules in induction order.
     std::vector<Lem2Rule> induceAll()
     {
-        forEachConcept(source, [this](std::uint32_t start, std::uint32_t size) {
+        forEachConcept(source, progress, [this](std::uint32_t start, std::uint32_t size) {
             conceptStart = start;
             conceptSize = size;
             induceConceptRules();
@@ -102,7 +102,7 @@ private:
     void induceConceptRules()
     {
         tallyUncovered();
-        while (uncoveredCount > 0) {
+        while (uncoveredCount > 0 && !progress.cancelled()) {
             rules.push_back(induceRule());
         }
     }
@@ -313,6 +313,7 @@ private:
     }
 
     const SystemDecyzyjny& source;
+    Progress& progress;
     const PairCodes codes;
     std::vector<std::uint32_t> counts;         // per code; all zero between two countPairs
     std::vector<std::uint32_t> uncoveredTally; // per code: the concept's uncovered objects carrying it
@@ -338,9 +339,9 @@ private:
 
 } // namespace
 
-std::vector<Lem2Rule> induceLem2Rules(const SystemDecyzyjny& table)
+std::vector<Lem2Rule> induceLem2Rules(const SystemDecyzyjny& table, Progress& progress)
 {
-    return Lem2FastRun(table).induceAll();
+    return Lem2FastRun(table, progress).induceAll();
 }
 
 } // namespace kolven

@@ -13,8 +13,8 @@ namespace {
 // here and handed over only when every concept is done.
 class Lem2Run {
 public:
-    explicit Lem2Run(const SystemDecyzyjny& table)
-        : source(table), coveredFlags(table.objectCount, 0), usedAttributes(table.attributeCount, 0)
+    Lem2Run(const SystemDecyzyjny& table, Progress& runProgress)
+        : source(table), progress(runProgress), coveredFlags(table.objectCount, 0), usedAttributes(table.attributeCount, 0)
     {
         rules.reserve(table.objectCount);
     }
@@ -22,7 +22,7 @@ public:
     // Induces every concept in ascending decision value and returns the rules in induction order.
     std::vector<Lem2Rule> induceAll()
     {
-        forEachConcept(source, [this](std::uint32_t start, std::uint32_t size) {
+        forEachConcept(source, progress, [this](std::uint32_t start, std::uint32_t size) {
             conceptStart = start;
             conceptSize = size;
             induceConceptRules();
@@ -55,7 +55,7 @@ private:
                 coveredList.push_back(i);
             }
         }
-        while (coveredList.size() < conceptSize) {
+        while (coveredList.size() < conceptSize && !progress.cancelled()) {
             rules.push_back(induceRule());
         }
     }
@@ -179,6 +179,7 @@ private:
     }
 
     const SystemDecyzyjny& source;
+    Progress& progress;
     std::vector<Lem2Rule> rules;
 
     std::uint32_t conceptStart = 0; // first row of the concept in the grouped rows
@@ -196,9 +197,9 @@ private:
 
 } // namespace
 
-std::vector<Lem2Rule> induceLem2RulesReference(const SystemDecyzyjny& table)
+std::vector<Lem2Rule> induceLem2RulesReference(const SystemDecyzyjny& table, Progress& progress)
 {
-    return Lem2Run(table).induceAll();
+    return Lem2Run(table, progress).induceAll();
 }
 
 } // namespace kolven

@@ -7,11 +7,12 @@
 #include "table_files.h"
 
 #include <new>
+#include <utility>
 
 namespace kolven {
 
 Application::Application(AppState& state, Screen& screen, RandomSystemGenerator& generator)
-    : state_(state), screen_(screen), generator_(generator), painter_(state, screen)
+    : state_(state), screen_(screen), generator_(generator), painter_(state, screen), run_(screen)
 {
 }
 
@@ -52,7 +53,11 @@ void Application::nextPageClicked()
 
 bool Application::confirmClose()
 {
-    return screen_.askYesNo(kCloseQuestion);
+    if (!screen_.askYesNo(kCloseQuestion)) {
+        return false;
+    }
+    run_.cancelAndWait();
+    return true;
 }
 
 void Application::guarded(const std::function<void()>& action)
@@ -65,11 +70,16 @@ void Application::guarded(const std::function<void()>& action)
     try {
         action();
     } catch (const std::bad_alloc&) {
-        restoreMenu(menuBefore);
-        state_.knn.k = kBefore;
-        hideAndClear();
-        screen_.showMessage(kOutOfMemoryMessage, kErrorCaption);
+        recoverFromOutOfMemory(menuBefore, kBefore);
     }
+}
+
+void Application::recoverFromOutOfMemory(const MenuState& menuBefore, std::uint32_t kBefore)
+{
+    restoreMenu(menuBefore);
+    state_.knn.k = kBefore;
+    hideAndClear();
+    screen_.showMessage(kOutOfMemoryMessage, kErrorCaption);
 }
 
 void Application::dispatch(CommandId id)
@@ -81,7 +91,7 @@ void Application::dispatch(CommandId id)
     case CommandId::LoadTestSystem: loadTestSystem(); break;
     case CommandId::SaveSystem: saveSystem(); break;
     case CommandId::Quit: screen_.closeWindow(); break;
-    case CommandId::ComputeExhaustive: computeExhaustive(); break;
+    case CommandId::ComputeExhaustive: computeExhaustive(false); break;
     case CommandId::ShowExhaustive: showExhaustive(); break;
     case CommandId::ExportExhaustive: exportResults(*state_.ercim); break;
     case CommandId::EditSystem: editSystem(); break;
@@ -92,6 +102,8 @@ void Application::dispatch(CommandId id)
     case CommandId::EditTestSystem: editTestSystem(); break;
     case CommandId::ClassifyKnn: classifyKnn(); break;
     case CommandId::ShowKnn: showKnn(); break;
+    case CommandId::CancelComputation: run_.cancel(); break;
+    case CommandId::ComputeExhaustiveAllOrders: computeExhaustive(true); break;
     }
 }
 
@@ -100,7 +112,20 @@ void Application::dispatch(CommandId id)
 void Application::setEnabled(CommandId id, bool enabled)
 {
     menu_[menuIndex(id)] = enabled;
-    screen_.setCommandEnabled(id, enabled);
+    if (!computing()) {
+        screen_.setCommandEnabled(id, enabled);
+    }
+}
+
+// During a computation the screen shows every entry greyed but CancelComputation; menu_ keeps
+// what the commands decided, shown again when the computation ends.
+void Application::showMenu(bool whileComputing)
+{
+    for (int id = kFirstCommandId; id <= kLastCommandId; ++id) {
+        const CommandId command{id};
+        screen_.setCommandEnabled(command, whileComputing ? command == CommandId::CancelComputation
+                                                          : menu_[menuIndex(command)]);
+    }
 }
 
 void Application::restoreMenu(const MenuState& menu)
@@ -117,6 +142,7 @@ void Application::restoreMenu(const MenuState& menu)
 void Application::systemModifiedUpdate()
 {
     setEnabled(CommandId::ComputeExhaustive, true);
+    setEnabled(CommandId::ComputeExhaustiveAllOrders, true);
     setEnabled(CommandId::ComputeLem2, true);
     for (CommandId id : {CommandId::ShowExhaustive, CommandId::ShowLem2, CommandId::ExportExhaustive,
                          CommandId::ExportLem2, CommandId::ShowKnn}) {
@@ -290,16 +316,83 @@ void Application::editTestSystem()
     setEnabled(CommandId::ShowKnn, false);
 }
 
+// --- computations -----------------------------------------------------------------------------
+
+void Application::runComputation(ComputationRequest request)
+{
+    auto shared = std::make_shared<const ComputationRequest>(std::move(request));
+    waitPage();
+    // "DALEJ" would continue a listing under the wait line; the results page enables it again.
+    painter_.setNextButtonEnabled(false);
+    run_.start(
+        shared->work, [this, shared] { drawProgress(shared->computation); },
+        [this, shared](BackgroundRun::Outcome outcome) { guarded([&] { computationEnded(*shared, outcome); }); });
+    showMenu(true);
+}
+
+void Application::drawProgress(Computation computation)
+{
+    const SharedProgress& progress = run_.progress();
+    const std::string line = progressLine(computation, progress.stage(), progress.done(), progress.total());
+    startPage();
+    painter_.drawWaitMessage();
+    if (!line.empty()) {
+        painter_.drawLine(line);
+    }
+    painter_.endDrawing();
+}
+
+void Application::computationEnded(const ComputationRequest& request, BackgroundRun::Outcome outcome)
+{
+    showMenu(false);
+    switch (outcome) {
+    case BackgroundRun::Outcome::Done:
+        request.install();
+        return;
+    case BackgroundRun::Outcome::OutOfMemory:
+        recoverFromOutOfMemory(request.menuBefore, request.kBefore);
+        return;
+    case BackgroundRun::Outcome::Refused:
+    case BackgroundRun::Outcome::Cancelled:
+        break;
+    }
+    // Nothing was computed, so nothing new can be shown or exported.
+    restoreMenu(request.menuBefore);
+    state_.knn.k = request.kBefore;
+    painter_.setNextButtonVisible(false);
+    if (outcome == BackgroundRun::Outcome::Refused) {
+        painter_.clearWindow();
+        screen_.showMessage(request.refusal, kErrorCaption);
+        return;
+    }
+    startPage();
+    painter_.drawLine(kCancelledMessage);
+    painter_.endDrawing();
+}
+
 // --- rules ------------------------------------------------------------------------------------
 
-void Application::computeExhaustive()
+// Each computation works on its own copy of the system, so that a cancelled or failed run leaves
+// the objects the window shows untouched; a finished one replaces them on the window thread.
+void Application::computeExhaustive(bool allOrders)
 {
+    const MenuState menuBefore = menu_;
+    auto run = std::make_shared<ERCIM>();
+    run->copyFrom(*state_.ercim);
     setEnabled(CommandId::ShowExhaustive, true);
     setEnabled(CommandId::ExportExhaustive, true);
-    setEnabled(CommandId::ComputeExhaustive, false);
-    waitPage();
-    state_.ercim->computeRules();
-    showExhaustive();
+    // The results are those of one search; the other one can still be asked for.
+    setEnabled(CommandId::ComputeExhaustive, allOrders);
+    setEnabled(CommandId::ComputeExhaustiveAllOrders, !allOrders);
+    runComputation({Computation::Exhaustive, menuBefore, state_.knn.k,
+                    [run, allOrders](Progress& progress) {
+                        return run->computeRules(progress, ExhaustiveOptions{.allOrders = allOrders});
+                    },
+                    [this, run] {
+                        *state_.ercim = std::move(*run);
+                        showExhaustive();
+                    },
+                    {}});
 }
 
 void Application::showExhaustive()
@@ -317,18 +410,18 @@ void Application::showExhaustive()
 void Application::computeLem2()
 {
     const MenuState menuBefore = menu_;
+    auto run = std::make_shared<LEM2v1>();
+    run->copyFrom(*state_.lem2);
     setEnabled(CommandId::ShowLem2, true);
     setEnabled(CommandId::ExportLem2, true);
     setEnabled(CommandId::ComputeLem2, false);
-    waitPage();
-    if (!state_.lem2->runLem2()) {
-        // Nothing was computed, so nothing can be shown or exported.
-        restoreMenu(menuBefore);
-        hideAndClear();
-        screen_.showMessage(kLem2NoAttributesMessage, kErrorCaption);
-        return;
-    }
-    showLem2();
+    runComputation({Computation::Lem2, menuBefore, state_.knn.k,
+                    [run](Progress& progress) { return run->runLem2(progress); },
+                    [this, run] {
+                        *state_.lem2 = std::move(*run);
+                        showLem2();
+                    },
+                    kLem2NoAttributesMessage});
 }
 
 void Application::showLem2()
@@ -360,17 +453,20 @@ void Application::classifyKnn()
     if (!screen_.runKnnDialog(dialog) || !dialog.accepted()) {
         return;
     }
+    auto run = std::make_shared<kNNv1>();
+    run->copyFrom(state_.knn);
+    run->testSystem.copyFrom(state_.knn.testSystem);
+    run->k = state_.knn.k;
     setEnabled(CommandId::ShowKnn, true);
-    waitPage();
-    if (!state_.knn.classifyTestSystem()) {
-        // The tables do not fit each other: the last results, and the k that made them, stay.
-        state_.knn.k = kBefore;
-        restoreMenu(menuBefore);
-        painter_.clearWindow();
-        screen_.showMessage(kKnnAttributeMismatchMessage, kErrorCaption);
-        return;
-    }
-    showKnnResults();
+    // Tables that do not fit each other are refused: the last results, and the k that made
+    // them, stay.
+    runComputation({Computation::Knn, menuBefore, kBefore,
+                    [run](Progress& progress) { return run->classifyTestSystem(progress); },
+                    [this, run] {
+                        state_.knn = std::move(*run);
+                        showKnnResults();
+                    },
+                    kKnnAttributeMismatchMessage});
 }
 
 void Application::showKnn()

@@ -1,14 +1,17 @@
 #pragma once
 
 #include "app_state.h"
+#include "background_run.h"
 #include "generator.h"
 #include "menu.h"
 #include "painter.h"
 #include "screen.h"
 
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 #include <string_view>
 
 namespace kolven {
@@ -31,9 +34,15 @@ inline const FileDialogSettings kExportDialog{"Pliki TXT", "*.txt", "txt"};
 // Shown when a table cannot be written where the user asked.
 inline constexpr std::string_view kSaveFailedMessage = "Nie mozna zapisac pliku!";
 
+// Drawn in place of the wait line when the user stopped a computation.
+inline constexpr std::string_view kCancelledMessage = "Obliczenia przerwane.";
+
+
 // The program: its command table, its menu rules and the "DALEJ" paging, over the state it is
-// given and a screen. Each command runs to completion; a command that is cancelled, refused or
-// runs out of memory leaves the systems, their results and the menu as they were.
+// given and a screen. Each command runs to completion, except the computations: they run on a
+// worker thread, during which only CancelComputation can be chosen, and deliver their results
+// through Screen::post. A command that is cancelled, refused or runs out of memory leaves the
+// systems, their results, the menu and k as they were.
 class Application {
 public:
     Application(AppState& state, Screen& screen, RandomSystemGenerator& generator);
@@ -48,11 +57,17 @@ public:
     // is hidden or disabled.
     void nextPageClicked();
 
-    // Asks kCloseQuestion; true when the window may close.
+    // Asks kCloseQuestion; true when the window may close. Yes during a computation stops it and
+    // waits for its worker first.
     bool confirmClose();
 
-    // The menu as the application last set it.
-    bool commandEnabled(CommandId id) const { return menu_[menuIndex(id)]; }
+    // The menu as the application last set it: during a computation, CancelComputation alone.
+    bool commandEnabled(CommandId id) const
+    {
+        return computing() ? id == CommandId::CancelComputation : menu_[menuIndex(id)];
+    }
+    // True while a computation runs on its worker thread.
+    bool computing() const { return run_.running(); }
 
 private:
     using MenuState = std::array<bool, kCommandCount>;
@@ -60,9 +75,11 @@ private:
 
     // Runs action; if memory runs out, restores the menu and k and shows kOutOfMemoryMessage.
     void guarded(const std::function<void()>& action);
+    void recoverFromOutOfMemory(const MenuState& menuBefore, std::uint32_t kBefore);
     void dispatch(CommandId id);
     void setEnabled(CommandId id, bool enabled);
     void restoreMenu(const MenuState& menu);
+    void showMenu(bool computing);
     void hideAndClear();
     void startPage();
     void waitPage();
@@ -75,7 +92,23 @@ private:
     void loadSystem();
     void loadTestSystem();
     void saveSystem();
-    void computeExhaustive();
+    // What a computation command hands to runComputation: the menu and k from before the command
+    // changed them, the work for the worker thread (on objects of its own), what installs its
+    // results on the window thread, and the message of a refusal.
+    struct ComputationRequest {
+        Computation computation;
+        MenuState menuBefore;
+        std::uint32_t kBefore;
+        std::function<bool(Progress&)> work;
+        std::function<void()> install;
+        std::string_view refusal;
+    };
+    // Draws the wait page and starts the work; the menu shows only CancelComputation until it ends.
+    void runComputation(ComputationRequest request);
+    void drawProgress(Computation computation);
+    void computationEnded(const ComputationRequest& request, BackgroundRun::Outcome outcome);
+
+    void computeExhaustive(bool allOrders);
     void showExhaustive();
     void exportResults(const SystemDecyzyjny& results);
     void editSystem();
@@ -98,6 +131,7 @@ private:
     RandomSystemGenerator& generator_;
     Painter painter_;
     MenuState menu_{};
+    BackgroundRun run_;
 };
 
 } // namespace kolven

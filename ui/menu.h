@@ -34,6 +34,7 @@ inline constexpr std::array kFileMenuItems{
 
 inline constexpr std::array kActionsMenuItems{
     MenuItem{CommandId::ComputeExhaustive, "Wylicz reguly Exhaustive"},
+    MenuItem{CommandId::ComputeExhaustiveAllOrders, "Wylicz wszystkie reguly minimalne"},
     MenuItem{CommandId::ComputeLem2, "Wylicz reguly LEM2"},
     MenuItem{CommandId::ShowExhaustive, "Wyswietl wyniki Exhaustive"},
     MenuItem{CommandId::ShowLem2, "Wyswietl wyniki LEM2"},
@@ -44,6 +45,8 @@ inline constexpr std::array kActionsMenuItems{
     MenuItem{CommandId::EditTestSystem, "Wyswietl/Modyfikuj system testowy"},
     MenuItem{CommandId::ClassifyKnn, "Przeprowadz klasyfikacje k-NN..."},
     MenuItem{CommandId::ShowKnn, "Wyswietl wyniki klasyfikacji k-NN..."},
+    MenuItem{},
+    MenuItem{CommandId::CancelComputation, "Przerwij obliczenia"},
 };
 
 // The menu bar, left to right: the two popups, then kAboutItem as a top-level command. The texts
@@ -54,6 +57,9 @@ inline constexpr std::array kMenuPopups{
 };
 inline constexpr MenuItem kAboutItem{CommandId::About, "Autor"};
 
+// The command the Escape key chooses, like its menu entry (and ignored, like it, while greyed).
+inline constexpr CommandId kEscapeCommand = CommandId::CancelComputation;
+
 // The commands that can be chosen when the program starts; every other entry is greyed.
 inline constexpr std::array kCommandsEnabledAtStart{
     CommandId::CreateSystem, CommandId::GenerateSystem, CommandId::LoadSystem,
@@ -62,7 +68,7 @@ inline constexpr std::array kCommandsEnabledAtStart{
 
 // The first and the last command identifier; every id in between is a command.
 inline constexpr int kFirstCommandId = static_cast<int>(CommandId::CreateSystem);
-inline constexpr int kLastCommandId = static_cast<int>(CommandId::ShowKnn);
+inline constexpr int kLastCommandId = static_cast<int>(CommandId::ComputeExhaustiveAllOrders);
 inline constexpr int kCommandCount = kLastCommandId - kFirstCommandId + 1;
 
 // True when the entry is enabled at start.
@@ -72,7 +78,7 @@ constexpr bool enabledAtStart(CommandId id)
            kCommandsEnabledAtStart.end();
 }
 
-// True for the identifiers 40001 to 40017, the only ones the application handles.
+// True for the identifiers kFirstCommandId to kLastCommandId, the only ones the application handles.
 constexpr bool isCommandId(int id) { return id >= kFirstCommandId && id <= kLastCommandId; }
 
 // The menu text of a command; empty for an identifier that is not a command.

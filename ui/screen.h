@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,6 +27,8 @@ enum class CommandId : int {
     EditTestSystem = 40015,
     ClassifyKnn = 40016,
     ShowKnn = 40017,
+    CancelComputation = 40018,
+    ComputeExhaustiveAllOrders = 40019,
 };
 
 // What an open or save dialog offers: one filter entry, a default suffix, and for saving the
@@ -80,6 +83,12 @@ public:
 
     // Closes the main window without asking ("Zakoncz").
     virtual void closeWindow() = 0;
+
+    // Runs task on the window's thread as soon as it is free (after the command or event being
+    // handled), tasks in the order posted. The one call that may come from any thread: the worker
+    // of a long computation hands its progress and its end to the window this way. Tasks still
+    // waiting when the window is destroyed are dropped.
+    virtual void post(std::function<void()> task) = 0;
 };
 
 } // namespace kolven

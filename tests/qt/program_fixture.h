@@ -36,7 +36,17 @@ protected:
     // was played and no other dialog appeared.
     bool choose(CommandId id, std::vector<ModalScript::Step> steps = {})
     {
-        return ModalScript(std::move(steps)).run([&] { window().action(id)->trigger(); });
+        return ModalScript(std::move(steps)).run([&] {
+            window().action(id)->trigger();
+            settle();
+        });
+    }
+
+    // Lets the event loop run until a computation the command started has delivered its outcome.
+    void settle()
+    {
+        while (program_->application().computing())
+            QApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
 
     static QString path(const std::filesystem::path& file) { return QString::fromStdString(file.string()); }

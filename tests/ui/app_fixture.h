@@ -12,6 +12,33 @@
 
 namespace kolven::testing {
 
+// The application as most tests drive it: a command that starts a computation returns once the
+// computation has ended and its outcome was delivered through the screen, as it is on screen
+// moments later. startCommand leaves the computation running.
+class SettledApplication : public Application {
+public:
+    SettledApplication(AppState& state, RecordingScreen& screen, RandomSystemGenerator& generator)
+        : Application(state, screen, generator), screen_(screen)
+    {
+    }
+
+    void runCommand(CommandId id)
+    {
+        Application::runCommand(id);
+        settle();
+    }
+    void startCommand(CommandId id) { Application::runCommand(id); }
+    // Runs what the worker posts until the computation has ended.
+    void settle()
+    {
+        while (computing() && screen_.runPosted()) {
+        }
+    }
+
+private:
+    RecordingScreen& screen_;
+};
+
 // An application over a recording screen, with a scratch folder for table files and a generator
 // whose clock ticks once per reading.
 class AppTest : public ::testing::Test {
@@ -42,7 +69,7 @@ protected:
     RecordingScreen screen;
     std::uint32_t clockTicks = 1000;
     RandomSystemGenerator generator{[this] { return ++clockTicks; }};
-    Application app{state, screen, generator};
+    SettledApplication app{state, screen, generator};
 };
 
 } // namespace kolven::testing

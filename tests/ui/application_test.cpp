@@ -18,7 +18,8 @@ using Ids = std::vector<CommandId>;
 const Ids kStartMenu{CreateSystem, GenerateSystem, LoadSystem, LoadTestSystem, Quit, About};
 // After the first decision system, with no test system.
 const Ids kSystemMenu{CreateSystem, GenerateSystem, LoadSystem,        LoadTestSystem, SaveSystem,
-                      Quit,         ComputeExhaustive, EditSystem, About,          ComputeLem2};
+                      Quit,         ComputeExhaustive, EditSystem, About,          ComputeLem2,
+                      ComputeExhaustiveAllOrders};
 
 class ApplicationCommands : public AppTest {};
 
@@ -27,7 +28,7 @@ TEST_F(ApplicationCommands, StartsWithTheFileCommandsQuitAndAboutAndGreyedComman
     EXPECT_EQ(screen.enabledCommands(), kStartMenu);
     EXPECT_EQ(screen.menu.size(), std::size_t(kCommandCount));
     EXPECT_FALSE(screen.buttonVisible);
-    for (CommandId id : {ComputeExhaustive, SaveSystem, CommandId(40018)}) {
+    for (CommandId id : {ComputeExhaustive, SaveSystem, CancelComputation, CommandId(kLastCommandId + 1)}) {
         app.runCommand(id);
     }
     EXPECT_TRUE(screen.fileDialogs.empty());

@@ -6,9 +6,12 @@
 #include "parameter_dialog.h"
 #include "screen.h"
 
+#include <chrono>
+#include <condition_variable>
 #include <deque>
 #include <functional>
 #include <map>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -56,6 +59,33 @@ public:
     bool runKnnDialog(KnnDialog& dialog) override { return play(knnScripts, dialog); }
     bool runGridEditor(GridEditor& editor) override { return play(gridScripts, editor); }
     void closeWindow() override { closed = true; }
+    // Posted tasks wait until the test runs them with runPosted, on its own thread.
+    void post(std::function<void()> task) override
+    {
+        {
+            const std::lock_guard lock(postedMutex_);
+            posted_.push_back(std::move(task));
+        }
+        postedArrived_.notify_all();
+    }
+
+    // Waits (up to a minute) until a task was posted, then runs every task posted so far, in order.
+    // False when none came.
+    bool runPosted()
+    {
+        std::deque<std::function<void()>> tasks;
+        {
+            std::unique_lock lock(postedMutex_);
+            if (!postedArrived_.wait_for(lock, std::chrono::minutes(1), [this] { return !posted_.empty(); })) {
+                return false;
+            }
+            tasks.swap(posted_);
+        }
+        for (auto& task : tasks) {
+            task();
+        }
+        return true;
+    }
 
     // The commands enabled now, in id order.
     std::vector<CommandId> enabledCommands() const
@@ -139,6 +169,9 @@ private:
     }
 
     int bottom_;
+    std::mutex postedMutex_;
+    std::condition_variable postedArrived_;
+    std::deque<std::function<void()>> posted_;
 };
 
 // Dialog scripts: type into the fields, then press OK (ignored while it is disabled) or ANULUJ.

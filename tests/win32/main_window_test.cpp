@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <functional>
 #include <string>
 
 namespace kolven {
@@ -32,6 +34,25 @@ protected:
     {
         return ModalScript(std::move(steps)).run([&] { choose(id); });
     }
+
+    // Runs the window's message loop, as the program does, until done() or a minute has passed.
+    void settle(const std::function<bool()>& done, DWORD milliseconds = 60000)
+    {
+        const DWORD start = GetTickCount();
+        while (!done() && GetTickCount() - start < milliseconds) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+            MSG message{};
+            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+                if (!program.window().translateAccelerator(message)) {
+                    TranslateMessage(&message);
+                    DispatchMessageW(&message);
+                }
+            }
+        }
+    }
+    bool computing() { return program.application().computing(); }
+    // The file dialogs want a Windows name.
+    static std::wstring windowsName(const std::filesystem::path& path) { return std::filesystem::absolute(path).wstring(); }
 
     testing::TempFolder folder;
     AppState state;
@@ -147,6 +168,7 @@ TEST_F(Win32WindowTest, RulesArePagedWithDalejAndTheKDialogTakesZeroAsOne)
 {
     ASSERT_TRUE(choose(CommandId::GenerateSystem, {fillAndClick({L"300", L"2", L"0", L"9"}, L"OK")}));
     choose(CommandId::ComputeLem2);
+    settle([this] { return !computing(); });
     EXPECT_TRUE(greyed(CommandId::ComputeLem2));
     EXPECT_FALSE(greyed(CommandId::ExportLem2));
     EXPECT_TRUE(dalejShown());
@@ -175,9 +197,48 @@ TEST_F(Win32WindowTest, RulesArePagedWithDalejAndTheKDialogTakesZeroAsOne)
         click(test::button(dialog, L"OK"));
     }});
     EXPECT_TRUE(ran);
+    settle([this] { return !computing(); });
     EXPECT_EQ(shown, L"1");
     EXPECT_EQ(state.knn.k, 1u);
     EXPECT_FALSE(greyed(CommandId::ShowKnn));
+}
+
+} // namespace
+} // namespace kolven
+
+namespace kolven {
+namespace {
+
+// A computation runs while the message loop goes on; its outcome comes back through the loop:
+// the results, or after Escape the cancel line, the rules as they were.
+TEST_F(Win32WindowTest, ResultsArriveThroughTheMessageLoopAndEscapeStopsARun)
+{
+    const auto onlyCancelEnabled = [this] {
+        for (int id = kFirstCommandId; id <= kLastCommandId; ++id) {
+            if (greyed(CommandId(id)) == (CommandId(id) == CommandId::CancelComputation)) {
+                return false;
+            }
+        }
+        return true;
+    };
+    ASSERT_TRUE(choose(CommandId::LoadSystem, {test::chooseFile(windowsName(testing::dataFile("segment-challenge.tab")))}));
+    choose(CommandId::ComputeLem2);
+    EXPECT_TRUE(computing());
+    EXPECT_TRUE(onlyCancelEnabled());
+    settle([this] { return !computing(); });
+    EXPECT_FALSE(greyed(CommandId::ShowLem2));
+    EXPECT_TRUE(greyed(CommandId::CancelComputation));
+
+    // The soybean table keeps the exhaustive search busy for many seconds.
+    ASSERT_TRUE(choose(CommandId::LoadSystem, {test::chooseFile(windowsName(KOLVEN_EXAMPLES "/soybean.tab"))}));
+    choose(CommandId::ComputeExhaustive);
+    settle([] { return false; }, 500);
+    ASSERT_TRUE(computing());
+    PostMessageW(window(), WM_KEYDOWN, VK_ESCAPE, 0);
+    settle([this] { return !computing(); });
+    EXPECT_FALSE(computing());
+    EXPECT_FALSE(greyed(CommandId::ComputeExhaustive));
+    EXPECT_TRUE(greyed(CommandId::ShowExhaustive));
 }
 
 } // namespace

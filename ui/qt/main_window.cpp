@@ -69,6 +69,10 @@ void MainWindow::addCommand(QWidget* owner, CommandId id, std::string_view text)
     auto* entry = new QAction(literalText(text), owner);
     entry->setEnabled(enabledAtStart(id));
     entry->setData(int(id));
+    // A shortcut of the window, wherever the focus is (the menu bar keeps it after a menu closed);
+    // like the entry, it does nothing while greyed.
+    if (id == kEscapeCommand)
+        entry->setShortcut(QKeySequence(Qt::Key_Escape));
     connect(entry, &QAction::triggered, this, [this, id] {
         if (onCommand)
             onCommand(id);

@@ -134,4 +134,10 @@ void QtScreen::closeWindow()
     window_.closeWithoutAsking();
 }
 
+void QtScreen::post(std::function<void()> task)
+{
+    // A queued call is delivered by the window thread's event loop, and dropped with the window.
+    QMetaObject::invokeMethod(&window_, std::move(task), Qt::QueuedConnection);
+}
+
 } // namespace kolven

@@ -35,6 +35,7 @@ public:
     bool runGridEditor(GridEditor& editor) override;
 
     void closeWindow() override;
+    void post(std::function<void()> task) override;
 
 private:
     MainWindow& window_;

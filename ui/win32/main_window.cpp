@@ -11,6 +11,10 @@ namespace {
 constexpr int kPageMargin = 6;          // the page ends this far above the client area's bottom
 constexpr int kLineHeight = 16;         // lines of one text are this far apart
 constexpr COLORREF kTextColor = RGB(0, 255, 0);
+// The message that wakes the window to run the tasks posted to it.
+constexpr UINT kRunPostedTasks = WM_APP + 1;
+// The notification code of a WM_COMMAND sent by an accelerator key.
+constexpr WORD kFromAccelerator = 1;
 // The mouse's way into the menu bar: SC_MOUSEMENU with the hit-test code of the menu (HTMENU), as
 // Windows sends it, or without a hit-test code, as Wine sends it. (With HTSYSMENU it would open
 // the system menu, which stays closed.)
@@ -87,6 +91,9 @@ MainWindow::MainWindow()
     SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&MainWindow::procedure));
     SetWindowTextW(window_, toWide(kWindowTitle).c_str());
+    ACCEL escape{FVIRTKEY, VK_ESCAPE, WORD(kEscapeCommand)};
+    accelerators_ = CreateAcceleratorTableW(&escape, 1);
+    taskWindow_ = window_;
     nextButton_ = CreateWindowExW(0, L"BUTTON", toWide(kNextButtonText).c_str(), WS_CHILD | BS_PUSHBUTTON,
                                   kNextButtonX, 0, kNextButtonWidth, kNextButtonHeight, window_, nullptr, instance,
                                   nullptr);
@@ -95,6 +102,7 @@ MainWindow::MainWindow()
 MainWindow::~MainWindow()
 {
     destroy();
+    DestroyAcceleratorTable(accelerators_);
     UnregisterClassW(kClassName, GetModuleHandleW(nullptr));
 }
 
@@ -159,6 +167,40 @@ void MainWindow::paintNow()
     UpdateWindow(window_);
 }
 
+void MainWindow::post(std::function<void()> task)
+{
+    const std::lock_guard lock(tasksMutex_);
+    if (taskWindow_) {
+        tasks_.push_back(std::move(task));
+        PostMessageW(taskWindow_, kRunPostedTasks, 0, 0);
+    }
+}
+
+void MainWindow::runPostedTasks()
+{
+    // Every task waiting now runs; one wake-up may stand for several posts.
+    std::deque<std::function<void()>> waiting;
+    {
+        const std::lock_guard lock(tasksMutex_);
+        waiting.swap(tasks_);
+    }
+    for (const auto& task : waiting) {
+        task();
+    }
+}
+
+void MainWindow::dropPostedTasks()
+{
+    const std::lock_guard lock(tasksMutex_);
+    tasks_.clear();
+    taskWindow_ = nullptr;
+}
+
+bool MainWindow::translateAccelerator(MSG& message)
+{
+    return window_ && TranslateAcceleratorW(window_, accelerators_, &message);
+}
+
 void MainWindow::paint()
 {
     PAINTSTRUCT paint{};
@@ -198,6 +240,7 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
         }
         return 0;
     case WM_DESTROY:
+        dropPostedTasks();
         SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
         window_ = nullptr;
         if (onDestroyed) {
@@ -211,6 +254,9 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
         return systemCommand(wParam, lParam);
     case WM_COMMAND:
         return command(wParam, lParam);
+    case kRunPostedTasks:
+        runPostedTasks();
+        return 0;
     default:
         return DefWindowProcW(window_, message, wParam, lParam);
     }
@@ -229,7 +275,9 @@ LRESULT MainWindow::systemCommand(WPARAM wParam, LPARAM lParam)
 
 LRESULT MainWindow::command(WPARAM wParam, LPARAM lParam)
 {
-    if (HIWORD(wParam) != 0) {
+    // Menu entries and accelerator keys choose commands; other notifications are not ours.
+    const bool chosen = HIWORD(wParam) == 0 || (HIWORD(wParam) == kFromAccelerator && lParam == 0);
+    if (!chosen) {
         return DefWindowProcW(window_, WM_COMMAND, wParam, lParam);
     }
     if (lParam != 0) {

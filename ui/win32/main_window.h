@@ -4,7 +4,9 @@
 
 #include <windows.h>
 
+#include <deque>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -45,6 +47,14 @@ public:
     // Paints what is pending now, not when the message loop next runs.
     void paintNow();
 
+    // Runs task on the window's thread when its message loop next runs; may be called from any
+    // thread. Tasks still waiting when the window is destroyed are dropped.
+    void post(std::function<void()> task);
+
+    // Turns a key of the window's accelerator table (Escape: kEscapeCommand) into its command, as
+    // the menu entry would; true when message was one. The message loop asks this first.
+    bool translateAccelerator(MSG& message);
+
     // Called with each chosen menu command, on a "DALEJ" click, on a close request (a true
     // result lets the window close) and once the window is gone.
     std::function<void(CommandId)> onCommand;
@@ -66,11 +76,19 @@ private:
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT systemCommand(WPARAM wParam, LPARAM lParam);
     LRESULT command(WPARAM wParam, LPARAM lParam);
+    void runPostedTasks();
+    // The window is going: tasks waiting are dropped, later ones are refused.
+    void dropPostedTasks();
     void paint();
     static HMENU buildMenu();
 
     HWND window_ = nullptr;
     HMENU menu_ = nullptr;
+    HACCEL accelerators_ = nullptr;
+    // The tasks posted from other threads, and the window they wake; both guarded by tasksMutex_.
+    std::mutex tasksMutex_;
+    std::deque<std::function<void()>> tasks_;
+    HWND taskWindow_ = nullptr;
     HWND nextButton_ = nullptr;
     int pageBottom_ = 0;
     std::vector<Line> lines_;

@@ -16,10 +16,13 @@ void ProgramWindow::show()
     window_.showMaximized();
 }
 
-int runMessageLoop()
+int runMessageLoop(MainWindow& window)
 {
     MSG message{};
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (window.translateAccelerator(message)) {
+            continue;
+        }
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }

@@ -26,7 +26,8 @@ private:
     Application application_;
 };
 
-// Runs the thread's message loop until the quit message; returns its code.
-int runMessageLoop();
+// Runs the thread's message loop until the quit message, with the window's accelerator keys;
+// returns the quit message's code.
+int runMessageLoop(MainWindow& window);
 
 } // namespace kolven

@@ -133,4 +133,9 @@ void Win32Screen::closeWindow()
     window_.destroy();
 }
 
+void Win32Screen::post(std::function<void()> task)
+{
+    window_.post(std::move(task));
+}
+
 } // namespace kolven

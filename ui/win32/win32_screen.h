@@ -33,6 +33,7 @@ public:
     bool runGridEditor(GridEditor& editor) override;
 
     void closeWindow() override;
+    void post(std::function<void()> task) override;
 
 private:
     MainWindow& window_;
