@@ -5,6 +5,7 @@
 #include "knn.h"
 #include "lem2.h"
 #include "messages.h"
+#include "rule_terms.h"
 #include "table_files.h"
 #include "text_format.h"
 
@@ -18,6 +19,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <new>
@@ -116,13 +118,43 @@ int fail(std::ostream& err, std::string_view message)
     return kExitFailed;
 }
 
-bool loadTable(const std::string& path, SystemDecyzyjny& target, std::ostream& err)
+// The options of every sub-command that reads tables.
+struct TableOptions {
+    std::string decision; // --decision: the decision column of a table with names
+    bool codes = false;   // --codes: numbers instead of names and labels
+};
+
+void addTableOptions(CLI::App& sub, TableOptions& options)
 {
-    if (readTable(pathFromUtf8(path), target)) {
+    sub.add_option("--decision", options.decision,
+                   "the attribute of a .csv or .arff table that is the decision (default: the last one)");
+    sub.add_flag("--codes", options.codes, "print attributes and values as numbers (a1=1.000) even for a table with names");
+}
+
+// Reads a table for a sub-command; a refusal is reported on err, naming the file, the line and
+// what is wrong.
+bool loadTable(const std::string& path, SystemDecyzyjny& target, const TableOptions& options, TableRead& read,
+               std::ostream& err)
+{
+    if (readTable(pathFromUtf8(path), target, read, options.decision)) {
         return true;
     }
-    fail(err, path + ": " + std::string(kCorruptFileMessage));
+    fail(err, path + ": " + readFailureText(path, read.refusal));
     return false;
+}
+
+// A table read from .tab with values that were not numbers is still used, but not silently.
+void warnAboutNonNumbers(const std::string& path, const TableRead& read, std::ostream& err)
+{
+    if (read.nonNumericValues > 0) {
+        err << "kolven-cli: " << path << ": " << nonNumericWarning(read.nonNumericValues) << '\n';
+    }
+}
+
+// The names the texts of a table use: none with --codes or for a table without them.
+const TableNames* shownNames(const TableRead& read, const SystemDecyzyjny& table, const TableOptions& options)
+{
+    return namesToShow(read.names, table, !options.codes);
 }
 
 // Writes the finished result to the file named by -o, or to out without it; nothing after Ctrl-C.
@@ -142,16 +174,50 @@ int emit(const std::string& bytes, const std::string& outputPath, std::ostream& 
     return kExitOk;
 }
 
-std::string tableSummary(SystemDecyzyjny& table)
+// One line per column of a named table: its number, its name and how often each of its values
+// occurs ("?" for missing ones), or for a numeric column how many different numbers it holds.
+std::string attributeSummary(const SystemDecyzyjny& table, const TableNames& names)
+{
+    std::string text = "Atrybuty:\n";
+    for (std::uint32_t c = 0; c < table.rowLength; ++c) {
+        const NamedColumn& column = names.columns[c];
+        std::map<float, std::uint32_t> counts;
+        for (std::uint32_t object = 0; object < table.objectCount; ++object) {
+            ++counts[table.row(object)[c]];
+        }
+        text += "  " + (c < table.attributeCount ? "a" + std::to_string(c + 1) : std::string("d")) + " " + column.name + ":";
+        if (!column.nominal) {
+            text += " liczbowy, " + std::to_string(counts.size()) + " roznych wartosci\n";
+            continue;
+        }
+        const char* separator = " ";
+        for (const auto& [value, count] : counts) {
+            text += separator;
+            names.appendValue(text, c, value);
+            text += " " + std::to_string(count);
+            separator = ", ";
+        }
+        text += "\n";
+    }
+    return text;
+}
+
+std::string tableSummary(SystemDecyzyjny& table, const TableRead& read, const TableNames* names)
 {
     std::string text = "Liczba obiektow: " + std::to_string(table.objectCount) + "\n";
     text += "Liczba atrybutow warunkowych: " + std::to_string(table.attributeCount) + "\n";
+    if (read.nonNumericValues > 0) {
+        text += nonNumericWarning(read.nonNumericValues) + "\n";
+    }
+    if (names != nullptr) {
+        text += attributeSummary(table, *names);
+    }
     table.buildDecisionClasses();
     text += "Liczba klas decyzyjnych: " + std::to_string(table.classCount) + "\n";
     for (std::uint32_t c = 0; c < table.classCount; ++c) {
-        text += "  (d=";
-        appendFixed(text, table.classDecision(c), 3);
-        text += "): " + std::to_string(table.classSize(c)) + "\n";
+        text += "  ";
+        appendDecisionTerm(text, table.classDecision(c), names);
+        text += ": " + std::to_string(table.classSize(c)) + "\n";
     }
     table.releaseDecisionClasses();
     return text;
@@ -162,14 +228,19 @@ Action defineConvert(CLI::App& sub)
 {
     auto input = std::make_shared<std::string>();
     auto output = std::make_shared<std::string>();
-    sub.add_option("INPUT", *input, "table to read (.msd, or .tab for any other extension)")->required();
-    sub.add_option("-o,--output", *output, "the .msd file to write")->required();
-    return [input, output](std::ostream& out, std::ostream& err) {
+    auto options = std::make_shared<TableOptions>();
+    sub.add_option("INPUT", *input, "table to read (.msd, .csv, .arff, or .tab for any other extension)")->required();
+    sub.add_option("-o,--output", *output, "the file to write: .csv, or .msd for any other extension")->required();
+    addTableOptions(sub, *options);
+    return [input, output, options](std::ostream& out, std::ostream& err) {
         SystemDecyzyjny table;
-        if (!loadTable(*input, table, err)) {
+        TableRead read;
+        if (!loadTable(*input, table, *options, read, err)) {
             return int(kExitFailed);
         }
-        return emit(msdBytes(table), *output, out, err);
+        warnAboutNonNumbers(*input, read, err);
+        const bool csv = tableFormat(*output) == TableFormat::Csv;
+        return emit(csv ? csvText(table, shownNames(read, table, *options)) : msdBytes(table), *output, out, err);
     };
 }
 
@@ -206,13 +277,16 @@ Action defineGenerate(CLI::App& sub)
 Action defineInfo(CLI::App& sub)
 {
     auto input = std::make_shared<std::string>();
+    auto options = std::make_shared<TableOptions>();
     sub.add_option("TABLE", *input, "table to describe")->required();
-    return [input](std::ostream& out, std::ostream& err) {
+    addTableOptions(sub, *options);
+    return [input, options](std::ostream& out, std::ostream& err) {
         SystemDecyzyjny table;
-        if (!loadTable(*input, table, err)) {
+        TableRead read;
+        if (!loadTable(*input, table, *options, read, err)) {
             return int(kExitFailed);
         }
-        return emit(tableSummary(table), {}, out, err);
+        return emit(tableSummary(table, read, shownNames(read, table, *options)), {}, out, err);
     };
 }
 
@@ -220,17 +294,21 @@ Action defineExhaustive(CLI::App& sub)
 {
     auto input = std::make_shared<std::string>();
     auto output = std::make_shared<std::string>();
+    auto options = std::make_shared<TableOptions>();
     sub.add_option("TABLE", *input, "decision table")->required();
     sub.add_option("-o,--output", *output, "file for the rules (standard output without it)");
-    return [input, output](std::ostream& out, std::ostream& err) {
+    addTableOptions(sub, *options);
+    return [input, output, options](std::ostream& out, std::ostream& err) {
         ERCIM ercim;
-        if (!loadTable(*input, ercim, err)) {
+        TableRead read;
+        if (!loadTable(*input, ercim, *options, read, err)) {
             return int(kExitFailed);
         }
+        warnAboutNonNumbers(*input, read, err);
         if (RunWatch watch(Computation::Exhaustive, err); !ercim.computeRules(watch)) {
             return interruptedExit(err);
         }
-        return emit(exhaustiveExportText(ercim), *output, out, err);
+        return emit(exhaustiveExportText(ercim, shownNames(read, ercim, *options)), *output, out, err);
     };
 }
 
@@ -238,17 +316,21 @@ Action defineLem2(CLI::App& sub)
 {
     auto input = std::make_shared<std::string>();
     auto output = std::make_shared<std::string>();
+    auto options = std::make_shared<TableOptions>();
     sub.add_option("TABLE", *input, "decision table")->required();
     sub.add_option("-o,--output", *output, "file for the rules (standard output without it)");
-    return [input, output](std::ostream& out, std::ostream& err) {
+    addTableOptions(sub, *options);
+    return [input, output, options](std::ostream& out, std::ostream& err) {
         LEM2v1 lem2;
-        if (!loadTable(*input, lem2, err)) {
+        TableRead read;
+        if (!loadTable(*input, lem2, *options, read, err)) {
             return int(kExitFailed);
         }
+        warnAboutNonNumbers(*input, read, err);
         if (RunWatch watch(Computation::Lem2, err); !lem2.runLem2(watch)) {
             return watch.cancelled() ? interruptedExit(err) : fail(err, kLem2NoAttributesMessage);
         }
-        return emit(lem2ExportText(lem2), *output, out, err);
+        return emit(lem2ExportText(lem2, shownNames(read, lem2, *options)), *output, out, err);
     };
 }
 
@@ -259,17 +341,26 @@ Action defineKnn(CLI::App& sub)
         std::string test;
         std::uint32_t k = 2;
         std::string output;
+        TableOptions options;
     };
     auto p = std::make_shared<Parameters>();
     sub.add_option("TRAIN", p->train, "training table (the decision system)")->required();
     sub.add_option("TEST", p->test, "test table")->required();
     sub.add_option("-k", p->k, "neighbours per class (0 is taken as 1)");
     sub.add_option("-o,--output", p->output, "file for the results (standard output without it)");
+    addTableOptions(sub, p->options);
     return [p](std::ostream& out, std::ostream& err) {
         kNNv1 knn;
-        if (!loadTable(p->train, knn, err) || !loadTable(p->test, knn.testSystem, err)) {
+        TableRead train;
+        TableRead test;
+        if (!loadTable(p->train, knn, p->options, train, err) ||
+            !loadTable(p->test, knn.testSystem, p->options, test, err)) {
             return int(kExitFailed);
         }
+        warnAboutNonNumbers(p->train, train, err);
+        warnAboutNonNumbers(p->test, test, err);
+        // Words numbered by their first appearance in one file must mean the same in the other.
+        alignLabels(train.names, knn.testSystem, test.names);
         knn.k = p->k == 0 ? 1 : p->k;
         if (RunWatch watch(Computation::Knn, err); !knn.classifyTestSystem(watch)) {
             return watch.cancelled() ? interruptedExit(err) : fail(err, kKnnAttributeMismatchMessage);
@@ -286,7 +377,7 @@ struct Command {
 
 // The sub-commands, in the order the usage lists them.
 constexpr Command kCommands[] = {
-    {"convert", "read a .tab or .msd table and write it as .msd", defineConvert},
+    {"convert", "read a table and write it as .msd, or as .csv when the output name ends so", defineConvert},
     {"generate", "generate a pseudo-random table of whole numbers", defineGenerate},
     {"info", "show a table's size and decision classes", defineInfo},
     {"exhaustive", "compute minimal certain rules by the exhaustive search", defineExhaustive},

@@ -8,7 +8,7 @@
 
 namespace kolven {
 
-void SystemDecyzyjny::exportResults(const std::filesystem::path&) const {}
+void SystemDecyzyjny::exportResults(const std::filesystem::path&, const TableNames*) const {}
 
 void SystemDecyzyjny::setDimensions(std::uint32_t objects, std::uint32_t attributes)
 {

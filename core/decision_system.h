@@ -6,6 +6,8 @@
 
 namespace kolven {
 
+struct TableNames;
+
 // The decision table: objectCount rows of rowLength 32-bit floats, the condition attributes
 // first and the decision last in each row, plus the counts derived from the two dimensions and,
 // while a computation needs them, the rows grouped by decision value.
@@ -20,8 +22,9 @@ public:
     SystemDecyzyjny& operator=(SystemDecyzyjny&&) = default;
     virtual ~SystemDecyzyjny() = default;
 
-    // Writes the object's computed results to a text file; the plain table has none.
-    virtual void exportResults(const std::filesystem::path& path) const;
+    // Writes the object's computed results to a text file, with the table's attribute names and
+    // value labels when names are given (see table_names.h); the plain table has none.
+    virtual void exportResults(const std::filesystem::path& path, const TableNames* names = nullptr) const;
 
     // Sets both dimensions and every count derived from them. Throws std::bad_alloc (leaving the
     // record as it was) when the counts cannot be represented in 32 bits.

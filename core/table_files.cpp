@@ -160,7 +160,7 @@ long long parseCount(std::string_view token)
     return negative ? -count : count;
 }
 
-double parseValue(std::string_view token)
+NumberScan scanNumber(std::string_view token)
 {
     bool negative = false;
     std::size_t i = 0;
@@ -172,12 +172,12 @@ double parseValue(std::string_view token)
     const char* last = token.data() + token.size();
     // The sign is taken above; from_chars must not see a second one.
     if (first == last || *first == '-' || *first == '+') {
-        return 0.0;
+        return {};
     }
     double value = 0.0;
     const auto result = std::from_chars(first, last, value, std::chars_format::general);
     if (result.ec == std::errc::invalid_argument) {
-        return 0.0;
+        return {};
     }
     if (result.ec == std::errc::result_out_of_range) {
         // Beyond the range of a double: too large reads as infinity, too small as zero.
@@ -185,10 +185,21 @@ double parseValue(std::string_view token)
         const bool tiny = exponent != result.ptr && exponent + 1 != result.ptr && exponent[1] == '-';
         value = tiny ? 0.0 : std::numeric_limits<double>::infinity();
     }
-    return negative ? -value : value;
+    return {negative ? -value : value, true, std::size_t(result.ptr - token.data())};
 }
 
-bool parseTab(std::string_view text, SystemDecyzyjny& target)
+double parseValue(std::string_view token)
+{
+    return scanNumber(token).value;
+}
+
+bool isWholeNumber(std::string_view token)
+{
+    const NumberScan scan = scanNumber(token);
+    return scan.found && scan.length == token.size();
+}
+
+bool parseTab(std::string_view text, SystemDecyzyjny& target, std::uint64_t* nonNumericValues)
 {
     TabScanner scanner(text);
     long long columns = 0;
@@ -211,14 +222,20 @@ bool parseTab(std::string_view text, SystemDecyzyjny& target)
 
     std::vector<float> matrix(needed);
     std::string_view token;
+    std::uint64_t withoutNumber = 0;
     for (float& value : matrix) {
         if (!scanner.next(token, true)) {
             return false;
         }
-        value = static_cast<float>(parseValue(token));
+        const NumberScan scan = scanNumber(token);
+        withoutNumber += scan.found ? 0 : 1;
+        value = static_cast<float>(scan.value);
     }
     if (!allFinite(matrix)) {
         return false;
+    }
+    if (nonNumericValues != nullptr) {
+        *nonNumericValues = withoutNumber;
     }
     target.installValues(static_cast<std::uint32_t>(objects), static_cast<std::uint32_t>(columns - 1), std::move(matrix));
     return true;
@@ -263,17 +280,68 @@ bool readMsd(const std::filesystem::path& path, SystemDecyzyjny& target)
 
 bool isMsdPath(const std::filesystem::path& path)
 {
-    const std::string extension = path.extension().string();
-    if (extension.size() < 4) {
+    return tableFormat(path) == TableFormat::Msd;
+}
+
+TableFormat tableFormat(const std::filesystem::path& path)
+{
+    std::string extension = path.extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; });
+    if (extension.starts_with(".msd")) {
+        return TableFormat::Msd;
+    }
+    if (extension == ".csv") {
+        return TableFormat::Csv;
+    }
+    return extension == ".arff" ? TableFormat::Arff : TableFormat::Tab;
+}
+
+bool readTable(const std::filesystem::path& path, SystemDecyzyjny& target, TableRead& read, std::string_view decision)
+{
+    const TableFormat format = tableFormat(path);
+    const bool named = format == TableFormat::Csv || format == TableFormat::Arff;
+    if (!decision.empty() && !named) {
+        read.refusal = {0, "tabela bez nazw atrybutow: nie mozna wskazac decyzji \"" + std::string(decision) + "\""};
         return false;
     }
-    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-    return lower(extension[1]) == 'm' && lower(extension[2]) == 's' && lower(extension[3]) == 'd';
+    std::string text;
+    if (!readWholeFile(path, text)) {
+        read.refusal = {};
+        return false;
+    }
+    switch (format) {
+    case TableFormat::Msd: return parseMsd(text, target);
+    case TableFormat::Tab: return parseTab(text, target, &read.nonNumericValues);
+    case TableFormat::Csv: return parseCsv(text, decision, target, read.names, read.refusal);
+    case TableFormat::Arff: return parseArff(text, decision, target, read.names, read.refusal);
+    }
+    return false;
 }
 
 bool readTable(const std::filesystem::path& path, SystemDecyzyjny& target)
 {
-    return isMsdPath(path) ? readMsd(path, target) : readTab(path, target);
+    TableRead read;
+    return readTable(path, target, read);
+}
+
+std::string readFailureText(std::string_view file, const ReadRefusal& refusal)
+{
+    std::string text(kCorruptFileMessage);
+    if (!refusal.what.empty()) {
+        text += "\n";
+        text += file;
+        if (refusal.line > 0) {
+            text += ", wiersz " + std::to_string(refusal.line);
+        }
+        text += ": " + refusal.what;
+    }
+    return text;
+}
+
+std::string nonNumericWarning(std::uint64_t count)
+{
+    return std::to_string(count) + " wartosci nie jest liczbami i wczytano je jako 0.";
 }
 
 std::string msdBytes(const SystemDecyzyjny& source)

@@ -23,10 +23,10 @@ bool ERCIM::computeRules(Progress& progress, const ExhaustiveOptions& options)
     return true;
 }
 
-void ERCIM::exportResults(const std::filesystem::path& path) const
+void ERCIM::exportResults(const std::filesystem::path& path, const TableNames* names) const
 {
     // An export that cannot be written is skipped without a word, as the export command expects.
-    writeFileBytes(path, exhaustiveExportText(*this));
+    writeFileBytes(path, exhaustiveExportText(*this, names));
 }
 
 std::span<const std::uint32_t> ERCIM::ruleListWords(std::uint32_t ruleOrder, std::uint32_t object) const

@@ -2,6 +2,7 @@
 
 #include "decision_system.h"
 #include "exhaustive_search.h"
+#include "table_names.h"
 #include "text_page.h"
 
 #include <cstdint>
@@ -22,7 +23,7 @@ public:
     bool computeRules(Progress& progress = noProgress(), const ExhaustiveOptions& options = {});
 
     // Writes exhaustiveExportText to path; a file that cannot be created is skipped silently.
-    void exportResults(const std::filesystem::path& path) const override;
+    void exportResults(const std::filesystem::path& path, const TableNames* names = nullptr) const override;
 
     // The rule list of object at order (1-based): entries of order + 1 words (the attribute
     // indices, then the support) closed by one word 0xFFFFFFFF; null when the object has none.
@@ -39,15 +40,18 @@ private:
 };
 
 // The text of one printed entry (support >= 1) of object's list at order, without line end:
-// " (a1=0.500) & (a3=2.000) => (d=1.000) [2]".
-std::string exhaustiveRuleLine(const ERCIM& ercim, std::uint32_t object, const std::uint32_t* entry, std::uint32_t order);
+// " (a1=0.500) & (a3=2.000) => (d=1.000) [2]", or with names (which must fit the table)
+// " (outlook=sunny) & (humidity=high) => (play=no) [3]".
+std::string exhaustiveRuleLine(const ERCIM& ercim, std::uint32_t object, const std::uint32_t* entry, std::uint32_t order,
+                               const TableNames* names = nullptr);
 
 // The export file: the time line, then for each order its "Rzad: %u" header and its rule lines,
 // every line ended by CR LF.
-std::string exhaustiveExportText(const ERCIM& ercim);
+std::string exhaustiveExportText(const ERCIM& ercim, const TableNames* names = nullptr);
 
 // Draws one page of the listing from position and ends the pass. Returns true when the listing is
 // complete (position back at the start, next button disabled), false when the page is full.
-bool listExhaustiveRules(const ERCIM& ercim, ListingPosition& position, TextPage& page);
+bool listExhaustiveRules(const ERCIM& ercim, ListingPosition& position, TextPage& page,
+                         const TableNames* names = nullptr);
 
 } // namespace kolven

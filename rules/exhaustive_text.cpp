@@ -1,5 +1,6 @@
 #include "ercim.h"
 
+#include "rule_terms.h"
 #include "text_format.h"
 
 #include <algorithm>
@@ -26,13 +27,14 @@ std::size_t entryWords(std::uint32_t order)
     return std::size_t(order) + 1;
 }
 
-void appendObjectLines(std::string& text, const ERCIM& ercim, std::uint32_t order, std::uint32_t object)
+void appendObjectLines(std::string& text, const ERCIM& ercim, std::uint32_t order, std::uint32_t object,
+                       const TableNames* names)
 {
     const std::span<const std::uint32_t> words = ercim.ruleListWords(order, object);
     for (std::size_t offset = 0; offset + entryWords(order) < words.size(); offset += entryWords(order)) {
         const std::uint32_t* entry = words.data() + offset;
         if (entry[order] != 0) {
-            text += exhaustiveRuleLine(ercim, object, entry, order);
+            text += exhaustiveRuleLine(ercim, object, entry, order, names);
             text += kLineEnd;
         }
     }
@@ -54,14 +56,15 @@ bool breakPage(ListingPosition& position, std::uint32_t order, TextPage& page)
 
 // Draws the printed entries of one object from the saved offset. Returns false when a line filled
 // the page, leaving the offset on that entry so that the next page shows it again.
-bool drawObjectLines(const ERCIM& ercim, std::uint32_t order, ListingPosition& position, TextPage& page)
+bool drawObjectLines(const ERCIM& ercim, std::uint32_t order, ListingPosition& position, TextPage& page,
+                     const TableNames* names)
 {
     const std::uint32_t object = position.exhaustiveObject;
     const std::span<const std::uint32_t> words = ercim.ruleListWords(order, object);
     while (position.exhaustiveOffset + entryWords(order) < words.size()) {
         const std::uint32_t* entry = words.data() + position.exhaustiveOffset;
         if (entry[order] != 0) {
-            page.drawLine(exhaustiveRuleLine(ercim, object, entry, order));
+            page.drawLine(exhaustiveRuleLine(ercim, object, entry, order, names));
             if (pageFull(page, kRuleLineRoom)) {
                 return false;
             }
@@ -73,13 +76,14 @@ bool drawObjectLines(const ERCIM& ercim, std::uint32_t order, ListingPosition& p
 }
 
 // Draws the rule lines of one order from the saved object. Returns false when the page filled.
-bool drawOrderLines(const ERCIM& ercim, std::uint32_t order, ListingPosition& position, TextPage& page)
+bool drawOrderLines(const ERCIM& ercim, std::uint32_t order, ListingPosition& position, TextPage& page,
+                    const TableNames* names)
 {
     if (position.exhaustiveObject >= ercim.objectCount) {
         position.exhaustiveObject = 0; // the previous page finished the order before this one
     }
     for (; position.exhaustiveObject < ercim.objectCount; ++position.exhaustiveObject) {
-        if (!drawObjectLines(ercim, order, position, page)) {
+        if (!drawObjectLines(ercim, order, position, page, names)) {
             return false;
         }
     }
@@ -88,22 +92,20 @@ bool drawOrderLines(const ERCIM& ercim, std::uint32_t order, ListingPosition& po
 
 } // namespace
 
-std::string exhaustiveRuleLine(const ERCIM& ercim, std::uint32_t object, const std::uint32_t* entry, std::uint32_t order)
+std::string exhaustiveRuleLine(const ERCIM& ercim, std::uint32_t object, const std::uint32_t* entry, std::uint32_t order,
+                               const TableNames* names)
 {
     std::string line;
     for (std::uint32_t i = 0; i < order; ++i) {
-        line += " (a";
-        line += std::to_string(std::uint64_t(entry[i]) + 1);
-        line += '=';
-        appendFixed(line, ercim.value(object, entry[i]), 3);
-        line += ") &";
+        line += ' ';
+        appendConditionTerm(line, entry[i], ercim.value(object, entry[i]), names);
+        line += " &";
     }
     if (!line.empty()) {
         line.pop_back(); // the "&" after the last condition; its blank stays before the arrow
     }
-    line += "=> (d=";
-    appendFixed(line, ercim.decision(object), 3);
-    line += ')';
+    line += "=> ";
+    appendDecisionTerm(line, ercim.decision(object), names);
     const std::uint32_t support = entry[order];
     if (support > 1) {
         line += " [" + std::to_string(support) + "]";
@@ -111,20 +113,20 @@ std::string exhaustiveRuleLine(const ERCIM& ercim, std::uint32_t object, const s
     return line;
 }
 
-std::string exhaustiveExportText(const ERCIM& ercim)
+std::string exhaustiveExportText(const ERCIM& ercim, const TableNames* names)
 {
     std::string text = elapsedTimeLine(ercim.elapsedSeconds);
     for (std::uint32_t order = 1; order <= ercim.order; ++order) {
         text += orderHeader(order);
         text += kLineEnd;
         for (std::uint32_t object = 0; object < ercim.objectCount; ++object) {
-            appendObjectLines(text, ercim, order, object);
+            appendObjectLines(text, ercim, order, object, names);
         }
     }
     return text;
 }
 
-bool listExhaustiveRules(const ERCIM& ercim, ListingPosition& position, TextPage& page)
+bool listExhaustiveRules(const ERCIM& ercim, ListingPosition& position, TextPage& page, const TableNames* names)
 {
     position.listingMode = ListingMode::Exhaustive;
     for (std::uint32_t order = std::max(position.exhaustiveOrder, 1u); order <= ercim.order; ++order) {
@@ -132,7 +134,7 @@ bool listExhaustiveRules(const ERCIM& ercim, ListingPosition& position, TextPage
             return breakPage(position, order, page);
         }
         page.drawLine(orderHeader(order));
-        if (!drawOrderLines(ercim, order, position, page)) {
+        if (!drawOrderLines(ercim, order, position, page, names)) {
             return breakPage(position, order, page);
         }
     }

@@ -2,6 +2,7 @@
 
 #include "lem2_induction.h"
 #include "perf_timer.h"
+#include "rule_terms.h"
 #include "table_files.h"
 #include "text_format.h"
 
@@ -43,30 +44,27 @@ bool LEM2v1::run(Induction induce, Progress& progress)
     return true;
 }
 
-void LEM2v1::exportResults(const std::filesystem::path& path) const
+void LEM2v1::exportResults(const std::filesystem::path& path, const TableNames* names) const
 {
     // An export that cannot be written leaves no file and says nothing.
-    static_cast<void>(writeFileBytes(path, lem2ExportText(*this)));
+    static_cast<void>(writeFileBytes(path, lem2ExportText(*this, names)));
 }
 
-std::string lem2RuleText(const Lem2Rule& rule)
+std::string lem2RuleText(const Lem2Rule& rule, const TableNames* names)
 {
     std::string text;
     for (const auto& condition : rule.conditions) {
-        text += " (a";
-        text += std::to_string(std::uint64_t(condition.attribute) + 1);
-        text += '=';
-        appendFixed(text, double(condition.value), 3);
-        text += ") &";
+        text += ' ';
+        appendConditionTerm(text, condition.attribute, condition.value, names);
+        text += " &";
     }
     if (!text.empty()) {
         text.pop_back();
     }
     text += "=>";
     for (std::size_t i = 0; i < rule.decisions.size(); ++i) {
-        text += i == 0 ? " (d=" : " v (d=";
-        appendFixed(text, double(rule.decisions[i]), 3);
-        text += ')';
+        text += i == 0 ? " " : " v ";
+        appendDecisionTerm(text, rule.decisions[i], names);
     }
     if (rule.support != 1) {
         text += " [";
@@ -76,21 +74,21 @@ std::string lem2RuleText(const Lem2Rule& rule)
     return text;
 }
 
-std::string lem2ExportText(const LEM2v1& lem2)
+std::string lem2ExportText(const LEM2v1& lem2, const TableNames* names)
 {
     std::string text = elapsedTimeLine(lem2.elapsedSeconds);
     for (const auto& rule : lem2.rules) {
-        text += lem2RuleText(rule);
+        text += lem2RuleText(rule, names);
         text += kLineEnd;
     }
     return text;
 }
 
-bool listLem2Rules(const LEM2v1& lem2, ListingPosition& position, TextPage& page)
+bool listLem2Rules(const LEM2v1& lem2, ListingPosition& position, TextPage& page, const TableNames* names)
 {
     position.listingMode = ListingMode::Lem2;
     while (position.lem2Position < lem2.rules.size()) {
-        page.drawLine(lem2RuleText(lem2.rules[position.lem2Position]));
+        page.drawLine(lem2RuleText(lem2.rules[position.lem2Position], names));
         ++position.lem2Position;
         // Past this line a rule would reach the "DALEJ" button at the foot of the page.
         if (page.cursorTop() > page.pageBottom() - 44) {

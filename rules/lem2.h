@@ -2,6 +2,7 @@
 
 #include "decision_system.h"
 #include "progress.h"
+#include "table_names.h"
 #include "text_page.h"
 
 #include <cstdint>
@@ -41,7 +42,7 @@ public:
     bool runLem2Reference(Progress& progress = noProgress());
 
     // Writes lem2ExportText to path; a file that cannot be created is skipped silently.
-    void exportResults(const std::filesystem::path& path) const override;
+    void exportResults(const std::filesystem::path& path, const TableNames* names = nullptr) const override;
 
     std::vector<Lem2Rule> rules; // in induction order
     double elapsedSeconds = 0;
@@ -51,14 +52,15 @@ private:
     bool run(Induction induce, Progress& progress);
 };
 
-// The text of one rule without line end: " (a1=1.000) & (a2=1.000) => (d=0.000) v (d=1.000) [2]".
-std::string lem2RuleText(const Lem2Rule& rule);
+// The text of one rule without line end: " (a1=1.000) & (a2=1.000) => (d=0.000) v (d=1.000) [2]",
+// or with names (which must fit the table) " (outlook=sunny) => (play=no) [3]".
+std::string lem2RuleText(const Lem2Rule& rule, const TableNames* names = nullptr);
 
 // The export file: the time line, then one line per rule, every line ended by CR LF.
-std::string lem2ExportText(const LEM2v1& lem2);
+std::string lem2ExportText(const LEM2v1& lem2, const TableNames* names = nullptr);
 
 // Draws one page of the listing from position and ends the pass. Returns true when the listing is
 // complete (position back at 0, next button disabled), false when the page is full.
-bool listLem2Rules(const LEM2v1& lem2, ListingPosition& position, TextPage& page);
+bool listLem2Rules(const LEM2v1& lem2, ListingPosition& position, TextPage& page, const TableNames* names = nullptr);
 
 } // namespace kolven

@@ -2,14 +2,14 @@
 # Builds the fuzz targets with clang and runs each for SECONDS (default 60) on a corpus seeded
 # from the test tables, after the inputs of earlier findings (fuzz/regressions/TARGET-*).
 # New findings are written to build-fuzz/findings/.
-#   ./scripts/fuzz.sh [SECONDS] [TARGET...]     TARGET: tab msd algorithms
+#   ./scripts/fuzz.sh [SECONDS] [TARGET...]     TARGET: tab msd csv arff algorithms
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 seconds=${1:-60}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(tab msd algorithms)
+[ ${#targets[@]} -gt 0 ] || targets=(tab msd csv arff algorithms)
 
 ./scripts/install-deps.sh
 CXX=clang++ cmake -S . -B build-fuzz -DKOLVEN_FUZZ=ON -DKOLVEN_GUI=OFF -DKOLVEN_TESTS=OFF -DKOLVEN_BENCH=OFF > /dev/null
@@ -21,6 +21,8 @@ for target in "${targets[@]}"; do
   mkdir -p "$corpus"
   case $target in
     msd) for f in tests/data/*.tab; do ./build-fuzz/cli/kolven-cli convert "$f" -o "$corpus/$(basename "$f" .tab).msd" 2>/dev/null || true; done ;;
+    csv) cp examples/*.csv "$corpus/" ;;
+    arff) cp tests/data/*.arff "$corpus/" ;;
     *) cp tests/data/*.tab "$corpus/" ;;
   esac
   # Inputs that once found a fault run first, every time.

@@ -3,6 +3,7 @@
 #include "ercim.h"
 #include "knn.h"
 #include "lem2.h"
+#include "table_names.h"
 #include "text_page.h"
 
 #include <cstdint>
@@ -21,6 +22,16 @@ struct AppState {
     std::unique_ptr<ERCIM> ercim;
     std::unique_ptr<LEM2v1> lem2;
     kNNv1 knn;
+
+    // Attribute names and value labels of the decision system and of the test system, when they
+    // were read with them; the test system's nominal values are numbered as the decision
+    // system's. showNames is the setting "Pokaz nazwy atrybutow".
+    TableNames names;
+    TableNames testNames;
+    bool showNames = true;
+
+    // The names the rule texts use now: none when they are hidden or the system has none.
+    const TableNames* shownNames() const { return ercim ? namesToShow(names, *ercim, showNames) : nullptr; }
 
     // The counts of the current decision system; they change only when a system is installed.
     std::uint32_t currentObjectCount = 0;

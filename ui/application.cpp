@@ -21,6 +21,7 @@ void Application::start()
     for (int id = kFirstCommandId; id <= kLastCommandId; ++id) {
         setEnabled(CommandId(id), enabledAtStart(CommandId(id)));
     }
+    screen_.setCommandChecked(CommandId::ToggleAttributeNames, state_.showNames);
     painter_.setNextButtonVisible(false);
 }
 
@@ -42,9 +43,9 @@ void Application::nextPageClicked()
         state_.savedCursorY = 0;
         painter_.beginDrawing();
         if (state_.listing.listingMode == ListingMode::Lem2 && state_.lem2) {
-            listLem2Rules(*state_.lem2, state_.listing, painter_);
+            listLem2Rules(*state_.lem2, state_.listing, painter_, state_.shownNames());
         } else if (state_.listing.listingMode == ListingMode::Exhaustive && state_.ercim) {
-            listExhaustiveRules(*state_.ercim, state_.listing, painter_);
+            listExhaustiveRules(*state_.ercim, state_.listing, painter_, state_.shownNames());
         } else {
             painter_.endDrawing();
         }
@@ -104,6 +105,7 @@ void Application::dispatch(CommandId id)
     case CommandId::ShowKnn: showKnn(); break;
     case CommandId::CancelComputation: run_.cancel(); break;
     case CommandId::ComputeExhaustiveAllOrders: computeExhaustive(true); break;
+    case CommandId::ToggleAttributeNames: toggleNames(); break;
     }
 }
 
@@ -158,6 +160,7 @@ void Application::newSystemUpdate()
 {
     setEnabled(CommandId::SaveSystem, true);
     setEnabled(CommandId::EditSystem, true);
+    setEnabled(CommandId::ToggleAttributeNames, true);
     systemModifiedUpdate();
 }
 
@@ -165,6 +168,7 @@ void Application::newSystemUpdate()
 
 void Application::hideAndClear()
 {
+    listingShown_ = false;
     painter_.setNextButtonVisible(false);
     painter_.clearWindow();
 }
@@ -185,13 +189,14 @@ void Application::waitPage()
 
 void Application::showAbout()
 {
+    listingShown_ = false;
     painter_.setNextButtonVisible(false);
     painter_.drawAbout();
 }
 
 // --- installing systems -----------------------------------------------------------------------
 
-void Application::installSystem(std::unique_ptr<ERCIM> system)
+void Application::installSystem(std::unique_ptr<ERCIM> system, TableNames names)
 {
     // Every copy is made before anything is replaced, so a copy that fails leaves the old system.
     auto lem2 = std::make_unique<LEM2v1>();
@@ -199,18 +204,22 @@ void Application::installSystem(std::unique_ptr<ERCIM> system)
     state_.knn.copyFrom(*system);
     state_.ercim = std::move(system);
     state_.lem2 = std::move(lem2);
+    state_.names = std::move(names);
+    alignLabels(state_.names, state_.knn.testSystem, state_.testNames);
     state_.currentObjectCount = state_.ercim->objectCount;
     state_.currentAttributeCount = state_.ercim->attributeCount;
 }
 
-bool Application::editAndInstall(GridEditor& editor)
+bool Application::editAndInstall(GridEditor& editor, const TableNames& names)
 {
     if (!screen_.runGridEditor(editor) || !editor.accepted()) {
         return false;
     }
     auto system = std::make_unique<ERCIM>();
     system->installValues(editor.rowCount(), editor.attributeCount(), editor.takeValues());
-    installSystem(std::move(system));
+    // Edited values keep the table's names; a table of another size is another table.
+    TableNames kept = names.fits(*system) ? names : TableNames{};
+    installSystem(std::move(system), std::move(kept));
     return true;
 }
 
@@ -222,7 +231,7 @@ void Application::createSystem()
         return;
     }
     GridEditor editor = GridEditor::forNewSystem(dialog.objects(), dialog.attributes());
-    if (editAndInstall(editor)) {
+    if (editAndInstall(editor, {})) {
         newSystemUpdate();
     }
 }
@@ -242,20 +251,23 @@ void Application::generateSystem()
     }
     auto system = std::make_unique<ERCIM>();
     generator_.generate(*system, dialog.objects(), dialog.attributes(), dialog.minimum(), dialog.maximum());
-    installSystem(std::move(system));
+    installSystem(std::move(system), {});
     newSystemUpdate();
 }
 
-bool Application::loadTable(SystemDecyzyjny& target)
+bool Application::loadTable(SystemDecyzyjny& target, TableRead& read)
 {
     hideAndClear();
     const auto path = screen_.askOpenFile(kOpenTableDialog);
     if (!path) {
         return false;
     }
-    if (!readTable(*path, target)) {
-        screen_.showMessage(kCorruptFileMessage, kErrorCaption);
+    if (!readTable(*path, target, read)) {
+        screen_.showMessage(readFailureText(path->filename().string(), read.refusal), kErrorCaption);
         return false;
+    }
+    if (read.nonNumericValues > 0) {
+        screen_.showMessage(nonNumericWarning(read.nonNumericValues), kWarningCaption);
     }
     return true;
 }
@@ -263,19 +275,23 @@ bool Application::loadTable(SystemDecyzyjny& target)
 void Application::loadSystem()
 {
     auto system = std::make_unique<ERCIM>();
-    if (!loadTable(*system)) {
+    TableRead read;
+    if (!loadTable(*system, read)) {
         return;
     }
-    installSystem(std::move(system));
+    installSystem(std::move(system), std::move(read.names));
     painter_.setNextButtonEnabled(false);
     newSystemUpdate();
 }
 
 void Application::loadTestSystem()
 {
-    if (!loadTable(state_.knn.testSystem)) {
+    TableRead read;
+    if (!loadTable(state_.knn.testSystem, read)) {
         return;
     }
+    state_.testNames = std::move(read.names);
+    alignLabels(state_.names, state_.knn.testSystem, state_.testNames);
     setEnabled(CommandId::EditTestSystem, true);
     setEnabled(CommandId::ShowKnn, false);
     if (state_.decisionSystemHasValues()) {
@@ -296,7 +312,7 @@ void Application::editSystem()
 {
     hideAndClear();
     GridEditor editor = GridEditor::forSystem(*state_.ercim);
-    if (editAndInstall(editor)) {
+    if (editAndInstall(editor, state_.names)) {
         systemModifiedUpdate();
     }
 }
@@ -404,7 +420,8 @@ void Application::showExhaustive()
     painter_.setNextButtonEnabled(true);
     startPage();
     painter_.drawElapsedTime(state_.ercim->elapsedSeconds);
-    listExhaustiveRules(*state_.ercim, state_.listing, painter_);
+    listExhaustiveRules(*state_.ercim, state_.listing, painter_, state_.shownNames());
+    listingShown_ = true;
 }
 
 void Application::computeLem2()
@@ -431,14 +448,15 @@ void Application::showLem2()
     painter_.setNextButtonEnabled(true);
     startPage();
     painter_.drawElapsedTime(state_.lem2->elapsedSeconds);
-    listLem2Rules(*state_.lem2, state_.listing, painter_);
+    listLem2Rules(*state_.lem2, state_.listing, painter_, state_.shownNames());
+    listingShown_ = true;
 }
 
 void Application::exportResults(const SystemDecyzyjny& results)
 {
     hideAndClear();
     if (const auto path = screen_.askSaveFile(kExportDialog)) {
-        results.exportResults(*path);
+        results.exportResults(*path, state_.shownNames());
     }
 }
 
@@ -477,10 +495,29 @@ void Application::showKnn()
 
 void Application::showKnnResults()
 {
+    listingShown_ = false;
     startPage();
     painter_.drawElapsedTime(state_.knn.elapsedSeconds);
     painter_.drawBlock(knnResultsText(state_.knn));
     painter_.endDrawing();
+}
+
+// --- names ------------------------------------------------------------------------------------
+
+// "Pokaz nazwy atrybutow": rule texts with the table's names or numbered; a listing on the window
+// is drawn again from its first page in the new form.
+void Application::toggleNames()
+{
+    state_.showNames = !state_.showNames;
+    screen_.setCommandChecked(CommandId::ToggleAttributeNames, state_.showNames);
+    if (!listingShown_) {
+        return;
+    }
+    if (state_.listing.listingMode == ListingMode::Lem2) {
+        showLem2();
+    } else {
+        showExhaustive();
+    }
 }
 
 } // namespace kolven

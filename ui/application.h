@@ -6,6 +6,7 @@
 #include "menu.h"
 #include "painter.h"
 #include "screen.h"
+#include "table_files.h"
 
 #include <array>
 #include <cstdint>
@@ -27,9 +28,12 @@ inline constexpr int kNextButtonHeight = 28;
 constexpr int nextButtonTop(int pageBottom) { return pageBottom - kNextButtonHeight; }
 
 // The file dialogs: tables to open, tables to save (with the overwrite prompt), rule exports.
-inline const FileDialogSettings kOpenTableDialog{"Pliki MSD, TAB", "*.msd;*.tab", "msd"};
+inline const FileDialogSettings kOpenTableDialog{"Pliki MSD, TAB, CSV, ARFF", "*.msd;*.tab;*.csv;*.arff", "msd"};
 inline const FileDialogSettings kSaveTableDialog{"Pliki MSD", "*.msd", "msd"};
 inline const FileDialogSettings kExportDialog{"Pliki TXT", "*.txt", "txt"};
+
+// The caption of the warning after a .tab file whose values were not all numbers.
+inline constexpr std::string_view kWarningCaption = "Uwaga!";
 
 // Shown when a table cannot be written where the user asked.
 inline constexpr std::string_view kSaveFailedMessage = "Nie mozna zapisac pliku!";
@@ -86,9 +90,10 @@ private:
 
     void createSystem();
     void generateSystem();
-    // Asks for a table file and reads it into target; a failed read shows kCorruptFileMessage and
-    // leaves target as it was. False when nothing was read.
-    bool loadTable(SystemDecyzyjny& target);
+    // Asks for a table file and reads it into target; a failed read shows kCorruptFileMessage (with
+    // the line and the fault of a refused .csv or .arff file) and leaves target as it was. A .tab
+    // file with values that are not numbers is read, and the user is told. False when nothing was read.
+    bool loadTable(SystemDecyzyjny& target, TableRead& read);
     void loadSystem();
     void loadTestSystem();
     void saveSystem();
@@ -119,10 +124,13 @@ private:
     void showKnn();
     void showKnnResults();
     void showAbout();
+    void toggleNames();
 
-    void installSystem(std::unique_ptr<ERCIM> system);
-    // Runs the table editor on a decision system; installs what it holds on OK. False on ANULUJ.
-    bool editAndInstall(GridEditor& editor);
+    // Installs a decision system with its names (empty for a table without them).
+    void installSystem(std::unique_ptr<ERCIM> system, TableNames names);
+    // Runs the table editor on a decision system; installs what it holds on OK, with names when
+    // they still fit its size. False on ANULUJ.
+    bool editAndInstall(GridEditor& editor, const TableNames& names);
     void newSystemUpdate();
     void systemModifiedUpdate();
 
@@ -132,6 +140,8 @@ private:
     Painter painter_;
     MenuState menu_{};
     BackgroundRun run_;
+    // True while the window shows a rule listing, which a change of the names setting redraws.
+    bool listingShown_ = false;
 };
 
 } // namespace kolven

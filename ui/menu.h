@@ -9,10 +9,12 @@
 
 namespace kolven {
 
-// One entry of a popup: a command with its text, or the separator (no text).
+// One entry of a popup: a command with its text, or the separator (no text). A checkable entry
+// shows a setting with a check mark (Screen::setCommandChecked).
 struct MenuItem {
     CommandId id{};
     std::string_view text;
+    bool checkable = false;
 
     constexpr bool isSeparator() const { return text.empty(); }
 };
@@ -41,6 +43,7 @@ inline constexpr std::array kActionsMenuItems{
     MenuItem{CommandId::ExportExhaustive, "Eksportuj wyniki Exhaustive do pliku..."},
     MenuItem{CommandId::ExportLem2, "Eksportuj wyniki LEM2 do pliku..."},
     MenuItem{CommandId::EditSystem, "Wyswietl/Modyfikuj system decyzyjny"},
+    MenuItem{CommandId::ToggleAttributeNames, "Pokaz nazwy atrybutow", true},
     MenuItem{},
     MenuItem{CommandId::EditTestSystem, "Wyswietl/Modyfikuj system testowy"},
     MenuItem{CommandId::ClassifyKnn, "Przeprowadz klasyfikacje k-NN..."},
@@ -68,7 +71,7 @@ inline constexpr std::array kCommandsEnabledAtStart{
 
 // The first and the last command identifier; every id in between is a command.
 inline constexpr int kFirstCommandId = static_cast<int>(CommandId::CreateSystem);
-inline constexpr int kLastCommandId = static_cast<int>(CommandId::ComputeExhaustiveAllOrders);
+inline constexpr int kLastCommandId = static_cast<int>(CommandId::ToggleAttributeNames);
 inline constexpr int kCommandCount = kLastCommandId - kFirstCommandId + 1;
 
 // True when the entry is enabled at start.

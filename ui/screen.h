@@ -29,13 +29,14 @@ enum class CommandId : int {
     ShowKnn = 40017,
     CancelComputation = 40018,
     ComputeExhaustiveAllOrders = 40019,
+    ToggleAttributeNames = 40020,
 };
 
 // What an open or save dialog offers: one filter entry, a default suffix, and for saving the
 // overwrite prompt.
 struct FileDialogSettings {
-    std::string filterLabel;   // "Pliki MSD, TAB"
-    std::string filterPattern; // "*.msd;*.tab"
+    std::string filterLabel;   // "Pliki MSD, TAB, CSV, ARFF"
+    std::string filterPattern; // "*.msd;*.tab;*.csv;*.arff"
     std::string defaultSuffix; // "msd"
 };
 
@@ -51,6 +52,9 @@ public:
 
     // Menu entries, enabled or greyed by command identifier.
     virtual void setCommandEnabled(CommandId id, bool enabled) = 0;
+    // The check mark of a menu entry that shows a setting (its MenuItem is checkable); the
+    // application sets it at start and after every change, the screen only shows it.
+    virtual void setCommandChecked(CommandId id, bool checked) = 0;
 
     // The "DALEJ" button.
     virtual void setNextButtonVisible(bool visible) = 0;

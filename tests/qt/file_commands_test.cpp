@@ -30,7 +30,7 @@ TEST_F(FileCommandsTest, FailedOrCancelledLoadChangesNothing)
                            filter = dialog->nameFilters().join(u'|');
                            dialog->reject();
                        }}));
-    EXPECT_EQ(filter, QStringLiteral("Pliki MSD, TAB (*.msd *.tab)"));
+    EXPECT_EQ(filter, QStringLiteral("Pliki MSD, TAB, CSV, ARFF (*.msd *.tab *.csv *.arff)"));
     loadWeather();
     EXPECT_EQ(state_.currentObjectCount, 14u);
     for (CommandId id : {CommandId::SaveSystem, CommandId::ComputeExhaustive, CommandId::ComputeLem2, CommandId::EditSystem})

@@ -19,7 +19,7 @@ const Ids kStartMenu{CreateSystem, GenerateSystem, LoadSystem, LoadTestSystem, Q
 // After the first decision system, with no test system.
 const Ids kSystemMenu{CreateSystem, GenerateSystem, LoadSystem,        LoadTestSystem, SaveSystem,
                       Quit,         ComputeExhaustive, EditSystem, About,          ComputeLem2,
-                      ComputeExhaustiveAllOrders};
+                      ComputeExhaustiveAllOrders, ToggleAttributeNames};
 
 class ApplicationCommands : public AppTest {};
 
@@ -45,7 +45,7 @@ TEST_F(ApplicationCommands, LoadInstallsTheSystemInAllThreeCopies)
     EXPECT_EQ(state.currentObjectCount, 2u);
     EXPECT_EQ(state.currentAttributeCount, 2u);
     EXPECT_EQ(screen.enabledCommands(), kSystemMenu);
-    EXPECT_EQ(screen.fileDialogs.at(0).filterPattern, "*.msd;*.tab");
+    EXPECT_EQ(screen.fileDialogs.at(0).filterPattern, "*.msd;*.tab;*.csv;*.arff");
     EXPECT_FALSE(screen.buttonVisible);
 }
 

@@ -25,6 +25,7 @@ public:
     explicit RecordingScreen(int bottom = 600) : bottom_(bottom) {}
 
     void setCommandEnabled(CommandId id, bool enabled) override { menu[id] = enabled; }
+    void setCommandChecked(CommandId id, bool isChecked) override { checked[id] = isChecked; }
     void setNextButtonVisible(bool visible) override { buttonVisible = visible; }
     void setNextButtonEnabled(bool enabled) override { buttonEnabled = enabled; }
     void clearText() override
@@ -121,6 +122,7 @@ public:
     };
 
     std::map<CommandId, bool> menu;
+    std::map<CommandId, bool> checked;
     bool buttonVisible = true;
     bool buttonEnabled = true;
     std::vector<Drawn> drawn;

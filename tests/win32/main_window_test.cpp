@@ -160,6 +160,14 @@ TEST_F(Win32WindowTest, CreatedTableIsTypedIntoAGridThatScrollsBothWays)
         EXPECT_FALSE(greyed(id)) << int(id);
     }
     EXPECT_TRUE(greyed(CommandId::ShowLem2));
+
+    // The names setting shows its check mark, set at start and after each change.
+    const auto checked = [this] {
+        return (GetMenuState(program.window().menu(), UINT(CommandId::ToggleAttributeNames), MF_BYCOMMAND) & MF_CHECKED) != 0;
+    };
+    EXPECT_TRUE(checked());
+    choose(CommandId::ToggleAttributeNames);
+    EXPECT_FALSE(checked());
 }
 
 // A generated table's LEM2 rules fill more than a page: "DALEJ" shows the next ones, and "Autor"

@@ -58,16 +58,18 @@ void MainWindow::buildMenu()
             if (item.isSeparator())
                 menu->addSeparator();
             else
-                addCommand(menu, item.id, item.text);
+                addCommand(menu, item);
         }
     }
-    addCommand(bar, kAboutItem.id, kAboutItem.text);
+    addCommand(bar, kAboutItem);
 }
 
-void MainWindow::addCommand(QWidget* owner, CommandId id, std::string_view text)
+void MainWindow::addCommand(QWidget* owner, const MenuItem& item)
 {
-    auto* entry = new QAction(literalText(text), owner);
+    const CommandId id = item.id;
+    auto* entry = new QAction(literalText(item.text), owner);
     entry->setEnabled(enabledAtStart(id));
+    entry->setCheckable(item.checkable);
     entry->setData(int(id));
     // A shortcut of the window, wherever the focus is (the menu bar keeps it after a menu closed);
     // like the entry, it does nothing while greyed.
@@ -91,6 +93,12 @@ void MainWindow::setCommandEnabled(CommandId id, bool enabled)
 {
     if (QAction* entry = action(id))
         entry->setEnabled(enabled);
+}
+
+void MainWindow::setCommandChecked(CommandId id, bool checked)
+{
+    if (QAction* entry = action(id))
+        entry->setChecked(checked);
 }
 
 int MainWindow::pageBottom() const

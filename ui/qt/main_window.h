@@ -1,5 +1,6 @@
 #pragma once
 
+#include "menu.h"
 #include "screen.h"
 #include "text_view.h"
 
@@ -32,6 +33,8 @@ public:
 
     // Enables or greys the menu entry of a command; an unknown id is ignored.
     void setCommandEnabled(CommandId id, bool enabled);
+    // Sets the check mark of a checkable entry; an unknown id is ignored.
+    void setCommandChecked(CommandId id, bool checked);
     // Bottom edge of the page: the text area's height less 6 pixels.
     int pageBottom() const;
     // Closes the window without the confirmation question.
@@ -50,7 +53,7 @@ protected:
 
 private:
     void buildMenu();
-    void addCommand(QWidget* owner, CommandId id, std::string_view text);
+    void addCommand(QWidget* owner, const MenuItem& item);
     void placeNextButton();
 
     TextView* view_ = nullptr;

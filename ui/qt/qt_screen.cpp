@@ -53,6 +53,11 @@ void QtScreen::setCommandEnabled(CommandId id, bool enabled)
     window_.setCommandEnabled(id, enabled);
 }
 
+void QtScreen::setCommandChecked(CommandId id, bool checked)
+{
+    window_.setCommandChecked(id, checked);
+}
+
 void QtScreen::setNextButtonVisible(bool visible)
 {
     window_.nextButton().setVisible(visible);

@@ -15,6 +15,7 @@ public:
     explicit QtScreen(MainWindow& window) : window_(window) {}
 
     void setCommandEnabled(CommandId id, bool enabled) override;
+    void setCommandChecked(CommandId id, bool checked) override;
     void setNextButtonVisible(bool visible) override;
     void setNextButtonEnabled(bool enabled) override;
 
@@ -42,7 +43,7 @@ private:
 };
 
 // The file dialogs' filter entry: the label, then the patterns in parentheses with ";" turned
-// into spaces: "Pliki MSD, TAB (*.msd *.tab)".
+// into spaces: "Pliki MSD, TAB, CSV, ARFF (*.msd *.tab *.csv *.arff)".
 QString fileDialogFilter(const FileDialogSettings& settings);
 
 } // namespace kolven

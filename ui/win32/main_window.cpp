@@ -133,6 +133,11 @@ void MainWindow::setCommandEnabled(CommandId id, bool enabled)
     }
 }
 
+void MainWindow::setCommandChecked(CommandId id, bool checked)
+{
+    CheckMenuItem(menu_, UINT(id), MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
+}
+
 void MainWindow::clearText()
 {
     lines_.clear();

@@ -35,8 +35,9 @@ public:
     HMENU menu() const { return menu_; }
     HWND nextButton() const { return nextButton_; }
 
-    // Enables or greys a command's menu entry.
+    // Enables or greys a command's menu entry; puts or takes away its check mark.
     void setCommandEnabled(CommandId id, bool enabled);
+    void setCommandChecked(CommandId id, bool checked);
     // Bottom edge of the page: the client height taken when the window was shown, less 6.
     int pageBottom() const { return pageBottom_; }
 

@@ -57,6 +57,11 @@ void Win32Screen::setCommandEnabled(CommandId id, bool enabled)
     window_.setCommandEnabled(id, enabled);
 }
 
+void Win32Screen::setCommandChecked(CommandId id, bool checked)
+{
+    window_.setCommandChecked(id, checked);
+}
+
 void Win32Screen::setNextButtonVisible(bool visible)
 {
     ShowWindow(window_.nextButton(), visible ? SW_SHOW : SW_HIDE);

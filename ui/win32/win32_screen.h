@@ -13,6 +13,7 @@ public:
     explicit Win32Screen(MainWindow& window) : window_(window) {}
 
     void setCommandEnabled(CommandId id, bool enabled) override;
+    void setCommandChecked(CommandId id, bool checked) override;
     void setNextButtonVisible(bool visible) override;
     void setNextButtonEnabled(bool enabled) override;
 

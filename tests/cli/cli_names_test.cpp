@@ -1,0 +1,115 @@
+#include "cli.h"
+
+#include "test_files.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace kolven {
+namespace {
+
+using testing::afterTimeLine;
+using testing::fileBytes;
+
+struct CliRun {
+    int code;
+    std::string out;
+    std::string err;
+};
+
+CliRun run(const std::vector<std::string>& args)
+{
+    std::ostringstream out;
+    std::ostringstream err;
+    const int code = runCli(args, out, err);
+    return {code, out.str(), err.str()};
+}
+
+std::string data(const std::string& name)
+{
+    return testing::dataFile(name).string();
+}
+
+TEST(CliNames, WithCodesAnArffTableGivesWhatItsNumberedTabGives)
+{
+    for (const std::string name : {"weather.nominal", "contact-lenses"}) {
+        for (const std::string command : {"lem2", "exhaustive"}) {
+            SCOPED_TRACE(name + " " + command);
+            const CliRun arff = run({command, "--codes", data(name + ".arff")});
+            const CliRun tab = run({command, data(name + ".tab")});
+            EXPECT_EQ(arff.code, kExitOk) << arff.err;
+            EXPECT_EQ(afterTimeLine(arff.out), afterTimeLine(tab.out));
+            EXPECT_FALSE(afterTimeLine(tab.out).empty());
+        }
+        const CliRun arff = run({"knn", "--codes", data(name + ".arff"), data(name + ".arff")});
+        EXPECT_EQ(afterTimeLine(arff.out), afterTimeLine(run({"knn", data(name + ".tab"), data(name + ".tab")}).out));
+    }
+}
+
+TEST(CliNames, KnnNumbersTheTestTableWordsAsTheTrainingTableDoes)
+{
+    testing::TempFolder folder;
+    const std::string train = folder.write("train.csv", "c,d\nb,y\na,x\n").string();
+    const std::string test = folder.write("test.csv", "c,d\na,y\nb,x\n").string(); // every answer is wrong
+    EXPECT_NE(run({"knn", train, test}).out.find("Ilosc obiektow poprawnie sklasyfikowanych: 0\r\n"), std::string::npos);
+}
+
+TEST(CliNames, NamedTablesShowTheirWordsAndChooseTheirDecision)
+{
+    EXPECT_EQ(afterTimeLine(run({"lem2", data("weather.nominal.arff")}).out),
+              " (humidity=normal) & (windy=FALSE) => (play=yes) [4]\r\n"
+              " (outlook=overcast) => (play=yes) [3]\r\n"
+              " (temperature=mild) & (outlook=rainy) & (humidity=high) & (windy=FALSE) => (play=yes)\r\n"
+              " (outlook=sunny) & (temperature=mild) & (humidity=normal) => (play=yes)\r\n"
+              " (humidity=high) & (outlook=sunny) => (play=no) [3]\r\n"
+              " (outlook=rainy) & (windy=TRUE) => (play=no) [2]\r\n");
+    EXPECT_EQ(run({"info", data("weather.nominal.arff")}).out,
+              "Liczba obiektow: 14\nLiczba atrybutow warunkowych: 4\nAtrybuty:\n"
+              "  a1 outlook: sunny 5, overcast 4, rainy 5\n  a2 temperature: hot 4, mild 6, cool 4\n"
+              "  a3 humidity: high 7, normal 7\n  a4 windy: TRUE 6, FALSE 8\n  d play: yes 9, no 5\n"
+              "Liczba klas decyzyjnych: 2\n  (play=yes): 9\n  (play=no): 5\n");
+    const std::string byHumidity = run({"info", "--decision", "humidity", data("weather.nominal.arff")}).out;
+    EXPECT_NE(byHumidity.find("  a4 play: yes 9, no 5\n  d humidity: high 7, normal 7\n"), std::string::npos) << byHumidity;
+    EXPECT_NE(run({"info", "--codes", data("weather.nominal.arff")}).out.find("  (d=0.000): 9\n"), std::string::npos);
+}
+
+TEST(CliNames, ConvertWritesCsvThatReadsBackAndWarnsAboutTabWords)
+{
+    testing::TempFolder folder;
+    const std::string csv = (folder / "w.csv").string();
+    ASSERT_EQ(run({"convert", data("contact-lenses.arff"), "-o", csv}).code, kExitOk);
+    EXPECT_EQ(fileBytes(csv).substr(0, 66),
+              "age,spectacle-prescrip,astigmatism,tear-prod-rate,contact-lenses\r\n");
+    // The words are numbered anew (by first appearance), which leaves the exhaustive rules as they were.
+    EXPECT_EQ(afterTimeLine(run({"exhaustive", csv}).out), afterTimeLine(run({"exhaustive", data("contact-lenses.arff")}).out));
+    ASSERT_EQ(run({"convert", data("two-objects.tab"), "-o", csv}).code, kExitOk);
+    EXPECT_EQ(fileBytes(csv), "a1,a2,d\r\n1,2,0\r\n3.5,4,1\r\n");
+
+    const std::string words = folder.write("words.tab", "ATTRIBUTES 2 OBJECTS 2\nyes 0\nno 1\n").string();
+    const CliRun info = run({"info", words});
+    EXPECT_NE(info.out.find("\n2 wartosci nie jest liczbami i wczytano je jako 0.\n"), std::string::npos) << info.out;
+    const CliRun lem2 = run({"lem2", words});
+    EXPECT_EQ(lem2.code, kExitOk);
+    EXPECT_EQ(lem2.err, "kolven-cli: " + words + ": 2 wartosci nie jest liczbami i wczytano je jako 0.\n");
+}
+
+TEST(CliNames, RefusalsNameTheFileAndTheLineAndWriteNothing)
+{
+    testing::TempFolder folder;
+    const std::string bad = folder.write("bad.csv", "a,b\n1,x\n,y\n").string();
+    const std::string out = (folder / "out.msd").string();
+    const CliRun refused = run({"convert", bad, "-o", out});
+    EXPECT_EQ(refused.code, kExitFailed);
+    EXPECT_EQ(refused.err, "kolven-cli: " + bad + ": Plik jest uszkodzony!\n" + bad +
+                               ", wiersz 3: brak wartosci atrybutu liczbowego \"a\"\n");
+    EXPECT_FALSE(std::filesystem::exists(out));
+    EXPECT_EQ(run({"lem2", "--decision", "nope", data("weather.nominal.arff")}).code, kExitFailed);
+    EXPECT_EQ(run({"lem2", "--decision", "d", data("two-objects.tab")}).code, kExitFailed);
+}
+
+} // namespace
+} // namespace kolven

@@ -1,0 +1,181 @@
+#include "named_table_files.h"
+#include "table_files.h"
+#include "test_files.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace kolven {
+namespace {
+
+struct Read {
+    bool ok;
+    SystemDecyzyjny table;
+    TableNames names;
+    ReadRefusal refusal;
+};
+
+Read parse(bool arff, const std::string& text, const std::string& decision = {})
+{
+    Read read{false, {}, {}, {}};
+    read.ok = (arff ? parseArff : parseCsv)(text, decision, read.table, read.names, read.refusal);
+    return read;
+}
+
+// Column names, then each nominal column's labels, joined for a compact comparison.
+std::string describe(const TableNames& names)
+{
+    std::string text;
+    for (const NamedColumn& column : names.columns) {
+        text += column.name + (column.nominal ? "{" : "#");
+        for (const std::string& label : column.labels) {
+            text += label + "|";
+        }
+        text += " ";
+    }
+    return text;
+}
+
+TEST(NamedTableReaders, ReadTheirGrammar)
+{
+    struct Case {
+        const char* what;
+        bool arff;
+        std::string text;
+        std::string decision;
+        std::vector<float> values;
+        std::string names;
+        std::uint32_t attributes;
+    };
+    const std::vector<Case> cases{
+        {"csv: numbers and words by first appearance, LF", false, "x,y,d\n1.5,b,no\n-2e1,a,yes\n3,b,no\n", "",
+         {1.5f, 0, 0, -20, 1, 1, 3, 0, 0}, "x# y{b|a| d{no|yes| ", 2},
+        {"csv: quotes, doubled quotes, a separator and a line break inside them, CR LF", false,
+         "\"a,\"\"b\"\"\",d\r\n\"x,\ny\",1\r\n\"\"\"\",2\r\n", "", {0, 1, 1, 2}, "a,\"b\"{x,\ny|\"| d# ", 1},
+        {"csv: ';' found from the header, blanks trimmed, BOM skipped, blank lines skipped", false,
+         "\xEF\xBB\xBF" "a ; b\n\n 1,5 ; x \n2;y\n", "", {0, 0, 1, 1}, "a{1,5|2| b{x|y| ", 1},
+        {"csv: tab separator, missing values -1 in nominal columns, quoted ? is a word", false,
+         "a\tb\td\n?\t\"?\"\tu\n\tv\t\n", "", {-1, 0, 0, -1, 1, -1}, "a{ b{?|v| d{u| ", 2},
+        {"csv: --decision puts the named column last", false, "p,q,r\n1,2,3\n4,5,6\n", "p", {2, 3, 1, 5, 6, 4},
+         "q# r# p# ", 2},
+        {"csv: an unnamed column is named by its place; one without name and values is dropped", false,
+         ",v,\n1,2,\n", "", {1, 2}, "a1# v# ", 1},
+        {"arff: comments, any case, quoted names and labels, declared order, missing", true,
+         "% title\n@RELATION 'w x'\n\n@Attribute 'out look' {sunny, 'over,cast', rainy}\n"
+         "@attribute t REAL\n@attribute \"p\\\"q\" {yes,no}\n@DATA\n% rows\n'over,cast', 1.25, no\nrainy,2,'yes'\n"
+         " ? , -3 , no \n",
+         "", {1, 1.25f, 1, 2, 2, 0, -1, -3, 1}, "out look{sunny|over,cast|rainy| t# p\"q{yes|no| ", 2},
+        {"arff: integer and numeric, CR LF, --decision", true,
+         "@relation r\r\n@attribute a integer\r\n@attribute b numeric\r\n@data\r\n1,2\r\n", "a", {2, 1}, "b# a# ", 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const Read read = parse(c.arff, c.text, c.decision);
+        ASSERT_TRUE(read.ok) << read.refusal.line << ": " << read.refusal.what;
+        EXPECT_EQ(read.table.values, c.values);
+        EXPECT_EQ(read.table.attributeCount, c.attributes);
+        EXPECT_EQ(describe(read.names), c.names);
+    }
+}
+
+TEST(NamedTableReaders, RefuseNamingTheLineAndTheFaultChangingNothing)
+{
+    struct Case {
+        bool arff;
+        std::string text;
+        std::uint64_t line;
+        std::string what; // a part of the message
+        std::string decision = {};
+    };
+    const std::vector<Case> cases{
+        {false, "", 1, "brak wiersza z nazwami"},
+        {false, "\xFF\xFE" "a\0,\0b\0", 1, "UTF-16"},
+        {true, "\xFE\xFF\0@", 1, "UTF-16"},
+        {false, "a,b\n", 1, "zadnego obiektu"},
+        {false, "a,b\n1,2\n3\n", 3, "wiersz ma 1 pol, a wiersz nazw 2"},
+        {false, "a,b\n1,2\n\"3,4\n", 3, "nie zostal zamkniety"},
+        {false, "a,b\n1,\"2\"x\n", 2, "po cudzyslowie"},
+        {false, "a,b\n1,2\n\n?,3\n", 4, "brak wartosci atrybutu liczbowego \"a\""},
+        {false, "a,b\n1,2\n3,inf\n", 3, "\"inf\" atrybutu \"b\" nie jest skonczona"},
+        {false, "a,b\n1,2\n3,1e39\n", 3, "nie jest skonczona"},
+        {false, "a,b\n1,2\n", 1, "brak atrybutu decyzyjnego \"c\"", "c"},
+        {true, "@relation r\n@attribute s string\n@data\n", 2, "typu string"},
+        {true, "@relation r\n@attribute d DATE \"yyyy\"\n@data\n", 2, "typu date"},
+        {true, "@relation r\n@attribute b relational\n", 2, "typu relational"},
+        {true, "@relation r\n@attribute a {x,y}\n@data\n{0 x}\n", 4, "dane rzadkie"},
+        {true, "@relation r\n@attribute a {x,y}\n@data\nz\n", 4, "\"z\" nie nalezy do wartosci atrybutu \"a\""},
+        {true, "@relation r\n@attribute a {x,y}\n@attribute b real\n@data\nx\n", 5, "wiersz ma 1 wartosci"},
+        {true, "@relation r\n@attribute a {x,y}\n@attribute b real\n@data\nx,?\n", 5, "brak wartosci atrybutu liczbowego"},
+        {true, "@relation r\n@attribute a real\n@data\nabc\n", 4, "\"abc\" atrybutu liczbowego \"a\" nie jest liczba"},
+        {true, "@relation r\n@attribute a {x,x}\n@data\n", 2, "dwa razy"},
+        {true, "@relation r\n@attribute a {x,y\n@data\n", 2, "nie jest zamknieta"},
+        {true, "@relation r\n@attribute a {x}\n", 2, "brak sekcji @data"},
+        {true, "@relation r\n@attribute a {x}\n@data\n", 3, "zadnego obiektu"},
+        {true, "@relation r\nx\n", 2, "oczekiwano @relation"},
+        {true, "@relation r\n@attribute a {x}\n@data\n'x\n", 4, "nie zostal zamkniety"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        Read read{false, {}, {}, {}};
+        read.table.installValues(1, 1, {9, 9});
+        read.names.columns = {{"kept", false, {}}, {"d", false, {}}};
+        read.ok = (c.arff ? parseArff : parseCsv)(c.text, c.decision, read.table, read.names, read.refusal);
+        EXPECT_FALSE(read.ok);
+        EXPECT_EQ(read.refusal.line, c.line);
+        EXPECT_NE(read.refusal.what.find(c.what), std::string::npos) << read.refusal.what;
+        EXPECT_EQ(read.table.values, (std::vector<float>{9, 9}));
+        EXPECT_EQ(read.names.columns.front().name, "kept");
+    }
+}
+
+TEST(NamedTableReaders, CsvTextReadsBackToTheSameTableAndNames)
+{
+    const Read arff = parse(true, "@relation r\n@attribute 'a b' {'x,1', '?', \"q\\\"\"}\n@attribute n real\n"
+                                  "@attribute c {yes, no}\n@data\n'x,1',0.1,yes\n?,-2.5e-3,no\n'?',7,?\n\"q\\\"\",1e20,no\n");
+    ASSERT_TRUE(arff.ok) << arff.refusal.what;
+    const std::string text = csvText(arff.table, &arff.names);
+    const Read back = parse(false, text);
+    ASSERT_TRUE(back.ok) << back.refusal.what;
+    EXPECT_EQ(back.table.values, (std::vector<float>{0, 0.1f, 0, -1, -2.5e-3f, 1, 1, 7, -1, 2, 1e20f, 1}));
+    EXPECT_EQ(describe(back.names), "a b{x,1|?|q\"| n# c{yes|no| ");
+    EXPECT_EQ(csvText(arff.table, nullptr).substr(0, 16), "a1,a2,d\r\n0,0.1,0");
+}
+
+TEST(NamedTableReaders, TabValuesWithoutANumberAreCountedAndStillReadAsZero)
+{
+    for (const auto& [text, count] : std::vector<std::pair<std::string, std::uint64_t>>{
+             {"ATTRIBUTES 2 OBJECTS 2 1 2 3.5 4\n", 0},
+             {"ATTRIBUTES 2 OBJECTS 2 abc 2 yes -\n%x 5\n", 3},
+             {"ATTRIBUTES 2 OBJECTS 1 2,5 .5e\n", 0}}) {
+        SystemDecyzyjny table;
+        std::uint64_t nonNumeric = 99;
+        ASSERT_TRUE(parseTab(text, table, &nonNumeric)) << text;
+        EXPECT_EQ(nonNumeric, count) << text;
+    }
+}
+
+TEST(NamedTableReaders, ChooseByExtensionAndAlignTestLabelsToTheTrainingTable)
+{
+    testing::TempFolder folder;
+    SystemDecyzyjny train;
+    TableRead trainRead;
+    ASSERT_TRUE(readTable(folder.write("t.CSV", "c,d\nb,x\na,y\n"), train, trainRead));
+    SystemDecyzyjny test;
+    TableRead testRead;
+    ASSERT_TRUE(readTable(folder.write("t.Arff", "@relation r\n@attribute c {a,z,b}\n@attribute d {y,x}\n@data\na,x\nz,y\nb,?\n"),
+                          test, testRead));
+    alignLabels(trainRead.names, test, testRead.names);
+    EXPECT_EQ(test.values, (std::vector<float>{1, 0, 2, 1, 0, -1}));
+    EXPECT_EQ(describe(testRead.names), "c{b|a|z| d{x|y| ");
+    EXPECT_EQ(tableFormat("x.tab.csv"), TableFormat::Csv);
+    EXPECT_EQ(tableFormat("x.csvx"), TableFormat::Tab);
+    TableRead tabRead;
+    EXPECT_FALSE(readTable(folder.write("t.tab", "ATTRIBUTES 1 OBJECTS 1 1\n"), test, tabRead, "d"));
+    EXPECT_EQ(readFailureText("t.tab", tabRead.refusal),
+              "Plik jest uszkodzony!\nt.tab: tabela bez nazw atrybutow: nie mozna wskazac decyzji \"d\"");
+}
+
+} // namespace
+} // namespace kolven
