@@ -1,6 +1,7 @@
 #include "app_state.h"
 #include "generator.h"
 #include "program_window.h"
+#include "translations.h"
 
 #include <QApplication>
 
@@ -8,6 +9,7 @@
 int main(int argc, char** argv)
 {
     QApplication qtApplication(argc, argv);
+    kolven::installPolishTranslations(qtApplication);
     kolven::AppState state;
     kolven::RandomSystemGenerator generator;
     kolven::ProgramWindow program(state, generator);

@@ -270,6 +270,10 @@ Action defineGenerate(CLI::App& sub)
         SystemDecyzyjny table;
         RandomSystemGenerator generator;
         generator.generate(table, p->objects, p->attributes, min, max, p->seed);
+        if (!p->seed) {
+            // Runs in the same second draw the same table; the seed lets any run be repeated.
+            err << "seed: " << generator.lastSeed() << '\n';
+        }
         return emit(msdBytes(table), p->output, out, err);
     };
 }
@@ -292,23 +296,29 @@ Action defineInfo(CLI::App& sub)
 
 Action defineExhaustive(CLI::App& sub)
 {
-    auto input = std::make_shared<std::string>();
-    auto output = std::make_shared<std::string>();
-    auto options = std::make_shared<TableOptions>();
-    sub.add_option("TABLE", *input, "decision table")->required();
-    sub.add_option("-o,--output", *output, "file for the rules (standard output without it)");
-    addTableOptions(sub, *options);
-    return [input, output, options](std::ostream& out, std::ostream& err) {
+    struct Parameters {
+        std::string input;
+        std::string output;
+        ExhaustiveOptions search;
+        TableOptions table;
+    };
+    auto p = std::make_shared<Parameters>();
+    sub.add_option("TABLE", p->input, "decision table")->required();
+    sub.add_option("-o,--output", p->output, "file for the rules (standard output without it)");
+    sub.add_flag("--all-orders", p->search.allOrders, "search every order, not only until an order stores fewer than two rules");
+    sub.add_option("--threads", p->search.threads, "threads sharing the search (0, the default: one per core)");
+    addTableOptions(sub, p->table);
+    return [p](std::ostream& out, std::ostream& err) {
         ERCIM ercim;
         TableRead read;
-        if (!loadTable(*input, ercim, *options, read, err)) {
+        if (!loadTable(p->input, ercim, p->table, read, err)) {
             return int(kExitFailed);
         }
-        warnAboutNonNumbers(*input, read, err);
-        if (RunWatch watch(Computation::Exhaustive, err); !ercim.computeRules(watch)) {
+        warnAboutNonNumbers(p->input, read, err);
+        if (RunWatch watch(Computation::Exhaustive, err); !ercim.computeRules(watch, p->search)) {
             return interruptedExit(err);
         }
-        return emit(exhaustiveExportText(ercim, shownNames(read, ercim, *options)), *output, out, err);
+        return emit(exhaustiveExportText(ercim, shownNames(read, ercim, p->table)), p->output, out, err);
     };
 }
 

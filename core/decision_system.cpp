@@ -8,7 +8,10 @@
 
 namespace kolven {
 
-void SystemDecyzyjny::exportResults(const std::filesystem::path&, const TableNames*) const {}
+bool SystemDecyzyjny::exportResults(const std::filesystem::path&, const TableNames*) const
+{
+    return true;
+}
 
 void SystemDecyzyjny::setDimensions(std::uint32_t objects, std::uint32_t attributes)
 {

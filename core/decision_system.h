@@ -23,8 +23,9 @@ public:
     virtual ~SystemDecyzyjny() = default;
 
     // Writes the object's computed results to a text file, with the table's attribute names and
-    // value labels when names are given (see table_names.h); the plain table has none.
-    virtual void exportResults(const std::filesystem::path& path, const TableNames* names = nullptr) const;
+    // value labels when names are given (see table_names.h); false when the file cannot be
+    // written. The plain table has none: it writes nothing and reports success.
+    virtual bool exportResults(const std::filesystem::path& path, const TableNames* names = nullptr) const;
 
     // Sets both dimensions and every count derived from them. Throws std::bad_alloc (leaving the
     // record as it was) when the counts cannot be represented in 32 bits.

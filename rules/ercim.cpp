@@ -3,6 +3,7 @@
 #include "perf_timer.h"
 #include "table_files.h"
 
+#include <optional>
 #include <utility>
 
 namespace kolven {
@@ -11,22 +12,21 @@ bool ERCIM::computeRules(Progress& progress, const ExhaustiveOptions& options)
 {
     PerfTimer timer;
     timer.start();
-    // The search works on its own storage, so an allocation failure or a cancel leaves this object
+    // The search works on its own storage, so a cancel or an allocation failure leaves this object
     // as it was.
-    ExhaustiveRules found = searchExhaustiveRules(*this, progress, options);
-    if (progress.cancelled()) {
+    std::optional<ExhaustiveRules> found = searchExhaustiveRules(*this, options, progress);
+    if (!found) {
         return false;
     }
-    rulesByOrder_ = std::move(found.rulesByOrder);
-    order = found.order;
+    rulesByOrder_ = std::move(found->rulesByOrder);
+    order = found->order;
     elapsedSeconds = timer.stop();
     return true;
 }
 
-void ERCIM::exportResults(const std::filesystem::path& path, const TableNames* names) const
+bool ERCIM::exportResults(const std::filesystem::path& path, const TableNames* names) const
 {
-    // An export that cannot be written is skipped without a word, as the export command expects.
-    writeFileBytes(path, exhaustiveExportText(*this, names));
+    return writeFileBytes(path, exhaustiveExportText(*this, names));
 }
 
 std::span<const std::uint32_t> ERCIM::ruleListWords(std::uint32_t ruleOrder, std::uint32_t object) const

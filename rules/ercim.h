@@ -17,13 +17,14 @@ namespace kolven {
 // Holds the application's current decision system as well.
 class ERCIM : public SystemDecyzyjny {
 public:
-    // Searches the rules of the table it holds as options ask and times the search. Returns false,
-    // leaving the object's results as they were, when progress is cancelled. Throws std::bad_alloc,
-    // leaving them as well, when its working storage or the rule lists cannot be allocated.
+    // Searches the rules of the table it holds and times the search, telling progress how far it
+    // has come. Returns false, leaving the results and order as they were, when progress asks it
+    // to stop. Throws std::bad_alloc, leaving them as they were too, when its working storage or
+    // the rule lists cannot be allocated.
     bool computeRules(Progress& progress = noProgress(), const ExhaustiveOptions& options = {});
 
-    // Writes exhaustiveExportText to path; a file that cannot be created is skipped silently.
-    void exportResults(const std::filesystem::path& path, const TableNames* names = nullptr) const override;
+    // Writes exhaustiveExportText to path; false, leaving no file, when it cannot be written.
+    bool exportResults(const std::filesystem::path& path, const TableNames* names = nullptr) const override;
 
     // The rule list of object at order (1-based): entries of order + 1 words (the attribute
     // indices, then the support) closed by one word 0xFFFFFFFF; null when the object has none.
@@ -48,6 +49,9 @@ std::string exhaustiveRuleLine(const ERCIM& ercim, std::uint32_t object, const s
 // The export file: the time line, then for each order its "Rzad: %u" header and its rule lines,
 // every line ended by CR LF.
 std::string exhaustiveExportText(const ERCIM& ercim, const TableNames* names = nullptr);
+
+// True when the computed results hold at least one rule line.
+bool hasExhaustiveRules(const ERCIM& ercim);
 
 // Draws one page of the listing from position and ends the pass. Returns true when the listing is
 // complete (position back at the start, next button disabled), false when the page is full.

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <new>
+#include <optional>
 #include <utility>
 
 namespace kolven {
@@ -90,8 +91,8 @@ bool isSubset(const std::uint32_t* entry, std::uint32_t m, const Candidate& cand
 // objects: the rule sets found so far and the count of entries stored at the current order.
 class ExhaustiveSearch {
 public:
-    explicit ExhaustiveSearch(const SystemDecyzyjny& table)
-        : table_(table), discernibility_(table), attributes_(table.attributeCount)
+    ExhaustiveSearch(const SystemDecyzyjny& table, bool allOrders)
+        : table_(table), discernibility_(table), attributes_(table.attributeCount), allOrders_(allOrders)
     {
     }
 
@@ -111,6 +112,7 @@ private:
     const SystemDecyzyjny& table_;
     DiscernibilityMatrix discernibility_;
     const std::uint32_t attributes_;
+    const bool allOrders_;
     std::vector<RuleSet> rulesByOrder_;
     std::uint32_t order_ = 1;
     std::uint64_t entriesAtOrder_ = 0;
@@ -121,7 +123,11 @@ private:
 ExhaustiveRules ExhaustiveSearch::run()
 {
     rulesByOrder_.resize(std::size_t(attributes_) + 1);
-    const std::uint32_t kept = searchOrdersInTurn(attributes_, [this](std::uint32_t k) { return searchOrder(k); });
+    const std::uint32_t kept =
+        *searchOrdersInTurn(attributes_, allOrders_, [this](std::uint32_t k) { return std::optional(searchOrder(k)); });
+    if (allOrders_) {
+        rulesByOrder_.resize(std::size_t(kept) + 1);
+    }
     return {std::move(rulesByOrder_), kept};
 }
 
@@ -264,9 +270,9 @@ void ExhaustiveSearch::append(const Candidate& candidate, std::uint32_t support)
 
 } // namespace
 
-ExhaustiveRules searchExhaustiveRulesReference(const SystemDecyzyjny& table)
+ExhaustiveRules searchExhaustiveRulesReference(const SystemDecyzyjny& table, bool allOrders)
 {
-    ExhaustiveSearch search(table);
+    ExhaustiveSearch search(table, allOrders);
     return search.run();
 }
 

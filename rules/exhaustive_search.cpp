@@ -1,44 +1,109 @@
 #include "exhaustive_search.h"
 
 #include <algorithm>
+#include <array>
+#include <atomic>
 #include <bit>
 #include <cstddef>
+#include <exception>
+#include <mutex>
 #include <new>
-#include <span>
+#include <numeric>
+#include <system_error>
+#include <thread>
 #include <utility>
 
 namespace kolven {
 
 namespace {
 
-// A set of condition attributes, one bit per attribute: the fast search serves tables of up to
-// 64 attributes.
-using AttributeSet = std::uint64_t;
-constexpr std::uint32_t kMaxFastAttributes = 64;
+// Attribute sets are bit masks made of 64-bit words: attribute p is bit p % 64 of word p / 64.
+using Word = std::uint64_t;
+constexpr std::uint32_t kWordBits = 64;
 
-AttributeSet attributeBit(std::uint32_t p)
+Word attributeBit(std::uint32_t p)
 {
-    return AttributeSet(1) << p;
+    return Word(1) << (p % kWordBits);
 }
 
-// The attributes after p.
-AttributeSet attributesAfter(std::uint32_t p)
+bool meets(const Word* a, const Word* b, std::size_t words)
 {
-    return ~((AttributeSet(2) << p) - 1);
+    for (std::size_t i = 0; i < words; ++i) {
+        if ((a[i] & b[i]) != 0) {
+            return true;
+        }
+    }
+    return false;
 }
 
-std::uint32_t attributeCountOf(AttributeSet set)
+// The bits set in w, counted in registers: without a population-count instruction in the target
+// std::popcount becomes a library call, which would cost the search more than its own work.
+std::uint32_t bitCount(Word w)
 {
-    return static_cast<std::uint32_t>(std::popcount(set));
+    w -= (w >> 1) & 0x5555555555555555ULL;
+    w = (w & 0x3333333333333333ULL) + ((w >> 2) & 0x3333333333333333ULL);
+    w = (w + (w >> 4)) & 0x0f0f0f0f0f0f0f0fULL;
+    return static_cast<std::uint32_t>((w * 0x0101010101010101ULL) >> 56);
+}
+
+std::uint32_t commonCount(const Word* a, const Word* b, std::size_t words)
+{
+    std::uint32_t count = 0;
+    for (std::size_t i = 0; i < words; ++i) {
+        count += bitCount(a[i] & b[i]);
+    }
+    return count;
+}
+
+// How many attributes a and b share, told only as none (0), one (1) or more (2).
+std::uint32_t sharedNoneOneOrMore(const Word* a, const Word* b, std::size_t words)
+{
+    std::uint32_t shared = 0;
+    for (std::size_t i = 0; i < words; ++i) {
+        const Word common = a[i] & b[i];
+        if (common != 0) {
+            if (shared != 0 || (common & (common - 1)) != 0) {
+                return 2;
+            }
+            shared = 1;
+        }
+    }
+    return shared;
+}
+
+// Every attribute of a belongs to b.
+bool isSubset(const Word* a, const Word* b, std::size_t words)
+{
+    for (std::size_t i = 0; i < words; ++i) {
+        if ((a[i] & ~b[i]) != 0) {
+            return false;
+        }
+    }
+    return true;
 }
 
 // Calls visit(p) for each attribute of set, ascending.
 template <typename Visit>
-void forEachAttribute(AttributeSet set, Visit visit)
+void forEachAttribute(const Word* set, std::size_t words, Visit visit)
 {
-    for (; set != 0; set &= set - 1) {
-        visit(static_cast<std::uint32_t>(std::countr_zero(set)));
+    for (std::size_t i = 0; i < words; ++i) {
+        for (Word bits = set[i]; bits != 0; bits &= bits - 1) {
+            visit(static_cast<std::uint32_t>(i * kWordBits + std::countr_zero(bits)));
+        }
     }
+}
+
+// Of two sets of the same size, the one whose ascending attribute list comes first: the first
+// attribute in which they differ is the lowest bit of their difference.
+bool lexicographicallyBefore(const Word* a, const Word* b, std::size_t words)
+{
+    for (std::size_t i = 0; i < words; ++i) {
+        if (a[i] != b[i]) {
+            const Word difference = a[i] ^ b[i];
+            return (a[i] & difference & (~difference + 1)) != 0;
+        }
+    }
+    return false;
 }
 
 std::uint64_t mixBits(std::uint64_t h)
@@ -51,12 +116,37 @@ std::uint64_t mixBits(std::uint64_t h)
     return h;
 }
 
+// Room for Count sets: on the stack when the width is fixed, so that single words stay in
+// registers; on the heap otherwise.
+template <std::size_t Width, std::size_t Count>
+class SetBuffer {
+public:
+    explicit SetBuffer(std::size_t words)
+    {
+        if constexpr (Width == 0) {
+            heap_.resize(words * Count);
+        }
+    }
+    Word* data()
+    {
+        if constexpr (Width == 0) {
+            return heap_.data();
+        } else {
+            return fixed_.data();
+        }
+    }
+
+private:
+    std::array<Word, Width * Count> fixed_{};
+    std::vector<Word> heap_;
+};
+
 // Gathers the distinct attribute sets of one object after another, in time proportional to the
 // sets offered (sorting them would cost a logarithm more). Holds at most maxSets per object.
 class DistinctSets {
 public:
-    explicit DistinctSets(std::size_t maxSets)
-        : sets_(std::bit_ceil(std::max<std::size_t>(2 * maxSets, 16))), rounds_(sets_.size(), 0)
+    DistinctSets(std::size_t words, std::size_t maxSets)
+        : words_(words), slots_(std::bit_ceil(std::max<std::size_t>(2 * maxSets, 16))), rounds_(slots_.size(), 0)
     {
     }
 
@@ -67,99 +157,40 @@ public:
         distinct_.clear();
     }
 
-    void add(AttributeSet set)
+    void add(const Word* set)
     {
-        const std::size_t last = sets_.size() - 1;
-        std::size_t slot = mixBits(set) & last;
+        const std::size_t last = slots_.size() - 1;
+        std::uint64_t hash = 0;
+        for (std::size_t i = 0; i < words_; ++i) {
+            hash = mixBits(hash ^ set[i]);
+        }
+        std::size_t slot = hash & last;
         for (; rounds_[slot] == round_; slot = (slot + 1) & last) {
-            if (sets_[slot] == set) {
+            const Word* other = distinct_.data() + std::size_t(slots_[slot]) * words_;
+            // A loop, not std::equal: most sets are one word, which a call to memcmp would cost
+            // several times over.
+            std::size_t i = 0;
+            while (i < words_ && set[i] == other[i]) {
+                ++i;
+            }
+            if (i == words_) {
                 return;
             }
         }
         rounds_[slot] = round_;
-        sets_[slot] = set;
-        distinct_.push_back(set);
+        slots_[slot] = static_cast<std::uint32_t>(distinct_.size() / words_);
+        distinct_.insert(distinct_.end(), set, set + words_);
     }
 
-    // The distinct sets offered since startObject, in the order first offered.
-    const std::vector<AttributeSet>& distinct() const { return distinct_; }
+    // The distinct sets offered since startObject, one after another, in the order first offered.
+    const std::vector<Word>& distinct() const { return distinct_; }
 
 private:
-    std::vector<AttributeSet> sets_;
+    std::size_t words_;
+    std::vector<std::uint32_t> slots_;  // the set's number in distinct_
     std::vector<std::uint32_t> rounds_; // the slot holds a set of this object when equal to round_
     std::uint32_t round_ = 0;
-    std::vector<AttributeSet> distinct_;
-};
-
-// For each object, the minimal sets of attributes on which it differs from an object of another
-// decision. A candidate set tells the object from all of them exactly when it meets every such
-// set, and a set that contains another adds nothing, so only the minimal ones are kept: they
-// take far less room than a discernibility matrix. An object that agrees with an object of
-// another decision everywhere has the empty set, which nothing meets.
-class DiscerningSets {
-public:
-    explicit DiscerningSets(const SystemDecyzyjny& table)
-    {
-        starts_.reserve(std::size_t(table.objectCount) + 1);
-        starts_.push_back(0);
-        DistinctSets differing(table.objectCount);
-        for (std::uint32_t x = 0; x < table.objectCount; ++x) {
-            collect(table, x, differing);
-            keepMinimal(differing.distinct());
-            starts_.push_back(sets_.size());
-        }
-    }
-
-    // The minimal discerning sets of x, smaller ones first.
-    std::span<const AttributeSet> of(std::uint32_t x) const
-    {
-        return {sets_.data() + starts_[x], sets_.data() + starts_[x + 1]};
-    }
-
-private:
-    static void collect(const SystemDecyzyjny& table, std::uint32_t x, DistinctSets& all)
-    {
-        all.startObject();
-        const float* own = table.row(x);
-        for (std::uint32_t y = 0; y < table.objectCount; ++y) {
-            const float* other = table.row(y);
-            // x itself is skipped by index, not by its decision, which may be a NaN.
-            if (y == x || own[table.attributeCount] == other[table.attributeCount]) {
-                continue;
-            }
-            AttributeSet differing = 0;
-            for (std::uint32_t p = 0; p < table.attributeCount; ++p) {
-                if (!(own[p] == other[p])) {
-                    differing |= attributeBit(p);
-                }
-            }
-            all.add(differing);
-        }
-    }
-
-    // Appends the sets of distinct that contain no other. Sorted by size, every proper subset of a
-    // set is already kept when the set comes up.
-    void keepMinimal(const std::vector<AttributeSet>& distinct)
-    {
-        bySize_.clear();
-        for (AttributeSet set : distinct) {
-            bySize_.emplace_back(attributeCountOf(set), set);
-        }
-        std::sort(bySize_.begin(), bySize_.end());
-        const std::size_t first = sets_.size();
-        for (const auto& sized : bySize_) {
-            const AttributeSet set = sized.second;
-            const bool containsKept = std::any_of(sets_.begin() + std::ptrdiff_t(first), sets_.end(),
-                                                  [set](AttributeSet kept) { return (kept & ~set) == 0; });
-            if (!containsKept) {
-                sets_.push_back(set);
-            }
-        }
-    }
-
-    std::vector<AttributeSet> sets_;
-    std::vector<std::size_t> starts_;
-    std::vector<std::pair<std::uint32_t, AttributeSet>> bySize_;
+    std::vector<Word> distinct_;
 };
 
 // The bits of a value for hashing; -0 hashes like 0 because it compares equal to it.
@@ -170,32 +201,34 @@ std::uint32_t hashedBits(float value)
 
 // Where a rule of the order being searched lies: its owner's list and the entry's first word.
 struct StoredRule {
-    AttributeSet attributes;
     std::uint64_t hash;
     std::uint32_t owner;
     std::uint32_t offset;
 };
 
-// The rules stored so far at the order being searched, found by attribute set, the owner's values
-// on it and its decision. A candidate is the repeat of an earlier object's rule exactly when it
-// finds that rule here, so the covering test needs no scan of the earlier objects' lists. Only
-// the first holder of a rule is indexed: that is the one whose support grows.
+// The rules stored so far at the order being searched, found by attribute list, the owner's
+// values on it and its decision. A minimal consistent set of an object repeats an earlier
+// object's rule exactly when it finds that rule here, so the covering test needs no scan of the
+// earlier objects' lists. Only the first holder of a rule is indexed: that is the one whose
+// support grows.
 class RuleIndex {
 public:
     explicit RuleIndex(const SystemDecyzyjny& table) : table_(table) {}
 
-    void clear()
+    void startOrder(const RuleSet& rules, std::uint32_t order)
     {
-        rules_.clear();
+        rules_ = &rules;
+        order_ = order;
+        stored_.clear();
         slots_.assign(kInitialSlots, 0);
     }
 
-    // The indexed rule with the attribute set, x's values on it and x's decision; null if none.
-    const StoredRule* find(AttributeSet attributes, std::uint32_t x) const
+    // The indexed rule with the attributes, x's values on them and x's decision; null if none.
+    const StoredRule* find(const std::uint32_t* attributes, std::uint32_t x) const
     {
         const std::uint64_t hash = hashOf(attributes, x);
         for (std::size_t slot = hash & (slots_.size() - 1); slots_[slot] != 0; slot = (slot + 1) & (slots_.size() - 1)) {
-            const StoredRule& rule = rules_[slots_[slot] - 1];
+            const StoredRule& rule = stored_[slots_[slot] - 1];
             if (rule.hash == hash && matches(rule, attributes, x)) {
                 return &rule;
             }
@@ -203,47 +236,49 @@ public:
         return nullptr;
     }
 
-    // Indexes the rule that owner stores with the attribute set at offset of its list.
-    void insert(AttributeSet attributes, std::uint32_t owner, std::uint32_t offset)
+    // Indexes the rule that owner stores at offset of its list.
+    void insert(std::uint32_t owner, std::uint32_t offset)
     {
         // Slots number rules in 32 bits; more rules than that fail like exhausted memory.
-        if (rules_.size() >= UINT32_MAX) {
+        if (stored_.size() >= UINT32_MAX) {
             throw std::bad_alloc();
         }
-        if ((rules_.size() + 1) * 2 > slots_.size()) {
+        if ((stored_.size() + 1) * 2 > slots_.size()) {
             grow();
         }
-        rules_.push_back({attributes, hashOf(attributes, owner), owner, offset});
-        place(rules_.size() - 1);
+        stored_.push_back({hashOf((*rules_)[owner].data() + offset, owner), owner, offset});
+        place(stored_.size() - 1);
     }
 
 private:
     static constexpr std::size_t kInitialSlots = 64;
 
-    std::uint64_t hashOf(AttributeSet attributes, std::uint32_t x) const
+    std::uint64_t hashOf(const std::uint32_t* attributes, std::uint32_t x) const
     {
         const float* row = table_.row(x);
-        std::uint64_t hash = mixBits(attributes);
-        forEachAttribute(attributes, [&](std::uint32_t p) { hash = mixBits(hash ^ hashedBits(row[p])); });
+        std::uint64_t hash = 0;
+        for (std::uint32_t t = 0; t < order_; ++t) {
+            hash = mixBits(hash ^ (std::uint64_t(attributes[t]) << 32 | hashedBits(row[attributes[t]])));
+        }
         return mixBits(hash ^ hashedBits(row[table_.attributeCount]));
     }
 
     // Same attributes, and the owner's values and decision equal x's (a NaN matches nothing).
-    bool matches(const StoredRule& rule, AttributeSet attributes, std::uint32_t x) const
+    bool matches(const StoredRule& rule, const std::uint32_t* attributes, std::uint32_t x) const
     {
-        if (rule.attributes != attributes) {
+        const std::uint32_t* entry = (*rules_)[rule.owner].data() + rule.offset;
+        if (!std::equal(attributes, attributes + order_, entry)) {
             return false;
         }
         const float* own = table_.row(x);
         const float* owner = table_.row(rule.owner);
-        bool equal = own[table_.attributeCount] == owner[table_.attributeCount];
-        forEachAttribute(attributes, [&](std::uint32_t p) { equal = equal && own[p] == owner[p]; });
-        return equal;
+        return own[table_.attributeCount] == owner[table_.attributeCount] &&
+               std::all_of(entry, entry + order_, [&](std::uint32_t p) { return own[p] == owner[p]; });
     }
 
     void place(std::size_t rule)
     {
-        std::size_t slot = rules_[rule].hash & (slots_.size() - 1);
+        std::size_t slot = stored_[rule].hash & (slots_.size() - 1);
         while (slots_[slot] != 0) {
             slot = (slot + 1) & (slots_.size() - 1);
         }
@@ -253,184 +288,452 @@ private:
     void grow()
     {
         slots_.assign(slots_.size() * 2, 0);
-        for (std::size_t rule = 0; rule < rules_.size(); ++rule) {
+        for (std::size_t rule = 0; rule < stored_.size(); ++rule) {
             place(rule);
         }
     }
 
     const SystemDecyzyjny& table_;
-    std::vector<StoredRule> rules_;
+    const RuleSet* rules_ = nullptr;
+    std::uint32_t order_ = 0;
+    std::vector<StoredRule> stored_;
     std::vector<std::uint32_t> slots_ = std::vector<std::uint32_t>(kInitialSlots, 0);
 };
 
-// The search for tables of up to 64 attributes. It stores the same entries, in the same order and
-// with the same supports, as the straightforward search; only the tests are done differently.
-// For an order k > 1, a candidate that is consistent for the object survives the tests against
-// its own and the other objects' lower-order rules exactly when none of its proper subsets is
-// consistent (every consistent smaller set left such a rule behind, and every such rule is a
-// consistent smaller set). So a candidate is kept when it meets every minimal discerning set and
-// each of its attributes is the only one it shares with one of them; and the candidate sets are
-// walked depth first, in the same lexicographic order, dropping every branch where that can no
-// longer hold.
+// Calls work(x, worker) for the objects x = 0 .. objects - 1 on up to `threads` threads, the
+// calling thread being worker 0. Each thread takes the next object as soon as it is free, so
+// that long and short objects even out; a thread that cannot be started leaves its share to the
+// others. Hands out no more objects once a call returns false. The first exception thrown by a
+// call is rethrown once every thread has ended.
+template <typename Work>
+void forEachObject(std::uint32_t objects, unsigned threads, Work work)
+{
+    std::atomic<std::uint64_t> next{0};
+    std::atomic<bool> stop{false};
+    std::exception_ptr failure;
+    std::mutex failureLock;
+    const auto run = [&](unsigned worker) {
+        try {
+            for (std::uint64_t x = next++; x < objects && !stop; x = next++) {
+                if (!work(static_cast<std::uint32_t>(x), worker)) {
+                    stop = true;
+                }
+            }
+        } catch (...) {
+            const std::lock_guard lock(failureLock);
+            failure = failure ? failure : std::current_exception();
+            stop = true;
+        }
+    };
+    {
+        std::vector<std::jthread> pool;
+        pool.reserve(threads);
+        for (unsigned worker = 1; worker < threads; ++worker) {
+            try {
+                pool.emplace_back(run, worker);
+            } catch (const std::system_error&) {
+                break;
+            }
+        }
+        run(0);
+    }
+    if (failure) {
+        std::rethrow_exception(failure);
+    }
+}
+
+// A thread costs more to start than a few objects take, so small tables stay on one thread.
+constexpr std::uint32_t kObjectsPerThread = 32;
+
+unsigned threadCount(unsigned asked, std::uint32_t objects)
+{
+    const unsigned threads = asked != 0 ? asked : std::max(1u, std::thread::hardware_concurrency());
+    return std::max(1u, std::min(threads, objects / kObjectsPerThread));
+}
+
+// How often an object's search looks whether it should stop, in search nodes: often enough to
+// stop within a few milliseconds, seldom enough to cost nothing measurable.
+constexpr std::uint32_t kNodesPerCheck = 256;
+
+// The fast exhaustive search for sets of Width words (0: any width, chosen at run time). It
+// stores the same entries, in the same order and with the same supports, as the straightforward
+// search; only the way of finding them differs.
+//
+// A candidate set P is consistent for an object x when x differs on some attribute of P from
+// every object of another decision, that is, when P meets each of x's minimal discerning sets
+// (the minimal sets of attributes on which x differs from such an object). For an order k > 1,
+// a consistent candidate survives the tests against x's own and the other objects' lower-order
+// rules exactly when none of its proper subsets is consistent (every consistent smaller set left
+// such a rule behind, and every such rule is a consistent smaller set of x). So the rules of x at
+// order k are its minimal hitting sets of size k of its discerning sets, and at order 1 every
+// consistent attribute, which is the same unless x has no discerning set at all.
+//
+// They are found directly, order by order: each search node is a set every attribute of which is
+// the only one the set shares with some discerning set (otherwise no superset is minimal), with
+// the candidates it may still grow by. A node that meets every discerning set is a minimal hitting
+// set; one that does not grows by each candidate of the unmet discerning set with the fewest
+// candidates, the later children losing the earlier ones' attribute so that no set is reached
+// twice. The nodes of one order are the frontier the next order grows from, so no candidate set
+// that cannot become a rule is ever tried. The rules of an order are then stored object by object,
+// each object's in lexicographic order, where the repeats of earlier objects' rules are told apart.
+template <std::size_t Width>
 class FastExhaustiveSearch {
 public:
-    FastExhaustiveSearch(const SystemDecyzyjny& table, Progress& progress, bool allOrders)
-        : table_(table), attributes_(table.attributeCount), progress_(progress), allOrders_(allOrders),
-          discerning_(table), index_(table)
+    FastExhaustiveSearch(const SystemDecyzyjny& table, const ExhaustiveOptions& options, Progress& progress)
+        : table_(table),
+          attributes_(table.attributeCount),
+          words_((std::size_t(attributes_) + kWordBits - 1) / kWordBits),
+          allOrders_(options.allOrders),
+          threads_(threadCount(options.threads, table.objectCount)),
+          progress_(progress),
+          objects_(table.objectCount),
+          index_(table)
     {
     }
 
-    ExhaustiveRules run();
+    std::optional<ExhaustiveRules> run();
 
 private:
-    // Searches order k for every object; returns the number of entries it stored.
-    std::uint64_t searchOrder(std::uint32_t k);
-    RuleList searchObjectRules(std::uint32_t x);
-    void extend(std::uint32_t chosenCount, std::uint32_t next, AttributeSet chosen);
-    bool mayLeadToRule(AttributeSet chosen, AttributeSet open) const;
-    void consider(AttributeSet candidate);
-    void append(AttributeSet candidate, std::uint32_t support);
+    // What the search keeps of one object: its minimal discerning sets, the nodes it grows from
+    // at the next order (each the node's set and then its candidates) and the minimal hitting
+    // sets of the order being searched.
+    struct ObjectState {
+        std::vector<Word> discerning;
+        std::vector<Word> frontier;
+        std::vector<Word> found;
+    };
+
+    std::size_t words() const
+    {
+        if constexpr (Width != 0) {
+            return Width;
+        } else {
+            return words_;
+        }
+    }
+
+    std::optional<std::uint64_t> searchOrder(std::uint32_t k);
+    bool searchObject(std::uint32_t x, DistinctSets* differing);
+    void findDiscerningSets(std::uint32_t x, DistinctSets& differing);
+    void expand(const Word* node, ObjectState& object, std::vector<Word>& nextFrontier) const;
+    void sortLexicographically(std::vector<Word>& sets) const;
+    void storeObjectRules(std::uint32_t x, RuleSet& rules);
 
     const SystemDecyzyjny& table_;
     const std::uint32_t attributes_;
-    Progress& progress_;
+    const std::size_t words_;
     const bool allOrders_;
-    DiscerningSets discerning_;
+    const unsigned threads_;
+    Progress& progress_;
+    std::vector<ObjectState> objects_;
     RuleIndex index_;
     std::vector<RuleSet> rulesByOrder_;
-    std::uint32_t order_ = 1;
+    std::uint32_t order_ = 0;
     std::uint64_t entriesAtOrder_ = 0;
+    bool frontierLeft_ = true;
 
-    // The object being searched: its minimal discerning sets, its list so far and the new rules
-    // in it, which are indexed once the object is done.
-    std::uint32_t object_ = 0;
-    std::span<const AttributeSet> objectSets_;
+    // Work lists of the object whose rules are being stored.
+    std::vector<std::uint32_t> attributeList_;
     RuleList working_;
-    std::vector<std::pair<AttributeSet, std::uint32_t>> newRules_;
+    std::vector<std::uint32_t> newRules_;
 };
 
-ExhaustiveRules FastExhaustiveSearch::run()
+template <std::size_t Width>
+std::optional<ExhaustiveRules> FastExhaustiveSearch<Width>::run()
 {
     rulesByOrder_.resize(std::size_t(attributes_) + 1);
-    const std::uint32_t kept =
-        searchOrdersInTurn(attributes_, [this](std::uint32_t k) { return searchOrder(k); }, allOrders_, progress_);
-    return {std::move(rulesByOrder_), kept};
+    const std::optional<std::uint32_t> kept =
+        searchOrdersInTurn(attributes_, allOrders_, [this](std::uint32_t k) { return searchOrder(k); });
+    if (!kept) {
+        return std::nullopt;
+    }
+    if (allOrders_) {
+        rulesByOrder_.resize(std::size_t(*kept) + 1);
+    }
+    return ExhaustiveRules{std::move(rulesByOrder_), *kept};
 }
 
-std::uint64_t FastExhaustiveSearch::searchOrder(std::uint32_t k)
+// Searches order k for every object; returns the number of entries it stored, or nothing when
+// the search was stopped.
+template <std::size_t Width>
+std::optional<std::uint64_t> FastExhaustiveSearch<Width>::searchOrder(std::uint32_t k)
 {
     order_ = k;
     entriesAtOrder_ = 0;
-    // An order whose candidates cannot be counted in 32 bits fails as it does in the
-    // straightforward search, so that both end alike.
-    binomialCoefficient(attributes_, order_);
-    index_.clear();
     RuleSet& rules = rulesByOrder_[order_];
-    rules.resize(table_.objectCount);
-    for (std::uint32_t x = 0; x < table_.objectCount && !progress_.cancelled(); ++x) {
-        progress_.report(order_, x, table_.objectCount);
-        rules[x] = searchObjectRules(x);
-        for (const auto& [attributes, offset] : newRules_) {
-            index_.insert(attributes, x, offset);
-        }
+    if (!frontierLeft_ && allOrders_) {
+        return 0; // nothing can grow any more; the order keeps no place
     }
+    rules.resize(table_.objectCount);
+    index_.startOrder(rules, order_);
+    frontierLeft_ = false;
+    std::atomic<std::uint32_t> objectsDone{0};
+    progress_.report(order_, 0, table_.objectCount);
+    // The discerning sets are found at order 1, each worker gathering them in its own table.
+    std::vector<DistinctSets> differing;
+    if (order_ == 1) {
+        differing.assign(threads_, DistinctSets(words(), table_.objectCount));
+    }
+    // The rules are stored in object order by whichever worker holds the lock, while the others
+    // go on searching; whatever is left is stored once all of them are done.
+    std::vector<std::atomic<bool>> searched(table_.objectCount);
+    std::mutex storing;
+    std::uint32_t nextToStore = 0;
+    const auto storeSearched = [&] {
+        for (; nextToStore < table_.objectCount && searched[nextToStore].load(std::memory_order_acquire); ++nextToStore) {
+            storeObjectRules(nextToStore, rules);
+        }
+    };
+    forEachObject(table_.objectCount, threads_, [&](std::uint32_t x, unsigned worker) {
+        if (!searchObject(x, differing.empty() ? nullptr : &differing[worker])) {
+            return false;
+        }
+        searched[x].store(true, std::memory_order_release);
+        if (storing.try_lock()) {
+            const std::lock_guard lock(storing, std::adopt_lock);
+            storeSearched();
+        }
+        const std::uint32_t done = ++objectsDone;
+        if (worker == 0) {
+            progress_.report(order_, done, table_.objectCount);
+        }
+        return true;
+    });
+    if (progress_.cancelled()) {
+        return std::nullopt;
+    }
+    storeSearched();
     return entriesAtOrder_;
 }
 
-// The entries stored for object x at the current order (empty when there are none).
-RuleList FastExhaustiveSearch::searchObjectRules(std::uint32_t x)
+// Grows object x's frontier by one order; at order 1 finds its discerning sets first. Returns
+// false when the search is to stop.
+template <std::size_t Width>
+bool FastExhaustiveSearch<Width>::searchObject(std::uint32_t x, DistinctSets* differing)
 {
-    object_ = x;
-    objectSets_ = discerning_.of(x);
-    working_.clear();
-    newRules_.clear();
-    extend(0, 0, 0);
-    if (working_.empty()) {
-        return {};
-    }
-    entriesAtOrder_ += working_.size() / (std::size_t(order_) + 1);
-    working_.push_back(kRuleListEnd);
-    return RuleList(working_.begin(), working_.end());
-}
-
-// Adds each attribute from next on to chosen (which holds chosenCount attributes, all before
-// next), in ascending order, and goes on with the sets that may still give a rule.
-void FastExhaustiveSearch::extend(std::uint32_t chosenCount, std::uint32_t next, AttributeSet chosen)
-{
-    const std::uint32_t stillToChoose = order_ - chosenCount - 1;
-    for (std::uint32_t p = next; p + stillToChoose < attributes_; ++p) {
-        const AttributeSet grown = chosen | attributeBit(p);
-        const AttributeSet open = stillToChoose == 0 ? 0 : attributesAfter(p);
-        if (!mayLeadToRule(grown, open)) {
-            continue;
-        }
-        if (stillToChoose == 0) {
-            consider(grown);
-        } else {
-            extend(chosenCount + 1, p + 1, grown);
+    ObjectState& object = objects_[x];
+    if (differing != nullptr) {
+        findDiscerningSets(x, *differing);
+        // The root: nothing chosen yet, every attribute a candidate.
+        object.frontier.assign(2 * words(), 0);
+        for (std::uint32_t p = 0; p < attributes_; ++p) {
+            object.frontier[words() + p / kWordBits] |= attributeBit(p);
         }
     }
-}
-
-// False when no set made of chosen and attributes from open can be a minimal consistent set of
-// the object: a discerning set that neither meets, or an attribute of chosen that is no longer
-// the only one chosen shares with some discerning set (adding attributes cannot make it so
-// again). With nothing open this is the exact test. At order 1 minimality is not asked for.
-bool FastExhaustiveSearch::mayLeadToRule(AttributeSet chosen, AttributeSet open) const
-{
-    AttributeSet metAlone = 0;
-    for (AttributeSet discerning : objectSets_) {
-        const AttributeSet met = discerning & chosen;
-        if (met == 0) {
-            if ((discerning & open) == 0) {
+    object.found.clear();
+    std::vector<Word> nextFrontier;
+    const std::size_t nodeWords = 2 * words();
+    std::uint32_t sinceCheck = 0;
+    for (std::size_t node = 0; node < object.frontier.size(); node += nodeWords) {
+        if (++sinceCheck == kNodesPerCheck) {
+            sinceCheck = 0;
+            if (progress_.cancelled()) {
                 return false;
             }
-        } else if ((met & (met - 1)) == 0) {
-            metAlone |= met;
         }
+        expand(object.frontier.data() + node, object, nextFrontier);
     }
-    return order_ == 1 || metAlone == chosen;
+    object.frontier.swap(nextFrontier);
+    sortLexicographically(object.found);
+    return !progress_.cancelled();
 }
 
-// A minimal consistent candidate: the repeat of an earlier object's rule raises its support
-// (and at order 1 stays in the list without support); otherwise it is a new rule.
-void FastExhaustiveSearch::consider(AttributeSet candidate)
+// Puts sets in the lexicographic order of their attribute lists, the order of an object's rules.
+template <std::size_t Width>
+void FastExhaustiveSearch<Width>::sortLexicographically(std::vector<Word>& sets) const
 {
-    if (const StoredRule* earlier = index_.find(candidate, object_)) {
-        ++rulesByOrder_[order_][earlier->owner][earlier->offset + order_];
-        if (order_ == 1) {
-            append(candidate, 0);
+    const std::size_t n = words();
+    std::vector<std::uint32_t> order(sets.size() / n);
+    std::iota(order.begin(), order.end(), 0u);
+    std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
+        return lexicographicallyBefore(&sets[std::size_t(a) * n], &sets[std::size_t(b) * n], n);
+    });
+    std::vector<Word> sorted;
+    sorted.reserve(sets.size());
+    for (std::uint32_t set : order) {
+        sorted.insert(sorted.end(), sets.begin() + std::ptrdiff_t(set * n), sets.begin() + std::ptrdiff_t((set + 1) * n));
+    }
+    sets.swap(sorted);
+}
+
+// Keeps the minimal sets of attributes on which x differs from an object of another decision:
+// a set that contains another adds nothing to what a candidate must meet, and the minimal ones
+// take far less room than a discernibility matrix. An object that agrees with an object of
+// another decision everywhere keeps the empty set, which nothing meets.
+template <std::size_t Width>
+void FastExhaustiveSearch<Width>::findDiscerningSets(std::uint32_t x, DistinctSets& differing)
+{
+    const std::size_t n = words();
+    differing.startObject();
+    SetBuffer<Width, 1> buffer(n);
+    Word* set = buffer.data();
+    const float* own = table_.row(x);
+    for (std::uint32_t y = 0; y < table_.objectCount; ++y) {
+        const float* other = table_.row(y);
+        // x itself is skipped by index, not by its decision, which may be a NaN.
+        if (y == x || own[attributes_] == other[attributes_]) {
+            continue;
+        }
+        std::fill(set, set + n, Word(0));
+        for (std::uint32_t p = 0; p < attributes_; ++p) {
+            if (!(own[p] == other[p])) {
+                set[p / kWordBits] |= attributeBit(p);
+            }
+        }
+        differing.add(set);
+    }
+    // Sorted by size, every proper subset of a set is already kept when the set comes up.
+    const std::vector<Word>& distinct = differing.distinct();
+    const std::size_t count = distinct.size() / n;
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> bySize(count);
+    for (std::size_t d = 0; d < count; ++d) {
+        bySize[d] = {commonCount(&distinct[d * n], &distinct[d * n], n), static_cast<std::uint32_t>(d)};
+    }
+    std::sort(bySize.begin(), bySize.end());
+    std::vector<Word>& kept = objects_[x].discerning;
+    kept.clear();
+    for (const auto& sized : bySize) {
+        const Word* candidate = &distinct[std::size_t(sized.second) * n];
+        bool containsKept = false;
+        for (std::size_t k = 0; k < kept.size() && !containsKept; k += n) {
+            containsKept = isSubset(&kept[k], candidate, n);
+        }
+        if (!containsKept) {
+            kept.insert(kept.end(), candidate, candidate + n);
+        }
+    }
+}
+
+// Grows one node by one attribute: the children that meet every discerning set are minimal
+// hitting sets of this order, the others that may still become one are the next frontier.
+template <std::size_t Width>
+void FastExhaustiveSearch<Width>::expand(const Word* node, ObjectState& object, std::vector<Word>& nextFrontier) const
+{
+    const std::size_t n = words();
+    const Word* chosen = node;
+    const Word* candidates = node + n;
+    const std::vector<Word>& discerning = object.discerning;
+    // The unmet discerning set with the fewest candidates: every minimal hitting set grown from
+    // this node takes one of them.
+    const Word* branch = nullptr;
+    std::uint32_t fewest = UINT32_MAX;
+    for (std::size_t d = 0; d < discerning.size(); d += n) {
+        const Word* set = &discerning[d];
+        if (meets(set, chosen, n)) {
+            continue;
+        }
+        const std::uint32_t open = commonCount(set, candidates, n);
+        if (open < fewest) {
+            fewest = open;
+            branch = set;
+        }
+    }
+    if (branch == nullptr) {
+        // Only the root of an object that no object of another decision differs from can meet
+        // every discerning set: then every single attribute is a rule of order 1.
+        for (std::uint32_t p = 0; p < attributes_; ++p) {
+            object.found.resize(object.found.size() + n, 0);
+            object.found[object.found.size() - n + p / kWordBits] |= attributeBit(p);
         }
         return;
     }
-    // The index keeps 32-bit offsets; a longer list fails like exhausted memory.
-    if (working_.size() > UINT32_MAX) {
-        throw std::bad_alloc();
+    SetBuffer<Width, 3> buffer(n);
+    Word* child = buffer.data();
+    Word* childCandidates = child + n;
+    Word* alone = child + 2 * n;
+    for (std::size_t i = 0; i < n; ++i) {
+        childCandidates[i] = candidates[i] & ~branch[i];
     }
-    newRules_.emplace_back(candidate, static_cast<std::uint32_t>(working_.size()));
-    append(candidate, 1);
+    for (std::size_t i = 0; i < n; ++i) {
+        for (Word bits = branch[i] & candidates[i]; bits != 0; bits &= bits - 1) {
+            const Word bit = bits & (~bits + 1);
+            for (std::size_t j = 0; j < n; ++j) {
+                child[j] = chosen[j];
+                alone[j] = 0;
+            }
+            child[i] |= bit;
+            // alone: the attributes of the child that are the only ones it shares with some
+            // discerning set; a child with another attribute can never be minimal.
+            bool hitsAll = true;
+            bool viable = true;
+            for (std::size_t d = 0; d < discerning.size() && viable; d += n) {
+                const Word* set = &discerning[d];
+                const std::uint32_t met = sharedNoneOneOrMore(set, child, n);
+                if (met == 0) {
+                    hitsAll = false;
+                    viable = meets(set, childCandidates, n);
+                } else if (met == 1) {
+                    for (std::size_t j = 0; j < n; ++j) {
+                        alone[j] |= set[j] & child[j];
+                    }
+                }
+            }
+            if (viable && std::equal(alone, alone + n, child)) {
+                std::vector<Word>& target = hitsAll ? object.found : nextFrontier;
+                target.insert(target.end(), child, child + n);
+                if (!hitsAll) {
+                    target.insert(target.end(), childCandidates, childCandidates + n);
+                }
+            }
+            childCandidates[i] |= bit;
+        }
+    }
 }
 
-void FastExhaustiveSearch::append(AttributeSet candidate, std::uint32_t support)
+// Stores x's minimal hitting sets of this order in lexicographic order: a repeat of an earlier
+// object's rule raises that rule's support (and at order 1 stays in x's list without support);
+// any other is a new rule of x.
+template <std::size_t Width>
+void FastExhaustiveSearch<Width>::storeObjectRules(std::uint32_t x, RuleSet& rules)
 {
-    forEachAttribute(candidate, [this](std::uint32_t p) { working_.push_back(p); });
-    working_.push_back(support);
+    const std::size_t n = words();
+    ObjectState& object = objects_[x];
+    frontierLeft_ = frontierLeft_ || !object.frontier.empty();
+    working_.clear();
+    newRules_.clear();
+    for (std::size_t set = 0; set < object.found.size(); set += n) {
+        attributeList_.clear();
+        forEachAttribute(&object.found[set], n, [this](std::uint32_t p) { attributeList_.push_back(p); });
+        std::uint32_t support = 1;
+        if (const StoredRule* earlier = index_.find(attributeList_.data(), x)) {
+            ++rules[earlier->owner][earlier->offset + order_];
+            if (order_ != 1) {
+                continue;
+            }
+            support = 0;
+        } else {
+            // The index keeps 32-bit offsets; a longer list fails like exhausted memory.
+            if (working_.size() > UINT32_MAX) {
+                throw std::bad_alloc();
+            }
+            newRules_.push_back(static_cast<std::uint32_t>(working_.size()));
+        }
+        working_.insert(working_.end(), attributeList_.begin(), attributeList_.end());
+        working_.push_back(support);
+    }
+    std::vector<Word>().swap(object.found);
+    if (working_.empty()) {
+        return;
+    }
+    entriesAtOrder_ += working_.size() / (std::size_t(order_) + 1);
+    working_.push_back(kRuleListEnd);
+    rules[x] = RuleList(working_.begin(), working_.end());
+    for (std::uint32_t offset : newRules_) {
+        index_.insert(x, offset);
+    }
 }
 
 } // namespace
 
-ExhaustiveRules searchExhaustiveRules(const SystemDecyzyjny& table)
+std::optional<ExhaustiveRules> searchExhaustiveRules(const SystemDecyzyjny& table, const ExhaustiveOptions& options,
+                                                     Progress& progress)
 {
-    return searchExhaustiveRules(table, noProgress(), {});
-}
-
-ExhaustiveRules searchExhaustiveRules(const SystemDecyzyjny& table, Progress& progress,
-                                      const ExhaustiveOptions& options)
-{
-    if (table.attributeCount > kMaxFastAttributes) {
-        return searchExhaustiveRulesReference(table);
+    // One word holds the attribute sets of nearly every table; wider ones take as many as needed.
+    if (table.attributeCount <= kWordBits) {
+        FastExhaustiveSearch<1> search(table, options, progress);
+        return search.run();
     }
-    FastExhaustiveSearch search(table, progress, options.allOrders);
+    FastExhaustiveSearch<0> search(table, options, progress);
     return search.run();
 }
 

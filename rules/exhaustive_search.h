@@ -4,6 +4,7 @@
 #include "progress.h"
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace kolven {
@@ -18,7 +19,8 @@ using RuleList = std::vector<std::uint32_t>;
 using RuleSet = std::vector<RuleList>;
 
 // What the exhaustive search found: the rule sets indexed by order (index 0 unused) and the
-// number of orders kept, which the listing and the export show.
+// number of orders kept, which the listing and the export show. After a search of all orders
+// only the orders kept have a place.
 struct ExhaustiveRules {
     std::vector<RuleSet> rulesByOrder;
     std::uint32_t order = 0;
@@ -26,56 +28,50 @@ struct ExhaustiveRules {
     bool operator==(const ExhaustiveRules&) const = default;
 };
 
-// How a search runs: allOrders searches every order instead of stopping after an order with fewer
-// than two entries; threads is the number of threads (0: one per core).
+// How the exhaustive search runs. allOrders: search every order from 1 to the number of
+// attributes, whatever an order stores, and keep the orders up to the highest that stores an
+// entry; without it the search ends after the first order storing fewer than two entries.
+// threads: how many threads share the work of an order (0: one per core); the results do not
+// depend on it.
 struct ExhaustiveOptions {
     bool allOrders = false;
     unsigned threads = 0;
 };
 
-// Runs the exhaustive search for minimal certain rules on table, order by order, until an order
-// stores fewer than two entries; the fast search for up to 64 attributes, the straightforward one
-// beyond. Gives exactly what searchExhaustiveRulesReference gives. Throws std::bad_alloc when its
-// storage cannot be allocated or when an order has more than 2^32 - 1 candidate sets.
-ExhaustiveRules searchExhaustiveRules(const SystemDecyzyjny& table);
-// The same search as options ask, reporting each object searched (stage = order) to progress; it
-// stops early, with partial results, once progress is cancelled.
-ExhaustiveRules searchExhaustiveRules(const SystemDecyzyjny& table, Progress& progress,
-                                      const ExhaustiveOptions& options);
+// Runs the exhaustive search for minimal certain rules on table, order by order, for any number
+// of attributes. Gives exactly what searchExhaustiveRulesReference gives. Reports the order being
+// searched and the objects done of it to progress, and returns nothing when progress asks it to
+// stop. Throws std::bad_alloc when its storage or the rules cannot be allocated.
+std::optional<ExhaustiveRules> searchExhaustiveRules(const SystemDecyzyjny& table, const ExhaustiveOptions& options = {},
+                                                     Progress& progress = noProgress());
 
 // The same search done the straightforward way, over a discernibility matrix of
-// objectCount * (objectCount - 1) * attributeCount words: the yardstick for the fast search.
-// Throws std::bad_alloc when the matrix or a rule list cannot be allocated or sized.
-ExhaustiveRules searchExhaustiveRulesReference(const SystemDecyzyjny& table);
+// objectCount * (objectCount - 1) * attributeCount words, trying every candidate set of every
+// order: the yardstick for the fast search. Throws std::bad_alloc when the matrix or a rule list
+// cannot be allocated or sized, or when an order has more than 2^32 - 1 candidate sets.
+ExhaustiveRules searchExhaustiveRulesReference(const SystemDecyzyjny& table, bool allOrders = false);
 
 // Searches the orders 1, 2, ... of a table with the given number of attributes in turn:
 // searchOrder(k) searches order k and returns how many entries it stored, support-0 entries
-// included. An order with fewer than two entries ends the search, even when higher orders would
-// hold rules; that is the established reading of the results. Returns the number of orders kept:
-// the last order searched, or one less when that order stored nothing. With allOrders every order
-// is searched and the highest order holding an entry is kept. A cancelled progress stops the turn
-// between two orders.
+// included, or nothing when the search was stopped. Without allOrders an order with fewer than
+// two entries ends the search, even when higher orders would hold rules; that is the established
+// reading of the results. Returns the number of orders kept: the highest order searched that
+// stored an entry (0 when none did), or nothing when the search was stopped.
 template <typename SearchOrder>
-std::uint32_t searchOrdersInTurn(std::uint32_t attributes, SearchOrder searchOrder, bool allOrders = false,
-                                 const Progress& progress = noProgress())
+std::optional<std::uint32_t> searchOrdersInTurn(std::uint32_t attributes, bool allOrders, SearchOrder searchOrder)
 {
-    std::uint32_t order = 1;
-    std::uint64_t entries = 0;
-    if (allOrders) {
-        std::uint32_t kept = 0;
-        for (; order <= attributes && !progress.cancelled(); ++order) {
-            kept = searchOrder(order) > 0 ? order : kept;
+    std::uint32_t kept = 0;
+    for (std::uint32_t order = 1; order <= attributes; ++order) {
+        const std::optional<std::uint64_t> entries = searchOrder(order);
+        if (!entries) {
+            return std::nullopt;
         }
-        return kept;
-    }
-    while (order <= attributes && !progress.cancelled()) {
-        entries = searchOrder(order);
-        if (entries < 2) {
-            return entries == 0 ? order - 1 : order;
+        kept = *entries > 0 ? order : kept;
+        if (!allOrders && *entries < 2) {
+            break;
         }
-        ++order;
     }
-    return order - 1;
+    return kept;
 }
 
 // The exact binomial coefficient C(n, k) (0 when k > n). Throws std::bad_alloc when it exceeds

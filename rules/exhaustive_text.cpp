@@ -27,17 +27,26 @@ std::size_t entryWords(std::uint32_t order)
     return std::size_t(order) + 1;
 }
 
-void appendObjectLines(std::string& text, const ERCIM& ercim, std::uint32_t order, std::uint32_t object,
-                       const TableNames* names)
+// Calls visit with each printed entry (support not 0) of object's list at order.
+template <typename Visit>
+void forEachPrintedEntry(const ERCIM& ercim, std::uint32_t order, std::uint32_t object, Visit visit)
 {
     const std::span<const std::uint32_t> words = ercim.ruleListWords(order, object);
     for (std::size_t offset = 0; offset + entryWords(order) < words.size(); offset += entryWords(order)) {
         const std::uint32_t* entry = words.data() + offset;
         if (entry[order] != 0) {
-            text += exhaustiveRuleLine(ercim, object, entry, order, names);
-            text += kLineEnd;
+            visit(entry);
         }
     }
+}
+
+void appendObjectLines(std::string& text, const ERCIM& ercim, std::uint32_t order, std::uint32_t object,
+                       const TableNames* names)
+{
+    forEachPrintedEntry(ercim, order, object, [&](const std::uint32_t* entry) {
+        text += exhaustiveRuleLine(ercim, object, entry, order, names);
+        text += kLineEnd;
+    });
 }
 
 bool pageFull(const TextPage& page, int room)
@@ -124,6 +133,17 @@ std::string exhaustiveExportText(const ERCIM& ercim, const TableNames* names)
         }
     }
     return text;
+}
+
+bool hasExhaustiveRules(const ERCIM& ercim)
+{
+    bool found = false;
+    for (std::uint32_t order = 1; order <= ercim.order && !found; ++order) {
+        for (std::uint32_t object = 0; object < ercim.objectCount && !found; ++object) {
+            forEachPrintedEntry(ercim, order, object, [&](const std::uint32_t*) { found = true; });
+        }
+    }
+    return found;
 }
 
 bool listExhaustiveRules(const ERCIM& ercim, ListingPosition& position, TextPage& page, const TableNames* names)

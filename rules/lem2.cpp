@@ -44,10 +44,9 @@ bool LEM2v1::run(Induction induce, Progress& progress)
     return true;
 }
 
-void LEM2v1::exportResults(const std::filesystem::path& path, const TableNames* names) const
+bool LEM2v1::exportResults(const std::filesystem::path& path, const TableNames* names) const
 {
-    // An export that cannot be written leaves no file and says nothing.
-    static_cast<void>(writeFileBytes(path, lem2ExportText(*this, names)));
+    return writeFileBytes(path, lem2ExportText(*this, names));
 }
 
 std::string lem2RuleText(const Lem2Rule& rule, const TableNames* names)

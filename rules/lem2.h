@@ -41,8 +41,8 @@ public:
     // kept for measuring and checking the fast one.
     bool runLem2Reference(Progress& progress = noProgress());
 
-    // Writes lem2ExportText to path; a file that cannot be created is skipped silently.
-    void exportResults(const std::filesystem::path& path, const TableNames* names = nullptr) const override;
+    // Writes lem2ExportText to path; false, leaving no file, when it cannot be written.
+    bool exportResults(const std::filesystem::path& path, const TableNames* names = nullptr) const override;
 
     std::vector<Lem2Rule> rules; // in induction order
     double elapsedSeconds = 0;

@@ -7,6 +7,8 @@ set -euo pipefail
 packages=(
   build-essential cmake
   qt6-base-dev
+  # Qt's own Polish texts: the file dialogs and the Yes/No/Cancel buttons.
+  qt6-translations-l10n
   libgtest-dev libgmock-dev
   libbenchmark-dev
   libcli11-dev

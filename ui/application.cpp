@@ -240,14 +240,18 @@ void Application::generateSystem()
 {
     hideAndClear();
     ParameterDialog dialog(ParameterDialogMode::Generate);
-    if (!screen_.runParameterDialog(dialog) || !dialog.accepted()) {
-        return;
-    }
-    state_.generatorMin = dialog.minimum();
-    state_.generatorMax = dialog.maximum();
-    if (const auto refusal = checkGeneratorParameters(dialog.objects(), dialog.minimum(), dialog.maximum())) {
+    // A refused range is explained, then the dialog opens again with what was typed, to be mended.
+    for (;;) {
+        if (!screen_.runParameterDialog(dialog) || !dialog.accepted()) {
+            return;
+        }
+        state_.generatorMin = dialog.minimum();
+        state_.generatorMax = dialog.maximum();
+        const auto refusal = checkGeneratorParameters(dialog.objects(), dialog.minimum(), dialog.maximum());
+        if (!refusal) {
+            break;
+        }
         screen_.showMessage(refusalMessage(*refusal), kErrorCaption);
-        return;
     }
     auto system = std::make_unique<ERCIM>();
     generator_.generate(*system, dialog.objects(), dialog.attributes(), dialog.minimum(), dialog.maximum());
@@ -258,10 +262,13 @@ void Application::generateSystem()
 bool Application::loadTable(SystemDecyzyjny& target, TableRead& read)
 {
     hideAndClear();
-    const auto path = screen_.askOpenFile(kOpenTableDialog);
+    FileDialogSettings settings = kOpenTableDialog;
+    settings.startFolder = lastOpenFolder_;
+    const auto path = screen_.askOpenFile(settings);
     if (!path) {
         return false;
     }
+    lastOpenFolder_ = path->parent_path();
     if (!readTable(*path, target, read)) {
         screen_.showMessage(readFailureText(path->filename().string(), read.refusal), kErrorCaption);
         return false;
@@ -420,6 +427,10 @@ void Application::showExhaustive()
     painter_.setNextButtonEnabled(true);
     startPage();
     painter_.drawElapsedTime(state_.ercim->elapsedSeconds);
+    if (!hasExhaustiveRules(*state_.ercim)) {
+        // An empty listing would look like a failure; the export keeps its bytes.
+        painter_.drawLine(kNoRulesText);
+    }
     listExhaustiveRules(*state_.ercim, state_.listing, painter_, state_.shownNames());
     listingShown_ = true;
 }
@@ -455,8 +466,10 @@ void Application::showLem2()
 void Application::exportResults(const SystemDecyzyjny& results)
 {
     hideAndClear();
-    if (const auto path = screen_.askSaveFile(kExportDialog)) {
-        results.exportResults(*path, state_.shownNames());
+    // An export that cannot be written is a failure the user must hear of, like a failed save.
+    const auto path = screen_.askSaveFile(kExportDialog);
+    if (path && !results.exportResults(*path, state_.shownNames())) {
+        screen_.showMessage(kSaveFailedMessage, kErrorCaption);
     }
 }
 

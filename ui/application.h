@@ -10,6 +10,7 @@
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -21,22 +22,23 @@ inline constexpr std::string_view kWindowTitle = "KOLVEN - Merivant";
 inline constexpr std::string_view kNextButtonText = "DALEJ";
 inline constexpr std::string_view kCloseQuestion = "Czy chcesz zakończyć działanie programu?";
 
-// The "DALEJ" button: x 4, 60 x 28, its top 28 pixels above the page bottom.
+// The "DALEJ" button: x 4, 60 x kNextButtonHeight, standing on the page bottom.
 inline constexpr int kNextButtonX = 4;
 inline constexpr int kNextButtonWidth = 60;
-inline constexpr int kNextButtonHeight = 28;
 constexpr int nextButtonTop(int pageBottom) { return pageBottom - kNextButtonHeight; }
 
 // The file dialogs: tables to open, tables to save (with the overwrite prompt), rule exports.
-inline const FileDialogSettings kOpenTableDialog{"Pliki MSD, TAB, CSV, ARFF", "*.msd;*.tab;*.csv;*.arff", "msd"};
-inline const FileDialogSettings kSaveTableDialog{"Pliki MSD", "*.msd", "msd"};
-inline const FileDialogSettings kExportDialog{"Pliki TXT", "*.txt", "txt"};
+inline const FileDialogSettings kOpenTableDialog{"Pliki MSD, TAB, CSV, ARFF", "*.msd;*.tab;*.csv;*.arff", "msd", true, {}};
+inline const FileDialogSettings kSaveTableDialog{"Pliki MSD", "*.msd", "msd", false, {}};
+inline const FileDialogSettings kExportDialog{"Pliki TXT", "*.txt", "txt", false, {}};
 
 // The caption of the warning after a .tab file whose values were not all numbers.
 inline constexpr std::string_view kWarningCaption = "Uwaga!";
 
-// Shown when a table cannot be written where the user asked.
+// Shown when a table or an export cannot be written where the user asked.
 inline constexpr std::string_view kSaveFailedMessage = "Nie mozna zapisac pliku!";
+// Shown under the time line when the exhaustive search found no rule at all.
+inline constexpr std::string_view kNoRulesText = "Brak regul.";
 
 // Drawn in place of the wait line when the user stopped a computation.
 inline constexpr std::string_view kCancelledMessage = "Obliczenia przerwane.";
@@ -142,6 +144,8 @@ private:
     BackgroundRun run_;
     // True while the window shows a rule listing, which a change of the names setting redraws.
     bool listingShown_ = false;
+    // The folder of the last table file chosen to open; the open dialog starts there.
+    std::filesystem::path lastOpenFolder_;
 };
 
 } // namespace kolven

@@ -13,10 +13,11 @@ namespace kolven {
 
 namespace {
 
-constexpr int kGridLeft = 39;
 constexpr int kGridTop = 57;
-constexpr int kColumnPitch = 35;
 constexpr int kRowPitch = 25;
+constexpr int kMargin = 4;        // the buttons' and the row labels' distance from the left edge
+constexpr int kCellPadding = 8;   // a field's frame, its inner margins and a pixel to spare each side
+constexpr int kLabelPadding = 2;
 
 } // namespace
 
@@ -75,18 +76,36 @@ int GridEditor::verticalMaximum() const
 
 ControlBox GridEditor::columnLabelBox(int c) const
 {
-    const int width = c == visibleColumns_ - 1 ? 24 : 34;
-    return {kGridLeft + 6 + kColumnPitch * c, kGridTop - 25, width, 16};
+    const int width = c == visibleColumns_ - 1 ? columnPitch() - 11 : columnPitch() - 1;
+    return {gridLeft() + 6 + columnPitch() * c, kGridTop - 25, width, 16};
 }
 
 ControlBox GridEditor::rowLabelBox(int r) const
 {
-    return {kGridLeft - 35, kGridTop + 2 + kRowPitch * r, 34, 16};
+    return {kMargin, kGridTop + 2 + kRowPitch * r, rowLabelWidth_, 16};
 }
 
 ControlBox GridEditor::cellBox(int r, int c) const
 {
-    return {kGridLeft + kColumnPitch * c, kGridTop + kRowPitch * r, 27, 20};
+    return {gridLeft() + columnPitch() * c, kGridTop + kRowPitch * r, cellWidth_, 20};
+}
+
+std::string GridEditor::widestRowLabel() const
+{
+    return "O" + std::to_string(rowCount_);
+}
+
+void GridEditor::fitTexts(int cellTextWidth, int rowLabelTextWidth)
+{
+    cellWidth_ = std::max(27, cellTextWidth + kCellPadding);
+    rowLabelWidth_ = std::max(34, rowLabelTextWidth + kLabelPadding);
+}
+
+int GridEditor::minimumClientWidth() const
+{
+    const ControlBox cancel = cancelBox();
+    const ControlBox lastCell = cellBox(0, visibleColumns_ - 1);
+    return std::max(cancel.x + cancel.width, lastCell.x + lastCell.width) + kMargin;
 }
 
 std::string GridEditor::columnLabel(int c) const

@@ -57,9 +57,21 @@ public:
     ControlBox cancelBox() const { return {74, 2, 60, 28}; }
     // Visible column c's label (y 32, 34 wide, the last one 24), row r's label (x 4, 34 x 16) and
     // field (r, c), 27 x 20 on a 35 x 25 pitch from (39, 57). The tab order runs row by row.
+    // fitTexts widens the label column and the fields, and the pitch with them.
     ControlBox columnLabelBox(int c) const;
     ControlBox rowLabelBox(int r) const;
     ControlBox cellBox(int r, int c) const;
+
+    // The widest texts the grid must show whole: a field's "%.3f" of a value of seven integer
+    // digits, and the row label of the table's last object.
+    static std::string_view widestCellText() { return "-9999999.999"; }
+    std::string widestRowLabel() const;
+    // Sizes the label column and the fields for those texts as the screen measures them, in
+    // pixels; never smaller than the sizes above.
+    void fitTexts(int cellTextWidth, int rowLabelTextWidth);
+    // The narrowest client area, in pixels, that shows both buttons and every visible column
+    // whole (a vertical bar comes on top of it).
+    int minimumClientWidth() const;
 
     int visibleRows() const { return visibleRows_; }
     int visibleColumns() const { return visibleColumns_; }
@@ -102,6 +114,8 @@ private:
     // before and filling them after; false when it is already there.
     bool scrollTo(std::uint32_t& first, std::uint32_t position);
     std::size_t valueIndex(int r, int c) const;
+    int gridLeft() const { return 4 + rowLabelWidth_ + 1; }
+    int columnPitch() const { return cellWidth_ + 8; }
     std::string& cell(int r, int c) { return cells_[std::size_t(r) * std::size_t(visibleColumns_) + std::size_t(c)]; }
 
     std::string_view caption_;
@@ -113,6 +127,8 @@ private:
     std::vector<std::string> cells_;
     std::uint32_t firstRow_ = 0;
     std::uint32_t firstColumn_ = 0;
+    int rowLabelWidth_ = 34;
+    int cellWidth_ = 27;
     bool accepted_ = false;
 };
 

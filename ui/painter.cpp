@@ -3,6 +3,8 @@
 #include "app_state.h"
 #include "text_format.h"
 
+#include <algorithm>
+
 namespace kolven {
 
 void Painter::beginDrawing()
@@ -66,6 +68,14 @@ void Painter::drawLine(std::string_view text)
 {
     screen_.drawText(cursorX_, cursorY_, text);
     cursorY_ += kLineHeight;
+}
+
+int Painter::pageBottom() const
+{
+    if (!pageBottom_) {
+        pageBottom_ = std::max(screen_.pageBottom(), kShortestPageBottom);
+    }
+    return *pageBottom_;
 }
 
 void Painter::showNextButton()

@@ -3,6 +3,7 @@
 #include "screen.h"
 #include "text_page.h"
 
+#include <optional>
 #include <string_view>
 
 namespace kolven {
@@ -14,6 +15,11 @@ inline constexpr std::string_view kWaitMessage = "Prosze czekac, trwa wykonywani
 inline constexpr std::string_view kAboutText =
     "KOLVEN - Merivant v1.4\n\nReguły decyzyjne i klasyfikacja k-NN dla systemów decyzyjnych";
 inline constexpr int kAboutTop = 200;
+// Height of the "DALEJ" button, which stands on the page bottom.
+inline constexpr int kNextButtonHeight = 28;
+// The shortest page the listings are given: room for a carried order header, the repeated last
+// rule line and one new line above "DALEJ", so every page moves the listing on.
+inline constexpr int kShortestPageBottom = 3 * TextPage::kLineHeight + kNextButtonHeight;
 
 // Draws into the main window in passes: each pass erases the window and draws lines 16 pixels
 // apart from a text cursor, which starts at the cursor saved by the previous pass and is saved
@@ -41,7 +47,9 @@ public:
     // TextPage: the listings' lines, page bottom and "DALEJ".
     void drawLine(std::string_view text) override;
     int cursorTop() const override { return cursorY_; }
-    int pageBottom() const override { return screen_.pageBottom(); }
+    // The screen's page bottom, taken once, when the first listing needs it (the window is
+    // maximized by then and stays so), and never less than kShortestPageBottom.
+    int pageBottom() const override;
     void showNextButton() override;
     void disableNextButton() override;
     void endPass() override { endDrawing(); }
@@ -57,6 +65,7 @@ private:
     Screen& screen_;
     int cursorX_ = 0;
     int cursorY_ = 0;
+    mutable std::optional<int> pageBottom_;
     bool buttonVisible_ = false;
     bool buttonEnabled_ = true;
 };

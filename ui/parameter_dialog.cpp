@@ -1,5 +1,9 @@
 #include "parameter_dialog.h"
 
+#include "generator.h"
+
+#include <algorithm>
+
 namespace kolven {
 
 DialogFrame ParameterDialog::frame() const
@@ -38,6 +42,7 @@ void ParameterDialog::setFieldText(ParameterField field, std::string_view text)
         return;
     }
     filled_[index(field)] = !text.empty();
+    texts_[index(field)] = std::string(text);
     if (text.empty()) {
         return;
     }
@@ -57,14 +62,19 @@ void ParameterDialog::setFieldText(ParameterField field, std::string_view text)
     }
 }
 
+bool ParameterDialog::shownFieldsFilled() const
+{
+    return std::ranges::all_of(fields(), [this](const ParameterFieldLayout& layout) { return filled(layout.field); });
+}
+
 bool ParameterDialog::okEnabled() const
 {
-    for (const ParameterFieldLayout& layout : fields()) {
-        if (!filled(layout.field)) {
-            return false;
-        }
-    }
-    return objects_ != 0;
+    return shownFieldsFilled() && objects_ != 0;
+}
+
+std::string_view ParameterDialog::okDisabledReason() const
+{
+    return shownFieldsFilled() && objects_ == 0 ? refusalMessage(GeneratorRefusal::NoObjects) : std::string_view{};
 }
 
 void ParameterDialog::accept()

@@ -62,6 +62,11 @@ public:
     // least one object, so 0 objects cannot be confirmed).
     bool okEnabled() const;
     bool filled(ParameterField field) const { return filled_[index(field)]; }
+    // Why OK stays disabled although every shown field holds text (0 objects); empty otherwise.
+    // The screen shows it as OK's tooltip.
+    std::string_view okDisabledReason() const;
+    // The field's text as last typed: a dialog opened again shows what the user typed before.
+    const std::string& fieldText(ParameterField field) const { return texts_[index(field)]; }
 
     // The dialog ends: accept() only while okEnabled(), otherwise it is ignored.
     void accept();
@@ -76,9 +81,11 @@ public:
 private:
     static std::size_t index(ParameterField field) { return static_cast<std::size_t>(field); }
     bool shown(ParameterField field) const;
+    bool shownFieldsFilled() const;
 
     ParameterDialogMode mode_;
     std::array<bool, 4> filled_{};
+    std::array<std::string, 4> texts_;
     std::uint32_t objects_ = 0;
     std::uint32_t attributes_ = 0;
     float minimum_ = 0;

@@ -33,12 +33,17 @@ enum class CommandId : int {
 };
 
 // What an open or save dialog offers: one filter entry, a default suffix, and for saving the
-// overwrite prompt.
+// overwrite prompt; an open dialog may also offer every file (kAllFilesLabel, with the platform's
+// pattern for all names) and start in a given folder.
 struct FileDialogSettings {
     std::string filterLabel;   // "Pliki MSD, TAB, CSV, ARFF"
     std::string filterPattern; // "*.msd;*.tab;*.csv;*.arff"
     std::string defaultSuffix; // "msd"
+    bool offerAllFiles = false;
+    std::filesystem::path startFolder; // empty: where the platform starts
 };
+
+inline constexpr std::string_view kAllFilesLabel = "Wszystkie pliki";
 
 class ParameterDialog;
 class KnnDialog;

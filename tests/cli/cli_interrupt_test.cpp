@@ -55,13 +55,15 @@ std::optional<int> exitCode(pid_t pid)
 TEST(CliInterrupt, CtrlCStopsTheRunWithExit130AndLeavesNoOutputFile)
 {
     TempFolder folder;
-    // The bundled soybean table: an exhaustive search of many seconds.
-    const auto table = std::filesystem::path(KOLVEN_EXAMPLES) / "soybean.tab";
+    // A wide random table whose search of all orders runs for minutes.
+    const auto table = folder / "wide.msd";
     const auto errors = folder / "errors.txt";
-    ASSERT_EQ(exitCode(startCli({"--quiet", "info", table.string()}, errors)), 0);
+    ASSERT_EQ(exitCode(startCli({"--quiet", "generate", "300", "100", "0", "19", "--seed", "8", "-o", table.string()},
+                                errors)),
+              0);
 
     const auto rules = folder / "rules.txt";
-    const pid_t pid = startCli({"exhaustive", table.string(), "-o", rules.string()}, errors);
+    const pid_t pid = startCli({"exhaustive", table.string(), "--all-orders", "-o", rules.string()}, errors);
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     kill(pid, SIGINT);
     EXPECT_EQ(exitCode(pid), 130);

@@ -30,7 +30,7 @@ TEST_F(FileCommandsTest, FailedOrCancelledLoadChangesNothing)
                            filter = dialog->nameFilters().join(u'|');
                            dialog->reject();
                        }}));
-    EXPECT_EQ(filter, QStringLiteral("Pliki MSD, TAB, CSV, ARFF (*.msd *.tab *.csv *.arff)"));
+    EXPECT_EQ(filter, QStringLiteral("Pliki MSD, TAB, CSV, ARFF (*.msd *.tab *.csv *.arff)|Wszystkie pliki (*)"));
     loadWeather();
     EXPECT_EQ(state_.currentObjectCount, 14u);
     for (CommandId id : {CommandId::SaveSystem, CommandId::ComputeExhaustive, CommandId::ComputeLem2, CommandId::EditSystem})
@@ -65,11 +65,8 @@ TEST_F(FileCommandsTest, SaveAsksBeforeOverwriting)
 
 TEST_F(FileCommandsTest, ExhaustiveRulesArePagedWithDalejAndExportedAsListed)
 {
-    // A short window, so that the listing needs several pages.
-    window().showNormal();
-    window().resize(640, 220);
-    QApplication::processEvents();
-    loadWeather();
+    // A listing longer than the window, so that it needs several pages.
+    ASSERT_TRUE(choose(CommandId::LoadSystem, {chooseFile(dataFile("iris.tab"))}));
     ASSERT_TRUE(choose(CommandId::ComputeExhaustive));
     EXPECT_FALSE(enabled(CommandId::ComputeExhaustive));
     ASSERT_FALSE(shownLines().empty());

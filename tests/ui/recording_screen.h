@@ -37,6 +37,7 @@ public:
     void drawCentered(int y, std::string_view text) override { draw(y, text, true); }
     void flush() override { events.push_back("flush"); }
     int pageBottom() const override { return bottom_; }
+    void setPageBottom(int bottom) { bottom_ = bottom; }
     std::optional<std::filesystem::path> askOpenFile(const FileDialogSettings& settings) override
     {
         fileDialogs.push_back(settings);

@@ -3,13 +3,17 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
+
+#include <algorithm>
 
 namespace kolven {
 
 namespace {
 
 constexpr int kCellFontPixels = 9;
+constexpr int kTitleBarEnds = 128; // a title bar's borders, icon, buttons and margins around the caption
 
 } // namespace
 
@@ -30,6 +34,7 @@ ScrollRequest scrollRequestOf(QAbstractSlider::SliderAction action)
 GridEditorWindow::GridEditorWindow(GridEditor& editor, QWidget* owner)
     : DialogWindow(editor.frame(), owner), editor_(editor)
 {
+    fitToTexts();
     const auto [ok, cancel] = addOkAndCancel(editor_);
     ok->setFocusPolicy(Qt::ClickFocus);
     cancel->setFocusPolicy(Qt::ClickFocus);
@@ -41,6 +46,33 @@ GridEditorWindow::GridEditorWindow(GridEditor& editor, QWidget* owner)
 QLineEdit* GridEditorWindow::cell(int r, int c) const
 {
     return cells_[std::size_t(r) * std::size_t(editor_.visibleColumns()) + std::size_t(c)];
+}
+
+QFont GridEditorWindow::cellFont() const
+{
+    // The fields are many and narrow: a small font keeps 15 of them on a screen.
+    QFont small = font();
+    small.setPixelSize(kCellFontPixels);
+    small.setStretch(QFont::SemiCondensed);
+    return small;
+}
+
+void GridEditorWindow::fitToTexts()
+{
+    editor_.fitTexts(QFontMetrics(cellFont()).horizontalAdvance(toQString(GridEditor::widestCellText())),
+                     fontMetrics().horizontalAdvance(toQString(editor_.widestRowLabel())));
+    // The caption's room: its text in a bold title font, and the title bar's ends.
+    QFont title = font();
+    title.setBold(true);
+    const int captionWidth = QFontMetrics(title).horizontalAdvance(windowTitle()) + kTitleBarEnds;
+    const int gridWidth = editor_.minimumClientWidth() + (editor_.hasVerticalBar() ? kBarThickness : 0);
+    setFixedSize(std::max({width(), gridWidth, captionWidth}), height());
+    // A widened dialog stays on its owner's screen.
+    if (const QScreen* shown = screen()) {
+        const QRect room = shown->availableGeometry();
+        if (geometry().right() > room.right())
+            move(std::max(room.left(), room.right() - width()), y());
+    }
 }
 
 void GridEditorWindow::createBars()
@@ -72,15 +104,12 @@ void GridEditorWindow::createGrid()
         columnLabels_.push_back(addLabel("", editor_.columnLabelBox(c)));
     for (int r = 0; r < editor_.visibleRows(); ++r)
         rowLabels_.push_back(addLabel("", editor_.rowLabelBox(r)));
-    // The fields are narrow: a small font lets "%.3f" of a one-digit value show whole.
-    QFont cellFont = font();
-    cellFont.setPixelSize(kCellFontPixels);
-    cellFont.setStretch(QFont::SemiCondensed);
+    const QFont fieldFont = cellFont();
     // Created row by row, so the tab order runs row by row.
     for (int r = 0; r < editor_.visibleRows(); ++r) {
         for (int c = 0; c < editor_.visibleColumns(); ++c) {
             QLineEdit* field = addEdit(editor_.cellBox(r, c), false);
-            field->setFont(cellFont);
+            field->setFont(fieldFont);
             field->setStyleSheet(QStringLiteral("QLineEdit { padding: 0px; border: 1px solid #7a7a7a; background: white; }"));
             connect(field, &QLineEdit::textChanged, this, [this, r, c](const QString& text) {
                 if (!filling_)

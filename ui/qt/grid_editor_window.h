@@ -4,6 +4,7 @@
 #include "grid_editor.h"
 
 #include <QAbstractSlider>
+#include <QFont>
 
 #include <vector>
 
@@ -32,6 +33,10 @@ public:
     static constexpr int kBarThickness = 8 * kPixelsPerUnit;
 
 private:
+    QFont cellFont() const;
+    // Sizes the fields and labels for the widest texts they show, and widens the dialog to show
+    // its buttons, its caption and every column whole.
+    void fitToTexts();
     void createBars();
     void createGrid();
     void refill();

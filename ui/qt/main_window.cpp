@@ -7,7 +7,10 @@
 #include <QCloseEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProxyStyle>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTimer>
 
 namespace kolven {
@@ -24,6 +27,18 @@ QString literalText(std::string_view text)
     return shown;
 }
 
+// The menu bar's style without keyboard access: the Alt key does nothing, a click still opens a menu.
+class NoAltMenuStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override
+    {
+        if (hint == SH_MenuBar_AltKeyNavigation)
+            return 0;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
 } // namespace
 
 MainWindow::MainWindow(QWidget* parent)
@@ -33,11 +48,23 @@ MainWindow::MainWindow(QWidget* parent)
                       | Qt::WindowCloseButtonHint)
 {
     setWindowTitle(QString::fromUtf8(kWindowTitle.data(), qsizetype(kWindowTitle.size())));
-    view_ = new TextView(this);
-    setCentralWidget(view_);
-    view_->installEventFilter(this);
+    // The text area scrolls sideways only: pages are made to fit its height.
+    area_ = new QScrollArea(this);
+    area_->setFrameShape(QFrame::NoFrame);
+    area_->setFocusPolicy(Qt::NoFocus);
+    area_->setWidgetResizable(true);
+    area_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    area_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    QPalette grey = area_->palette();
+    grey.setColor(QPalette::Window, TextView::kBackground);
+    area_->setPalette(grey);
+    view_ = new TextView;
+    area_->setWidget(view_);
+    setCentralWidget(area_);
+    area_->installEventFilter(this);
 
-    nextButton_ = new QPushButton(literalText(kNextButtonText), view_);
+    // "DALEJ" belongs to the area, not to the text: it stays in place while the text scrolls.
+    nextButton_ = new QPushButton(literalText(kNextButtonText), area_);
     nextButton_->setObjectName(QStringLiteral("nextButton"));
     nextButton_->setFocusPolicy(Qt::NoFocus);
     nextButton_->hide();
@@ -52,6 +79,9 @@ MainWindow::MainWindow(QWidget* parent)
 void MainWindow::buildMenu()
 {
     QMenuBar* bar = menuBar();
+    auto* style = new NoAltMenuStyle;
+    style->setParent(bar);
+    bar->setStyle(style);
     for (const MenuPopup& popup : kMenuPopups) {
         QMenu* menu = bar->addMenu(literalText(popup.title));
         for (const MenuItem& item : popup.items) {
@@ -101,9 +131,20 @@ void MainWindow::setCommandChecked(CommandId id, bool checked)
         entry->setChecked(checked);
 }
 
+QScrollBar& MainWindow::horizontalBar() const
+{
+    return *area_->horizontalScrollBar();
+}
+
 int MainWindow::pageBottom() const
 {
-    return view_->height() - kPageMargin;
+    return area_->height() - area_->horizontalScrollBar()->sizeHint().height() - kPageMargin;
+}
+
+void MainWindow::keepMaximized()
+{
+    keepMaximized_ = true;
+    restoreMaximizedLater();
 }
 
 void MainWindow::closeWithoutAsking()
@@ -130,17 +171,26 @@ void MainWindow::closeEvent(QCloseEvent* event)
 void MainWindow::changeEvent(QEvent* event)
 {
     QMainWindow::changeEvent(event);
-    // Minimizing is refused: whatever the window system did, the window goes back to maximized.
-    if (event->type() == QEvent::WindowStateChange && isMinimized())
-        QTimer::singleShot(0, this, [this] {
-            if (isMinimized())
-                showMaximized();
-        });
+    if (event->type() == QEvent::WindowStateChange)
+        restoreMaximizedLater();
+}
+
+// The window system's change is undone after it has been delivered in full, once per burst.
+void MainWindow::restoreMaximizedLater()
+{
+    if (!keepMaximized_ || restorePending_)
+        return;
+    restorePending_ = true;
+    QTimer::singleShot(0, this, [this] {
+        restorePending_ = false;
+        if (isVisible() && windowState() != Qt::WindowMaximized)
+            setWindowState(Qt::WindowMaximized);
+    });
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == view_ && event->type() == QEvent::Resize)
+    if (watched == area_ && event->type() == QEvent::Resize)
         placeNextButton();
     return QMainWindow::eventFilter(watched, event);
 }

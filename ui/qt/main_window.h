@@ -13,6 +13,8 @@
 class QAction;
 class QMenu;
 class QPushButton;
+class QScrollArea;
+class QScrollBar;
 
 namespace kolven {
 
@@ -28,6 +30,8 @@ public:
 
     TextView& textView() { return *view_; }
     QPushButton& nextButton() { return *nextButton_; }
+    // The text area's horizontal bar, shown while a line is wider than the window.
+    QScrollBar& horizontalBar() const;
     // The menu entry of a command; null for an id the layout does not hold.
     QAction* action(CommandId id) const;
 
@@ -35,8 +39,13 @@ public:
     void setCommandEnabled(CommandId id, bool enabled);
     // Sets the check mark of a checkable entry; an unknown id is ignored.
     void setCommandChecked(CommandId id, bool checked);
-    // Bottom edge of the page: the text area's height less 6 pixels.
+    // Bottom edge of the page: the text area's height, less its horizontal bar's (whether shown
+    // or not, so that the page does not change with the bar) and 6 pixels.
     int pageBottom() const;
+    // From now on the window stays maximized: whatever takes it out of that state (the title
+    // bar's buttons, a double click on the title, a drag) is undone at once. Window managers
+    // refuse to move or size a maximized window themselves.
+    void keepMaximized();
     // Closes the window without the confirmation question.
     void closeWithoutAsking();
 
@@ -55,11 +64,15 @@ private:
     void buildMenu();
     void addCommand(QWidget* owner, const MenuItem& item);
     void placeNextButton();
+    void restoreMaximizedLater();
 
+    QScrollArea* area_ = nullptr;
     TextView* view_ = nullptr;
     QPushButton* nextButton_ = nullptr;
     std::map<CommandId, QAction*> actions_;
     bool closingWithoutAsking_ = false;
+    bool keepMaximized_ = false;
+    bool restorePending_ = false;
 };
 
 } // namespace kolven

@@ -16,6 +16,9 @@ public:
     ParameterDialogWindow(ParameterDialog& dialog, QWidget* owner);
 
 private:
+    // OK enabled, and its tooltip saying why not, as the logic says.
+    void followLogic();
+
     ParameterDialog& dialog_;
     QPushButton* ok_ = nullptr;
 };

@@ -19,6 +19,7 @@ void ProgramWindow::show()
     // screen itself.
     window_.setGeometry(window_.screen()->availableGeometry());
     window_.showMaximized();
+    window_.keepMaximized();
 }
 
 } // namespace kolven

@@ -8,8 +8,11 @@
 #include <QApplication>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileIconProvider>
 #include <QMessageBox>
+#include <QMimeDatabase>
 #include <QPushButton>
+#include <QWindow>
 
 namespace kolven {
 
@@ -20,11 +23,39 @@ QString fromUtf8(std::string_view text)
     return QString::fromUtf8(text.data(), qsizetype(text.size()));
 }
 
-// Runs a file dialog with the one filter entry and its default suffix; nothing when cancelled.
+QString pathText(const std::filesystem::path& path)
+{
+    const std::string native = path.string();
+    return QFile::decodeName(QByteArray(native.data(), qsizetype(native.size())));
+}
+
+// Icons and type names told from a file's name alone. The stock provider sniffs contents, and a
+// special file (in /proc, a pipe, a device) can block that read for ever, taking the program with it.
+class NameOnlyIconProvider : public QFileIconProvider {
+public:
+    using QFileIconProvider::icon;
+    QIcon icon(const QFileInfo& info) const override { return icon(info.isDir() ? Folder : File); }
+    QString type(const QFileInfo& info) const override
+    {
+        if (info.isDir())
+            return QFileIconProvider::type(info);
+        return names_.mimeTypeForFile(info.fileName(), QMimeDatabase::MatchExtension).comment();
+    }
+
+private:
+    QMimeDatabase names_;
+};
+
+// Runs a file dialog with the filter entries and the default suffix; nothing when cancelled.
 std::optional<std::filesystem::path> runFileDialog(QWidget* owner, const FileDialogSettings& settings,
                                                    QFileDialog::AcceptMode mode)
 {
-    QFileDialog dialog(owner, QString(), QString(), fileDialogFilter(settings));
+    NameOnlyIconProvider icons;
+    QFileDialog dialog(owner);
+    dialog.setIconProvider(&icons);
+    dialog.setNameFilters(fileDialogFilters(settings));
+    if (!settings.startFolder.empty())
+        dialog.setDirectory(pathText(settings.startFolder));
     dialog.setAcceptMode(mode);
     dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     dialog.setDefaultSuffix(fromUtf8(settings.defaultSuffix));
@@ -41,11 +72,15 @@ std::optional<std::filesystem::path> runFileDialog(QWidget* owner, const FileDia
 
 } // namespace
 
-QString fileDialogFilter(const FileDialogSettings& settings)
+QStringList fileDialogFilters(const FileDialogSettings& settings)
 {
     QString patterns = fromUtf8(settings.filterPattern);
     patterns.replace(u';', u' ');
-    return fromUtf8(settings.filterLabel) + QStringLiteral(" (") + patterns + u')';
+    QStringList filters{fromUtf8(settings.filterLabel) + QStringLiteral(" (") + patterns + u')'};
+    // Here "*.*" would hide names without a dot; "*" is every file.
+    if (settings.offerAllFiles)
+        filters.push_back(fromUtf8(kAllFilesLabel) + QStringLiteral(" (*)"));
+    return filters;
 }
 
 void QtScreen::setCommandEnabled(CommandId id, bool enabled)
@@ -113,6 +148,9 @@ void QtScreen::showMessage(std::string_view text, std::string_view caption)
 bool QtScreen::askYesNo(std::string_view text)
 {
     QMessageBox box(QMessageBox::NoIcon, QString(), fromUtf8(text), QMessageBox::Yes | QMessageBox::No, &window_);
+    // Given no title, the platform would show the program's name; a blank one shows nothing.
+    box.winId();
+    box.windowHandle()->setTitle(QStringLiteral(" "));
     return box.exec() == QMessageBox::Yes;
 }
 

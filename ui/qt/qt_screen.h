@@ -2,7 +2,7 @@
 
 #include "screen.h"
 
-#include <QString>
+#include <QStringList>
 
 namespace kolven {
 
@@ -42,8 +42,8 @@ private:
     MainWindow& window_;
 };
 
-// The file dialogs' filter entry: the label, then the patterns in parentheses with ";" turned
-// into spaces: "Pliki MSD, TAB, CSV, ARFF (*.msd *.tab *.csv *.arff)".
-QString fileDialogFilter(const FileDialogSettings& settings);
+// The file dialogs' filter entries: the label, then the patterns in parentheses with ";" turned
+// into spaces ("Pliki MSD, TAB, CSV, ARFF (*.msd *.tab *.csv *.arff)"), and "Wszystkie pliki (*)" when offered.
+QStringList fileDialogFilters(const FileDialogSettings& settings);
 
 } // namespace kolven

@@ -3,7 +3,15 @@
 #include <QPainter>
 #include <QPaintEvent>
 
+#include <algorithm>
+
 namespace kolven {
+
+namespace {
+
+constexpr int kRightMargin = 6; // grey after the end of the widest line when scrolled to it
+
+} // namespace
 
 TextView::TextView(QWidget* parent) : QWidget(parent)
 {
@@ -16,6 +24,8 @@ TextView::TextView(QWidget* parent) : QWidget(parent)
 void TextView::clearText()
 {
     lines_.clear();
+    widest_ = 0;
+    updateGeometry();
     update();
 }
 
@@ -40,9 +50,17 @@ void TextView::addLines(int x, int y, bool centered, const QString& text)
         QString line = parts[i];
         if (line.endsWith(u'\r'))
             line.chop(1);
+        if (!centered)
+            widest_ = std::max(widest_, x + fontMetrics().horizontalAdvance(line) + kRightMargin);
         lines_.push_back(Line{x, y + int(i) * kLineHeight, centered, line});
     }
+    updateGeometry();
     update();
+}
+
+QSize TextView::minimumSizeHint() const
+{
+    return QSize(widest_, 0);
 }
 
 void TextView::paintEvent(QPaintEvent* event)

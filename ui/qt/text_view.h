@@ -35,6 +35,9 @@ public:
     // The lines as they are painted, in drawing order.
     const std::vector<Line>& lines() const { return lines_; }
 
+    // As wide as the widest line, so that the scroll area around it can show a long rule whole.
+    QSize minimumSizeHint() const override;
+
     static constexpr int kLineHeight = 16;
     static inline const QColor kBackground{128, 128, 128};
     static inline const QColor kTextColor{0, 255, 0};
@@ -46,6 +49,7 @@ private:
     void addLines(int x, int y, bool centered, const QString& text);
 
     std::vector<Line> lines_;
+    int widest_ = 0; // right edge of the widest left-aligned line, in pixels
 };
 
 } // namespace kolven
