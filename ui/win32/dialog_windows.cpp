@@ -26,6 +26,10 @@ void ParameterDialogWindow::createControls()
         edits_.push_back(addEdit(field.editBox, WS_TABSTOP | (field.digitsOnly ? ES_NUMBER : 0)));
     }
     ok_ = addOkAndCancel(dialog_, WS_DISABLED | WS_TABSTOP, WS_TABSTOP);
+    // A dialog opened again shows what was typed before.
+    for (std::size_t i = 0; i < edits_.size(); ++i) {
+        SetWindowTextW(edits_[i], toWide(dialog_.fieldText(dialog_.fields()[i].field)).c_str());
+    }
     EnableWindow(ok_, dialog_.okEnabled());
 }
 

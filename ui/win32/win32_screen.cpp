@@ -15,13 +15,20 @@ namespace {
 // Room for any path the file dialogs return, well beyond the classic 260 characters.
 constexpr std::size_t kPathUnits = 32768;
 
-// The dialogs' one filter entry: label and pattern, each ended by a zero, then a final zero.
+// The dialogs' filter entries: label and pattern, each ended by a zero, then a final zero. The
+// settings' own entry comes first; every file second, when offered.
 std::wstring filterOf(const FileDialogSettings& settings)
 {
     std::wstring filter = toWide(settings.filterLabel);
     filter += L'\0';
     filter += toWide(settings.filterPattern);
     filter += L'\0';
+    if (settings.offerAllFiles) {
+        filter += toWide(kAllFilesLabel);
+        filter += L'\0';
+        filter += L"*.*";
+        filter += L'\0';
+    }
     return filter;
 }
 
@@ -31,6 +38,7 @@ std::optional<std::filesystem::path> runFileDialog(HWND owner, const FileDialogS
 {
     const std::wstring filter = filterOf(settings);
     const std::wstring suffix = toWide(settings.defaultSuffix);
+    const std::wstring folder = settings.startFolder.wstring();
     std::wstring name(kPathUnits, L'\0');
     OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof dialog;
@@ -40,6 +48,7 @@ std::optional<std::filesystem::path> runFileDialog(HWND owner, const FileDialogS
     dialog.lpstrFile = name.data();
     dialog.nMaxFile = DWORD(name.size());
     dialog.lpstrDefExt = suffix.c_str();
+    dialog.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
     dialog.Flags = save ? OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT
                         : OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
     const BOOL chosen = save ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog);
