@@ -17,8 +17,9 @@ constexpr std::uint32_t kBlock = 64;
 constexpr float kInfinity = std::numeric_limits<float>::infinity();
 
 // The distance kernels are built a second time for x86-64 processors with AVX2 and FMA, and the
-// program picks the version its processor can run when it starts.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+// program picks the version its processor can run when it starts. That choice needs the loader's
+// indirect functions, which only ELF targets have; Windows programs get the default version.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && defined(__ELF__)
 #define KOLVEN_WIDE_VECTORS __attribute__((target_clones("arch=x86-64-v3", "default")))
 #else
 #define KOLVEN_WIDE_VECTORS

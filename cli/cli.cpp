@@ -141,7 +141,7 @@ void addTableOptions(CLI::App& sub, TableOptions& options)
 bool loadTable(const std::string& path, SystemDecyzyjny& target, const TableOptions& options, TableRead& read,
                std::ostream& err)
 {
-    if (readTable(path, target, read, options.decision)) {
+    if (readTable(pathFromUtf8(path), target, read, options.decision)) {
         return true;
     }
     fail(err, path + ": " + readFailureText(path, read.refusal));
@@ -190,7 +190,7 @@ int emit(const std::string& bytes, const std::string& outputPath, std::ostream& 
         out.flush();
         return out ? kExitOk : fail(err, "nie mozna zapisac wyniku na standardowe wyjscie.");
     }
-    if (!writeFileBytes(outputPath, bytes)) {
+    if (!writeFileBytes(pathFromUtf8(outputPath), bytes)) {
         return fail(err, outputPath + ": nie mozna zapisac pliku.");
     }
     return kExitOk;
@@ -597,6 +597,9 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
 {
     CLI::App app{"KOLVEN: rough-set decision tables from the command line", "kolven-cli"};
     app.require_subcommand(1, 1);
+    // The same syntax on every platform: on Windows the parser would otherwise take an argument
+    // beginning with "/" (a path under Wine, say) for an option.
+    app.allow_windows_style_options(false);
     bool quiet = false;
     app.add_flag("-q,--quiet", quiet, "no progress line on standard error");
     app.fallthrough();

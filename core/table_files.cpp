@@ -358,6 +358,11 @@ bool writeMsd(const std::filesystem::path& path, const SystemDecyzyjny& source)
     return writeFileBytes(path, msdBytes(source));
 }
 
+std::filesystem::path pathFromUtf8(std::string_view name)
+{
+    return std::filesystem::path(std::u8string(name.begin(), name.end()));
+}
+
 bool writeFileBytes(const std::filesystem::path& path, std::string_view bytes)
 {
     {

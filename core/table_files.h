@@ -65,6 +65,10 @@ bool writeMsd(const std::filesystem::path& path, const SystemDecyzyjny& source);
 // the file cannot be created or written.
 bool writeFileBytes(const std::filesystem::path& path, std::string_view bytes);
 
+// A file name given as UTF-8 text, as kolven-cli takes its arguments on every platform. (A plain
+// string would be read in the ANSI code page on Windows, which cannot spell every name.)
+std::filesystem::path pathFromUtf8(std::string_view name);
+
 // Token scanning of the .tab text. findTokenStart skips separators and "//" comments and returns
 // the position of the next token character, or end when the text ends first. tokenLength returns
 // the length of the token at position, or 0 when it runs up to the end of the text.

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the distribution packages that building and testing KOLVEN needs.
+# Installs the distribution packages that building and testing KOLVEN needs; with the argument
+# "windows", also those of the Windows cross-build and its tests under Wine.
 # Idempotent: it installs only what is missing and does nothing when all is there.
 set -euo pipefail
 
@@ -15,6 +16,14 @@ packages=(
   # clang and its sanitizer runtime: the sanitizer test build and the fuzz targets.
   clang libclang-rt-dev
 )
+if [ "${1:-}" = windows ]; then
+  packages+=(
+    # The MinGW-w64 cross compiler (posix threads) and GoogleTest's sources to build with it.
+    g++-mingw-w64-x86-64-posix mingw-w64 googletest
+    # Wine runs the tests headless on a virtual display; zip packs the two programs.
+    wine wine64 xvfb xauth zip
+  )
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,0 +1,253 @@
+#include "menu.h"
+#include "modal_script.h"
+#include "program_window.h"
+#include "test_files.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+
+namespace kolven {
+namespace {
+
+using test::activeDialog;
+using test::answer;
+using test::child;
+using test::click;
+using test::fillAndClick;
+using test::ModalScript;
+using test::textOf;
+using test::type;
+
+class Win32WindowTest : public ::testing::Test {
+protected:
+    Win32WindowTest() { program.show(); }
+
+    HWND window() { return program.window().handle(); }
+    bool greyed(CommandId id) { return GetMenuState(program.window().menu(), UINT(id), MF_BYCOMMAND) & MF_GRAYED; }
+    bool dalejShown() { return IsWindowVisible(program.window().nextButton()); }
+    void choose(CommandId id) { SendMessageW(window(), WM_COMMAND, MAKEWPARAM(UINT(id), 0), 0); }
+    // Runs a menu command whose dialogs the steps answer; true when they all ran as expected.
+    bool choose(CommandId id, std::vector<ModalScript::Step> steps)
+    {
+        return ModalScript(std::move(steps)).run([&] { choose(id); });
+    }
+
+    // Runs the window's message loop, as the program does, until done() or a minute has passed.
+    void settle(const std::function<bool()>& done, DWORD milliseconds = 60000)
+    {
+        const DWORD start = GetTickCount();
+        while (!done() && GetTickCount() - start < milliseconds) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+            MSG message{};
+            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+                if (!program.window().translateAccelerator(message)) {
+                    TranslateMessage(&message);
+                    DispatchMessageW(&message);
+                }
+            }
+        }
+    }
+    bool computing() { return program.application().computing(); }
+    // The file dialogs want a Windows name.
+    static std::wstring windowsName(const std::filesystem::path& path) { return std::filesystem::absolute(path).wstring(); }
+
+    testing::TempFolder folder;
+    AppState state;
+    RandomSystemGenerator generator;
+    ProgramWindow program{state, generator};
+};
+
+TEST_F(Win32WindowTest, OpensMaximizedWithTitleClassStylesAndTheStartMenu)
+{
+    wchar_t className[32] = {};
+    GetClassNameW(window(), className, 32);
+    EXPECT_EQ(std::wstring(className), L"KOLVEN");
+    EXPECT_EQ(textOf(window()), L"KOLVEN - Merivant");
+    EXPECT_TRUE(IsZoomed(window()));
+    const LONG_PTR style = GetWindowLongPtrW(window(), GWL_STYLE);
+    EXPECT_EQ(style & (WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX), WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX);
+    EXPECT_EQ(style & (WS_MAXIMIZEBOX | WS_THICKFRAME), 0);
+    for (int id = kFirstCommandId; id <= kLastCommandId; ++id) {
+        EXPECT_EQ(greyed(CommandId(id)), !enabledAtStart(CommandId(id))) << id;
+    }
+    // The bar: the two popups, then "Autor" as a command of its own.
+    HMENU bar = program.window().menu();
+    ASSERT_EQ(GetMenuItemCount(bar), 3);
+    EXPECT_EQ(GetMenuItemID(bar, 2), UINT(CommandId::About));
+    EXPECT_EQ(GetMenuItemCount(GetSubMenu(bar, 1)), int(kActionsMenuItems.size()));
+    EXPECT_FALSE(dalejShown());
+}
+
+TEST_F(Win32WindowTest, AltMinimizeRestoreMoveAndSizeLeaveTheWindowMaximized)
+{
+    RECT before{};
+    GetWindowRect(window(), &before);
+    for (WPARAM command : {SC_MINIMIZE, SC_RESTORE, SC_MAXIMIZE, SC_MOVE, SC_SIZE, SC_KEYMENU, SC_MOVE | 2, SC_TASKLIST}) {
+        SendMessageW(window(), WM_SYSCOMMAND, command, 0);
+        EXPECT_TRUE(IsZoomed(window())) << command;
+        EXPECT_FALSE(IsIconic(window())) << command;
+    }
+    SendMessageW(window(), WM_SYSKEYDOWN, VK_MENU, 0);
+    SendMessageW(window(), WM_SYSKEYUP, VK_MENU, 0);
+    MSG message{};
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        DispatchMessageW(&message);
+    }
+    RECT after{};
+    GetWindowRect(window(), &after);
+    EXPECT_TRUE(IsZoomed(window()));
+    EXPECT_TRUE(EqualRect(&before, &after));
+}
+
+TEST_F(Win32WindowTest, CloseAsksAndNoKeepsTheWindowZakonczClosesWithoutAsking)
+{
+    std::wstring question;
+    EXPECT_TRUE(ModalScript({answer(IDNO, &question)}).run([&] { SendMessageW(window(), WM_CLOSE, 0, 0); }));
+    EXPECT_EQ(question, L"Czy chcesz zakończyć działanie programu?");
+    EXPECT_TRUE(IsWindow(window()));
+    EXPECT_TRUE(choose(CommandId::Quit, {}));
+    EXPECT_EQ(window(), nullptr);
+}
+
+// Creating a 12 x 19 table: the parameter dialog's OK follows its fields, and the grid editor
+// scrolls both ways, keeping what was typed.
+TEST_F(Win32WindowTest, CreatedTableIsTypedIntoAGridThatScrollsBothWays)
+{
+    bool okEnabledEarly = true;
+    bool okEnabledFilled = false;
+    std::wstring caption;
+    std::vector<std::wstring> seen;
+    const auto cell = [](HWND grid, int r, int c) { return child(grid, L"EDIT", r * 15 + c); };
+    const auto label = [](HWND grid, int i) { return textOf(child(grid, L"STATIC", i)); };
+    const bool ran = choose(CommandId::CreateSystem, {
+        [&](HWND dialog) {
+            type(child(dialog, L"EDIT", 0), L"12");
+            okEnabledEarly = IsWindowEnabled(test::button(dialog, L"OK"));
+            type(child(dialog, L"EDIT", 1), L"19");
+            okEnabledFilled = IsWindowEnabled(test::button(dialog, L"OK"));
+            click(test::button(dialog, L"OK"));
+        },
+        [&](HWND grid) {
+            caption = textOf(grid);
+            type(cell(grid, 0, 0), L"1.5");
+            type(cell(grid, 1, 14), L"7");
+            seen.push_back(label(grid, 0) + L" " + label(grid, 14) + L" " + label(grid, 15));
+            SendMessageW(grid, WM_HSCROLL, SB_RIGHT, 0);
+            seen.push_back(label(grid, 0) + L" " + label(grid, 14) + L" " + textOf(cell(grid, 1, 9)) + L" " +
+                           textOf(cell(grid, 0, 0)) + L" " + std::to_wstring(GetScrollPos(grid, SB_HORZ)));
+            SendMessageW(grid, WM_HSCROLL, SB_LEFT, 0);
+            SendMessageW(grid, WM_VSCROLL, SB_PAGEDOWN, 0);
+            seen.push_back(label(grid, 15) + L" " + label(grid, 24) + L" " + std::to_wstring(GetScrollPos(grid, SB_VERT)));
+            SendMessageW(grid, WM_VSCROLL, SB_TOP, 0);
+            seen.push_back(textOf(cell(grid, 0, 0)) + L" " + textOf(cell(grid, 1, 14)));
+            click(test::button(grid, L"OK"));
+        },
+    });
+    ASSERT_TRUE(ran);
+    EXPECT_FALSE(okEnabledEarly);
+    EXPECT_TRUE(okEnabledFilled);
+    EXPECT_EQ(caption, L"Tworzenie nowego systemu decyzyjnego");
+    const std::vector<std::wstring> expected{L"A1 A15 O1", L"A6 D 7.000 0.000 5", L"O3 O12 2", L"1.500 7.000"};
+    EXPECT_EQ(seen, expected);
+    ASSERT_NE(state.ercim, nullptr);
+    EXPECT_EQ(state.ercim->values[0], 1.5f);
+    EXPECT_EQ(state.ercim->values[20 + 14], 7.0f);
+    for (CommandId id : {CommandId::SaveSystem, CommandId::ComputeExhaustive, CommandId::ComputeLem2,
+                         CommandId::EditSystem}) {
+        EXPECT_FALSE(greyed(id)) << int(id);
+    }
+    EXPECT_TRUE(greyed(CommandId::ShowLem2));
+
+    // The names setting shows its check mark, set at start and after each change.
+    const auto checked = [this] {
+        return (GetMenuState(program.window().menu(), UINT(CommandId::ToggleAttributeNames), MF_BYCOMMAND) & MF_CHECKED) != 0;
+    };
+    EXPECT_TRUE(checked());
+    choose(CommandId::ToggleAttributeNames);
+    EXPECT_FALSE(checked());
+}
+
+// A generated table's LEM2 rules fill more than a page: "DALEJ" shows the next ones, and "Autor"
+// hides it. The k dialog turns 0 into 1.
+TEST_F(Win32WindowTest, RulesArePagedWithDalejAndTheKDialogTakesZeroAsOne)
+{
+    ASSERT_TRUE(choose(CommandId::GenerateSystem, {fillAndClick({L"300", L"2", L"0", L"9"}, L"OK")}));
+    choose(CommandId::ComputeLem2);
+    settle([this] { return !computing(); });
+    EXPECT_TRUE(greyed(CommandId::ComputeLem2));
+    EXPECT_FALSE(greyed(CommandId::ExportLem2));
+    EXPECT_TRUE(dalejShown());
+    EXPECT_TRUE(IsWindowEnabled(program.window().nextButton()));
+    const std::uint32_t before = state.listing.lem2Position;
+    EXPECT_GT(before, 0u);
+    // The next page: the listing moves on, or ends (back at its start, "DALEJ" disabled).
+    click(program.window().nextButton());
+    const std::uint32_t after = state.listing.lem2Position;
+    EXPECT_TRUE(after > before || (after == 0 && !IsWindowEnabled(program.window().nextButton())));
+    choose(CommandId::About);
+    EXPECT_FALSE(dalejShown());
+
+    // The test system comes from a folder whose name is not ASCII.
+    const std::filesystem::path polish = (folder / "") / u8"Łukasz";
+    std::filesystem::create_directories(polish);
+    const std::filesystem::path table = polish / "dane.tab";
+    std::filesystem::copy_file(testing::dataFile("xor.tab"), table);
+    std::wstring shown;
+    ASSERT_TRUE(choose(CommandId::LoadTestSystem, {test::chooseFile(table.wstring())}));
+    EXPECT_EQ(state.knn.testSystem.objectCount, 4u);
+    ASSERT_FALSE(greyed(CommandId::ClassifyKnn));
+    const bool ran = choose(CommandId::ClassifyKnn, {[&](HWND dialog) {
+        type(child(dialog, L"EDIT", 0), L"0");
+        shown = textOf(child(dialog, L"EDIT", 0));
+        click(test::button(dialog, L"OK"));
+    }});
+    EXPECT_TRUE(ran);
+    settle([this] { return !computing(); });
+    EXPECT_EQ(shown, L"1");
+    EXPECT_EQ(state.knn.k, 1u);
+    EXPECT_FALSE(greyed(CommandId::ShowKnn));
+}
+
+} // namespace
+} // namespace kolven
+
+namespace kolven {
+namespace {
+
+// A computation runs while the message loop goes on; its outcome comes back through the loop:
+// the results, or after Escape the cancel line, the rules as they were.
+TEST_F(Win32WindowTest, ResultsArriveThroughTheMessageLoopAndEscapeStopsARun)
+{
+    const auto onlyCancelEnabled = [this] {
+        for (int id = kFirstCommandId; id <= kLastCommandId; ++id) {
+            if (greyed(CommandId(id)) == (CommandId(id) == CommandId::CancelComputation)) {
+                return false;
+            }
+        }
+        return true;
+    };
+    ASSERT_TRUE(choose(CommandId::LoadSystem, {test::chooseFile(windowsName(testing::dataFile("segment-challenge.tab")))}));
+    choose(CommandId::ComputeLem2);
+    EXPECT_TRUE(computing());
+    EXPECT_TRUE(onlyCancelEnabled());
+    settle([this] { return !computing(); });
+    EXPECT_FALSE(greyed(CommandId::ShowLem2));
+    EXPECT_TRUE(greyed(CommandId::CancelComputation));
+
+    // The soybean table keeps the exhaustive search busy for many seconds.
+    ASSERT_TRUE(choose(CommandId::LoadSystem, {test::chooseFile(windowsName(KOLVEN_EXAMPLES "/soybean.tab"))}));
+    choose(CommandId::ComputeExhaustive);
+    settle([] { return false; }, 500);
+    ASSERT_TRUE(computing());
+    PostMessageW(window(), WM_KEYDOWN, VK_ESCAPE, 0);
+    settle([this] { return !computing(); });
+    EXPECT_FALSE(computing());
+    EXPECT_FALSE(greyed(CommandId::ComputeExhaustive));
+    EXPECT_TRUE(greyed(CommandId::ShowExhaustive));
+}
+
+} // namespace
+} // namespace kolven

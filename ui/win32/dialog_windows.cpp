@@ -1,0 +1,161 @@
+#include "dialog_windows.h"
+
+#include "wide_text.h"
+
+#include <algorithm>
+#include <string>
+
+namespace kolven {
+
+namespace {
+
+// An edit's whole text, as UTF-8 for the logic.
+std::string editText(HWND edit)
+{
+    std::wstring text(std::size_t(GetWindowTextLengthW(edit)) + 1, L'\0');
+    text.resize(std::size_t(GetWindowTextW(edit, text.data(), int(text.size()))));
+    return toUtf8(text);
+}
+
+} // namespace
+
+void ParameterDialogWindow::createControls()
+{
+    for (const ParameterFieldLayout& field : dialog_.fields()) {
+        addLabel(field.label, field.labelBox);
+        edits_.push_back(addEdit(field.editBox, WS_TABSTOP | (field.digitsOnly ? ES_NUMBER : 0)));
+    }
+    ok_ = addOkAndCancel(dialog_, WS_DISABLED | WS_TABSTOP, WS_TABSTOP);
+    // A dialog opened again shows what was typed before.
+    for (std::size_t i = 0; i < edits_.size(); ++i) {
+        SetWindowTextW(edits_[i], toWide(dialog_.fieldText(dialog_.fields()[i].field)).c_str());
+    }
+    EnableWindow(ok_, dialog_.okEnabled());
+}
+
+void ParameterDialogWindow::editChanged(HWND edit)
+{
+    const auto found = std::find(edits_.begin(), edits_.end(), edit);
+    if (found == edits_.end()) {
+        return;
+    }
+    const ParameterFieldLayout& field = dialog_.fields()[std::size_t(found - edits_.begin())];
+    dialog_.setFieldText(field.field, editText(edit));
+    EnableWindow(ok_, dialog_.okEnabled());
+}
+
+void KnnDialogWindow::createControls()
+{
+    addLabel(kKnnFieldLabel, dialog_.labelBox());
+    addEdit(dialog_.editBox(), WS_TABSTOP | ES_NUMBER);
+    ok_ = addOkAndCancel(dialog_, WS_DISABLED | WS_TABSTOP, WS_TABSTOP);
+    EnableWindow(ok_, dialog_.okEnabled());
+}
+
+void KnnDialogWindow::editChanged(HWND edit)
+{
+    if (dialog_.setFieldText(editText(edit))) {
+        SetWindowTextW(edit, toWide(dialog_.fieldText()).c_str());
+    }
+    EnableWindow(ok_, dialog_.okEnabled());
+}
+
+GridEditorWindow::GridEditorWindow(GridEditor& editor)
+    : ModalDialog(editor.frame(),
+                  (editor.hasHorizontalBar() ? WS_HSCROLL : 0) | (editor.hasVerticalBar() ? WS_VSCROLL : 0)),
+      editor_(editor)
+{
+}
+
+void GridEditorWindow::createControls()
+{
+    addOkAndCancel(editor_, 0, 0);
+    setUpBar(SB_HORZ, editor_.hasHorizontalBar(), editor_.columnCount(), editor_.visibleColumns());
+    setUpBar(SB_VERT, editor_.hasVerticalBar(), editor_.rowCount(), editor_.visibleRows());
+    for (int c = 0; c < editor_.visibleColumns(); ++c) {
+        columnLabels_.push_back(addLabel("", editor_.columnLabelBox(c)));
+    }
+    for (int r = 0; r < editor_.visibleRows(); ++r) {
+        rowLabels_.push_back(addLabel("", editor_.rowLabelBox(r)));
+    }
+    // Created row by row, so the tab order runs row by row.
+    for (int r = 0; r < editor_.visibleRows(); ++r) {
+        for (int c = 0; c < editor_.visibleColumns(); ++c) {
+            cells_.push_back(addEdit(editor_.cellBox(r, c), WS_TABSTOP | ES_AUTOHSCROLL));
+        }
+    }
+    refill();
+}
+
+void GridEditorWindow::setUpBar(int bar, bool shown, std::uint32_t count, int page)
+{
+    // The bar spans the table's entries; its page is the visible part.
+    if (!shown) {
+        return;
+    }
+    SCROLLINFO info{};
+    info.cbSize = sizeof info;
+    info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    info.nMin = 0;
+    info.nMax = int(count) - 1;
+    info.nPage = UINT(page);
+    info.nPos = 0;
+    SetScrollInfo(dialog(), bar, &info, TRUE);
+}
+
+void GridEditorWindow::refill()
+{
+    filling_ = true;
+    for (int c = 0; c < editor_.visibleColumns(); ++c) {
+        SetWindowTextW(columnLabels_[std::size_t(c)], toWide(editor_.columnLabel(c)).c_str());
+    }
+    for (int r = 0; r < editor_.visibleRows(); ++r) {
+        SetWindowTextW(rowLabels_[std::size_t(r)], toWide(editor_.rowLabel(r)).c_str());
+    }
+    for (int r = 0; r < editor_.visibleRows(); ++r) {
+        for (int c = 0; c < editor_.visibleColumns(); ++c) {
+            SetWindowTextW(cells_[std::size_t(r * editor_.visibleColumns() + c)],
+                           toWide(editor_.cellText(r, c)).c_str());
+        }
+    }
+    filling_ = false;
+}
+
+void GridEditorWindow::editChanged(HWND edit)
+{
+    const auto found = std::find(cells_.begin(), cells_.end(), edit);
+    if (filling_ || found == cells_.end()) {
+        return;
+    }
+    const int index = int(found - cells_.begin());
+    editor_.setCellText(index / editor_.visibleColumns(), index % editor_.visibleColumns(), editText(edit));
+}
+
+void GridEditorWindow::scrolled(int bar, WORD request, int trackPosition)
+{
+    ScrollRequest asked = ScrollRequest::EndScroll;
+    switch (request) {
+    case SB_LINEUP: asked = ScrollRequest::LineBack; break; // SB_LINELEFT too
+    case SB_LINEDOWN: asked = ScrollRequest::LineForward; break;
+    case SB_PAGEUP: asked = ScrollRequest::PageBack; break;
+    case SB_PAGEDOWN: asked = ScrollRequest::PageForward; break;
+    case SB_THUMBPOSITION:
+    case SB_THUMBTRACK: asked = ScrollRequest::Thumb; break;
+    case SB_TOP: asked = ScrollRequest::First; break; // SB_LEFT too
+    case SB_BOTTOM: asked = ScrollRequest::Last; break;
+    default: return;
+    }
+    const bool columns = bar == SB_HORZ;
+    const bool moved = columns ? editor_.scrollColumns(asked, trackPosition) : editor_.scrollRows(asked, trackPosition);
+    if (!moved) {
+        return;
+    }
+    refill();
+    SCROLLINFO info{};
+    info.cbSize = sizeof info;
+    info.fMask = SIF_POS;
+    info.nPos = int(columns ? editor_.firstColumn() : editor_.firstRow());
+    SetScrollInfo(dialog(), bar, &info, TRUE);
+}
+
+} // namespace kolven

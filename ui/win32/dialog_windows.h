@@ -1,0 +1,61 @@
+#pragma once
+
+#include "grid_editor.h"
+#include "knn_dialog.h"
+#include "modal_dialog.h"
+#include "parameter_dialog.h"
+
+#include <vector>
+
+namespace kolven {
+
+// The parameter dialog on screen: a label and an edit per field of its mode, OK (disabled until
+// the logic enables it) and ANULUJ. Every change of an edit goes to the logic.
+class ParameterDialogWindow : public ModalDialog {
+public:
+    explicit ParameterDialogWindow(ParameterDialog& dialog) : ModalDialog(dialog.frame()), dialog_(dialog) {}
+
+private:
+    void createControls() override;
+    void editChanged(HWND edit) override;
+
+    ParameterDialog& dialog_;
+    std::vector<HWND> edits_;
+    HWND ok_ = nullptr;
+};
+
+// The k-NN configuration dialog on screen: "Parametr k:", a digits-only edit, OK and ANULUJ.
+class KnnDialogWindow : public ModalDialog {
+public:
+    explicit KnnDialogWindow(KnnDialog& dialog) : ModalDialog(dialog.frame()), dialog_(dialog) {}
+
+private:
+    void createControls() override;
+    void editChanged(HWND edit) override;
+
+    KnnDialog& dialog_;
+    HWND ok_ = nullptr;
+};
+
+// The table editor on screen: OK and ANULUJ, at most 15 x 10 fields under their column and row
+// labels, and the dialog's own scroll bars over a larger table. A bar's request goes to the
+// logic; after a move every label and field is read again from it.
+class GridEditorWindow : public ModalDialog {
+public:
+    explicit GridEditorWindow(GridEditor& editor);
+
+private:
+    void createControls() override;
+    void editChanged(HWND edit) override;
+    void scrolled(int bar, WORD request, int trackPosition) override;
+    void setUpBar(int bar, bool shown, std::uint32_t count, int page);
+    void refill();
+
+    GridEditor& editor_;
+    std::vector<HWND> columnLabels_;
+    std::vector<HWND> rowLabels_;
+    std::vector<HWND> cells_;
+    bool filling_ = false;
+};
+
+} // namespace kolven

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "dialog_layout.h"
+
+#include <windows.h>
+
+#include <functional>
+#include <string_view>
+
+namespace kolven {
+
+// A modal dialog built from a template made in memory: a caption without a close box (no system
+// menu), the system font, a frame in dialog units, and controls created when it opens, in pixels
+// of its client area. Only its own OK and ANULUJ end it: Enter and Escape do nothing.
+class ModalDialog {
+public:
+    virtual ~ModalDialog() = default;
+    ModalDialog(const ModalDialog&) = delete;
+    ModalDialog& operator=(const ModalDialog&) = delete;
+
+    // Runs the dialog over owner until OK or ANULUJ ends it; true for OK.
+    bool run(HWND owner);
+
+protected:
+    // extraStyle adds the scroll bars of the table editor.
+    explicit ModalDialog(const DialogFrame& frame, DWORD extraStyle = 0) : frame_(frame), extraStyle_(extraStyle) {}
+
+    // Creates the controls (the dialog is opening).
+    virtual void createControls() = 0;
+    // An edit's text changed (EN_CHANGE).
+    virtual void editChanged(HWND) {}
+    // A request of the dialog's own scroll bar (SB_HORZ or SB_VERT) with the bar's track position.
+    virtual void scrolled(int, WORD, int) {}
+
+    HWND dialog() const { return dialog_; }
+
+    // Controls, in pixels: a label, an edit (WS_EX_CLIENTEDGE, the stock ANSI_VAR_FONT), a push
+    // button. style adds to WS_CHILD | WS_VISIBLE.
+    HWND addLabel(std::string_view text, const ControlBox& box);
+    HWND addEdit(const ControlBox& box, DWORD style);
+    HWND addButton(std::string_view text, const ControlBox& box, DWORD style);
+
+    // Adds OK and ANULUJ of a dialog's logic: clicking OK tells the logic, and ends the dialog
+    // once the logic accepted; ANULUJ cancels the logic and ends it. Returns OK.
+    template <typename Logic>
+    HWND addOkAndCancel(Logic& logic, DWORD okStyle, DWORD cancelStyle)
+    {
+        ok_ = addButton(kOkText, logic.okBox(), okStyle);
+        cancel_ = addButton(kCancelText, logic.cancelBox(), cancelStyle);
+        onOk_ = [&logic] {
+            logic.accept();
+            return logic.accepted();
+        };
+        onCancel_ = [&logic] { logic.cancel(); };
+        return ok_;
+    }
+
+private:
+    static INT_PTR CALLBACK procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+    INT_PTR command(WORD code, HWND control);
+    HWND addControl(const wchar_t* windowClass, std::string_view text, DWORD style, DWORD extendedStyle,
+                    const ControlBox& box);
+
+    DialogFrame frame_;
+    DWORD extraStyle_;
+    HWND dialog_ = nullptr;
+    HWND ok_ = nullptr;
+    HWND cancel_ = nullptr;
+    std::function<bool()> onOk_;
+    std::function<void()> onCancel_;
+    // Control identifiers start above IDOK and IDCANCEL, which Enter and Escape send.
+    int nextId_ = 100;
+};
+
+} // namespace kolven
