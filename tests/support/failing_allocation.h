@@ -33,6 +33,17 @@ inline void* allocate(std::size_t size)
 
 void* operator new(std::size_t size) { return kolven::testing::allocate(size); }
 void* operator new[](std::size_t size) { return kolven::testing::allocate(size); }
+// The nothrow forms too (a stable sort asks for its buffer with them), so that every form of new
+// that the library uses is freed by the matching delete below.
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept
+{
+    try {
+        return kolven::testing::allocate(size);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept { return operator new(size, tag); }
 void operator delete(void* memory) noexcept { std::free(memory); }
 void operator delete[](void* memory) noexcept { std::free(memory); }
 void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
