@@ -1,13 +1,10 @@
-#include "cli.h"
-
+#include "cli_run.h"
 #include "knn.h"
 #include "lem2.h"
-#include "test_files.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -15,41 +12,13 @@ namespace kolven {
 namespace {
 
 using testing::afterTimeLine;
+using testing::CliRun;
+using testing::data;
 using testing::fileBytes;
+using testing::lineStarting;
+using testing::run;
 
-struct CliRun {
-    int code;
-    std::string out;
-    std::string err;
-};
-
-CliRun run(const std::vector<std::string>& args)
-{
-    std::ostringstream out;
-    std::ostringstream err;
-    const int code = runCli(args, out, err);
-    return {code, out.str(), err.str()};
-}
-
-std::string data(const std::string& name)
-{
-    return testing::dataFile(name).string();
-}
-
-// The line of out that begins with prefix, without its line end; empty when there is none.
-std::string lineStarting(const std::string& out, const std::string& prefix)
-{
-    const std::size_t start = out.find(prefix);
-    return start == std::string::npos ? std::string() : out.substr(start, out.find("\r\n", start) - start);
-}
-
-class CliClassify : public ::testing::Test {
-protected:
-    std::string file(const std::string& name) const { return (folder_ / name).string(); }
-    std::string write(const std::string& name, const std::string& text) const { return folder_.write(name, text).string(); }
-
-    testing::TempFolder folder_;
-};
+using CliClassify = testing::CliTest;
 
 TEST_F(CliClassify, ClassifiesByTheRulesInducedFromTheTrainingTable)
 {

@@ -1,11 +1,8 @@
-#include "cli.h"
-
-#include "test_files.h"
+#include "cli_run.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -13,28 +10,14 @@ namespace kolven {
 namespace {
 
 using testing::afterTimeLine;
+using testing::CliRun;
+using testing::data;
 using testing::fileBytes;
+using testing::run;
 
-struct CliRun {
-    int code;
-    std::string out;
-    std::string err;
-};
+using CliNames = testing::CliTest;
 
-CliRun run(const std::vector<std::string>& args)
-{
-    std::ostringstream out;
-    std::ostringstream err;
-    const int code = runCli(args, out, err);
-    return {code, out.str(), err.str()};
-}
-
-std::string data(const std::string& name)
-{
-    return testing::dataFile(name).string();
-}
-
-TEST(CliNames, WithCodesAnArffTableGivesWhatItsNumberedTabGives)
+TEST_F(CliNames, WithCodesAnArffTableGivesWhatItsNumberedTabGives)
 {
     for (const std::string name : {"weather.nominal", "contact-lenses"}) {
         for (const std::string command : {"lem2", "exhaustive"}) {
@@ -50,15 +33,14 @@ TEST(CliNames, WithCodesAnArffTableGivesWhatItsNumberedTabGives)
     }
 }
 
-TEST(CliNames, KnnNumbersTheTestTableWordsAsTheTrainingTableDoes)
+TEST_F(CliNames, KnnNumbersTheTestTableWordsAsTheTrainingTableDoes)
 {
-    testing::TempFolder folder;
-    const std::string train = folder.write("train.csv", "c,d\nb,y\na,x\n").string();
-    const std::string test = folder.write("test.csv", "c,d\na,y\nb,x\n").string(); // every answer is wrong
+    const std::string train = write("train.csv", "c,d\nb,y\na,x\n");
+    const std::string test = write("test.csv", "c,d\na,y\nb,x\n"); // every answer is wrong
     EXPECT_NE(run({"knn", train, test}).out.find("Ilosc obiektow poprawnie sklasyfikowanych: 0\r\n"), std::string::npos);
 }
 
-TEST(CliNames, NamedTablesShowTheirWordsAndChooseTheirDecision)
+TEST_F(CliNames, NamedTablesShowTheirWordsAndChooseTheirDecision)
 {
     EXPECT_EQ(afterTimeLine(run({"lem2", data("weather.nominal.arff")}).out),
               " (humidity=normal) & (windy=FALSE) => (play=yes) [4]\r\n"
@@ -77,10 +59,9 @@ TEST(CliNames, NamedTablesShowTheirWordsAndChooseTheirDecision)
     EXPECT_NE(run({"info", "--codes", data("weather.nominal.arff")}).out.find("  (d=0.000): 9\n"), std::string::npos);
 }
 
-TEST(CliNames, ConvertWritesCsvThatReadsBackAndWarnsAboutTabWords)
+TEST_F(CliNames, ConvertWritesCsvThatReadsBackAndWarnsAboutTabWords)
 {
-    testing::TempFolder folder;
-    const std::string csv = (folder / "w.csv").string();
+    const std::string csv = file("w.csv");
     ASSERT_EQ(run({"convert", data("contact-lenses.arff"), "-o", csv}).code, kExitOk);
     EXPECT_EQ(fileBytes(csv).substr(0, 66),
               "age,spectacle-prescrip,astigmatism,tear-prod-rate,contact-lenses\r\n");
@@ -89,7 +70,7 @@ TEST(CliNames, ConvertWritesCsvThatReadsBackAndWarnsAboutTabWords)
     ASSERT_EQ(run({"convert", data("two-objects.tab"), "-o", csv}).code, kExitOk);
     EXPECT_EQ(fileBytes(csv), "a1,a2,d\r\n1,2,0\r\n3.5,4,1\r\n");
 
-    const std::string words = folder.write("words.tab", "ATTRIBUTES 2 OBJECTS 2\nyes 0\nno 1\n").string();
+    const std::string words = write("words.tab", "ATTRIBUTES 2 OBJECTS 2\nyes 0\nno 1\n");
     const CliRun info = run({"info", words});
     EXPECT_NE(info.out.find("\n2 wartosci nie jest liczbami i wczytano je jako 0.\n"), std::string::npos) << info.out;
     const CliRun lem2 = run({"lem2", words});
@@ -97,11 +78,10 @@ TEST(CliNames, ConvertWritesCsvThatReadsBackAndWarnsAboutTabWords)
     EXPECT_EQ(lem2.err, "kolven-cli: " + words + ": 2 wartosci nie jest liczbami i wczytano je jako 0.\n");
 }
 
-TEST(CliNames, RefusalsNameTheFileAndTheLineAndWriteNothing)
+TEST_F(CliNames, RefusalsNameTheFileAndTheLineAndWriteNothing)
 {
-    testing::TempFolder folder;
-    const std::string bad = folder.write("bad.csv", "a,b\n1,x\n,y\n").string();
-    const std::string out = (folder / "out.msd").string();
+    const std::string bad = write("bad.csv", "a,b\n1,x\n,y\n");
+    const std::string out = file("out.msd");
     const CliRun refused = run({"convert", bad, "-o", out});
     EXPECT_EQ(refused.code, kExitFailed);
     EXPECT_EQ(refused.err, "kolven-cli: " + bad + ": Plik jest uszkodzony!\n" + bad +

@@ -1,13 +1,10 @@
-#include "cli.h"
-
+#include "cli_run.h"
 #include "lem2.h"
 #include "table_files.h"
-#include "test_files.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -15,36 +12,12 @@ namespace kolven {
 namespace {
 
 using testing::afterTimeLine;
+using testing::CliRun;
+using testing::data;
 using testing::fileBytes;
+using testing::run;
 
-// kolven-cli run in process: its exit code and what it printed. The codes are compared with the
-// numbers scripts see (0 done, 1 refused, 2 usage), not with the program's own names for them.
-struct CliRun {
-    int code;
-    std::string out;
-    std::string err;
-};
-
-CliRun run(const std::vector<std::string>& args)
-{
-    std::ostringstream out;
-    std::ostringstream err;
-    const int code = runCli(args, out, err);
-    return {code, out.str(), err.str()};
-}
-
-std::string data(const std::string& name)
-{
-    return testing::dataFile(name).string();
-}
-
-class Cli : public ::testing::Test {
-protected:
-    std::string file(const std::string& name) const { return (folder_ / name).string(); }
-    std::string write(const std::string& name, const std::string& text) const { return folder_.write(name, text).string(); }
-
-    testing::TempFolder folder_;
-};
+using Cli = testing::CliTest;
 
 TEST_F(Cli, EachComputationWritesTheSameExportToStandardOutputAndToTheFile)
 {
@@ -169,6 +142,47 @@ TEST_F(Cli, UsageErrorsExitTwoWithTheUsage)
     const CliRun help = run({"--help"});
     EXPECT_EQ(help.code, 0);
     EXPECT_NE(help.out.find("exhaustive"), std::string::npos);
+}
+
+TEST_F(Cli, GenerateWithoutASeedNamesItsClockSeedThatRepeatsIt)
+{
+    const auto generate = [this](const std::string& name, std::vector<std::string> seed) {
+        std::vector<std::string> args{"generate", "20", "4", "0", "1000", "-o", file(name)};
+        args.insert(args.end(), seed.begin(), seed.end());
+        const CliRun r = run(args);
+        EXPECT_EQ(r.code, 0) << r.err;
+        return std::pair{r.err, fileBytes(file(name))};
+    };
+    const auto [said, table] = generate("clock.msd", {});
+    ASSERT_TRUE(said.starts_with("seed: ") && said.ends_with("\n")) << said;
+    const std::string seed = said.substr(6, said.size() - 7);
+    ASSERT_EQ(seed, std::to_string(std::stoul(seed)));
+    EXPECT_EQ(generate("repeat.msd", {"--seed", seed}), std::pair(std::string(), table)) << "a given seed is not printed again";
+    // Another seed gives another table, so the repeat above did not come from the clock.
+    EXPECT_NE(generate("other.msd", {"--seed", std::to_string(std::stoul(seed) + 1)}).second, table);
+}
+
+TEST(CliExhaustive, AllOrdersGoesPastAnOrderWithoutRulesAndThreadsChangeNoByte)
+{
+    const std::string xorTable = data("xor.tab");
+    const CliRun all = run({"exhaustive", xorTable, "--all-orders"});
+    EXPECT_EQ(all.code, kExitOk) << all.err;
+    EXPECT_EQ(afterTimeLine(all.out), "Rzad: 1\r\n"
+                                      "Rzad: 2\r\n"
+                                      " (a1=0.000) & (a2=0.000) => (d=0.000)\r\n"
+                                      " (a1=0.000) & (a2=1.000) => (d=1.000)\r\n"
+                                      " (a1=1.000) & (a2=0.000) => (d=1.000)\r\n"
+                                      " (a1=1.000) & (a2=1.000) => (d=0.000)\r\n");
+
+    // The thread count changes no byte; the rules tests compare thread counts on many tables.
+    const std::string table = data("breast-cancer.tab");
+    const CliRun one = run({"exhaustive", table, "--all-orders", "--threads", "1"});
+    const CliRun three = run({"exhaustive", table, "--all-orders", "--threads", "3"});
+    EXPECT_EQ(afterTimeLine(one.out), afterTimeLine(three.out));
+    EXPECT_GT(one.out.size(), 1000u);
+    for (const std::string bad : {"-1", "two"}) {
+        EXPECT_EQ(run({"exhaustive", table, "--threads", bad}).code, kExitUsage) << bad;
+    }
 }
 
 } // namespace

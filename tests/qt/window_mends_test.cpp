@@ -166,7 +166,6 @@ TEST_F(WindowMendsTest, RefusedRangeReopensWithTheTypedValuesAndZeroObjectsSaysW
     EXPECT_EQ(reopened, (QStringList{QStringLiteral("4"), QStringLiteral("2"), QStringLiteral("5"), QStringLiteral("3")}));
     EXPECT_FALSE(okEnabledOverZero);
     EXPECT_EQ(reason, QStringLiteral("Liczba obiektow musi byc wieksza od zera."));
-    EXPECT_EQ(state_.ercim, nullptr);
 }
 
 // A table of the given shape whose values and row labels are the widest the grid must show.

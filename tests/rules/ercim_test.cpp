@@ -1,3 +1,6 @@
+// The exhaustive search against its definition and the straightforward search: of all orders, of
+// tables wider than one word of attribute bits, on several threads; and searches that stop or run
+// out of memory and change nothing.
 #include "ercim.h"
 #include "exhaustive_search.h"
 #include "failing_allocation.h"
@@ -5,11 +8,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <bit>
 #include <cmath>
 #include <cstdint>
 #include <limits>
 #include <new>
+#include <numeric>
 #include <random>
 #include <sstream>
 #include <string>
@@ -232,19 +237,20 @@ void checkDefinition(const ERCIM& table, const std::string& text)
 
 // How the values of a random table are drawn.
 struct TableShape {
+    std::uint32_t minObjects;
     std::uint32_t maxObjects;
     std::uint32_t minAttributes;
     std::uint32_t maxAttributes;
     std::uint32_t valueRange;    // condition values 0 .. valueRange - 1
     std::uint32_t decisionRange; // decisions 0 .. decisionRange - 1
-    bool withNaN = false;        // now and then a value or decision that equals nothing
+    std::uint32_t nanOdds = 0;   // one value in nanOdds equals nothing; 0: none
 };
 
 // A random table; rows often repeat an earlier row's condition values (with a decision that may
 // contradict it), and a zero is often -0. describe receives the table as text.
 SystemDecyzyjny randomTable(std::mt19937& random, const TableShape& shape, std::string& describe)
 {
-    const std::uint32_t objects = 1 + random() % shape.maxObjects;
+    const std::uint32_t objects = shape.minObjects + random() % (shape.maxObjects - shape.minObjects + 1);
     const std::uint32_t attributes = shape.minAttributes + random() % (shape.maxAttributes - shape.minAttributes + 1);
     std::vector<float> values;
     std::ostringstream text;
@@ -255,7 +261,7 @@ SystemDecyzyjny randomTable(std::mt19937& random, const TableShape& shape, std::
             const std::uint32_t range = p == attributes ? shape.decisionRange : shape.valueRange;
             float value = repeatsRow && p < attributes ? values[source + p] : float(random() % range);
             value = value == 0.0f && random() % 3 == 0 ? -0.0f : value;
-            value = shape.withNaN && random() % 16 == 0 ? std::numeric_limits<float>::quiet_NaN() : value;
+            value = shape.nanOdds != 0 && random() % shape.nanOdds == 0 ? std::numeric_limits<float>::quiet_NaN() : value;
             values.push_back(value);
             text << (std::signbit(value) ? "-" : "") << std::fabs(value) << (p < attributes ? ' ' : '\n');
         }
@@ -267,7 +273,8 @@ SystemDecyzyjny randomTable(std::mt19937& random, const TableShape& shape, std::
 }
 
 // What the random tables reached, so that a comparison that passes is known to have compared
-// something: each way of stopping, rules above order 1, repeated rules and support-0 entries.
+// something: each way of stopping, rules above order 1, repeated rules, support-0 entries and
+// orders kept after one of fewer than two entries, which only the search of all orders reaches.
 struct Reached {
     std::uint32_t stoppedByOneEntry = 0;
     std::uint32_t stoppedByEmptyOrder = 0;
@@ -275,6 +282,7 @@ struct Reached {
     std::uint32_t higherOrderRules = 0;
     std::uint32_t repeatedRules = 0;
     std::uint32_t entriesWithoutSupport = 0;
+    std::uint32_t pastAnOrdinaryStop = 0;
 
     void note(const ExhaustiveRules& rules, std::uint32_t attributes)
     {
@@ -288,31 +296,34 @@ struct Reached {
             (rules.order == lastSearched ? stoppedByOneEntry : stoppedByEmptyOrder) += 1;
         }
         for (std::uint32_t k = 1; k <= rules.order; ++k) {
+            std::size_t entries = 0;
             for (const RuleList& list : rules.rulesByOrder[k]) {
                 for (std::size_t word = k; word < list.size(); word += k + 1) {
                     higherOrderRules += k > 1 ? 1 : 0;
                     repeatedRules += list[word] > 1 ? 1 : 0;
                     entriesWithoutSupport += list[word] == 0 ? 1 : 0;
+                    ++entries;
                 }
             }
+            pastAnOrdinaryStop += k < rules.order && entries < 2 ? 1 : 0;
         }
     }
 };
 
 // Both searches must store the same words in every list of every order and keep as many orders;
 // with definition set, the rules must also be those of the definition.
-Reached compareOnRandomTables(std::uint32_t seed, int count, const TableShape& shape, bool definition = false)
+Reached compareOnRandomTables(std::uint32_t seed, int count, const TableShape& shape, bool allOrders = false,
+                              bool definition = false)
 {
     std::mt19937 random(seed);
     Reached reached;
     std::string text;
     for (int round = 0; round < count; ++round) {
         const SystemDecyzyjny table = randomTable(random, shape, text);
-        const ExhaustiveRules fast = searchExhaustiveRules(table).value();
-        const ExhaustiveRules reference = searchExhaustiveRulesReference(table);
-        if (!(fast == reference)) {
-            ADD_FAILURE() << "seed " << seed << ", round " << round << ", orders " << fast.order << " and "
-                          << reference.order << "\n" << text;
+        const std::optional<ExhaustiveRules> fast = searchExhaustiveRules(table, {allOrders, 1});
+        const ExhaustiveRules reference = searchExhaustiveRulesReference(table, allOrders);
+        if (!fast || !(*fast == reference)) {
+            ADD_FAILURE() << "seed " << seed << ", round " << round << ", order " << reference.order << "\n" << text;
             break;
         }
         if (definition) {
@@ -329,20 +340,20 @@ Reached compareOnRandomTables(std::uint32_t seed, int count, const TableShape& s
 TEST(FastExhaustiveSearch, MatchesTheReferenceOnRandomTables)
 {
     // Small tables of few values reach every way of stopping.
-    Reached reached = compareOnRandomTables(7, 6000, {12, 0, 6, 3, 3}, true);
+    Reached reached = compareOnRandomTables(7, 6000, {1, 12, 0, 6, 3, 3}, false, true);
     EXPECT_GT(reached.stoppedByOneEntry, 0u);
     EXPECT_GT(reached.stoppedByEmptyOrder, 0u);
     EXPECT_GT(reached.searchedEveryOrder, 0u);
     EXPECT_GT(reached.entriesWithoutSupport, 0u);
     // Two-valued attributes and many objects: rules of high orders, where the pruning of the
     // depth-first walk and the repeats at the current order matter most.
-    reached = compareOnRandomTables(11, 3000, {24, 3, 9, 2, 2});
+    reached = compareOnRandomTables(11, 3000, {1, 24, 3, 9, 2, 2});
     EXPECT_GT(reached.higherOrderRules, 1000u);
     EXPECT_GT(reached.repeatedRules, 0u);
-    compareOnRandomTables(13, 3000, {4, 0, 5, 4, 6});        // many decisions, single objects
-    compareOnRandomTables(17, 3000, {10, 1, 5, 2, 3, true}); // values that equal nothing
+    compareOnRandomTables(13, 3000, {1, 4, 0, 5, 4, 6});       // many decisions, single objects
+    compareOnRandomTables(17, 3000, {1, 10, 1, 5, 2, 3, 16}); // values that equal nothing
     // The last attributes of the widest table the fast search serves.
-    reached = compareOnRandomTables(19, 40, {5, 60, 64, 3, 2});
+    reached = compareOnRandomTables(19, 40, {1, 5, 60, 64, 3, 2});
     EXPECT_GT(reached.repeatedRules + reached.higherOrderRules, 0u);
 }
 
@@ -359,6 +370,169 @@ TEST(FastExhaustiveSearch, SeesAttributesBeyondTheFirstWord)
     EXPECT_EQ(rules.rulesByOrder[1][0], (RuleList{64, 1, kRuleListEnd}));
     EXPECT_EQ(rules.rulesByOrder[1][1], (RuleList{64, 1, kRuleListEnd}));
     EXPECT_TRUE(rules == searchExhaustiveRulesReference(table));
+}
+
+TEST(ExhaustiveAllOrders, MatchesTheReferenceOnRandomTables)
+{
+    // Few values make rules of high orders, kept past orders of fewer than two entries.
+    EXPECT_GT(compareOnRandomTables(23, 4000, {1, 10, 0, 6, 3, 3, 64}, true).pastAnOrdinaryStop, 100u);
+    EXPECT_GT(compareOnRandomTables(29, 1500, {8, 24, 4, 9, 2, 2, 64}, true).pastAnOrdinaryStop, 100u);
+    compareOnRandomTables(31, 2000, {1, 6, 1, 5, 4, 6, 64}, true);
+}
+
+// The table with its attributes moved to random ascending positions of a table of width
+// attributes; positions receives them. The other attributes hold zeros and negative zeros, which
+// tell no two objects apart, so they take no part in any rule of a table of two decisions.
+SystemDecyzyjny widened(const SystemDecyzyjny& table, std::uint32_t width, std::mt19937& random,
+                        std::vector<std::uint32_t>& positions)
+{
+    positions.resize(width);
+    std::iota(positions.begin(), positions.end(), 0u);
+    std::shuffle(positions.begin(), positions.end(), random);
+    positions.resize(table.attributeCount);
+    std::sort(positions.begin(), positions.end());
+    std::vector<float> values;
+    for (std::uint32_t x = 0; x < table.objectCount; ++x) {
+        std::vector<float> row(width + 1, 0.0f);
+        for (float& value : row) {
+            value = random() % 2 == 0 ? -0.0f : 0.0f;
+        }
+        for (std::uint32_t p = 0; p < table.attributeCount; ++p) {
+            row[positions[p]] = table.value(x, p);
+        }
+        row[width] = table.decision(x);
+        values.insert(values.end(), row.begin(), row.end());
+    }
+    SystemDecyzyjny wide;
+    wide.installValues(table.objectCount, width, values);
+    return wide;
+}
+
+bool hasTwoDecisions(const SystemDecyzyjny& table)
+{
+    for (std::uint32_t x = 0; x < table.objectCount; ++x) {
+        if (!(table.decision(x) == table.decision(0))) {
+            return true;
+        }
+    }
+    return false;
+}
+
+TEST(ExhaustiveSearch, WideTablesMatchTheReference)
+{
+    // Small random tables spread over 70, 100 and 130 attributes, whose sets take two and three
+    // words: the rules of the wide table are those the straightforward search finds on the small
+    // one, with the attributes renumbered. The straightforward search itself would take far too
+    // long on the wide tables.
+    std::mt19937 random(43);
+    std::string text;
+    std::vector<std::uint32_t> positions;
+    std::uint32_t compared = 0;
+    std::uint32_t beyondFirstWord = 0;
+    for (int round = 0; round < 1500; ++round) {
+        const SystemDecyzyjny table = randomTable(random, {2, 12, 1, 7, 3, 3, 64}, text);
+        if (!hasTwoDecisions(table)) {
+            continue;
+        }
+        const std::uint32_t width = 70 + 30 * (round % 3);
+        const SystemDecyzyjny wide = widened(table, width, random, positions);
+        for (const bool allOrders : {false, true}) {
+            const ExhaustiveRules expected = searchExhaustiveRulesReference(table, allOrders);
+            const std::optional<ExhaustiveRules> found = searchExhaustiveRules(wide, {allOrders, 1});
+            ASSERT_TRUE(found && found->order == expected.order) << round << "\n" << text;
+            for (std::uint32_t k = 1; k <= expected.order; ++k) {
+                for (std::uint32_t x = 0; x < table.objectCount; ++x) {
+                    RuleList renumbered = expected.rulesByOrder[k][x];
+                    for (std::size_t word = 0; word + 1 < renumbered.size(); ++word) {
+                        const bool support = word % (k + 1) == k;
+                        renumbered[word] = support ? renumbered[word] : positions[renumbered[word]];
+                        beyondFirstWord += !support && renumbered[word] >= 64 ? 1 : 0;
+                    }
+                    ASSERT_EQ(found->rulesByOrder[k][x], renumbered) << round << " " << k << " " << x << "\n" << text;
+                }
+            }
+            ++compared;
+        }
+    }
+    EXPECT_GT(compared, 2000u);
+    EXPECT_GT(beyondFirstWord, 1000u);
+}
+
+TEST(ExhaustiveSearch, GivesTheSameRulesOnAnyNumberOfThreads)
+{
+    std::mt19937 random(37);
+    std::string text;
+    std::vector<std::uint32_t> positions;
+    const SystemDecyzyjny narrow = randomTable(random, {150, 200, 10, 12, 3, 3, 64}, text);
+    const SystemDecyzyjny wide = widened(narrow, 70, random, positions);
+    for (const SystemDecyzyjny* table : {&narrow, &wide}) {
+        for (const bool allOrders : {false, true}) {
+            const std::optional<ExhaustiveRules> one = searchExhaustiveRules(*table, {allOrders, 1});
+            ASSERT_TRUE(one);
+            EXPECT_GT(one->order, allOrders ? 2u : 0u);
+            for (const unsigned threads : {2u, 3u}) {
+                EXPECT_TRUE(searchExhaustiveRules(*table, {allOrders, threads}) == one) << threads << " " << allOrders;
+            }
+        }
+    }
+}
+
+// A progress that asks the search to stop at its stopAt-th look, and checks what it is told.
+class StoppingProgress : public Progress {
+public:
+    explicit StoppingProgress(std::uint64_t stopAt) : stopAt_(stopAt) {}
+
+    void report(std::uint32_t stage, std::uint64_t done, std::uint64_t total) override
+    {
+        EXPECT_GE(stage, 1u);
+        EXPECT_LE(done, total);
+    }
+    bool cancelled() const override { return ++looks_ >= stopAt_; }
+
+    std::uint64_t looks() const { return looks_; }
+
+private:
+    std::uint64_t stopAt_;
+    mutable std::atomic<std::uint64_t> looks_{0};
+};
+
+TEST(ExhaustiveSearch, AStoppedSearchLeavesTheEarlierResults)
+{
+    std::mt19937 random(41);
+    std::string text;
+    const SystemDecyzyjny source = randomTable(random, {200, 200, 12, 12, 3, 3, 64}, text);
+    ERCIM ercim;
+    ercim.installValues(source.objectCount, source.attributeCount, source.values);
+    ASSERT_TRUE(ercim.computeRules());
+    const ExhaustiveRules before = *searchExhaustiveRules(ercim);
+    const double seconds = ercim.elapsedSeconds;
+    const auto unchanged = [&] {
+        for (std::uint32_t k = 1; k <= ercim.attributeCount; ++k) {
+            for (std::uint32_t x = 0; x < ercim.objectCount; ++x) {
+                const bool searched = k < before.rulesByOrder.size() && x < before.rulesByOrder[k].size();
+                const RuleList expected = searched ? before.rulesByOrder[k][x] : RuleList{};
+                if (!std::ranges::equal(ercim.ruleListWords(k, x), expected)) {
+                    return false;
+                }
+            }
+        }
+        return ercim.order == before.order && ercim.elapsedSeconds == seconds;
+    };
+    // Stopped at every stage of the search, on one thread and on two, until the search of all
+    // orders is let through and replaces the results.
+    std::uint64_t stopAt = 1;
+    for (bool finished = false; !finished; stopAt += 1 + stopAt / 3) {
+        for (const unsigned threads : {1u, 2u}) {
+            StoppingProgress progress(stopAt);
+            finished = ercim.computeRules(progress, {.allOrders = true, .threads = threads});
+            if (finished) {
+                break;
+            }
+            ASSERT_TRUE(unchanged()) << stopAt << " " << threads;
+        }
+    }
+    EXPECT_GT(stopAt, 20u);
+    EXPECT_FALSE(unchanged());
 }
 
 } // namespace

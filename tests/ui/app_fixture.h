@@ -3,6 +3,7 @@
 #include "application.h"
 #include "recording_screen.h"
 #include "test_files.h"
+#include "text_page.h"
 
 #include <gtest/gtest.h>
 
@@ -55,6 +56,36 @@ protected:
             }
         }
         return folder.write(name, text + "\n");
+    }
+
+    // n objects on one attribute, each its own value and decision: one rule per object.
+    void loadDistinctObjects(int n)
+    {
+        std::vector<std::vector<float>> rows;
+        for (int i = 0; i < n; ++i) {
+            rows.push_back({float(i), float(i)});
+        }
+        load(tabFile("t.tab", rows));
+    }
+
+    // The page on screen, checked to be drawn line under line from the top.
+    std::vector<std::string> page()
+    {
+        for (std::size_t i = 0; i < screen.drawn.size(); ++i) {
+            EXPECT_EQ(screen.drawn[i].y, int(i) * TextPage::kLineHeight);
+        }
+        return screen.texts();
+    }
+
+    // The shown page and every page "DALEJ" brings while it can be clicked, at most 100 pages.
+    std::vector<std::vector<std::string>> pagesFromHere()
+    {
+        std::vector<std::vector<std::string>> pages{page()};
+        while (screen.buttonVisible && screen.buttonEnabled && pages.size() < 100) {
+            app.nextPageClicked();
+            pages.push_back(page());
+        }
+        return pages;
     }
 
     void load(const std::filesystem::path& path, CommandId command = CommandId::LoadSystem)

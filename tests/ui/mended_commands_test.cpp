@@ -14,29 +14,7 @@ namespace {
 
 using enum CommandId;
 
-class MendedCommands : public AppTest {
-protected:
-    // n objects on one attribute, each its own value and decision: one rule per object.
-    void loadDistinctObjects(int n)
-    {
-        std::vector<std::vector<float>> rows;
-        for (int i = 0; i < n; ++i) {
-            rows.push_back({float(i), float(i)});
-        }
-        load(tabFile("t.tab", rows));
-    }
-
-    // Clicks "DALEJ" while it can be clicked, at most limit times; the pages shown, the first included.
-    std::vector<std::vector<std::string>> pages(int limit)
-    {
-        std::vector<std::vector<std::string>> shown{screen.texts()};
-        for (int i = 0; i < limit && screen.buttonVisible && screen.buttonEnabled; ++i) {
-            app.nextPageClicked();
-            shown.push_back(screen.texts());
-        }
-        return shown;
-    }
-};
+using MendedCommands = AppTest;
 
 TEST_F(MendedCommands, ExportThatCannotBeWrittenSaysSoLikeASave)
 {
@@ -62,11 +40,11 @@ TEST_F(MendedCommands, PageBottomIsTakenOnceAndNoPageIsTooShortToMoveTheListingO
     screen.setPageBottom(0);
     loadDistinctObjects(12);
     app.runCommand(ComputeExhaustive);
-    const auto shortPages = pages(100);
+    const auto shortPages = pagesFromHere();
     EXPECT_FALSE(screen.buttonEnabled) << "the listing ended";
     std::set<std::string> listed;
-    for (const auto& page : shortPages) {
-        listed.insert(page.begin(), page.end());
+    for (const auto& shown : shortPages) {
+        listed.insert(shown.begin(), shown.end());
     }
     for (int i = 0; i < 12; ++i) {
         const std::string rule = " (a1=" + std::to_string(i) + ".000) => (d=" + std::to_string(i) + ".000)";
@@ -76,7 +54,7 @@ TEST_F(MendedCommands, PageBottomIsTakenOnceAndNoPageIsTooShortToMoveTheListingO
     // A window grown later does not change the page.
     screen.setPageBottom(600);
     app.runCommand(ShowExhaustive);
-    EXPECT_EQ(pages(100), shortPages);
+    EXPECT_EQ(pagesFromHere(), shortPages);
 }
 
 TEST_F(MendedCommands, ExhaustiveResultsWithoutAnyRuleSaySoOnScreenButNotInTheExport)

@@ -19,36 +19,6 @@ class Paging : public AppTest {
 protected:
     Paging() : AppTest(kSmallPage) {}
 
-    // n objects on one attribute, each its own value and decision: one rule per object.
-    void loadDistinctObjects(int n)
-    {
-        std::vector<std::vector<float>> rows;
-        for (int i = 0; i < n; ++i) {
-            rows.push_back({float(i), float(i)});
-        }
-        load(tabFile("t.tab", rows));
-    }
-
-    // The page on screen, checked to be drawn line under line from the top.
-    std::vector<std::string> page()
-    {
-        for (std::size_t i = 0; i < screen.drawn.size(); ++i) {
-            EXPECT_EQ(screen.drawn[i].y, int(i) * TextPage::kLineHeight);
-        }
-        return screen.texts();
-    }
-
-    // The shown page and every page "DALEJ" brings while it can be clicked.
-    Pages pagesFromHere()
-    {
-        Pages pages{page()};
-        while (screen.buttonVisible && screen.buttonEnabled && pages.size() < 100) {
-            app.nextPageClicked();
-            pages.push_back(page());
-        }
-        return pages;
-    }
-
     // The pages a listing draws on a bare page of the same height under the time line: what the
     // application must show.
     template <typename Listing>
