@@ -171,7 +171,8 @@ TEST_F(Win32WindowTest, CreatedTableIsTypedIntoAGridThatScrollsBothWays)
 }
 
 // A generated table's LEM2 rules fill more than a page: "DALEJ" shows the next ones, and "Autor"
-// hides it. The k dialog turns 0 into 1.
+// hides it. The k dialog turns 0 into 1; so does the cross-validation dialog, which runs the
+// method chosen in its list.
 TEST_F(Win32WindowTest, RulesArePagedWithDalejAndTheKDialogTakesZeroAsOne)
 {
     ASSERT_TRUE(choose(CommandId::GenerateSystem, {fillAndClick({L"300", L"2", L"0", L"9"}, L"OK")}));
@@ -209,6 +210,30 @@ TEST_F(Win32WindowTest, RulesArePagedWithDalejAndTheKDialogTakesZeroAsOne)
     EXPECT_EQ(shown, L"1");
     EXPECT_EQ(state.knn.k, 1u);
     EXPECT_FALSE(greyed(CommandId::ShowKnn));
+
+    // The cross-validation dialog: the method's list, OK following the folds, k 0 shown as 1.
+    std::wstring cvTexts;
+    bool cvOkWithoutFolds = true;
+    const bool validated = choose(CommandId::CrossValidate, {[&](HWND dialog) {
+        HWND methods = child(dialog, L"COMBOBOX", 0);
+        SendMessageW(methods, CB_SETCURSEL, 1, 0);
+        SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(methods), CBN_SELCHANGE), LPARAM(methods));
+        type(child(dialog, L"EDIT", 0), L"");
+        cvOkWithoutFolds = IsWindowEnabled(test::button(dialog, L"OK"));
+        type(child(dialog, L"EDIT", 0), L"3");
+        type(child(dialog, L"EDIT", 1), L"0");
+        type(child(dialog, L"EDIT", 2), L"7");
+        cvTexts = textOf(child(dialog, L"EDIT", 1));
+        click(test::button(dialog, L"OK"));
+    }});
+    EXPECT_TRUE(validated);
+    settle([this] { return !computing(); });
+    EXPECT_FALSE(cvOkWithoutFolds);
+    EXPECT_EQ(cvTexts, L"1");
+    EXPECT_EQ(state.cvSettings.method, CvMethod::Lem2);
+    EXPECT_EQ(state.cvSettings.folds, 3u);
+    EXPECT_EQ(state.cvSettings.seed, 7u);
+    EXPECT_FALSE(greyed(CommandId::ShowCrossValidation));
 }
 
 } // namespace

@@ -60,6 +60,46 @@ void KnnDialogWindow::editChanged(HWND edit)
     EnableWindow(ok_, dialog_.okEnabled());
 }
 
+void CrossValidationDialogWindow::createControls()
+{
+    addLabel(kCvMethodLabel, kCvMethodLabelBox);
+    std::vector<std::string_view> methods;
+    for (const CvMethodChoice& choice : kCvMethodChoices) {
+        methods.push_back(choice.text);
+    }
+    addChoiceList(kCvMethodBox, methods, dialog_.methodIndex());
+    for (const CvFieldLayout& layout : kCvFields) {
+        addLabel(layout.label, layout.labelBox);
+        HWND edit = addEdit(layout.editBox, WS_TABSTOP | ES_NUMBER);
+        edits_.push_back(edit);
+        SetWindowTextW(edit, toWide(dialog_.fieldText(layout.field)).c_str());
+    }
+    ok_ = addOkAndCancel(dialog_, WS_DISABLED | WS_TABSTOP, WS_TABSTOP);
+    EnableWindow(ok_, dialog_.okEnabled());
+}
+
+void CrossValidationDialogWindow::editChanged(HWND edit)
+{
+    const auto found = std::find(edits_.begin(), edits_.end(), edit);
+    // The edits announce their opening texts while they are still being created.
+    if (found == edits_.end() || !ok_) {
+        return;
+    }
+    const CvField field = kCvFields[std::size_t(found - edits_.begin())].field;
+    if (dialog_.setFieldText(field, editText(edit))) {
+        SetWindowTextW(edit, toWide(dialog_.fieldText(field)).c_str());
+    }
+    EnableWindow(ok_, dialog_.okEnabled());
+}
+
+void CrossValidationDialogWindow::choiceChanged(HWND list)
+{
+    const LRESULT chosen = SendMessageW(list, CB_GETCURSEL, 0, 0);
+    if (chosen != CB_ERR) {
+        dialog_.setMethod(std::size_t(chosen));
+    }
+}
+
 GridEditorWindow::GridEditorWindow(GridEditor& editor)
     : ModalDialog(editor.frame(),
                   (editor.hasHorizontalBar() ? WS_HSCROLL : 0) | (editor.hasVerticalBar() ? WS_VSCROLL : 0)),

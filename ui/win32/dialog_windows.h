@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cross_validation_dialog.h"
 #include "grid_editor.h"
 #include "knn_dialog.h"
 #include "modal_dialog.h"
@@ -34,6 +35,25 @@ private:
     void editChanged(HWND edit) override;
 
     KnnDialog& dialog_;
+    HWND ok_ = nullptr;
+};
+
+// The cross-validation dialog on screen: the list of methods, the digits-only edits for the
+// folds, k and the seed (opening with the logic's texts), OK and ANULUJ.
+class CrossValidationDialogWindow : public ModalDialog {
+public:
+    explicit CrossValidationDialogWindow(CrossValidationDialog& dialog)
+        : ModalDialog(dialog.frame()), dialog_(dialog)
+    {
+    }
+
+private:
+    void createControls() override;
+    void editChanged(HWND edit) override;
+    void choiceChanged(HWND list) override;
+
+    CrossValidationDialog& dialog_;
+    std::vector<HWND> edits_; // in the order of kCvFields
     HWND ok_ = nullptr;
 };
 
