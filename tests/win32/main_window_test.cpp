@@ -120,6 +120,8 @@ TEST_F(Win32WindowTest, CreatedTableIsTypedIntoAGridThatScrollsBothWays)
     bool okEnabledFilled = false;
     std::wstring caption;
     std::vector<std::wstring> seen;
+    bool lastCellInside = false;
+    int lastCellWidth = 0;
     const auto cell = [](HWND grid, int r, int c) { return child(grid, L"EDIT", r * 15 + c); };
     const auto label = [](HWND grid, int i) { return textOf(child(grid, L"STATIC", i)); };
     const bool ran = choose(CommandId::CreateSystem, {
@@ -132,6 +134,17 @@ TEST_F(Win32WindowTest, CreatedTableIsTypedIntoAGridThatScrollsBothWays)
         },
         [&](HWND grid) {
             caption = textOf(grid);
+            // The last column's fields lie inside the dialog (or it is as wide as the screen allows), and
+            // are wide enough for a long value.
+            RECT client{};
+            RECT last{};
+            GetClientRect(grid, &client);
+            GetWindowRect(cell(grid, 0, 14), &last);
+            MapWindowPoints(nullptr, grid, reinterpret_cast<POINT*>(&last), 2);
+            RECT outer{};
+            GetWindowRect(grid, &outer);
+            lastCellInside = last.right <= client.right || outer.right - outer.left >= GetSystemMetrics(SM_CXSCREEN);
+            lastCellWidth = int(last.right - last.left);
             type(cell(grid, 0, 0), L"1.5");
             type(cell(grid, 1, 14), L"7");
             seen.push_back(label(grid, 0) + L" " + label(grid, 14) + L" " + label(grid, 15));
@@ -147,6 +160,8 @@ TEST_F(Win32WindowTest, CreatedTableIsTypedIntoAGridThatScrollsBothWays)
         },
     });
     ASSERT_TRUE(ran);
+    EXPECT_TRUE(lastCellInside);
+    EXPECT_GT(lastCellWidth, 27);
     EXPECT_FALSE(okEnabledEarly);
     EXPECT_TRUE(okEnabledFilled);
     EXPECT_EQ(caption, L"Tworzenie nowego systemu decyzyjnego");

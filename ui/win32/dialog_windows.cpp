@@ -17,6 +17,19 @@ std::string editText(HWND edit)
     return toUtf8(text);
 }
 
+// The width of text in font, in pixels, as window's screen measures it.
+int textWidth(HWND window, HGDIOBJ font, std::string_view text)
+{
+    const std::wstring wide = toWide(text);
+    HDC context = GetDC(window);
+    HGDIOBJ before = SelectObject(context, font);
+    SIZE size{};
+    GetTextExtentPoint32W(context, wide.c_str(), int(wide.size()), &size);
+    SelectObject(context, before);
+    ReleaseDC(window, context);
+    return int(size.cx);
+}
+
 } // namespace
 
 void ParameterDialogWindow::createControls()
@@ -109,6 +122,7 @@ GridEditorWindow::GridEditorWindow(GridEditor& editor)
 
 void GridEditorWindow::createControls()
 {
+    fitToTexts();
     addOkAndCancel(editor_, 0, 0);
     setUpBar(SB_HORZ, editor_.hasHorizontalBar(), editor_.columnCount(), editor_.visibleColumns());
     setUpBar(SB_VERT, editor_.hasVerticalBar(), editor_.rowCount(), editor_.visibleRows());
@@ -125,6 +139,35 @@ void GridEditorWindow::createControls()
         }
     }
     refill();
+}
+
+void GridEditorWindow::fitToTexts()
+{
+    // The fields take the edits' stock font, the labels the system font.
+    editor_.fitTexts(textWidth(dialog(), GetStockObject(ANSI_VAR_FONT), GridEditor::widestCellText()),
+                     textWidth(dialog(), GetStockObject(SYSTEM_FONT), editor_.widestRowLabel()));
+    // The caption's room: its text in the title bar's font, and the frame's ends.
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+    HFONT titleFont = CreateFontIndirectW(&metrics.lfCaptionFont);
+    const int captionWidth = textWidth(dialog(), titleFont, editor_.frame().caption) + GetSystemMetrics(SM_CXSIZE) +
+                             4 * GetSystemMetrics(SM_CXFIXEDFRAME);
+    DeleteObject(titleFont);
+
+    // The client area leaves out the frame and the vertical bar; what the grid needs comes on top.
+    RECT client{};
+    RECT outer{};
+    GetClientRect(dialog(), &client);
+    GetWindowRect(dialog(), &outer);
+    const int frameWidth = int(outer.right - outer.left) - int(client.right);
+    const int width = std::max({int(outer.right - outer.left), frameWidth + editor_.minimumClientWidth(), captionWidth});
+    // A widened dialog stays on its owner's screen.
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromWindow(dialog(), MONITOR_DEFAULTTONEAREST), &monitor);
+    const int left = std::max(int(monitor.rcWork.left), std::min(int(outer.left), int(monitor.rcWork.right) - width));
+    SetWindowPos(dialog(), nullptr, left, outer.top, width, int(outer.bottom - outer.top), SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void GridEditorWindow::setUpBar(int bar, bool shown, std::uint32_t count, int page)

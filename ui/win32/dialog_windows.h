@@ -59,7 +59,8 @@ private:
 
 // The table editor on screen: OK and ANULUJ, at most 15 x 10 fields under their column and row
 // labels, and the dialog's own scroll bars over a larger table. A bar's request goes to the
-// logic; after a move every label and field is read again from it.
+// logic; after a move every label and field is read again from it. The fields and the label
+// column are wide enough for the widest texts, and the dialog for its caption and every column.
 class GridEditorWindow : public ModalDialog {
 public:
     explicit GridEditorWindow(GridEditor& editor);
@@ -68,6 +69,7 @@ private:
     void createControls() override;
     void editChanged(HWND edit) override;
     void scrolled(int bar, WORD request, int trackPosition) override;
+    void fitToTexts();
     void setUpBar(int bar, bool shown, std::uint32_t count, int page);
     void refill();
 
