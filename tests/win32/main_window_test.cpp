@@ -3,6 +3,8 @@
 #include "program_window.h"
 #include "test_files.h"
 
+#include <commctrl.h>
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -120,6 +122,22 @@ TEST_F(Win32WindowTest, CreatedTableIsTypedIntoAGridThatScrollsBothWays)
     bool okEnabledFilled = false;
     std::wstring caption;
     std::vector<std::wstring> seen;
+    std::wstring tipFilled = L"?";
+    std::wstring tipNoObjects;
+    // The text of the tooltip over the parameter dialog's OK.
+    const auto okTip = [](HWND dialog) {
+        HWND tip = nullptr;
+        while ((tip = FindWindowExW(nullptr, tip, TOOLTIPS_CLASSW, nullptr)) && GetWindow(tip, GW_OWNER) != dialog) {
+        }
+        wchar_t text[256] = {};
+        TTTOOLINFOW tool{};
+        tool.cbSize = TTTOOLINFOW_V2_SIZE;
+        tool.hwnd = dialog;
+        tool.uId = 1;
+        tool.lpszText = text;
+        SendMessageW(tip, TTM_GETTEXTW, 256, reinterpret_cast<LPARAM>(&tool));
+        return std::wstring(text);
+    };
     bool lastCellInside = false;
     int lastCellWidth = 0;
     const auto cell = [](HWND grid, int r, int c) { return child(grid, L"EDIT", r * 15 + c); };
@@ -130,6 +148,10 @@ TEST_F(Win32WindowTest, CreatedTableIsTypedIntoAGridThatScrollsBothWays)
             okEnabledEarly = IsWindowEnabled(test::button(dialog, L"OK"));
             type(child(dialog, L"EDIT", 1), L"19");
             okEnabledFilled = IsWindowEnabled(test::button(dialog, L"OK"));
+            tipFilled = okTip(dialog);
+            type(child(dialog, L"EDIT", 0), L"0");
+            tipNoObjects = okTip(dialog);
+            type(child(dialog, L"EDIT", 0), L"12");
             click(test::button(dialog, L"OK"));
         },
         [&](HWND grid) {
@@ -164,6 +186,8 @@ TEST_F(Win32WindowTest, CreatedTableIsTypedIntoAGridThatScrollsBothWays)
     EXPECT_GT(lastCellWidth, 27);
     EXPECT_FALSE(okEnabledEarly);
     EXPECT_TRUE(okEnabledFilled);
+    EXPECT_EQ(tipFilled, L"");
+    EXPECT_FALSE(tipNoObjects.empty());
     EXPECT_EQ(caption, L"Tworzenie nowego systemu decyzyjnego");
     const std::vector<std::wstring> expected{L"A1 A15 O1", L"A6 D 7.000 0.000 5", L"O3 O12 2", L"1.500 7.000"};
     EXPECT_EQ(seen, expected);

@@ -2,6 +2,8 @@
 
 #include "wide_text.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <string>
 
@@ -39,11 +41,42 @@ void ParameterDialogWindow::createControls()
         edits_.push_back(addEdit(field.editBox, WS_TABSTOP | (field.digitsOnly ? ES_NUMBER : 0)));
     }
     ok_ = addOkAndCancel(dialog_, WS_DISABLED | WS_TABSTOP, WS_TABSTOP);
+    // OK's tooltip. A disabled button gets no mouse, so the tip watches OK's place on the dialog.
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&controls);
+    tip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                           CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, dialog(), nullptr, GetModuleHandleW(nullptr),
+                           nullptr);
+    const ControlBox okBox = dialog_.okBox();
+    TTTOOLINFOW tool{};
+    tool.cbSize = TTTOOLINFOW_V2_SIZE; // the size every version of the control takes
+    tool.uFlags = TTF_SUBCLASS;
+    tool.hwnd = dialog();
+    tool.uId = 1;
+    tool.rect = RECT{okBox.x, okBox.y, okBox.x + okBox.width, okBox.y + okBox.height};
+    tool.lpszText = const_cast<wchar_t*>(L"");
+    SendMessageW(tip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
     // A dialog opened again shows what was typed before.
     for (std::size_t i = 0; i < edits_.size(); ++i) {
         SetWindowTextW(edits_[i], toWide(dialog_.fieldText(dialog_.fields()[i].field)).c_str());
     }
+    followLogic();
+}
+
+void ParameterDialogWindow::followLogic()
+{
     EnableWindow(ok_, dialog_.okEnabled());
+    if (!tip_) {
+        return;
+    }
+    // An empty text shows no tip.
+    std::wstring reason = toWide(dialog_.okDisabledReason());
+    TTTOOLINFOW tool{};
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;
+    tool.hwnd = dialog();
+    tool.uId = 1;
+    tool.lpszText = reason.data();
+    SendMessageW(tip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 void ParameterDialogWindow::editChanged(HWND edit)
@@ -54,7 +87,7 @@ void ParameterDialogWindow::editChanged(HWND edit)
     }
     const ParameterFieldLayout& field = dialog_.fields()[std::size_t(found - edits_.begin())];
     dialog_.setFieldText(field.field, editText(edit));
-    EnableWindow(ok_, dialog_.okEnabled());
+    followLogic();
 }
 
 void KnnDialogWindow::createControls()

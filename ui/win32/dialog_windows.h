@@ -11,7 +11,8 @@
 namespace kolven {
 
 // The parameter dialog on screen: a label and an edit per field of its mode, OK (disabled until
-// the logic enables it) and ANULUJ. Every change of an edit goes to the logic.
+// the logic enables it, with a tooltip saying why where the logic gives a reason) and ANULUJ.
+// Every change of an edit goes to the logic.
 class ParameterDialogWindow : public ModalDialog {
 public:
     explicit ParameterDialogWindow(ParameterDialog& dialog) : ModalDialog(dialog.frame()), dialog_(dialog) {}
@@ -19,10 +20,12 @@ public:
 private:
     void createControls() override;
     void editChanged(HWND edit) override;
+    void followLogic();
 
     ParameterDialog& dialog_;
     std::vector<HWND> edits_;
     HWND ok_ = nullptr;
+    HWND tip_ = nullptr;
 };
 
 // The k-NN configuration dialog on screen: "Parametr k:", a digits-only edit, OK and ANULUJ.
