@@ -43,7 +43,7 @@ for program in app/kolven.exe cli/kolven-cli.exe; do
     imports=$(x86_64-w64-mingw32-objdump -p "$build/$program" | sed -n 's/^\tDLL Name: //p' | tr 'A-Z' 'a-z' | sort -u)
     for dll in $imports; do
         case "$dll" in
-            kernel32.dll|user32.dll|gdi32.dll|comdlg32.dll|shell32.dll|advapi32.dll|msvcrt.dll|api-ms-win-crt-*) ;;
+            kernel32.dll|user32.dll|gdi32.dll|comdlg32.dll|comctl32.dll|shell32.dll|advapi32.dll|msvcrt.dll|api-ms-win-crt-*) ;;
             *) echo "$program imports $dll, which Windows does not ship" >&2; exit 1 ;;
         esac
     done

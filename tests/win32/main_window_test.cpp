@@ -3,6 +3,8 @@
 #include "program_window.h"
 #include "test_files.h"
 
+#include <commctrl.h>
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -120,6 +122,24 @@ TEST_F(Win32WindowTest, CreatedTableIsTypedIntoAGridThatScrollsBothWays)
     bool okEnabledFilled = false;
     std::wstring caption;
     std::vector<std::wstring> seen;
+    std::wstring tipFilled = L"?";
+    std::wstring tipNoObjects;
+    // The text of the tooltip over the parameter dialog's OK.
+    const auto okTip = [](HWND dialog) {
+        HWND tip = nullptr;
+        while ((tip = FindWindowExW(nullptr, tip, TOOLTIPS_CLASSW, nullptr)) && GetWindow(tip, GW_OWNER) != dialog) {
+        }
+        wchar_t text[256] = {};
+        TTTOOLINFOW tool{};
+        tool.cbSize = TTTOOLINFOW_V2_SIZE;
+        tool.hwnd = dialog;
+        tool.uId = 1;
+        tool.lpszText = text;
+        SendMessageW(tip, TTM_GETTEXTW, 256, reinterpret_cast<LPARAM>(&tool));
+        return std::wstring(text);
+    };
+    bool lastCellInside = false;
+    int lastCellWidth = 0;
     const auto cell = [](HWND grid, int r, int c) { return child(grid, L"EDIT", r * 15 + c); };
     const auto label = [](HWND grid, int i) { return textOf(child(grid, L"STATIC", i)); };
     const bool ran = choose(CommandId::CreateSystem, {
@@ -128,10 +148,25 @@ TEST_F(Win32WindowTest, CreatedTableIsTypedIntoAGridThatScrollsBothWays)
             okEnabledEarly = IsWindowEnabled(test::button(dialog, L"OK"));
             type(child(dialog, L"EDIT", 1), L"19");
             okEnabledFilled = IsWindowEnabled(test::button(dialog, L"OK"));
+            tipFilled = okTip(dialog);
+            type(child(dialog, L"EDIT", 0), L"0");
+            tipNoObjects = okTip(dialog);
+            type(child(dialog, L"EDIT", 0), L"12");
             click(test::button(dialog, L"OK"));
         },
         [&](HWND grid) {
             caption = textOf(grid);
+            // The last column's fields lie inside the dialog (or it is as wide as the screen allows), and
+            // are wide enough for a long value.
+            RECT client{};
+            RECT last{};
+            GetClientRect(grid, &client);
+            GetWindowRect(cell(grid, 0, 14), &last);
+            MapWindowPoints(nullptr, grid, reinterpret_cast<POINT*>(&last), 2);
+            RECT outer{};
+            GetWindowRect(grid, &outer);
+            lastCellInside = last.right <= client.right || outer.right - outer.left >= GetSystemMetrics(SM_CXSCREEN);
+            lastCellWidth = int(last.right - last.left);
             type(cell(grid, 0, 0), L"1.5");
             type(cell(grid, 1, 14), L"7");
             seen.push_back(label(grid, 0) + L" " + label(grid, 14) + L" " + label(grid, 15));
@@ -147,8 +182,12 @@ TEST_F(Win32WindowTest, CreatedTableIsTypedIntoAGridThatScrollsBothWays)
         },
     });
     ASSERT_TRUE(ran);
+    EXPECT_TRUE(lastCellInside);
+    EXPECT_GT(lastCellWidth, 27);
     EXPECT_FALSE(okEnabledEarly);
     EXPECT_TRUE(okEnabledFilled);
+    EXPECT_EQ(tipFilled, L"");
+    EXPECT_FALSE(tipNoObjects.empty());
     EXPECT_EQ(caption, L"Tworzenie nowego systemu decyzyjnego");
     const std::vector<std::wstring> expected{L"A1 A15 O1", L"A6 D 7.000 0.000 5", L"O3 O12 2", L"1.500 7.000"};
     EXPECT_EQ(seen, expected);
@@ -171,7 +210,8 @@ TEST_F(Win32WindowTest, CreatedTableIsTypedIntoAGridThatScrollsBothWays)
 }
 
 // A generated table's LEM2 rules fill more than a page: "DALEJ" shows the next ones, and "Autor"
-// hides it. The k dialog turns 0 into 1.
+// hides it. The k dialog turns 0 into 1; so does the cross-validation dialog, which runs the
+// method chosen in its list.
 TEST_F(Win32WindowTest, RulesArePagedWithDalejAndTheKDialogTakesZeroAsOne)
 {
     ASSERT_TRUE(choose(CommandId::GenerateSystem, {fillAndClick({L"300", L"2", L"0", L"9"}, L"OK")}));
@@ -209,6 +249,30 @@ TEST_F(Win32WindowTest, RulesArePagedWithDalejAndTheKDialogTakesZeroAsOne)
     EXPECT_EQ(shown, L"1");
     EXPECT_EQ(state.knn.k, 1u);
     EXPECT_FALSE(greyed(CommandId::ShowKnn));
+
+    // The cross-validation dialog: the method's list, OK following the folds, k 0 shown as 1.
+    std::wstring cvTexts;
+    bool cvOkWithoutFolds = true;
+    const bool validated = choose(CommandId::CrossValidate, {[&](HWND dialog) {
+        HWND methods = child(dialog, L"COMBOBOX", 0);
+        SendMessageW(methods, CB_SETCURSEL, 1, 0);
+        SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(methods), CBN_SELCHANGE), LPARAM(methods));
+        type(child(dialog, L"EDIT", 0), L"");
+        cvOkWithoutFolds = IsWindowEnabled(test::button(dialog, L"OK"));
+        type(child(dialog, L"EDIT", 0), L"3");
+        type(child(dialog, L"EDIT", 1), L"0");
+        type(child(dialog, L"EDIT", 2), L"7");
+        cvTexts = textOf(child(dialog, L"EDIT", 1));
+        click(test::button(dialog, L"OK"));
+    }});
+    EXPECT_TRUE(validated);
+    settle([this] { return !computing(); });
+    EXPECT_FALSE(cvOkWithoutFolds);
+    EXPECT_EQ(cvTexts, L"1");
+    EXPECT_EQ(state.cvSettings.method, CvMethod::Lem2);
+    EXPECT_EQ(state.cvSettings.folds, 3u);
+    EXPECT_EQ(state.cvSettings.seed, 7u);
+    EXPECT_FALSE(greyed(CommandId::ShowCrossValidation));
 }
 
 } // namespace

@@ -2,6 +2,8 @@
 
 #include "wide_text.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <string>
 
@@ -17,6 +19,19 @@ std::string editText(HWND edit)
     return toUtf8(text);
 }
 
+// The width of text in font, in pixels, as window's screen measures it.
+int textWidth(HWND window, HGDIOBJ font, std::string_view text)
+{
+    const std::wstring wide = toWide(text);
+    HDC context = GetDC(window);
+    HGDIOBJ before = SelectObject(context, font);
+    SIZE size{};
+    GetTextExtentPoint32W(context, wide.c_str(), int(wide.size()), &size);
+    SelectObject(context, before);
+    ReleaseDC(window, context);
+    return int(size.cx);
+}
+
 } // namespace
 
 void ParameterDialogWindow::createControls()
@@ -26,11 +41,42 @@ void ParameterDialogWindow::createControls()
         edits_.push_back(addEdit(field.editBox, WS_TABSTOP | (field.digitsOnly ? ES_NUMBER : 0)));
     }
     ok_ = addOkAndCancel(dialog_, WS_DISABLED | WS_TABSTOP, WS_TABSTOP);
+    // OK's tooltip. A disabled button gets no mouse, so the tip watches OK's place on the dialog.
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&controls);
+    tip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                           CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, dialog(), nullptr, GetModuleHandleW(nullptr),
+                           nullptr);
+    const ControlBox okBox = dialog_.okBox();
+    TTTOOLINFOW tool{};
+    tool.cbSize = TTTOOLINFOW_V2_SIZE; // the size every version of the control takes
+    tool.uFlags = TTF_SUBCLASS;
+    tool.hwnd = dialog();
+    tool.uId = 1;
+    tool.rect = RECT{okBox.x, okBox.y, okBox.x + okBox.width, okBox.y + okBox.height};
+    tool.lpszText = const_cast<wchar_t*>(L"");
+    SendMessageW(tip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
     // A dialog opened again shows what was typed before.
     for (std::size_t i = 0; i < edits_.size(); ++i) {
         SetWindowTextW(edits_[i], toWide(dialog_.fieldText(dialog_.fields()[i].field)).c_str());
     }
+    followLogic();
+}
+
+void ParameterDialogWindow::followLogic()
+{
     EnableWindow(ok_, dialog_.okEnabled());
+    if (!tip_) {
+        return;
+    }
+    // An empty text shows no tip.
+    std::wstring reason = toWide(dialog_.okDisabledReason());
+    TTTOOLINFOW tool{};
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;
+    tool.hwnd = dialog();
+    tool.uId = 1;
+    tool.lpszText = reason.data();
+    SendMessageW(tip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 void ParameterDialogWindow::editChanged(HWND edit)
@@ -41,7 +87,7 @@ void ParameterDialogWindow::editChanged(HWND edit)
     }
     const ParameterFieldLayout& field = dialog_.fields()[std::size_t(found - edits_.begin())];
     dialog_.setFieldText(field.field, editText(edit));
-    EnableWindow(ok_, dialog_.okEnabled());
+    followLogic();
 }
 
 void KnnDialogWindow::createControls()
@@ -60,6 +106,46 @@ void KnnDialogWindow::editChanged(HWND edit)
     EnableWindow(ok_, dialog_.okEnabled());
 }
 
+void CrossValidationDialogWindow::createControls()
+{
+    addLabel(kCvMethodLabel, kCvMethodLabelBox);
+    std::vector<std::string_view> methods;
+    for (const CvMethodChoice& choice : kCvMethodChoices) {
+        methods.push_back(choice.text);
+    }
+    addChoiceList(kCvMethodBox, methods, dialog_.methodIndex());
+    for (const CvFieldLayout& layout : kCvFields) {
+        addLabel(layout.label, layout.labelBox);
+        HWND edit = addEdit(layout.editBox, WS_TABSTOP | ES_NUMBER);
+        edits_.push_back(edit);
+        SetWindowTextW(edit, toWide(dialog_.fieldText(layout.field)).c_str());
+    }
+    ok_ = addOkAndCancel(dialog_, WS_DISABLED | WS_TABSTOP, WS_TABSTOP);
+    EnableWindow(ok_, dialog_.okEnabled());
+}
+
+void CrossValidationDialogWindow::editChanged(HWND edit)
+{
+    const auto found = std::find(edits_.begin(), edits_.end(), edit);
+    // The edits announce their opening texts while they are still being created.
+    if (found == edits_.end() || !ok_) {
+        return;
+    }
+    const CvField field = kCvFields[std::size_t(found - edits_.begin())].field;
+    if (dialog_.setFieldText(field, editText(edit))) {
+        SetWindowTextW(edit, toWide(dialog_.fieldText(field)).c_str());
+    }
+    EnableWindow(ok_, dialog_.okEnabled());
+}
+
+void CrossValidationDialogWindow::choiceChanged(HWND list)
+{
+    const LRESULT chosen = SendMessageW(list, CB_GETCURSEL, 0, 0);
+    if (chosen != CB_ERR) {
+        dialog_.setMethod(std::size_t(chosen));
+    }
+}
+
 GridEditorWindow::GridEditorWindow(GridEditor& editor)
     : ModalDialog(editor.frame(),
                   (editor.hasHorizontalBar() ? WS_HSCROLL : 0) | (editor.hasVerticalBar() ? WS_VSCROLL : 0)),
@@ -69,6 +155,7 @@ GridEditorWindow::GridEditorWindow(GridEditor& editor)
 
 void GridEditorWindow::createControls()
 {
+    fitToTexts();
     addOkAndCancel(editor_, 0, 0);
     setUpBar(SB_HORZ, editor_.hasHorizontalBar(), editor_.columnCount(), editor_.visibleColumns());
     setUpBar(SB_VERT, editor_.hasVerticalBar(), editor_.rowCount(), editor_.visibleRows());
@@ -85,6 +172,35 @@ void GridEditorWindow::createControls()
         }
     }
     refill();
+}
+
+void GridEditorWindow::fitToTexts()
+{
+    // The fields take the edits' stock font, the labels the system font.
+    editor_.fitTexts(textWidth(dialog(), GetStockObject(ANSI_VAR_FONT), GridEditor::widestCellText()),
+                     textWidth(dialog(), GetStockObject(SYSTEM_FONT), editor_.widestRowLabel()));
+    // The caption's room: its text in the title bar's font, and the frame's ends.
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+    HFONT titleFont = CreateFontIndirectW(&metrics.lfCaptionFont);
+    const int captionWidth = textWidth(dialog(), titleFont, editor_.frame().caption) + GetSystemMetrics(SM_CXSIZE) +
+                             4 * GetSystemMetrics(SM_CXFIXEDFRAME);
+    DeleteObject(titleFont);
+
+    // The client area leaves out the frame and the vertical bar; what the grid needs comes on top.
+    RECT client{};
+    RECT outer{};
+    GetClientRect(dialog(), &client);
+    GetWindowRect(dialog(), &outer);
+    const int frameWidth = int(outer.right - outer.left) - int(client.right);
+    const int width = std::max({int(outer.right - outer.left), frameWidth + editor_.minimumClientWidth(), captionWidth});
+    // A widened dialog stays on its owner's screen.
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromWindow(dialog(), MONITOR_DEFAULTTONEAREST), &monitor);
+    const int left = std::max(int(monitor.rcWork.left), std::min(int(outer.left), int(monitor.rcWork.right) - width));
+    SetWindowPos(dialog(), nullptr, left, outer.top, width, int(outer.bottom - outer.top), SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void GridEditorWindow::setUpBar(int bar, bool shown, std::uint32_t count, int page)

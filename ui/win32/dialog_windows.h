@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cross_validation_dialog.h"
 #include "grid_editor.h"
 #include "knn_dialog.h"
 #include "modal_dialog.h"
@@ -10,7 +11,8 @@
 namespace kolven {
 
 // The parameter dialog on screen: a label and an edit per field of its mode, OK (disabled until
-// the logic enables it) and ANULUJ. Every change of an edit goes to the logic.
+// the logic enables it, with a tooltip saying why where the logic gives a reason) and ANULUJ.
+// Every change of an edit goes to the logic.
 class ParameterDialogWindow : public ModalDialog {
 public:
     explicit ParameterDialogWindow(ParameterDialog& dialog) : ModalDialog(dialog.frame()), dialog_(dialog) {}
@@ -18,10 +20,12 @@ public:
 private:
     void createControls() override;
     void editChanged(HWND edit) override;
+    void followLogic();
 
     ParameterDialog& dialog_;
     std::vector<HWND> edits_;
     HWND ok_ = nullptr;
+    HWND tip_ = nullptr;
 };
 
 // The k-NN configuration dialog on screen: "Parametr k:", a digits-only edit, OK and ANULUJ.
@@ -37,9 +41,29 @@ private:
     HWND ok_ = nullptr;
 };
 
+// The cross-validation dialog on screen: the list of methods, the digits-only edits for the
+// folds, k and the seed (opening with the logic's texts), OK and ANULUJ.
+class CrossValidationDialogWindow : public ModalDialog {
+public:
+    explicit CrossValidationDialogWindow(CrossValidationDialog& dialog)
+        : ModalDialog(dialog.frame()), dialog_(dialog)
+    {
+    }
+
+private:
+    void createControls() override;
+    void editChanged(HWND edit) override;
+    void choiceChanged(HWND list) override;
+
+    CrossValidationDialog& dialog_;
+    std::vector<HWND> edits_; // in the order of kCvFields
+    HWND ok_ = nullptr;
+};
+
 // The table editor on screen: OK and ANULUJ, at most 15 x 10 fields under their column and row
 // labels, and the dialog's own scroll bars over a larger table. A bar's request goes to the
-// logic; after a move every label and field is read again from it.
+// logic; after a move every label and field is read again from it. The fields and the label
+// column are wide enough for the widest texts, and the dialog for its caption and every column.
 class GridEditorWindow : public ModalDialog {
 public:
     explicit GridEditorWindow(GridEditor& editor);
@@ -48,6 +72,7 @@ private:
     void createControls() override;
     void editChanged(HWND edit) override;
     void scrolled(int bar, WORD request, int trackPosition) override;
+    void fitToTexts();
     void setUpBar(int bar, bool shown, std::uint32_t count, int page);
     void refill();
 

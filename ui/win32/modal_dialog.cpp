@@ -105,6 +105,10 @@ INT_PTR ModalDialog::command(WORD code, HWND control)
         editChanged(control);
         return TRUE;
     }
+    if (code == CBN_SELCHANGE) {
+        choiceChanged(control);
+        return TRUE;
+    }
     return FALSE;
 }
 
@@ -143,6 +147,20 @@ HWND ModalDialog::addEdit(const ControlBox& box, DWORD style)
 HWND ModalDialog::addButton(std::string_view text, const ControlBox& box, DWORD style)
 {
     return addControl(L"BUTTON", text, BS_PUSHBUTTON | style, 0, box);
+}
+
+HWND ModalDialog::addChoiceList(const ControlBox& box, std::span<const std::string_view> choices, std::size_t chosen)
+{
+    // The height given to a drop-down list is its height while open: room for every choice.
+    ControlBox opened = box;
+    opened.height = box.height * int(choices.size() + 1);
+    HWND list = addControl(L"COMBOBOX", "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0, opened);
+    SendMessageW(list, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(ANSI_VAR_FONT)), FALSE);
+    for (std::string_view choice : choices) {
+        SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(toWide(choice).c_str()));
+    }
+    SendMessageW(list, CB_SETCURSEL, WPARAM(chosen), 0);
+    return list;
 }
 
 } // namespace kolven

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <span>
 #include <string_view>
 
 namespace kolven {
@@ -29,6 +30,8 @@ protected:
     virtual void createControls() = 0;
     // An edit's text changed (EN_CHANGE).
     virtual void editChanged(HWND) {}
+    // A drop-down list's choice changed (CBN_SELCHANGE).
+    virtual void choiceChanged(HWND) {}
     // A request of the dialog's own scroll bar (SB_HORZ or SB_VERT) with the bar's track position.
     virtual void scrolled(int, WORD, int) {}
 
@@ -39,6 +42,9 @@ protected:
     HWND addLabel(std::string_view text, const ControlBox& box);
     HWND addEdit(const ControlBox& box, DWORD style);
     HWND addButton(std::string_view text, const ControlBox& box, DWORD style);
+    // A drop-down list of choices (no typing), the edits' font, showing choices[chosen]; box is
+    // its closed size.
+    HWND addChoiceList(const ControlBox& box, std::span<const std::string_view> choices, std::size_t chosen);
 
     // Adds OK and ANULUJ of a dialog's logic: clicking OK tells the logic, and ends the dialog
     // once the logic accepted; ANULUJ cancels the logic and ends it. Returns OK.

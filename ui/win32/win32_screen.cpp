@@ -137,6 +137,11 @@ bool Win32Screen::runKnnDialog(KnnDialog& dialog)
     return KnnDialogWindow(dialog).run(window_.handle());
 }
 
+bool Win32Screen::runCrossValidationDialog(CrossValidationDialog& dialog)
+{
+    return CrossValidationDialogWindow(dialog).run(window_.handle());
+}
+
 bool Win32Screen::runGridEditor(GridEditor& editor)
 {
     return GridEditorWindow(editor).run(window_.handle());

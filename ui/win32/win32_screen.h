@@ -31,6 +31,7 @@ public:
 
     bool runParameterDialog(ParameterDialog& dialog) override;
     bool runKnnDialog(KnnDialog& dialog) override;
+    bool runCrossValidationDialog(CrossValidationDialog& dialog) override;
     bool runGridEditor(GridEditor& editor) override;
 
     void closeWindow() override;
