@@ -207,17 +207,24 @@ bool kNNv1::classifyTestSystem(KnnScoring scoring, unsigned threads, Progress& p
     return true;
 }
 
+std::string classificationFiguresText(std::uint32_t testObjects, std::uint32_t caught, std::uint32_t correct,
+                                      float accuracy, float coverage)
+{
+    std::string text = "\nIlosc obiektow systemu testowego: " + std::to_string(testObjects);
+    text += "\nIlosc obiektow chwyconych: " + std::to_string(caught);
+    text += "\nIlosc obiektow poprawnie sklasyfikowanych: " + std::to_string(correct);
+    text += "\nTotal accuracy: ";
+    appendFixed(text, accuracy, 3);
+    text += "\nTotal coverage: ";
+    appendFixed(text, coverage, 3);
+    return text;
+}
+
 std::string knnResultsText(const kNNv1& knn)
 {
-    std::string text = "Parametr k = " + std::to_string(knn.k);
-    text += "\nIlosc obiektow systemu testowego: " + std::to_string(knn.testObjectCount);
-    text += "\nIlosc obiektow chwyconych: " + std::to_string(knn.caughtCount);
-    text += "\nIlosc obiektow poprawnie sklasyfikowanych: " + std::to_string(knn.correctCount);
-    text += "\nTotal accuracy: ";
-    appendFixed(text, knn.accuracy, 3);
-    text += "\nTotal coverage: ";
-    appendFixed(text, knn.coverage, 3);
-    return text;
+    return "Parametr k = " + std::to_string(knn.k) +
+           classificationFiguresText(knn.testObjectCount, knn.caughtCount, knn.correctCount, knn.accuracy,
+                                     knn.coverage);
 }
 
 std::string knnReportText(const kNNv1& knn)

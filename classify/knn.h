@@ -41,6 +41,11 @@ public:
     double elapsedSeconds = 0;
 };
 
+// The five figure lines every classification ends with, each after a "\n":
+// "\nIlosc obiektow systemu testowego: N" ... "\nTotal coverage: %.3f".
+std::string classificationFiguresText(std::uint32_t testObjects, std::uint32_t caught, std::uint32_t correct,
+                                      float accuracy, float coverage);
+
 // The six result lines ("Parametr k = %u" ... "Total coverage: %.3f") joined by "\n", as drawn
 // under the time line.
 std::string knnResultsText(const kNNv1& knn);

@@ -215,15 +215,9 @@ std::optional<RuleRefusal> classifyByRules(const ClassificationRules& rules, con
 
 std::string ruleSummaryText(const RuleClassification& results)
 {
-    std::string text = "Reguly: " + std::string(ruleKindName(results.kind));
-    text += "\nIlosc obiektow systemu testowego: " + std::to_string(results.testObjectCount);
-    text += "\nIlosc obiektow chwyconych: " + std::to_string(results.caughtCount);
-    text += "\nIlosc obiektow poprawnie sklasyfikowanych: " + std::to_string(results.correctCount);
-    text += "\nTotal accuracy: ";
-    appendFixed(text, results.accuracy, 3);
-    text += "\nTotal coverage: ";
-    appendFixed(text, results.coverage, 3);
-    return text;
+    return "Reguly: " + std::string(ruleKindName(results.kind)) +
+           classificationFiguresText(results.testObjectCount, results.caughtCount, results.correctCount,
+                                     results.accuracy, results.coverage);
 }
 
 std::string ruleResultsText(const RuleClassification& results)
