@@ -85,6 +85,14 @@ TEST_F(Win32WindowTest, OpensMaximizedWithTitleClassStylesAndTheStartMenu)
 
 TEST_F(Win32WindowTest, AltMinimizeRestoreMoveAndSizeLeaveTheWindowMaximized)
 {
+    // Wine may still be settling the new window's size: let it finish before the first look.
+    const auto pump = [] {
+        MSG message{};
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            DispatchMessageW(&message);
+        }
+    };
+    pump();
     RECT before{};
     GetWindowRect(window(), &before);
     for (WPARAM command : {SC_MINIMIZE, SC_RESTORE, SC_MAXIMIZE, SC_MOVE, SC_SIZE, SC_KEYMENU, SC_MOVE | 2, SC_TASKLIST}) {
@@ -94,10 +102,7 @@ TEST_F(Win32WindowTest, AltMinimizeRestoreMoveAndSizeLeaveTheWindowMaximized)
     }
     SendMessageW(window(), WM_SYSKEYDOWN, VK_MENU, 0);
     SendMessageW(window(), WM_SYSKEYUP, VK_MENU, 0);
-    MSG message{};
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        DispatchMessageW(&message);
-    }
+    pump();
     RECT after{};
     GetWindowRect(window(), &after);
     EXPECT_TRUE(IsZoomed(window()));
