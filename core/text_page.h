@@ -23,11 +23,16 @@ public:
     // Ends the drawing pass; the cursor is kept for the next pass.
     virtual void endPass() = 0;
 
+    // True once the cursor is so low that a further line would reach "DALEJ" at the foot of
+    // the page: a listing of lines ends its page there.
+    bool full() const { return cursorTop() > pageBottom() - kFootRoom; }
+
     static constexpr int kLineHeight = 16;
+    static constexpr int kFootRoom = 44;
 };
 
 // Which listing "DALEJ" continues.
-enum class ListingMode : std::uint8_t { Exhaustive = 0, Lem2 = 1 };
+enum class ListingMode : std::uint8_t { Exhaustive = 0, Lem2 = 1, Text = 2 };
 
 // Where the paged listings stand between pages.
 struct ListingPosition {
@@ -35,7 +40,13 @@ struct ListingPosition {
     std::uint32_t exhaustiveObject = 0; // object within that order
     std::uint32_t exhaustiveOffset = 0; // next entry, in 32-bit words, within that object's list
     std::uint32_t lem2Position = 0;     // next LEM2 rule to draw
+    std::uint32_t textLine = 0;         // next line of a paged text (ListingMode::Text)
     ListingMode listingMode = ListingMode::Exhaustive;
 };
+
+// Draws the lines of text ('\n' between them) from position.textLine until the page is full,
+// as the LEM2 listing draws its rules: "DALEJ" shown while lines remain, disabled after the last.
+// Returns true once the last line is drawn (and starts the position over).
+bool listTextLines(std::string_view text, ListingPosition& position, TextPage& page);
 
 } // namespace kolven

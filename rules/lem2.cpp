@@ -98,8 +98,7 @@ bool listLem2Rules(const LEM2v1& lem2, ListingPosition& position, TextPage& page
     while (position.lem2Position < lem2.rules.size()) {
         page.drawLine(lem2RuleText(lem2.rules[position.lem2Position], names));
         ++position.lem2Position;
-        // Past this line a rule would reach the "DALEJ" button at the foot of the page.
-        if (page.cursorTop() > page.pageBottom() - 44) {
+        if (page.full()) {
             page.showNextButton();
             page.endPass();
             return false;

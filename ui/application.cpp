@@ -51,6 +51,8 @@ void Application::nextPageClicked()
             listLem2Rules(*state_.lem2, state_.listing, painter_, state_.shownNames());
         } else if (state_.listing.listingMode == ListingMode::Exhaustive && state_.ercim) {
             listExhaustiveRules(*state_.ercim, state_.listing, painter_, state_.shownNames());
+        } else if (state_.listing.listingMode == ListingMode::Text) {
+            listTextLines(pagedText_, state_.listing, painter_);
         } else {
             painter_.endDrawing();
         }
@@ -655,13 +657,17 @@ void Application::crossValidateSystem()
                     {}});
 }
 
+// A line for every fold: with many folds the results go on over several pages, so that the
+// totals at their end can be read.
 void Application::showCrossValidation()
 {
+    pagedText_ = crossValidationText(state_.cvResults);
+    state_.listing.textLine = 0;
     painter_.setNextButtonVisible(false);
+    painter_.setNextButtonEnabled(true);
     startPage();
     painter_.drawElapsedTime(state_.cvResults.elapsedSeconds);
-    painter_.drawBlock(crossValidationText(state_.cvResults));
-    painter_.endDrawing();
+    listTextLines(pagedText_, state_.listing, painter_);
 }
 
 } // namespace kolven

@@ -158,6 +158,8 @@ private:
     BackgroundRun run_;
     // True while the window shows a rule listing, which a change of the names setting redraws.
     bool listingShown_ = false;
+    // The text whose pages "DALEJ" turns while the listing mode is ListingMode::Text.
+    std::string pagedText_;
     // The folder of the last table file chosen to open; the open dialog starts there.
     std::filesystem::path lastOpenFolder_;
 };

@@ -97,9 +97,15 @@ TEST_F(RuleCommands, CrossValidationAsksItsSettingsRefusesImpossibleFoldsAndShow
     EXPECT_EQ(screen.messages[0].text, refusalMessage(CvRefusal::FoldCount));
     EXPECT_FALSE(screen.enabled(ShowCrossValidation));
 
-    screen.cvScripts.push_back(typeCv(2, "3", "0", "7"));
+    // A line a fold: twelve folds go on to a second page, which ends with the totals.
+    screen.setPageBottom(200);
+    screen.cvScripts.push_back(typeCv(2, "12", "0", "7"));
     app.runCommand(CrossValidate);
-    EXPECT_EQ(results(screen).rfind("Walidacja krzyzowa: 3 czesci, metoda lem2 (uproszczone), ziarno 7\n", 0), 0u);
+    const auto pages = pagesFromHere();
+    ASSERT_EQ(pages.size(), 2u);
+    EXPECT_EQ(pages[0].size() + pages[1].size(), 16u);
+    EXPECT_EQ(pages[0][1], "Walidacja krzyzowa: 12 czesci, metoda lem2 (uproszczone), ziarno 7");
+    EXPECT_EQ(pages[1].back().rfind("Srednio: accuracy ", 0), 0u);
     ASSERT_TRUE(screen.enabled(ShowCrossValidation) && screen.enabled(ExportCrossValidation));
     screen.saveAnswers.push_back(folder / "cv.txt");
     app.runCommand(ExportCrossValidation);
@@ -108,7 +114,7 @@ TEST_F(RuleCommands, CrossValidationAsksItsSettingsRefusesImpossibleFoldsAndShow
     // The dialog opens with the last settings, the seed left to the clock.
     screen.cvScripts.push_back([](CrossValidationDialog& dialog) {
         EXPECT_EQ(dialog.methodIndex(), 2u);
-        EXPECT_EQ(dialog.fieldText(CvField::Folds), "3");
+        EXPECT_EQ(dialog.fieldText(CvField::Folds), "12");
         EXPECT_EQ(dialog.fieldText(CvField::K), "1");
         EXPECT_EQ(dialog.fieldText(CvField::Seed), "");
         dialog.setFieldText(CvField::Folds, "");
