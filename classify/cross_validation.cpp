@@ -51,10 +51,11 @@ FoldResult testFold(const SystemDecyzyjny& table, const std::vector<std::uint32_
         static_cast<void>(settings.method == CvMethod::Lem2 ? lem2.runLem2() : lem2.runLem2Simplified());
         return byRules(classificationRules(lem2), test);
     }
-    case CvMethod::Exhaustive: {
+    case CvMethod::Exhaustive:
+    case CvMethod::ExhaustiveAllOrders: {
         ERCIM ercim;
         splitFold(table, foldOf, fold, ercim, test);
-        ercim.computeRules();
+        ercim.computeRules(noProgress(), {.allOrders = settings.method == CvMethod::ExhaustiveAllOrders});
         return byRules(classificationRules(ercim), test);
     }
     }
@@ -97,6 +98,7 @@ std::string_view cvMethodName(CvMethod method)
     case CvMethod::Lem2: return "lem2";
     case CvMethod::Lem2Simplified: return "lem2 (uproszczone)";
     case CvMethod::Exhaustive: return "exhaustive";
+    case CvMethod::ExhaustiveAllOrders: return "exhaustive (wszystkie reguly)";
     }
     return {};
 }

@@ -12,8 +12,9 @@
 namespace kolven {
 
 // The classifiers cross-validation can judge.
-enum class CvMethod { Knn, Lem2, Lem2Simplified, Exhaustive };
-// "knn", "lem2", "lem2 (uproszczone)", "exhaustive": as the results name it.
+enum class CvMethod { Knn, Lem2, Lem2Simplified, Exhaustive, ExhaustiveAllOrders };
+// "knn", "lem2", "lem2 (uproszczone)", "exhaustive", "exhaustive (wszystkie reguly)": as the
+// results name it.
 std::string_view cvMethodName(CvMethod method);
 
 struct CvSettings {

@@ -516,6 +516,7 @@ Action defineCrossValidate(CLI::App& sub)
         std::string table;
         std::string method;
         bool simplify = false;
+        bool allOrders = false;
         std::uint32_t k = 2;
         std::uint32_t folds = 10;
         std::optional<std::uint32_t> seed;
@@ -529,6 +530,7 @@ Action defineCrossValidate(CLI::App& sub)
         ->required()
         ->check(CLI::IsMember({"knn", "lem2", "exhaustive"}));
     sub.add_flag("--simplify", p->simplify, "simplify the LEM2 rules");
+    sub.add_flag("--all-orders", p->allOrders, "search every order of exhaustive rules, not only up to the first short one");
     sub.add_option("-k", p->k, "neighbours per class for knn (0 is taken as 1)");
     sub.add_option("--folds", p->folds, "number of folds, 2 to the number of objects (default 10)");
     sub.add_option("--seed", p->seed, "seed of the shuffle instead of the clock");
@@ -539,6 +541,9 @@ Action defineCrossValidate(CLI::App& sub)
         if (p->simplify && p->method != "lem2") {
             return fail(err, "--simplify dotyczy tylko metody lem2.");
         }
+        if (p->allOrders && p->method != "exhaustive") {
+            return fail(err, "--all-orders dotyczy tylko metody exhaustive.");
+        }
         SystemDecyzyjny table;
         TableRead read;
         if (!loadTable(p->table, table, p->options, read, err)) {
@@ -547,7 +552,7 @@ Action defineCrossValidate(CLI::App& sub)
         warnAboutNonNumbers(p->table, read, err);
         CvSettings settings;
         settings.method = p->method == "knn"          ? CvMethod::Knn
-                          : p->method == "exhaustive" ? CvMethod::Exhaustive
+                          : p->method == "exhaustive" ? (p->allOrders ? CvMethod::ExhaustiveAllOrders : CvMethod::Exhaustive)
                           : p->simplify               ? CvMethod::Lem2Simplified
                                                       : CvMethod::Lem2;
         settings.k = p->k;

@@ -26,7 +26,7 @@ struct CvFieldLayout {
 
 inline constexpr std::string_view kCvMethodLabel = "Metoda:";
 inline constexpr ControlBox kCvMethodLabelBox{4, 10, 150, 16};
-inline constexpr ControlBox kCvMethodBox{160, 8, 130, 22};
+inline constexpr ControlBox kCvMethodBox{160, 8, 220, 22};
 inline constexpr std::array kCvFields{
     CvFieldLayout{CvField::Folds, "Liczba czesci:", {4, 35, 150, 16}, {160, 35, 48, 20}},
     CvFieldLayout{CvField::K, "Parametr k (k-NN):", {4, 60, 150, 16}, {160, 60, 48, 20}},
@@ -43,6 +43,7 @@ inline constexpr std::array kCvMethodChoices{
     CvMethodChoice{CvMethod::Lem2, "LEM2"},
     CvMethodChoice{CvMethod::Lem2Simplified, "LEM2 (uproszczone)"},
     CvMethodChoice{CvMethod::Exhaustive, "Exhaustive"},
+    CvMethodChoice{CvMethod::ExhaustiveAllOrders, "Exhaustive (wszystkie reguly)"},
 };
 
 // What the cross-validation dialog asks: the method, the number of folds, k and the seed. It
@@ -54,8 +55,8 @@ class CrossValidationDialog {
 public:
     explicit CrossValidationDialog(const CvSettings& last);
 
-    // Caption and frame: 175, 100, 150 x 78 dialog units.
-    DialogFrame frame() const { return {kCrossValidationCaption, 175, 100, 150, 78}; }
+    // Caption and frame: 175, 100, 195 x 78 dialog units.
+    DialogFrame frame() const { return {kCrossValidationCaption, 175, 100, 195, 78}; }
     ControlBox okBox() const { return {4, 120, 60, 28}; }
     ControlBox cancelBox() const { return {74, 120, 60, 28}; }
 
