@@ -1,5 +1,5 @@
 #include "cross_validation.h"
-#include "knn_tables.h"
+#include "table_rows.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "knn.h"
 #include "knn_fast.h"
 #include "knn_scoring.h"
-#include "knn_tables.h"
+#include "table_rows.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "knn.h"
 #include "knn_scoring.h"
-#include "knn_tables.h"
+#include "table_rows.h"
 
 #include <gtest/gtest.h>
 

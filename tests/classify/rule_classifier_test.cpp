@@ -1,4 +1,4 @@
-#include "knn_tables.h"
+#include "table_rows.h"
 #include "rule_classifier.h"
 
 #include <gtest/gtest.h>

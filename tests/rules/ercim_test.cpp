@@ -1,14 +1,15 @@
 // The exhaustive search against its definition and the straightforward search: of all orders, of
 // tables wider than one word of attribute bits, on several threads; and searches that stop or run
 // out of memory and change nothing.
+#include "counting_progress.h"
 #include "ercim.h"
 #include "exhaustive_search.h"
 #include "failing_allocation.h"
+#include "table_rows.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <atomic>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -24,28 +25,17 @@
 namespace kolven {
 namespace {
 
-using Row = std::vector<float>;
+using testing::Rows;
+using testing::tableOf;
 
-// A table of rows, each holding the condition values and the decision last.
-ERCIM makeTable(std::uint32_t attributes, const std::vector<Row>& rows)
+ERCIM computed(std::uint32_t attributes, const Rows& rows)
 {
-    std::vector<float> matrix;
-    for (const Row& row : rows) {
-        matrix.insert(matrix.end(), row.begin(), row.end());
-    }
-    ERCIM table;
-    table.installValues(std::uint32_t(rows.size()), attributes, matrix);
-    return table;
-}
-
-ERCIM computed(std::uint32_t attributes, const std::vector<Row>& rows)
-{
-    ERCIM table = makeTable(attributes, rows);
+    ERCIM table = tableOf<ERCIM>(attributes, rows);
     table.computeRules();
     return table;
 }
 
-const std::vector<Row> kWorkedExample = {{1, 0, 1, 1}, {1, 1, 0, 1}, {0, 1, 1, 0}, {1, 1, 1, 0}, {0, 0, 0, 1}};
+const Rows kWorkedExample = {{1, 0, 1, 1}, {1, 1, 0, 1}, {0, 1, 1, 0}, {1, 1, 1, 0}, {0, 0, 0, 1}};
 
 // One stored entry: the object whose list holds it, its attributes and its support.
 using Entry = std::tuple<std::uint32_t, std::vector<std::uint32_t>, std::uint32_t>;
@@ -66,7 +56,7 @@ std::vector<Entry> entriesAt(const ERCIM& table, std::uint32_t order, bool print
 
 TEST(ExhaustiveSearch, WorkedExampleKeepsTwoOrdersInClosedLists)
 {
-    EXPECT_EQ(makeTable(3, kWorkedExample).ruleList(1, 0), nullptr) << "nothing before the search";
+    EXPECT_EQ(tableOf<ERCIM>(3, kWorkedExample).ruleList(1, 0), nullptr) << "nothing before the search";
     const ERCIM table = computed(3, kWorkedExample);
     EXPECT_EQ(table.order, 2u);
     EXPECT_EQ(entriesAt(table, 1), (std::vector<Entry>{{0, {1}, 2}, {1, {2}, 2}, {4, {1}, 0}, {4, {2}, 0}}));
@@ -85,7 +75,7 @@ TEST(ExhaustiveSearch, WorkedExampleKeepsTwoOrdersInClosedLists)
 
 TEST(ExhaustiveSearch, MissingMemoryLeavesThePreviousResults)
 {
-    ERCIM fresh = makeTable(3, kWorkedExample);
+    ERCIM fresh = tableOf<ERCIM>(3, kWorkedExample);
     ERCIM done = computed(3, kWorkedExample);
     const std::vector<Entry> rules = entriesAt(done, 2);
     const double seconds = done.elapsedSeconds;
@@ -355,26 +345,8 @@ TEST(FastExhaustiveSearch, MatchesTheReferenceOnRandomTables)
     // The last attributes of the widest table the fast search serves.
     reached = compareOnRandomTables(19, 40, {1, 5, 60, 64, 3, 2});
     EXPECT_GT(reached.repeatedRules + reached.higherOrderRules, 0u);
-}
-
-TEST(FastExhaustiveSearch, SeesAttributesBeyondTheFirstWord)
-{
-    // 65 attributes: only the last one tells the two decisions apart.
-    std::vector<float> values(2 * 66, 1.0f);
-    values[64] = 0.0f;
-    values[65] = 0.0f;
-    SystemDecyzyjny table;
-    table.installValues(2, 65, values);
-    const ExhaustiveRules rules = searchExhaustiveRules(table).value();
-    EXPECT_EQ(rules.order, 1u);
-    EXPECT_EQ(rules.rulesByOrder[1][0], (RuleList{64, 1, kRuleListEnd}));
-    EXPECT_EQ(rules.rulesByOrder[1][1], (RuleList{64, 1, kRuleListEnd}));
-    EXPECT_TRUE(rules == searchExhaustiveRulesReference(table));
-}
-
-TEST(ExhaustiveAllOrders, MatchesTheReferenceOnRandomTables)
-{
-    // Few values make rules of high orders, kept past orders of fewer than two entries.
+    // The search of all orders: few values make rules of high orders, kept past orders of fewer
+    // than two entries.
     EXPECT_GT(compareOnRandomTables(23, 4000, {1, 10, 0, 6, 3, 3, 64}, true).pastAnOrdinaryStop, 100u);
     EXPECT_GT(compareOnRandomTables(29, 1500, {8, 24, 4, 9, 2, 2, 64}, true).pastAnOrdinaryStop, 100u);
     compareOnRandomTables(31, 2000, {1, 6, 1, 5, 4, 6, 64}, true);
@@ -477,25 +449,6 @@ TEST(ExhaustiveSearch, GivesTheSameRulesOnAnyNumberOfThreads)
     }
 }
 
-// A progress that asks the search to stop at its stopAt-th look, and checks what it is told.
-class StoppingProgress : public Progress {
-public:
-    explicit StoppingProgress(std::uint64_t stopAt) : stopAt_(stopAt) {}
-
-    void report(std::uint32_t stage, std::uint64_t done, std::uint64_t total) override
-    {
-        EXPECT_GE(stage, 1u);
-        EXPECT_LE(done, total);
-    }
-    bool cancelled() const override { return ++looks_ >= stopAt_; }
-
-    std::uint64_t looks() const { return looks_; }
-
-private:
-    std::uint64_t stopAt_;
-    mutable std::atomic<std::uint64_t> looks_{0};
-};
-
 TEST(ExhaustiveSearch, AStoppedSearchLeavesTheEarlierResults)
 {
     std::mt19937 random(41);
@@ -523,7 +476,7 @@ TEST(ExhaustiveSearch, AStoppedSearchLeavesTheEarlierResults)
     std::uint64_t stopAt = 1;
     for (bool finished = false; !finished; stopAt += 1 + stopAt / 3) {
         for (const unsigned threads : {1u, 2u}) {
-            StoppingProgress progress(stopAt);
+            testing::CountingProgress progress(stopAt);
             finished = ercim.computeRules(progress, {.allOrders = true, .threads = threads});
             if (finished) {
                 break;

@@ -1,6 +1,7 @@
 #include "ercim.h"
 #include "recording_page.h"
 #include "table_files.h"
+#include "table_rows.h"
 #include "test_files.h"
 #include "text_format.h"
 
@@ -14,27 +15,6 @@ namespace {
 
 using testing::RecordingPage;
 
-ERCIM computedFromText(const std::string& tab)
-{
-    ERCIM table;
-    EXPECT_TRUE(parseTab(tab, table));
-    table.computeRules();
-    return table;
-}
-
-const std::string kWorkedExample = "ATTRIBUTES 4\nOBJECTS 5\n1 0 1 1\n1 1 0 1\n0 1 1 0\n1 1 1 0\n0 0 0 1\n";
-
-// What the worked example prints after its time line, on screen and in the file alike.
-const std::vector<std::string> kWorkedExampleLines = {
-    "Rzad: 1",
-    " (a2=0.000) => (d=1.000) [2]",
-    " (a3=0.000) => (d=1.000) [2]",
-    "Rzad: 2",
-    " (a1=0.000) & (a2=1.000) => (d=0.000)",
-    " (a1=0.000) & (a3=1.000) => (d=0.000)",
-    " (a2=1.000) & (a3=1.000) => (d=0.000) [2]",
-};
-
 // The export without its time line, split at CR LF.
 std::vector<std::string> exportedLines(const ERCIM& table)
 {
@@ -46,18 +26,6 @@ std::vector<std::string> exportedLines(const ERCIM& table)
     }
     EXPECT_EQ(start, text.size()) << "every line ends with CR LF";
     return lines;
-}
-
-TEST(ExhaustiveExport, WorkedExampleHoldsTheTimeLineAndSevenLinesAndReplacesTheFile)
-{
-    const ERCIM table = computedFromText(kWorkedExample);
-    EXPECT_EQ(exportedLines(table), kWorkedExampleLines);
-    testing::TempFolder folder;
-    const auto path = folder.write("rules.txt", std::string(2000, 'x'));
-    static_cast<const SystemDecyzyjny&>(table).exportResults(path);
-    EXPECT_EQ(testing::fileBytes(path), exhaustiveExportText(table));
-    EXPECT_NO_THROW(table.exportResults(folder / "missing/rules.txt")) << "an unwritable path is skipped";
-    EXPECT_FALSE(std::filesystem::exists(folder / "missing/rules.txt"));
 }
 
 TEST(ExhaustiveRuleLine, ShowsConditionsDecisionAndSupportKeepingLongLinesWhole)
@@ -126,7 +94,9 @@ TEST(ExhaustiveListing, PagesTogetherHoldTheWholeExport)
     for (int bottom = 76; bottom <= 300; bottom += 7) {
         checkPaging(table, bottom);
     }
-    checkPaging(computedFromText("ATTRIBUTES 3\nOBJECTS 4\n0 0 0\n0 1 1\n1 0 1\n1 1 0\n"), 76);
+    ERCIM exclusiveOr = testing::tableOf<ERCIM>(2, {{0, 0, 0}, {0, 1, 1}, {1, 0, 1}, {1, 1, 0}});
+    exclusiveOr.computeRules();
+    checkPaging(exclusiveOr, 76);
 }
 
 } // namespace

@@ -1,6 +1,5 @@
 #include "lem2.h"
 #include "recording_page.h"
-#include "test_files.h"
 
 #include <gtest/gtest.h>
 
@@ -38,21 +37,6 @@ LEM2v1 lem2WithRules(std::size_t count)
         lem2.rules.push_back({{{0, float(i)}}, {0}, std::uint32_t(i + 1)});
     }
     return lem2;
-}
-
-TEST(Lem2Export, WritesTheTimeLineThenOneCrLfLinePerRuleReplacingTheFile)
-{
-    const LEM2v1 lem2 = lem2WithRules(2);
-    const std::string expected = "Czas wykonania zadania: 0.250000000000s\r\n"
-                                 " (a1=0.000) => (d=0.000)\r\n"
-                                 " (a1=1.000) => (d=0.000) [2]\r\n";
-    testing::TempFolder folder;
-    const auto path = folder.write("rules.txt", std::string(5000, 'x'));
-    static_cast<const SystemDecyzyjny&>(lem2).exportResults(path);
-    EXPECT_EQ(testing::fileBytes(path), expected);
-    // A file that cannot be created is skipped without a word.
-    lem2.exportResults(folder / "missing/rules.txt");
-    EXPECT_FALSE(std::filesystem::exists(folder / "missing"));
 }
 
 TEST(Lem2Listing, PagesContinueWithTheFirstRuleNotDrawnAndAFullLastPageIsFollowedByAnEmptyOne)
