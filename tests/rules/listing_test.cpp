@@ -1,9 +1,9 @@
 #include "ercim.h"
+#include "lem2.h"
 #include "recording_page.h"
 #include "table_files.h"
 #include "table_rows.h"
 #include "test_files.h"
-#include "text_format.h"
 
 #include <gtest/gtest.h>
 
@@ -26,26 +26,6 @@ std::vector<std::string> exportedLines(const ERCIM& table)
     }
     EXPECT_EQ(start, text.size()) << "every line ends with CR LF";
     return lines;
-}
-
-TEST(ExhaustiveRuleLine, ShowsConditionsDecisionAndSupportKeepingLongLinesWhole)
-{
-    ERCIM table;
-    ASSERT_TRUE(parseTab("ATTRIBUTES 4\nOBJECTS 1\n0.1 -0.0005 2 -2\n", table));
-    const std::uint32_t pair[] = {0, 1, 123456};
-    EXPECT_EQ(exhaustiveRuleLine(table, 0, pair, 2), " (a1=0.100) & (a2=-0.001) => (d=-2.000) [123456]");
-    ERCIM wide;
-    ASSERT_TRUE(parseTab("ATTRIBUTES 9\nOBJECTS 1\n3e38 3e38 3e38 3e38 3e38 3e38 3e38 3e38 3e38\n", wide));
-    const std::uint32_t entry[] = {0, 1, 2, 3, 4, 5, 6, 7, 7};
-    std::string value;
-    appendFixed(value, double(3e38f), 3);
-    std::string expected;
-    for (int p = 1; p <= 8; ++p) {
-        expected += " (a" + std::to_string(p) + "=" + value + ") &";
-    }
-    expected.back() = '=';
-    expected += "> (d=" + value + ") [7]";
-    EXPECT_EQ(exhaustiveRuleLine(wide, 0, entry, 8), expected);
 }
 
 // Pages through the whole listing and checks the page limits: headers start no lower than B - 60,
@@ -97,6 +77,44 @@ TEST(ExhaustiveListing, PagesTogetherHoldTheWholeExport)
     ERCIM exclusiveOr = testing::tableOf<ERCIM>(2, {{0, 0, 0}, {0, 1, 1}, {1, 0, 1}, {1, 1, 0}});
     exclusiveOr.computeRules();
     checkPaging(exclusiveOr, 76);
+}
+
+LEM2v1 lem2WithRules(std::size_t count)
+{
+    LEM2v1 lem2;
+    lem2.elapsedSeconds = 0.25;
+    for (std::size_t i = 0; i < count; ++i) {
+        lem2.rules.push_back({{{0, float(i)}}, {0}, std::uint32_t(i + 1)});
+    }
+    return lem2;
+}
+
+TEST(Lem2Listing, PagesContinueWithTheFirstRuleNotDrawnAndAFullLastPageIsFollowedByAnEmptyOne)
+{
+    // A page of bottom 108 takes four rule lines under the time line and five on a continued
+    // page: after a line the page is full once the cursor passes 64 (reaching it is not enough).
+    using Pages = std::vector<std::vector<float>>;
+    for (const auto& [count, expected] : {std::pair<std::size_t, Pages>{2, {{0, 1}}},
+                                          {11, {{0, 1, 2, 3}, {4, 5, 6, 7, 8}, {9, 10}}},
+                                          {9, {{0, 1, 2, 3}, {4, 5, 6, 7, 8}, {}}}}) {
+        const LEM2v1 lem2 = lem2WithRules(count);
+        RecordingPage page(108, 16);
+        ListingPosition position;
+        Pages pages;
+        for (bool complete = false; !complete && pages.size() < 10; page.nextPage()) {
+            complete = listLem2Rules(lem2, position, page);
+            EXPECT_EQ(page.buttonShown, !complete);
+            EXPECT_EQ(page.buttonDisabled, complete);
+            pages.emplace_back();
+            for (const auto& line : page.lines) {
+                pages.back().push_back(std::stof(line.text.substr(5)));
+            }
+        }
+        EXPECT_EQ(pages, expected) << count << " rules";
+        EXPECT_EQ(page.passesEnded, int(expected.size()));
+        EXPECT_EQ(position.listingMode, ListingMode::Lem2);
+        EXPECT_EQ(position.lem2Position, 0u) << "a completed listing starts again from the first rule";
+    }
 }
 
 } // namespace
