@@ -22,14 +22,13 @@ TEST(KnnProgress, CountsTestObjectsOnEveryThreadAndACancelledRunKeepsTheEarlierR
     }
     const std::string before = knnReportText(knn);
 
-    knn.k = 1000; // a finished run would lower it to the smallest class
     for (std::uint64_t stopAfter : {0, 1, 20}) {
+        knn.k = 1000; // a finished run would lower it to the smallest class
         CountingProgress stopping(stopAfter);
         EXPECT_FALSE(knn.classifyTestSystem(KnnScoring::Reference, 2, stopping));
         EXPECT_EQ(knn.k, 1000u);
         knn.k = 3;
         EXPECT_EQ(knnReportText(knn), before);
-        knn.k = 1000;
     }
 }
 

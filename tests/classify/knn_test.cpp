@@ -16,7 +16,7 @@ namespace kolven {
 namespace {
 
 using testing::fillTable;
-using Rows = std::vector<std::vector<float>>;
+using testing::Rows;
 
 // A classifier over training and test rows (condition values, then the decision), run once.
 kNNv1 classified(std::uint32_t attributes, const Rows& training, const Rows& test, std::uint32_t k)
@@ -137,11 +137,7 @@ TEST(KnnClassifier, WritesTheSixResultLines)
 {
     // Single-object classes at 0 and 10 with k = 1: six objects near 0 with decision 0 are
     // right, two near 0 with decision 1 are wrong, two midway are tied.
-    Rows test;
-    for (int i = 0; i < 6; ++i) {
-        test.push_back({float(i) / 4, 0});
-    }
-    test.insert(test.end(), {{1, 1}, {2, 1}, {5, 0}, {5, 1}});
+    const Rows test{{0, 0}, {0.25f, 0}, {0.5f, 0}, {0.75f, 0}, {1, 0}, {1.25f, 0}, {1, 1}, {2, 1}, {5, 0}, {5, 1}};
     kNNv1 knn = classified(1, {{0, 0}, {10, 1}}, test, 1);
     knn.elapsedSeconds = 0.5;
     EXPECT_EQ(knnReportText(knn), "Czas wykonania zadania: 0.500000000000s\r\n"
