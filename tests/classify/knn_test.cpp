@@ -1,6 +1,9 @@
+#include "counting_progress.h"
 #include "knn.h"
 #include "knn_scoring.h"
+#include "table_files.h"
 #include "table_rows.h"
+#include "test_files.h"
 
 #include <gtest/gtest.h>
 
@@ -174,6 +177,30 @@ TEST(KnnClassifier, RefusesMismatchedOrEmptyTablesChangingNothing)
     kNNv1 empty;
     fillTable(empty.testSystem, 2, {{0, 0, 1}});
     EXPECT_FALSE(empty.classifyTestSystem()) << "no training table";
+}
+
+TEST(KnnProgress, CountsTestObjectsOnEveryThreadAndACancelledRunKeepsTheEarlierResults)
+{
+    kNNv1 knn;
+    ASSERT_TRUE(readTab(testing::dataFile("segment-challenge.tab"), knn));
+    ASSERT_TRUE(readTab(testing::dataFile("segment-test.tab"), knn.testSystem));
+    knn.k = 3;
+    for (unsigned threads : {1u, 2u}) {
+        testing::CountingProgress watched;
+        ASSERT_TRUE(knn.classifyTestSystem(KnnScoring::Fast, threads, watched));
+        EXPECT_EQ(watched.maxDone, 810u);
+        EXPECT_EQ(watched.lastTotal, 810u);
+    }
+    const std::string before = knnReportText(knn);
+
+    for (std::uint64_t stopAfter : {0, 1, 20}) {
+        knn.k = 1000; // a finished run would lower it to the smallest class
+        testing::CountingProgress stopping(stopAfter);
+        EXPECT_FALSE(knn.classifyTestSystem(KnnScoring::Reference, 2, stopping));
+        EXPECT_EQ(knn.k, 1000u);
+        knn.k = 3;
+        EXPECT_EQ(knnReportText(knn), before);
+    }
 }
 
 } // namespace

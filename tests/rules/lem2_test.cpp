@@ -1,4 +1,7 @@
+#include "counting_progress.h"
 #include "lem2.h"
+#include "table_files.h"
+#include "test_files.h"
 
 #include <gtest/gtest.h>
 
@@ -175,6 +178,24 @@ TEST(Lem2Induction, RandomTablesGiveTheReferenceRulesAndKeepConsistencyCoverageA
     checkRandomTables(25, 1, 4, 7, 700, 4);  // one attribute
     checkRandomTables(400, 8, 4, 3, 30, 5);  // goal sets of hundreds of objects
     checkRandomTables(300, 12, 3, 2, 20, 6);
+}
+
+TEST(Lem2Progress, CountsDecisionClassesAndACancelledRunKeepsTheEarlierRules)
+{
+    LEM2v1 lem2;
+    ASSERT_TRUE(readTab(testing::dataFile("segment-challenge.tab"), lem2));
+    testing::CountingProgress watched;
+    ASSERT_TRUE(lem2.runLem2(watched));
+    EXPECT_EQ(watched.lastTotal, 7u); // the table's decision classes
+    EXPECT_EQ(watched.maxDone, 6u);   // told before each class
+    const std::string before = lem2ExportText(lem2);
+
+    for (std::uint64_t stopAfter : {0, 1, 4}) {
+        testing::CountingProgress stopping(stopAfter);
+        EXPECT_FALSE(lem2.runLem2(stopping));
+        EXPECT_FALSE(lem2.runLem2Reference(stopping));
+        EXPECT_EQ(lem2ExportText(lem2), before);
+    }
 }
 
 } // namespace
