@@ -1,5 +1,6 @@
 #include "cross_validation.h"
 #include "table_rows.h"
+#include "test_files.h"
 
 #include <gtest/gtest.h>
 
@@ -83,6 +84,9 @@ TEST(CrossValidation, ReportsEachFoldThePoolAndTheMeanWithItsDeviation)
               "Czesc 3: obiekty 3, chwycone 0, poprawne 0, accuracy 0.000, coverage 0.000\n"
               "Razem: obiekty 11, chwycone 6, poprawne 5, accuracy 0.833, coverage 0.545\n"
               "Srednio: accuracy 0.500 (odchylenie 0.500), coverage 0.500 (odchylenie 0.500)");
+    // The report: the time line, then these six lines, each ended by CR LF.
+    const std::string report = testing::afterTimeLine(crossValidationReport(results));
+    EXPECT_EQ(std::count(report.begin(), report.end(), '\r'), 6);
 }
 
 } // namespace

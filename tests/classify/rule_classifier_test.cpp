@@ -1,5 +1,6 @@
-#include "table_rows.h"
 #include "rule_classifier.h"
+#include "table_rows.h"
+#include "test_files.h"
 
 #include <gtest/gtest.h>
 
@@ -69,6 +70,7 @@ TEST(RuleClassifier, CountsCaughtAndCorrectObjectsWithAConfusionMatrix)
                                         "0.000      2      1             1\n"
                                         "1.000      1      1             1\n"
                                         "5.000      0      1             0");
+    EXPECT_EQ(testing::afterTimeLine(ruleReportText(results)).substr(0, 28), "Reguly: LEM2 (uproszczone)\r\n");
 }
 
 TEST(RuleClassifier, RefusesRulesNotComputedAndTablesOfAnotherWidthChangingNothing)

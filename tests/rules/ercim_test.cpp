@@ -457,6 +457,8 @@ TEST(ExhaustiveSearch, AStoppedSearchLeavesTheEarlierResults)
         for (const unsigned threads : {1u, 2u}) {
             testing::CountingProgress progress(stopAt);
             finished = ercim.computeRules(progress, {.allOrders = true, .threads = threads});
+            EXPECT_GE(progress.lastStage, 1u) << "the order searched";
+            EXPECT_LE(progress.maxDone, progress.lastTotal);
             if (finished) {
                 break;
             }
