@@ -22,7 +22,7 @@ TEST(RuleText, BothBuildersNumberAttributesFromOneRoundValuesAndKeepLongLinesWho
     EXPECT_EQ(lem2RuleText({{{11, -0.5f}, {0, 2.0006f}, {4, -0.0005f}}, {-2.25f}, 123456}),
               " (a12=-0.500) & (a1=2.001) & (a5=-0.001) => (d=-2.250) [123456]");
     EXPECT_EQ(lem2RuleText({{{0, 1234567.0f}}, {1}, 1}), " (a1=1234567.000) => (d=1.000)");
-    // Forty conditions on 3e38, whose texts have 43 characters: a line of some 2,200.
+    // Forty conditions on 3e38, whose value texts have 43 characters: a line of over 2,000.
     const std::string large = "300000000549775575777803994281145270272.000";
     Lem2Rule rule{{}, {1, 2}, 3};
     std::vector<std::uint32_t> entry;
