@@ -1,5 +1,6 @@
 #include "counting_progress.h"
 #include "lem2.h"
+#include "listed_rules.h"
 #include "table_files.h"
 #include "test_files.h"
 
@@ -100,10 +101,7 @@ TEST(Lem2Induction, RefusesATableWithoutConditionAttributes)
 void checkInvariants(const LEM2v1& lem2)
 {
     const auto& rules = lem2.rules;
-    const auto matches = [&](const Lem2Rule& rule, std::uint32_t row) {
-        return std::all_of(rule.conditions.begin(), rule.conditions.end(),
-                           [&](const Lem2Rule::Condition& c) { return lem2.value(row, c.attribute) == c.value; });
-    };
+    const auto matches = [&](const Lem2Rule& rule, std::uint32_t row) { return ruleMatches(rule, lem2.row(row)); };
     ASSERT_LE(rules.size(), lem2.objectCount);
     for (std::size_t i = 0; i < rules.size(); ++i) {
         const Lem2Rule& rule = rules[i];

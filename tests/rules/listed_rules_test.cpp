@@ -37,9 +37,7 @@ TEST(ListedRules, AreTheRulesTheExportsShowWithTheirStatistics)
     exported.erase(0, exported.find("\r\n") + 2);                                 // "Rzad: 1"
     exported.erase(exported.find("Rzad: 2\r\n"), std::string("Rzad: 2\r\n").size());
     EXPECT_EQ(lines(exhaustive), exported);
-    ASSERT_EQ(exhaustive.size(), 5u);
-    EXPECT_EQ(exhaustive[4].rule.conditions.size(), 2u);
-    EXPECT_EQ(exhaustive[4].rule.support, 2u);
+    // Each rule's length and support come from its conditions and support, its line from its text.
     EXPECT_EQ(ruleStatisticsCsv(ercim, exhaustive),
               "rule,length,support,matched,accuracy,coverage\r\n"
               " (a2=0.000) => (d=1.000) [2],1,2,2,1.000,0.667\r\n"
