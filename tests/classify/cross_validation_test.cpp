@@ -1,5 +1,6 @@
 #include "cross_validation.h"
-#include "knn_tables.h"
+#include "table_rows.h"
+#include "test_files.h"
 
 #include <gtest/gtest.h>
 
@@ -12,13 +13,11 @@
 namespace kolven {
 namespace {
 
-using testing::fillTable;
-
 // A table of one attribute (the object's index) whose decisions come in classes of the given sizes,
 // interleaved so that no class is contiguous; the first class has decision -0.
 SystemDecyzyjny classTable(const std::vector<std::uint32_t>& sizes)
 {
-    std::vector<std::vector<float>> rows;
+    testing::Rows rows;
     std::vector<std::uint32_t> left = sizes;
     while (std::any_of(left.begin(), left.end(), [](std::uint32_t n) { return n > 0; })) {
         for (std::size_t c = 0; c < left.size(); ++c) {
@@ -28,9 +27,7 @@ SystemDecyzyjny classTable(const std::vector<std::uint32_t>& sizes)
             }
         }
     }
-    SystemDecyzyjny table;
-    fillTable(table, 1, rows);
-    return table;
+    return testing::tableOf(1, rows);
 }
 
 TEST(StratifiedFolds, DealEachClassEvenlyAndRepeatWithTheSeed)
@@ -67,8 +64,7 @@ TEST(StratifiedFolds, DealEachClassEvenlyAndRepeatWithTheSeed)
 
 TEST(CrossValidation, RefusesFoldCountsOutsideTwoToTheObjectsAndLem2WithoutAttributes)
 {
-    SystemDecyzyjny table;
-    fillTable(table, 0, {{0}, {1}, {0}});
+    const SystemDecyzyjny table = testing::tableOf(0, {{0}, {1}, {0}});
     EXPECT_EQ(checkCvSettings(table, {CvMethod::Knn, 2, 1, 0}), CvRefusal::FoldCount);
     EXPECT_EQ(checkCvSettings(table, {CvMethod::Knn, 2, 4, 0}), CvRefusal::FoldCount);
     EXPECT_EQ(checkCvSettings(table, {CvMethod::Knn, 2, 3, 0}), std::nullopt);
@@ -88,10 +84,9 @@ TEST(CrossValidation, ReportsEachFoldThePoolAndTheMeanWithItsDeviation)
               "Czesc 3: obiekty 3, chwycone 0, poprawne 0, accuracy 0.000, coverage 0.000\n"
               "Razem: obiekty 11, chwycone 6, poprawne 5, accuracy 0.833, coverage 0.545\n"
               "Srednio: accuracy 0.500 (odchylenie 0.500), coverage 0.500 (odchylenie 0.500)");
-    const std::string report = crossValidationReport(results);
-    EXPECT_EQ(report.rfind("Czas wykonania zadania: ", 0), 0u);
-    EXPECT_NE(report.find("s\r\nWalidacja krzyzowa: 3 czesci"), std::string::npos);
-    EXPECT_EQ(report.substr(report.size() - 3), ")\r\n");
+    // The report: the time line, then these six lines, each ended by CR LF.
+    const std::string report = testing::afterTimeLine(crossValidationReport(results));
+    EXPECT_EQ(std::count(report.begin(), report.end(), '\r'), 6);
 }
 
 } // namespace

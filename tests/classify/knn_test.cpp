@@ -1,6 +1,9 @@
+#include "counting_progress.h"
 #include "knn.h"
 #include "knn_scoring.h"
-#include "knn_tables.h"
+#include "table_files.h"
+#include "table_rows.h"
+#include "test_files.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +19,7 @@ namespace kolven {
 namespace {
 
 using testing::fillTable;
-using Rows = std::vector<std::vector<float>>;
+using testing::Rows;
 
 // A classifier over training and test rows (condition values, then the decision), run once.
 kNNv1 classified(std::uint32_t attributes, const Rows& training, const Rows& test, std::uint32_t k)
@@ -137,11 +140,7 @@ TEST(KnnClassifier, WritesTheSixResultLines)
 {
     // Single-object classes at 0 and 10 with k = 1: six objects near 0 with decision 0 are
     // right, two near 0 with decision 1 are wrong, two midway are tied.
-    Rows test;
-    for (int i = 0; i < 6; ++i) {
-        test.push_back({float(i) / 4, 0});
-    }
-    test.insert(test.end(), {{1, 1}, {2, 1}, {5, 0}, {5, 1}});
+    const Rows test{{0, 0}, {0.25f, 0}, {0.5f, 0}, {0.75f, 0}, {1, 0}, {1.25f, 0}, {1, 1}, {2, 1}, {5, 0}, {5, 1}};
     kNNv1 knn = classified(1, {{0, 0}, {10, 1}}, test, 1);
     knn.elapsedSeconds = 0.5;
     EXPECT_EQ(knnReportText(knn), "Czas wykonania zadania: 0.500000000000s\r\n"
@@ -178,6 +177,30 @@ TEST(KnnClassifier, RefusesMismatchedOrEmptyTablesChangingNothing)
     kNNv1 empty;
     fillTable(empty.testSystem, 2, {{0, 0, 1}});
     EXPECT_FALSE(empty.classifyTestSystem()) << "no training table";
+}
+
+TEST(KnnProgress, CountsTestObjectsOnEveryThreadAndACancelledRunKeepsTheEarlierResults)
+{
+    kNNv1 knn;
+    ASSERT_TRUE(readTab(testing::dataFile("segment-challenge.tab"), knn));
+    ASSERT_TRUE(readTab(testing::dataFile("segment-test.tab"), knn.testSystem));
+    knn.k = 3;
+    for (unsigned threads : {1u, 2u}) {
+        testing::CountingProgress watched;
+        ASSERT_TRUE(knn.classifyTestSystem(KnnScoring::Fast, threads, watched));
+        EXPECT_EQ(watched.maxDone, 810u);
+        EXPECT_EQ(watched.lastTotal, 810u);
+    }
+    const std::string before = knnReportText(knn);
+
+    for (std::uint64_t stopAfter : {0, 1, 20}) {
+        knn.k = 1000; // a finished run would lower it to the smallest class
+        testing::CountingProgress stopping(stopAfter);
+        EXPECT_FALSE(knn.classifyTestSystem(KnnScoring::Reference, 2, stopping));
+        EXPECT_EQ(knn.k, 1000u);
+        knn.k = 3;
+        EXPECT_EQ(knnReportText(knn), before);
+    }
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 #include "lem2.h"
 #include "table_files.h"
 #include "test_files.h"
+#include "text_format.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +15,7 @@ namespace kolven {
 namespace {
 
 using testing::afterTimeLine;
+using testing::dataFile;
 using testing::fileBytes;
 using testing::sameLines;
 
@@ -46,7 +48,7 @@ TEST(Golden, EveryTableGivesItsExpectedExportsExactly)
         ercim.computeRules();
         EXPECT_TRUE(sameLines(afterTimeLine(exhaustiveExportText(ercim)), fileBytes(expected(".exhaustive.txt"))));
         LEM2v1 lem2;
-        ASSERT_TRUE(readTab(table, lem2));
+        lem2.copyFrom(ercim);
         if (!std::filesystem::exists(expected(".lem2.txt"))) {
             EXPECT_EQ(lem2.attributeCount, 0u);
             EXPECT_FALSE(lem2.runLem2());
@@ -54,6 +56,33 @@ TEST(Golden, EveryTableGivesItsExpectedExportsExactly)
         }
         ASSERT_TRUE(lem2.runLem2());
         EXPECT_TRUE(sameLines(afterTimeLine(lem2ExportText(lem2)), fileBytes(expected(".lem2.txt"))));
+    }
+}
+
+// Either algorithm, through the base class, replaces a longer file with its run's time line and its
+// rules, and reports a file it cannot create instead of passing for a success.
+TEST(RuleExport, ReplacesTheFileWithTheTimeLineAndTheRulesOrReportsThatItCannot)
+{
+    ERCIM ercim;
+    ASSERT_TRUE(readTab(dataFile("worked-example.tab"), ercim));
+    LEM2v1 lem2;
+    lem2.copyFrom(ercim);
+    ercim.computeRules();
+    ASSERT_TRUE(lem2.runLem2());
+    ercim.elapsedSeconds = 0.25;
+    lem2.elapsedSeconds = 0.5;
+    testing::TempFolder folder;
+    const auto rules = folder / "rules.txt";
+    const std::pair<const SystemDecyzyjny*, std::string> cases[] = {
+        {&ercim, elapsedTimeLine(0.25) + fileBytes(dataFile("worked-example.exhaustive.txt"))},
+        {&lem2, elapsedTimeLine(0.5) + fileBytes(dataFile("worked-example.lem2.txt"))},
+    };
+    for (const auto& [table, expected] : cases) {
+        folder.write("rules.txt", std::string(5000, 'x'));
+        EXPECT_TRUE(table->exportResults(rules));
+        EXPECT_EQ(fileBytes(rules), expected);
+        EXPECT_FALSE(table->exportResults(folder / "missing/rules.txt"));
+        EXPECT_FALSE(std::filesystem::exists(folder / "missing"));
     }
 }
 
