@@ -3,8 +3,6 @@
 #include "ercim.h"
 #include "table_files.h"
 
-#include <QLineEdit>
-
 namespace kolven::test {
 namespace {
 
@@ -74,26 +72,6 @@ TEST_F(FileCommandsTest, ExhaustiveRulesArePagedAboveDalejAndExported)
     // The file dialog adds the extension the export offers.
     ASSERT_TRUE(choose(CommandId::ExportExhaustive, {chooseFile(path(temp_ / "rules"))}));
     EXPECT_TRUE(testing::sameLines(testing::fileBytes(temp_ / "rules.txt"), exhaustiveExportText(*state_.ercim)));
-}
-
-// The field shows at once the 1 that a typed 0 becomes; OK follows the field.
-TEST_F(FileCommandsTest, KnnDialogTurnsZeroIntoOneAsItIsTyped)
-{
-    ASSERT_TRUE(choose(CommandId::LoadTestSystem, {chooseFile(dataFile("weather.nominal.tab"))}));
-    loadWeather();
-    std::vector<bool> okEnabled;
-    QString shown;
-    auto typeZero = [&](QDialog* dialog) {
-        auto* edit = dialog->findChild<QLineEdit*>();
-        okEnabled.push_back(dialog->findChildren<QPushButton*>()[0]->isEnabled());
-        edit->setText(QStringLiteral("0"));
-        shown = edit->text();
-        okEnabled.push_back(dialog->findChildren<QPushButton*>()[0]->isEnabled());
-    };
-    EXPECT_TRUE(choose(CommandId::ClassifyKnn, {inspectAndPress(typeZero, QStringLiteral("OK"))}));
-    EXPECT_EQ(okEnabled, (std::vector<bool>{false, true}));
-    EXPECT_EQ(shown, QStringLiteral("1"));
-    EXPECT_EQ(state_.knn.k, 1u);
 }
 
 } // namespace

@@ -145,8 +145,7 @@ TEST_F(WindowMendsTest, RefusedRangeReopensWithTheTypedValuesAndZeroObjectsSaysW
         for (QLineEdit* edit : edits)
             reopened.push_back(edit->text());
         edits[0]->setText(QStringLiteral("0"));
-        for (QPushButton* button : dialog->findChildren<QPushButton*>())
-            reason = button->text() == QStringLiteral("OK") && !button->isEnabled() ? button->toolTip() : reason;
+        reason = okButton(dialog)->isEnabled() ? QStringLiteral("enabled") : okButton(dialog)->toolTip();
     };
     EXPECT_TRUE(choose(CommandId::GenerateSystem, {fillAndPress({typed.begin(), typed.end()}, QStringLiteral("OK")),
                                                    answer(QMessageBox::Ok), inspectAndPress(mend, QStringLiteral("ANULUJ"))}));
