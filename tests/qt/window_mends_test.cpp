@@ -33,17 +33,20 @@ TEST_F(WindowMendsTest, StaysMaximizedAgainstRestoreMinimizeAndResize)
 {
     ASSERT_TRUE(window().isMaximized());
     const QRect maximized = window().geometry();
-    window().showNormal();
-    settle();
-    EXPECT_TRUE(window().isMaximized()) << "restore";
-    window().showMinimized();
-    settle();
-    EXPECT_TRUE(window().isMaximized()) << "minimize";
-    window().setWindowState(Qt::WindowNoState);
-    window().setGeometry(40, 40, 300, 200);
-    settle();
-    EXPECT_TRUE(window().isMaximized()) << "resize";
-    EXPECT_EQ(window().geometry(), maximized);
+    const std::pair<const char*, std::function<void()>> attempts[] = {
+        {"restore", [this] { window().showNormal(); }},
+        {"minimize", [this] { window().showMinimized(); }},
+        {"resize", [this] {
+             window().setWindowState(Qt::WindowNoState);
+             window().setGeometry(40, 40, 300, 200);
+         }},
+    };
+    for (const auto& [name, attempt] : attempts) {
+        attempt();
+        settle();
+        EXPECT_TRUE(window().isMaximized()) << name;
+        EXPECT_EQ(window().geometry(), maximized) << name;
+    }
 }
 
 TEST_F(WindowMendsTest, AltDoesNothingButAClickOpensTheMenu)

@@ -56,7 +56,6 @@ TEST_F(ApplicationCommands, LoadInstallsTheSystemInAllThreeCopiesAndAFailedLoadC
     EXPECT_TRUE(screen.fileDialogs[0].offerAllFiles && screen.fileDialogs[0].startFolder.empty());
     const ERCIM* held = state.ercim.get();
     const auto menu = screen.menu;
-    const std::size_t dialogs = screen.fileDialogs.size();
 
     app.runCommand(LoadSystem); // cancelled: the dialog starts where the last table was chosen
     EXPECT_EQ(screen.fileDialogs.back().startFolder, (folder / "t.tab").parent_path());
@@ -65,7 +64,6 @@ TEST_F(ApplicationCommands, LoadInstallsTheSystemInAllThreeCopiesAndAFailedLoadC
     load(folder.write("bad.tab", "ATTRIBUTES 2\nOBJECTS 1\n1 2")); // no final separator
     loadTest(folder / "missing.msd");
     load(folder.write("huge.tab", "ATTRIBUTES 3\nOBJECTS 2000000000\n1 2 3\n")); // counts beyond the file
-    EXPECT_EQ(screen.fileDialogs.size(), dialogs + 5);
     ASSERT_EQ(screen.messages.size(), 3u);
     EXPECT_EQ(screen.messages[0].text, "Plik jest uszkodzony!");
     EXPECT_EQ(screen.messages[0].caption, "Błąd!");
