@@ -51,9 +51,6 @@ TEST_F(FileCommandsTest, ExhaustiveRulesArePagedAboveDalejAndExported)
     // A listing longer than the window, so that it needs several pages.
     ASSERT_TRUE(choose(CommandId::LoadSystem, {chooseFile(dataFile("iris.tab"))}));
     ASSERT_TRUE(choose(CommandId::ComputeExhaustive));
-    EXPECT_FALSE(enabled(CommandId::ComputeExhaustive));
-    ASSERT_FALSE(shownLines().empty());
-    EXPECT_EQ(shownLines().front().rfind("Czas wykonania zadania: ", 0), 0u);
 
     const int buttonTop = window().pageBottom() - 28;
     int pages = 1;

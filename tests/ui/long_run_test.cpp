@@ -91,6 +91,7 @@ TEST_F(LongRuns, ProgressLineFollowsTheRunAndClosingAsksThenStopsAndWaitsForTheW
         << screen.texts().at(1);
 
     EXPECT_FALSE(app.confirmClose()); // No: the run goes on
+    EXPECT_EQ(screen.questions.at(0), "Czy chcesz zakończyć działanie programu?");
     EXPECT_TRUE(app.computing());
     screen.yesAnswer = true;
     EXPECT_TRUE(app.confirmClose());
