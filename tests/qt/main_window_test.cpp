@@ -1,28 +1,25 @@
 #include "program_fixture.h"
 
+#include "painter.h"
+
 #include <QMenu>
 #include <QMenuBar>
+#include <QTest>
 
 namespace kolven::test {
 namespace {
 
 using MainWindowTest = ProgramTest;
 
-TEST_F(MainWindowTest, MenuBarHoldsTwoPopupsAndAutorAndMirrorsTheGreyedEntries)
+// Which entries are greyed is the application's business; the other tests see the menu mirror it.
+// Staying maximized is the window mends' test.
+TEST_F(MainWindowTest, OpensWithTwoPopupsAndAutorNoMinimizeButtonAndDalejHidden)
 {
     EXPECT_EQ(window().windowTitle(), QStringLiteral("KOLVEN - Merivant"));
     const QList<QAction*> top = window().menuBar()->actions();
     ASSERT_EQ(top.size(), 3);
     EXPECT_EQ(top[1]->text(), QStringLiteral("Dzialania"));
-    EXPECT_EQ(top[2]->text(), QStringLiteral("Autor"));
     EXPECT_EQ(top[2]->menu(), nullptr) << "Autor is a command of its own";
-    EXPECT_TRUE(enabled(CommandId::LoadSystem));
-    EXPECT_FALSE(enabled(CommandId::ClassifyKnn));
-}
-
-// Staying maximized is the window mends' test.
-TEST_F(MainWindowTest, OpensWithoutAMinimizeButtonAndWithDalejHidden)
-{
     EXPECT_FALSE(window().windowFlags() & Qt::WindowMinimizeButtonHint);
     EXPECT_FALSE(nextButton().isVisible());
     EXPECT_EQ(nextButton().text(), QStringLiteral("DALEJ"));
@@ -39,9 +36,13 @@ TEST(TextView, SplitsLinesSixteenPixelsApartAndKeepsAmpersands)
     EXPECT_EQ(view.lines()[2].y, 48);
 }
 
-TEST_F(MainWindowTest, CloseAnsweredNoKeepsProgramAndDataAndZakonczClosesWithoutAsking)
+TEST_F(MainWindowTest, NamesEntryCarriesItsCheckMarkCloseAnsweredNoKeepsTheDataAndZakonczClosesWithoutAsking)
 {
+    QAction* names = window().action(CommandId::ToggleAttributeNames);
+    EXPECT_TRUE(names->isCheckable() && names->isChecked());
     ASSERT_TRUE(choose(CommandId::LoadSystem, {chooseFile(dataFile("weather.nominal.tab"))}));
+    ASSERT_TRUE(choose(CommandId::ToggleAttributeNames));
+    EXPECT_FALSE(names->isChecked());
     const ERCIM* loaded = state_.ercim.get();
     ASSERT_NE(loaded, nullptr);
 
@@ -52,10 +53,30 @@ TEST_F(MainWindowTest, CloseAnsweredNoKeepsProgramAndDataAndZakonczClosesWithout
     EXPECT_TRUE(caption.isEmpty());
     EXPECT_TRUE(window().isVisible());
     EXPECT_EQ(state_.ercim.get(), loaded);
-    EXPECT_TRUE(enabled(CommandId::ComputeExhaustive));
 
     EXPECT_TRUE(choose(CommandId::Quit));
     EXPECT_FALSE(window().isVisible());
+}
+
+// A computation runs while the event loop goes on; after Escape its outcome, the cancel line,
+// comes back through the loop.
+TEST_F(MainWindowTest, EscapeStopsARunAndItsOutcomeArrivesThroughTheEventLoop)
+{
+    // The soybean table keeps the exhaustive search busy for many seconds.
+    ASSERT_TRUE(choose(CommandId::LoadSystem, {chooseFile(QStringLiteral(KOLVEN_EXAMPLES "/soybean.tab"))}));
+    window().action(CommandId::ComputeExhaustive)->trigger();
+    for (int waited = 0; waited < 200 && shownLines().size() < 2; ++waited)
+        QTest::qWait(50);
+    ASSERT_TRUE(program_->application().computing());
+    EXPECT_EQ(shownLines().size(), 2u) << "the progress line under the wait line";
+    window().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window()));
+    QTest::keyClick(&window(), Qt::Key_Escape);
+    EXPECT_TRUE(program_->application().computing()) << "the outcome comes through the event loop";
+    settle();
+    EXPECT_EQ(shownLines(), std::vector<std::string>{std::string(kCancelledMessage)});
+    EXPECT_TRUE(enabled(CommandId::ComputeExhaustive));
+    EXPECT_FALSE(enabled(CommandId::ShowExhaustive));
 }
 
 } // namespace

@@ -53,17 +53,17 @@ TEST_F(ApplicationCommands, LoadInstallsTheSystemInAllThreeCopiesAndAFailedLoadC
     std::sort(both.begin(), both.end());
     EXPECT_EQ(screen.enabledCommands(), both);
     EXPECT_EQ(screen.fileDialogs.at(0).filterPattern, "*.msd;*.tab;*.csv;*.arff");
+    EXPECT_TRUE(screen.fileDialogs[0].offerAllFiles && screen.fileDialogs[0].startFolder.empty());
     const ERCIM* held = state.ercim.get();
     const auto menu = screen.menu;
-    const std::size_t dialogs = screen.fileDialogs.size();
 
-    app.runCommand(LoadSystem); // cancelled
+    app.runCommand(LoadSystem); // cancelled: the dialog starts where the last table was chosen
+    EXPECT_EQ(screen.fileDialogs.back().startFolder, (folder / "t.tab").parent_path());
     app.runCommand(LoadTestSystem);
     EXPECT_TRUE(screen.messages.empty());
     load(folder.write("bad.tab", "ATTRIBUTES 2\nOBJECTS 1\n1 2")); // no final separator
     loadTest(folder / "missing.msd");
     load(folder.write("huge.tab", "ATTRIBUTES 3\nOBJECTS 2000000000\n1 2 3\n")); // counts beyond the file
-    EXPECT_EQ(screen.fileDialogs.size(), dialogs + 5);
     ASSERT_EQ(screen.messages.size(), 3u);
     EXPECT_EQ(screen.messages[0].text, "Plik jest uszkodzony!");
     EXPECT_EQ(screen.messages[0].caption, "Błąd!");
@@ -138,10 +138,19 @@ TEST_F(ApplicationCommands, CreateInstallsATypedTableAndCancelKeepsEverything)
 
 TEST_F(ApplicationCommands, GenerateInstallsValuesFromTheRangeAndARefusalOrMissingMemoryChangesNothing)
 {
+    // A refused range opens the dialog again with the values as typed; cancelling it keeps nothing.
+    std::vector<std::string> reopened;
     screen.parameterScripts.push_back(typeParameters({"4", "2", "3", "1"}));
+    screen.parameterScripts.push_back([&](ParameterDialog& dialog) {
+        for (int field = 0; field < 4; ++field) {
+            reopened.push_back(dialog.fieldText(ParameterField(field)));
+        }
+        dialog.cancel();
+    });
     app.runCommand(GenerateSystem);
     ASSERT_EQ(screen.messages.size(), 1u);
     EXPECT_EQ(screen.messages[0].text, refusalMessage(GeneratorRefusal::EmptyRange));
+    EXPECT_EQ(reopened, (std::vector<std::string>{"4", "2", "3", "1"}));
     EXPECT_FALSE(state.ercim);
     EXPECT_EQ(screen.enabledCommands(), kStartMenu);
 
@@ -170,7 +179,7 @@ TEST_F(ApplicationCommands, GenerateInstallsValuesFromTheRangeAndARefusalOrMissi
     EXPECT_EQ(screen.menu, menu);
 }
 
-TEST_F(ApplicationCommands, KnnDialogDecidesWhetherTheClassificationRuns)
+TEST_F(ApplicationCommands, KnnDialogDecidesWhetherTheClassificationRunsAndAChangedTestSystemGreysItsResults)
 {
     load(tabFile("t.tab", {{1, 0}, {2, 1}, {3, 1}}));
     loadTest(tabFile("test.tab", {{1, 0}, {3, 1}}));
@@ -185,16 +194,30 @@ TEST_F(ApplicationCommands, KnnDialogDecidesWhetherTheClassificationRuns)
     EXPECT_EQ(screen.drawn.back().text, knnResultsText(state.knn));
     EXPECT_EQ(screen.drawn.back().y, 16);
 
-    // Either system loaded anew greys the results; a new decision system keeps the test system,
-    // k and the last results.
-    loadTest(folder / "test.tab");
+    // The test system is installed only on OK; the decision system and its rules stay.
+    app.runCommand(ComputeExhaustive);
+    const ERCIM* held = state.ercim.get();
+    screen.gridScripts.push_back(editGrid([](GridEditor& g) { g.setCellText(0, 0, "8"); }, false));
+    app.runCommand(EditTestSystem);
+    EXPECT_EQ(state.knn.testSystem.values, (std::vector<float>{1, 0, 3, 1}));
+    EXPECT_TRUE(screen.enabled(ShowKnn));
+    screen.gridScripts.push_back(editGrid([](GridEditor& g) {
+        EXPECT_EQ(g.frame().caption, "Modyfikacja systemu decyzyjnego");
+        g.setCellText(0, 0, "8");
+    }));
+    app.runCommand(EditTestSystem);
+    EXPECT_EQ(state.knn.testSystem.values, (std::vector<float>{8, 0, 3, 1}));
+    EXPECT_EQ(state.ercim.get(), held);
+    EXPECT_TRUE(screen.enabled(ShowExhaustive) && screen.enabled(ClassifyKnn));
     EXPECT_FALSE(screen.enabled(ShowKnn));
+
+    // A new decision system keeps the test system, k and the last results, and greys them.
     screen.knnScripts.push_back(typeK("1"));
     app.runCommand(ClassifyKnn);
     ASSERT_TRUE(screen.enabled(ShowKnn));
     const auto caught = state.knn.caughtCount;
     load(tabFile("other.tab", {{5, 0}, {6, 0}, {7, 1}}));
-    EXPECT_EQ(state.knn.testSystem.values, (std::vector<float>{1, 0, 3, 1}));
+    EXPECT_EQ(state.knn.testSystem.values, (std::vector<float>{8, 0, 3, 1}));
     EXPECT_EQ(state.knn.k, 1u);
     EXPECT_EQ(state.knn.caughtCount, caught);
     EXPECT_FALSE(screen.enabled(ShowKnn));
@@ -237,59 +260,44 @@ TEST_F(ApplicationCommands, KnnRefusedOrOutOfMemoryKeepsKTheLastResultsAndTheMen
     EXPECT_EQ(screen.menu, menu);
 }
 
-TEST_F(ApplicationCommands, EditTestSystemInstallsOnlyOnOk)
-{
-    load(tabFile("t.tab", {{1, 0}, {2, 1}}));
-    loadTest(tabFile("test.tab", {{1, 0}}));
-    const ERCIM* held = state.ercim.get();
-    screen.gridScripts.push_back(editGrid([](GridEditor& g) { g.setCellText(0, 0, "8"); }, false));
-    app.runCommand(EditTestSystem);
-    EXPECT_EQ(state.knn.testSystem.values, (std::vector<float>{1, 0}));
-
-    app.runCommand(ComputeExhaustive);
-    screen.knnScripts.push_back(typeK("1"));
-    app.runCommand(ClassifyKnn);
-    ASSERT_TRUE(screen.enabled(ShowKnn));
-    screen.gridScripts.push_back(editGrid([](GridEditor& g) {
-        EXPECT_EQ(g.frame().caption, "Modyfikacja systemu decyzyjnego");
-        g.setCellText(0, 0, "8");
-    }));
-    app.runCommand(EditTestSystem);
-    EXPECT_EQ(state.knn.testSystem.values, (std::vector<float>{8, 0}));
-    EXPECT_EQ(state.ercim.get(), held);
-    EXPECT_TRUE(screen.enabled(ShowExhaustive)); // the decision system's rules stay
-    EXPECT_TRUE(screen.enabled(ClassifyKnn));
-    EXPECT_FALSE(screen.enabled(ShowKnn));
-}
-
-TEST_F(ApplicationCommands, SaveAndExportWriteTheirFilesAndASaveFailureIsReported)
+TEST_F(ApplicationCommands, SaveAndExportWriteTheirFilesAndAFailedWriteIsReported)
 {
     SystemDecyzyjny table;
     table.installValues(2, 1, {0.5f, 1, -3, 0});
     const auto source = folder.write("in.msd", msdBytes(table));
     load(source);
-    screen.saveAnswers = {folder / "out.msd", folder / "no-such-folder/out.msd"};
-    app.runCommand(SaveSystem);
-    EXPECT_EQ(fileBytes(folder / "out.msd"), fileBytes(source));
-    EXPECT_EQ(screen.fileDialogs.back().filterPattern, "*.msd");
-    EXPECT_TRUE(screen.messages.empty());
-    app.runCommand(SaveSystem);
-    ASSERT_EQ(screen.messages.size(), 1u);
-    EXPECT_EQ(screen.messages[0].text, kSaveFailedMessage);
-
     app.runCommand(ComputeExhaustive);
     app.runCommand(ComputeLem2);
+    app.runCommand(SaveSystem); // cancelled
+    EXPECT_EQ(screen.fileDialogs.back().filterPattern, "*.msd");
+    EXPECT_FALSE(screen.fileDialogs.back().offerAllFiles) << "saving offers only its own type";
     app.runCommand(ExportExhaustive); // cancelled
     EXPECT_EQ(screen.fileDialogs.back().filterLabel, "Pliki TXT");
-    screen.saveAnswers = {folder / "e.txt", folder / "l.txt"};
-    app.runCommand(ExportExhaustive);
-    app.runCommand(ExportLem2);
+    // A rule export to a name ending in .csv, in any case, writes the rules' statistics.
+    screen.saveAnswers = {folder / "out.msd", folder / "e.txt", folder / "l.txt", folder / "l.CSV"};
+    for (CommandId command : {SaveSystem, ExportExhaustive, ExportLem2, ExportLem2}) {
+        app.runCommand(command);
+    }
+    EXPECT_EQ(fileBytes(folder / "out.msd"), fileBytes(source));
     EXPECT_EQ(fileBytes(folder / "e.txt"), exhaustiveExportText(*state.ercim));
     EXPECT_EQ(fileBytes(folder / "l.txt"), lem2ExportText(*state.lem2));
+    EXPECT_EQ(fileBytes(folder / "l.CSV").rfind("rule,length,support,matched,accuracy,coverage\r\n", 0), 0u);
+    EXPECT_TRUE(screen.messages.empty());
     EXPECT_FALSE(screen.buttonVisible);
+
+    // A file that cannot be written is reported, an export like a save: silence would pass for success.
+    for (CommandId command : {SaveSystem, ExportExhaustive, ExportLem2}) {
+        screen.saveAnswers = {folder / "missing/out.txt"};
+        app.runCommand(command);
+    }
+    ASSERT_EQ(screen.messages.size(), 3u);
+    for (const auto& message : screen.messages) {
+        EXPECT_EQ(message.text, kSaveFailedMessage);
+        EXPECT_EQ(message.caption, kErrorCaption);
+    }
 }
 
-TEST_F(ApplicationCommands, AboutQuitAndCloseConfirmation)
+TEST_F(ApplicationCommands, AboutDrawsItsLinesAndQuitClosesWithoutAsking)
 {
     screen.buttonVisible = true;
     app.runCommand(About);
@@ -299,14 +307,10 @@ TEST_F(ApplicationCommands, AboutQuitAndCloseConfirmation)
     EXPECT_EQ(screen.drawn[0].y, 200);
     EXPECT_TRUE(screen.drawn[2].centred);
 
-    EXPECT_FALSE(app.confirmClose());
-    EXPECT_EQ(screen.questions.at(0), "Czy chcesz zakończyć działanie programu?");
-    EXPECT_FALSE(screen.closed);
-    screen.yesAnswer = true;
-    EXPECT_TRUE(app.confirmClose());
+    // Closing the window asks (the long-run tests answer); Quit closes without asking.
     app.runCommand(Quit);
     EXPECT_TRUE(screen.closed);
-    EXPECT_EQ(screen.questions.size(), 2u) << "Quit closes without asking";
+    EXPECT_TRUE(screen.questions.empty());
 }
 
 } // namespace

@@ -15,12 +15,21 @@ TEST(ParameterDialog, EnablesOkOnlyWhileEveryShownFieldHoldsTextAndObjectsAreNot
 {
     using enum ParameterField;
     ParameterDialog create(ParameterDialogMode::Create);
-    const std::vector<std::pair<ParameterField, const char*>> steps{
-        {Objects, "3"}, {Attributes, "2"}, {Attributes, ""}, {Attributes, "0"}, {Minimum, ""}, {Objects, "000"}};
-    const std::vector<bool> enabled{false, true, false, true, true, false};
-    for (std::size_t i = 0; i < steps.size(); ++i) {
-        create.setFieldText(steps[i].first, steps[i].second);
-        EXPECT_EQ(create.okEnabled(), enabled[i]) << "after step " << i; // the range fields are hidden
+    // Typed in turn; the range fields are hidden. A disabled OK says why only when the count of
+    // objects is the cause: an empty field needs no explanation.
+    const std::string zeroObjects = "Liczba obiektow musi byc wieksza od zera.";
+    const struct {
+        ParameterField field;
+        const char* text;
+        bool enabled;
+        std::string reason;
+    } steps[] = {{Objects, "3", false, ""},   {Attributes, "2", true, ""},        {Attributes, "", false, ""},
+                 {Attributes, "0", true, ""}, {Minimum, "", true, ""},            {Objects, "000", false, zeroObjects},
+                 {Attributes, "", false, ""}};
+    for (const auto& step : steps) {
+        create.setFieldText(step.field, step.text);
+        EXPECT_EQ(create.okEnabled(), step.enabled) << int(step.field) << " " << step.text;
+        EXPECT_EQ(create.okDisabledReason(), step.reason) << int(step.field) << " " << step.text;
     }
     EXPECT_EQ(create.attributes(), 0u);
     create.accept();

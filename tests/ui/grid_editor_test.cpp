@@ -57,7 +57,7 @@ TEST(GridEditorScroll, FollowsTheBarTables)
     EXPECT_EQ(scrolledPosition(PageBack, 15, 25, 10, 0), 5u);
 }
 
-TEST(GridEditor, LabelsFollowTheScrolledWindowOverTheTable)
+TEST(GridEditor, SmallTableShowsItsLabelsAndValuesWithoutBars)
 {
     GridEditor small = GridEditor::forSystem(numberedTable(3, 3));
     EXPECT_FALSE(small.hasHorizontalBar() || small.hasVerticalBar());
@@ -66,51 +66,36 @@ TEST(GridEditor, LabelsFollowTheScrolledWindowOverTheTable)
     EXPECT_EQ(small.cellText(1, 2), "102.000");
     EXPECT_FALSE(small.scrollColumns(ScrollRequest::Last));
     EXPECT_EQ(small.frame().caption, "Modyfikacja systemu decyzyjnego");
-
-    GridEditor wide = GridEditor::forSystem(numberedTable(12, 20));
-    ASSERT_TRUE(wide.hasHorizontalBar() && wide.hasVerticalBar());
-    EXPECT_EQ(columnLabels(wide).back(), "A15");
-    EXPECT_EQ(wide.rowLabel(9), "O10");
-    EXPECT_TRUE(wide.scrollColumns(ScrollRequest::Last));
-    EXPECT_TRUE(wide.scrollRows(ScrollRequest::PageForward));
-    const auto labels = columnLabels(wide);
-    EXPECT_EQ(labels.front(), "A6");
-    EXPECT_EQ(labels[13], "A19");
-    EXPECT_EQ(labels.back(), "D");
-    EXPECT_EQ(wide.rowLabel(9), "O12");
-    EXPECT_EQ(wide.cellText(9, 0), "1105.000");
-    EXPECT_EQ(wide.cellText(9, 14), "1119.000");
 }
 
 TEST(GridEditor, ScrollStoresEditsAndFillsThemBack)
 {
     GridEditor editor = GridEditor::forSystem(numberedTable(12, 20));
+    ASSERT_TRUE(editor.hasHorizontalBar() && editor.hasVerticalBar());
+    EXPECT_EQ(columnLabels(editor).back(), "A15");
+    EXPECT_EQ(editor.rowLabel(9), "O10");
     const std::vector<std::pair<std::string, std::string>> typed{
         {"7.25", "7.250"}, {"", "0.000"}, {"nan", "0.000"}, {"-inf", "0.000"}, {"2.5xyz", "2.500"}};
     for (std::size_t i = 0; i < typed.size(); ++i) {
         editor.setCellText(int(i), 3, typed[i].first);
     }
-    for (ScrollRequest request : {ScrollRequest::Last, ScrollRequest::First}) {
-        ASSERT_TRUE(editor.scrollColumns(request));
-        ASSERT_TRUE(editor.scrollRows(request));
-    }
+    ASSERT_TRUE(editor.scrollColumns(ScrollRequest::Last));
+    ASSERT_TRUE(editor.scrollRows(ScrollRequest::PageForward));
+    const auto labels = columnLabels(editor);
+    EXPECT_EQ(labels.front(), "A6");
+    EXPECT_EQ(labels[13], "A19");
+    EXPECT_EQ(labels.back(), "D");
+    EXPECT_EQ(editor.rowLabel(9), "O12");
+    EXPECT_EQ(editor.cellText(9, 0), "1105.000");
+    EXPECT_EQ(editor.cellText(9, 14), "1119.000");
+    ASSERT_TRUE(editor.scrollColumns(ScrollRequest::First));
+    ASSERT_TRUE(editor.scrollRows(ScrollRequest::First));
     for (std::size_t i = 0; i < typed.size(); ++i) {
         EXPECT_EQ(editor.cellText(int(i), 3), typed[i].second) << typed[i].first;
     }
     editor.accept();
     EXPECT_EQ(editor.values()[3], 7.25f);
     EXPECT_EQ(editor.values()[11 * 20 + 19], 1119.0f) << "a value never shown keeps every bit";
-}
-
-TEST(GridEditor, VisibleValuesPassThroughTheirThreeDecimalTextKeepingLongValues)
-{
-    SystemDecyzyjny table;
-    table.installValues(1, 1, {0.12345f, 12345678901.0f});
-    GridEditor editor = GridEditor::forSystem(table);
-    EXPECT_EQ(editor.cellText(0, 1), "12345678848.000");
-    editor.accept();
-    EXPECT_EQ(editor.values()[0], 0.123f);
-    EXPECT_EQ(editor.values()[1], 12345678901.0f) << "long texts are read whole";
 }
 
 TEST(GridEditor, NewTableStartsEmptyStoresZerosAndMustBeRepresentable)
@@ -120,6 +105,15 @@ TEST(GridEditor, NewTableStartsEmptyStoresZerosAndMustBeRepresentable)
     editor.accept();
     EXPECT_EQ(editor.values(), std::vector<float>(6, 0.0f));
     EXPECT_THROW(GridEditor::forNewSystem(2147483647u, 2147483647u), std::bad_alloc);
+
+    // Shown values pass through their three-decimal text; long values are read whole.
+    SystemDecyzyjny table;
+    table.installValues(1, 1, {0.12345f, 12345678901.0f});
+    GridEditor loaded = GridEditor::forSystem(table);
+    EXPECT_EQ(loaded.cellText(0, 1), "12345678848.000");
+    loaded.accept();
+    EXPECT_EQ(loaded.values()[0], 0.123f);
+    EXPECT_EQ(loaded.values()[1], 12345678901.0f);
 }
 
 TEST(GridEditor, FrameAndLastColumnLabelFollowTheTableSize)

@@ -40,11 +40,7 @@ struct Snapshot {
     bool operator==(const Snapshot&) const = default;
 };
 
-// The bundled soybean table, whose exhaustive search runs for many seconds.
-class LongRuns : public AppTest {
-protected:
-    void loadSlowTable() { load(std::filesystem::path(KOLVEN_EXAMPLES) / "soybean.tab"); }
-};
+using LongRuns = AppTest;
 
 TEST_F(LongRuns, CancelAtEveryComputationLeavesEverythingAsItWasAndOnlyCancelCanBeChosen)
 {
@@ -80,9 +76,11 @@ TEST_F(LongRuns, CancelAtEveryComputationLeavesEverythingAsItWasAndOnlyCancelCan
     }
 }
 
-TEST_F(LongRuns, ProgressLineFollowsTheRunUnderTheWaitLine)
+TEST_F(LongRuns, ProgressLineFollowsTheRunAndClosingAsksThenStopsAndWaitsForTheWorker)
 {
-    loadSlowTable();
+    // The bundled soybean table, whose exhaustive search runs for many seconds.
+    load(std::filesystem::path(KOLVEN_EXAMPLES) / "soybean.tab");
+    const Snapshot before(state, screen);
     app.startCommand(ComputeExhaustive);
     while (app.computing() && screen.texts().size() < 2) {
         ASSERT_TRUE(screen.runPosted());
@@ -91,9 +89,19 @@ TEST_F(LongRuns, ProgressLineFollowsTheRunUnderTheWaitLine)
     EXPECT_EQ(screen.texts().front(), kWaitMessage);
     EXPECT_TRUE(std::regex_match(screen.texts().at(1), std::regex("Rzad [1-9][0-9]*: [0-9]+ z 683 obiektow")))
         << screen.texts().at(1);
-    app.startCommand(CancelComputation);
-    app.settle();
-    EXPECT_EQ(screen.texts().front(), kCancelledMessage);
+
+    EXPECT_FALSE(app.confirmClose()); // No: the run goes on
+    EXPECT_EQ(screen.questions.at(0), "Czy chcesz zakończyć działanie programu?");
+    EXPECT_TRUE(app.computing());
+    screen.yesAnswer = true;
+    EXPECT_TRUE(app.confirmClose());
+    EXPECT_FALSE(app.computing());
+    // What the stopped worker posted changes nothing any more.
+    const auto events = screen.events.size();
+    screen.runPosted();
+    EXPECT_EQ(screen.events.size(), events);
+    EXPECT_EQ(state.ercim.get(), before.ercim);
+    EXPECT_EQ(exhaustiveExportText(*state.ercim), before.exhaustive);
 
     EXPECT_EQ(progressLine(Computation::Lem2, 0, 3, 19), "Klasy decyzyjne: 3 z 19");
     EXPECT_EQ(progressLine(Computation::Knn, 0, 96, 810), "Obiekty testowe: 96 z 810");
@@ -101,26 +109,8 @@ TEST_F(LongRuns, ProgressLineFollowsTheRunUnderTheWaitLine)
     EXPECT_EQ(progressLine(Computation::Knn, 0, 0, 0), "");
 }
 
-TEST_F(LongRuns, ClosingDuringARunAsksThenStopsAndWaitsForTheWorker)
-{
-    loadSlowTable();
-    const Snapshot before(state, screen);
-    app.startCommand(ComputeExhaustive);
-    EXPECT_FALSE(app.confirmClose()); // No: the run goes on
-    EXPECT_TRUE(app.computing());
-    screen.yesAnswer = true;
-    EXPECT_TRUE(app.confirmClose());
-    EXPECT_FALSE(app.computing());
-    EXPECT_EQ(screen.questions.size(), 2u);
-    // What the stopped worker posted changes nothing any more.
-    const auto events = screen.events.size();
-    screen.runPosted();
-    EXPECT_EQ(screen.events.size(), events);
-    EXPECT_EQ(state.ercim.get(), before.ercim);
-    EXPECT_EQ(exhaustiveExportText(*state.ercim), before.exhaustive);
-}
-
-// The outcomes the worker hands to the window thread, whatever the work is.
+// The outcomes the worker hands to the window thread, whatever the work is. A run stopped while
+// it works is the cancel test's above.
 TEST(BackgroundRunOutcome, DoneRefusedOutOfMemoryAndCancelledArriveOnTheWindowThread)
 {
     using Outcome = BackgroundRun::Outcome;
@@ -137,13 +127,6 @@ TEST(BackgroundRunOutcome, DoneRefusedOutOfMemoryAndCancelledArriveOnTheWindowTh
         {[](Progress&) { return false; }, false, Outcome::Refused},
         {[](Progress&) -> bool { throw std::bad_alloc(); }, false, Outcome::OutOfMemory},
         {[](Progress&) { return true; }, true, Outcome::Cancelled}, // finished, but the user said stop
-        {[](Progress& p) {
-             while (!p.cancelled()) {
-                 std::this_thread::yield();
-             }
-             return false;
-         },
-         true, Outcome::Cancelled},
     };
     for (const Case& c : cases) {
         std::optional<Outcome> outcome;

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 namespace kolven::testing {
 namespace {
 
@@ -69,14 +71,26 @@ TEST_F(Paging, ExhaustivePagesCarryTheHeaderAndRepeatTheLastRuleLine)
     EXPECT_FALSE(screen.buttonEnabled);
 }
 
-TEST_F(Paging, ShortListingNeverShowsTheButtonAndAboutOrTheKnnResultsHideALongOne)
+TEST_F(Paging, ShowingAgainStartsAtTheTopAClickContinuesTheListingLastShownAndOtherTextHidesTheButton)
 {
     loadDistinctObjects(2);
     app.runCommand(ComputeLem2);
-    EXPECT_FALSE(screen.buttonVisible || screen.buttonEnabled);
+    EXPECT_FALSE(screen.buttonVisible || screen.buttonEnabled) << "a short listing never shows the button";
     loadDistinctObjects(12);
     loadTest(tabFile("test.tab", {{1, 1}}));
+    app.runCommand(ComputeExhaustive);
+    const std::vector<std::string> exhaustiveFirst = page();
     app.runCommand(ComputeLem2);
+    const Pages lem2 = pagesFromHere();
+    ASSERT_GE(lem2.size(), 2u);
+    app.runCommand(ShowExhaustive);
+    EXPECT_EQ(page(), exhaustiveFirst);
+    app.runCommand(ShowLem2);
+    EXPECT_EQ(page(), lem2[0]);
+    EXPECT_TRUE(screen.buttonEnabled);
+    app.nextPageClicked();
+    EXPECT_EQ(page(), lem2[1]);
+
     screen.knnScripts.push_back(typeK("1"));
     for (CommandId hiding : {About, ClassifyKnn, ShowKnn}) {
         app.runCommand(ShowLem2);
@@ -89,22 +103,43 @@ TEST_F(Paging, ShortListingNeverShowsTheButtonAndAboutOrTheKnnResultsHideALongOn
     }
 }
 
-TEST_F(Paging, ShowingAgainStartsAtTheTopAndAClickContinuesTheListingLastShown)
+TEST_F(Paging, PageBottomIsTakenOnceAndNoPageIsTooShortToMoveTheListingOn)
 {
+    // A page with no room for a rule line under the carried header would repeat itself for ever.
+    screen.setPageBottom(0);
     loadDistinctObjects(12);
     app.runCommand(ComputeExhaustive);
-    const std::vector<std::string> exhaustiveFirst = page();
-    app.runCommand(ComputeLem2);
-    const Pages lem2 = pagesFromHere();
-    EXPECT_EQ(lem2, expectedPages([this](ListingPosition& p, TextPage& t) { return listLem2Rules(*state.lem2, p, t); },
-                                  state.lem2->elapsedSeconds));
+    const Pages shortPages = pagesFromHere();
+    EXPECT_FALSE(screen.buttonEnabled) << "the listing ended";
+    std::set<std::string> listed;
+    for (const auto& shown : shortPages) {
+        listed.insert(shown.begin(), shown.end());
+    }
+    for (int i = 0; i < 12; ++i) {
+        const std::string rule = " (a1=" + std::to_string(i) + ".000) => (d=" + std::to_string(i) + ".000)";
+        EXPECT_TRUE(listed.contains(rule)) << rule;
+    }
+
+    // A window grown later does not change the page.
+    screen.setPageBottom(600);
     app.runCommand(ShowExhaustive);
-    EXPECT_EQ(page(), exhaustiveFirst);
-    app.runCommand(ShowLem2);
-    EXPECT_EQ(page(), lem2.at(0));
-    EXPECT_TRUE(screen.buttonEnabled);
-    app.nextPageClicked();
-    EXPECT_EQ(page(), lem2.at(1));
+    EXPECT_EQ(pagesFromHere(), shortPages);
+}
+
+TEST_F(Paging, ExhaustiveResultsWithoutAnyRuleSaySoOnScreenButNotInTheExport)
+{
+    load(tabFile("none.tab", {{0}, {1}}));
+    app.runCommand(ComputeExhaustive);
+    ASSERT_EQ(screen.texts().size(), 2u);
+    EXPECT_EQ(screen.texts()[1], kNoRulesText);
+    screen.saveAnswers = {folder / "e.txt"};
+    app.runCommand(ExportExhaustive);
+    EXPECT_EQ(fileBytes(folder / "e.txt"), elapsedTimeLine(state.ercim->elapsedSeconds));
+
+    loadDistinctObjects(2);
+    app.runCommand(ComputeExhaustive);
+    EXPECT_EQ(screen.texts(), (std::vector<std::string>{screen.texts()[0], "Rzad: 1", " (a1=0.000) => (d=0.000)",
+                                                        " (a1=1.000) => (d=1.000)"}));
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "grid_editor_window.h"
 
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QScrollBar>
@@ -10,17 +11,9 @@
 namespace kolven::test {
 namespace {
 
-bool okEnabled(QDialog* dialog)
-{
-    for (QPushButton* button : dialog->findChildren<QPushButton*>())
-        if (button->text() == QStringLiteral("OK"))
-            return button->isEnabled();
-    return false;
-}
+using DialogWindowsTest = ProgramTest;
 
-using TableDialogsTest = ProgramTest;
-
-TEST_F(TableDialogsTest, CreatesA3x2SystemTypedIntoTheGrid)
+TEST_F(DialogWindowsTest, CreatesA3x2SystemTypedIntoTheGrid)
 {
     std::vector<bool> ok;
     bool stillOpenAfterKeys = false;
@@ -28,9 +21,9 @@ TEST_F(TableDialogsTest, CreatesA3x2SystemTypedIntoTheGrid)
     auto parameters = [&](QDialog* dialog) {
         caption = dialog->windowTitle();
         const QList<QLineEdit*> edits = dialog->findChildren<QLineEdit*>();
-        ok.push_back(okEnabled(dialog));
+        ok.push_back(okButton(dialog)->isEnabled());
         QTest::keyClicks(edits[0], QStringLiteral("3x"));
-        ok.push_back(okEnabled(dialog));
+        ok.push_back(okButton(dialog)->isEnabled());
         QTest::keyClicks(edits[1], QStringLiteral("2"));
         QTest::keyClick(edits[1], Qt::Key_Escape);
         QTest::keyClick(edits[1], Qt::Key_Return);
@@ -54,18 +47,15 @@ TEST_F(TableDialogsTest, CreatesA3x2SystemTypedIntoTheGrid)
     ASSERT_NE(state_.ercim, nullptr);
     EXPECT_EQ(state_.currentObjectCount, 3u);
     EXPECT_EQ(state_.ercim->values, (std::vector<float>{1.5f, 2.5f, 3.5f, 4.5f, 0.0f, 6.5f, 7.5f, 8.5f, 9.5f}));
-    EXPECT_EQ(state_.knn.values, state_.ercim->values);
-    EXPECT_TRUE(enabled(CommandId::ComputeExhaustive));
 
-    // Cancelling either dialog keeps the system.
+    // ANULUJ in the grid keeps the system.
     ASSERT_TRUE(choose(CommandId::CreateSystem, {fillAndPress({"4", "4"}, QStringLiteral("OK")),
                                                  fillAndPress({"9", "9", "9"}, QStringLiteral("ANULUJ"))}));
-    ASSERT_TRUE(choose(CommandId::GenerateSystem, {fillAndPress({"4", "4", "0", "5"}, QStringLiteral("ANULUJ"))}));
     EXPECT_EQ(state_.currentObjectCount, 3u);
     EXPECT_EQ(state_.ercim->values[0], 1.5f);
 }
 
-TEST_F(TableDialogsTest, GridBarsScrollAWideTallTableAndStoreWhereTheyShow)
+TEST_F(DialogWindowsTest, GridBarsScrollAWideTallTableAndStoreWhereTheyShow)
 {
     ASSERT_TRUE(choose(CommandId::GenerateSystem, {fillAndPress({"12", "19", "0", "0"}, QStringLiteral("OK"))}));
     std::vector<QString> labels; // first and last column, top row: before and after scrolling
@@ -83,6 +73,43 @@ TEST_F(TableDialogsTest, GridBarsScrollAWideTallTableAndStoreWhereTheyShow)
     ASSERT_TRUE(choose(CommandId::EditSystem, {inspectAndPress(scroll, QStringLiteral("OK"))}));
     EXPECT_EQ(labels, (std::vector<QString>{"A1", "A15", "O1", "A6", "D", "O2"}));
     EXPECT_EQ(state_.ercim->values[10 * 20 + 19], 7.0f) << "row 11, the decision column";
+}
+
+// The k field shows at once the 1 that a typed 0 becomes, in both dialogs that ask for k; OK
+// follows the fields; the cross-validation method is taken from the list.
+TEST_F(DialogWindowsTest, KnnAndCrossValidationDialogsShowATypedZeroKAsOneAndPassTheirChoicesOn)
+{
+    ASSERT_TRUE(choose(CommandId::LoadTestSystem, {chooseFile(dataFile("iris.tab"))}));
+    ASSERT_TRUE(choose(CommandId::LoadSystem, {chooseFile(dataFile("iris.tab"))}));
+    std::vector<bool> ok;
+    QStringList kShown;
+    auto typeZero = [&](QDialog* dialog) {
+        auto* edit = dialog->findChild<QLineEdit*>();
+        ok.push_back(okButton(dialog)->isEnabled());
+        edit->setText(QStringLiteral("0"));
+        kShown.push_back(edit->text());
+        ok.push_back(okButton(dialog)->isEnabled());
+    };
+    ASSERT_TRUE(choose(CommandId::ClassifyKnn, {inspectAndPress(typeZero, QStringLiteral("OK"))}));
+    EXPECT_EQ(state_.knn.k, 1u);
+
+    QString caption;
+    auto fill = [&](QDialog* dialog) {
+        caption = dialog->windowTitle();
+        dialog->findChild<QComboBox*>(QStringLiteral("method"))->setCurrentIndex(1);
+        const QList<QLineEdit*> edits = dialog->findChildren<QLineEdit*>();
+        edits[0]->clear();
+        ok.push_back(okButton(dialog)->isEnabled());
+        edits[0]->setText(QStringLiteral("5"));
+        edits[1]->setText(QStringLiteral("0"));
+        kShown.push_back(edits[1]->text());
+        edits[2]->setText(QStringLiteral("3"));
+    };
+    ASSERT_TRUE(choose(CommandId::CrossValidate, {inspectAndPress(fill, QStringLiteral("OK"))}));
+    EXPECT_EQ(caption, QStringLiteral("Walidacja krzyzowa"));
+    EXPECT_EQ(ok, (std::vector<bool>{false, true, false}));
+    EXPECT_EQ(kShown, (QStringList{QStringLiteral("1"), QStringLiteral("1")}));
+    EXPECT_EQ(shownLines().at(1), "Walidacja krzyzowa: 5 czesci, metoda lem2, ziarno 3");
 }
 
 } // namespace
