@@ -1,17 +1,13 @@
 #include "cli_run.h"
-#include "knn.h"
-#include "lem2.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
 namespace kolven {
 namespace {
 
-using testing::afterTimeLine;
 using testing::CliRun;
 using testing::data;
 using testing::fileBytes;

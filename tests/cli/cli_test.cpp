@@ -73,6 +73,7 @@ TEST_F(Cli, EachComputationWritesTheSameExportToStandardOutputAndToTheFile)
 TEST_F(Cli, RefusalsExitOneUsageErrorsTwoAndNeitherLeavesAFile)
 {
     const std::string bad = write("bad.tab", "ATTRIBUTES 2 OBJECTS 2 1 2 3\n");
+    const std::string badCsv = write("bad.csv", "a,b\n1,x\n,y\n");
     const std::string huge = write("huge.tab", "ATTRIBUTES 3\nOBJECTS 2000000000\n1 2 3\n");
     const std::string bare = write("bare.tab", "ATTRIBUTES 1\nOBJECTS 3\n0\n1\n0\n");
     const std::string narrow = write("narrow.tab", "ATTRIBUTES 2 OBJECTS 2\n1 0\n2 1\n");
@@ -92,6 +93,11 @@ TEST_F(Cli, RefusalsExitOneUsageErrorsTwoAndNeitherLeavesAFile)
         {{"exhaustive", bad}, 1, "bad.tab: Plik jest uszkodzony!"},
         {{"lem2", bad}, 1, "bad.tab: Plik jest uszkodzony!"},
         {{"knn", data("iris.tab"), file("nothing.tab")}, 1, "nothing.tab: Plik jest uszkodzony!"},
+        // A table with names: the line and the fault on a line of their own.
+        {{"convert", badCsv}, 1,
+         badCsv + ": Plik jest uszkodzony!\n" + badCsv + ", wiersz 3: brak wartosci atrybutu liczbowego \"a\"\n"},
+        {{"lem2", "--decision", "nope", data("weather.nominal.arff")}, 1, "brak atrybutu decyzyjnego \"nope\""},
+        {{"lem2", "--decision", "d", data("two-objects.tab")}, 1, "tabela bez nazw atrybutow"},
         {{"lem2", bare}, 1, std::string(kLem2NoAttributesMessage)},
         {{"knn", narrow, wide}, 1, std::string(kKnnAttributeMismatchMessage)},
         {{"classify", narrow, wide, "--rules", "lem2"}, 1, std::string(kKnnAttributeMismatchMessage)},
@@ -147,8 +153,9 @@ TEST_F(Cli, GenerateAndCvTakeTheirSeedOrTellTheClockSeedThatRepeatsTheRun)
     const auto result = [this](const CliRun& r) {
         return r.out.empty() ? fileBytes(file("g.msd")) : afterTimeLine(r.out);
     };
-    for (const std::vector<std::string>& args : {std::vector<std::string>{"generate", "20", "4", "0", "1000", "-o", file("g.msd")},
-                                                 {"cv", data("iris.tab"), "--method", "lem2"}}) {
+    using Args = std::vector<std::string>;
+    for (const Args& args : {Args{"generate", "20", "4", "0", "1000", "-o", file("g.msd")},
+                             Args{"cv", data("iris.tab"), "--method", "lem2"}}) {
         const CliRun first = run(args);
         ASSERT_EQ(first.code, kExitOk) << first.err;
         ASSERT_TRUE(first.err.starts_with("seed: ") && first.err.ends_with("\n")) << first.err;
