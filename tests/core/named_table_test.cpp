@@ -17,9 +17,12 @@ struct Read {
     ReadRefusal refusal;
 };
 
+// Parses text into a table and names that already hold something: a refusal must leave them so.
 Read parse(bool arff, const std::string& text, const std::string& decision = {})
 {
     Read read{false, {}, {}, {}};
+    read.table.installValues(1, 1, {9, 9});
+    read.names.columns = {{"kept", false, {}}, {"d", false, {}}};
     read.ok = (arff ? parseArff : parseCsv)(text, decision, read.table, read.names, read.refusal);
     return read;
 }
@@ -118,10 +121,7 @@ TEST(NamedTableReaders, RefuseNamingTheLineAndTheFaultChangingNothing)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
-        Read read{false, {}, {}, {}};
-        read.table.installValues(1, 1, {9, 9});
-        read.names.columns = {{"kept", false, {}}, {"d", false, {}}};
-        read.ok = (c.arff ? parseArff : parseCsv)(c.text, c.decision, read.table, read.names, read.refusal);
+        const Read read = parse(c.arff, c.text, c.decision);
         EXPECT_FALSE(read.ok);
         EXPECT_EQ(read.refusal.line, c.line);
         EXPECT_NE(read.refusal.what.find(c.what), std::string::npos) << read.refusal.what;
