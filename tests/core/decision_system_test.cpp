@@ -8,18 +8,6 @@
 namespace kolven {
 namespace {
 
-// One condition attribute: each row is (object number, decision).
-SystemDecyzyjny tableWithDecisions(const std::vector<float>& decisions)
-{
-    SystemDecyzyjny table;
-    std::vector<float> matrix;
-    for (std::size_t i = 0; i < decisions.size(); ++i) {
-        matrix.insert(matrix.end(), {float(i), decisions[i]});
-    }
-    table.installValues(std::uint32_t(decisions.size()), 1, matrix);
-    return table;
-}
-
 TEST(DecisionSystem, RefusesCountsThatCannotBeRepresented)
 {
     SystemDecyzyjny table;
@@ -32,8 +20,10 @@ TEST(DecisionSystem, RefusesCountsThatCannotBeRepresented)
 
 TEST(DecisionSystem, GroupsRowsByAscendingDecisionKeepingTheirOrder)
 {
-    // -0 joins the class of 0; rows keep their table order inside a class.
-    SystemDecyzyjny table = tableWithDecisions({2, 0, 2, -0.0f, 1, 0});
+    // Each row is (object number, decision). -0 joins the class of 0; rows keep their table order
+    // inside a class.
+    SystemDecyzyjny table;
+    table.installValues(6, 1, {0, 2, 1, 0, 2, 2, 3, -0.0f, 4, 1, 5, 0});
     table.buildDecisionClasses();
     ASSERT_EQ(table.classCount, 3u);
     EXPECT_EQ(table.classStarts, (std::vector<std::uint32_t>{0, 6, 8, 12}));
@@ -46,7 +36,8 @@ TEST(DecisionSystem, GroupsRowsByAscendingDecisionKeepingTheirOrder)
     EXPECT_EQ(table.classCount, 0u);
     EXPECT_TRUE(table.groupedRows.empty());
 
-    SystemDecyzyjny same = tableWithDecisions({7, 7, 7});
+    SystemDecyzyjny same;
+    same.installValues(3, 1, {0, 7, 1, 7, 2, 7});
     same.buildDecisionClasses();
     EXPECT_EQ(same.classCount, 1u);
     EXPECT_EQ(same.groupedRows, same.values);
