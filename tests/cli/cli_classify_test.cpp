@@ -24,6 +24,12 @@ TEST_F(CliClassify, ClassifiesByTheRulesInducedFromTheTrainingTable)
     const std::string test = write("test.tab", "ATTRIBUTES 3 OBJECTS 3\n1 0 1\n2 0 1\n3 5 1\n");
     // A line of each run's report, found by its text up to the colon.
     const std::string xor_ = data("xor.tab");
+    // The same, three times over: three folds each train on every row of the exclusive-or.
+    const std::string xorRows = "0 0 0\n0 1 1\n1 0 1\n1 1 0\n";
+    const std::string xor3 = write("xor3.tab", "ATTRIBUTES 3 OBJECTS 12\n" + xorRows + xorRows + xorRows);
+    const std::vector<std::string> cv{"cv", xor3, "--method", "exhaustive", "--folds", "3", "--seed", "3"};
+    std::vector<std::string> cvAllOrders = cv;
+    cvAllOrders.push_back("--all-orders");
     for (const auto& [args, line] : std::vector<std::pair<std::vector<std::string>, std::string>>{
              {{"classify", train, test, "--rules", "lem2"}, "Reguly: LEM2"},
              {{"classify", train, test, "--rules", "lem2"}, "Ilosc obiektow chwyconych: 2"},
@@ -33,7 +39,9 @@ TEST_F(CliClassify, ClassifiesByTheRulesInducedFromTheTrainingTable)
              {{"classify", train, test, "--rules", "lem2", "--simplify"}, "Reguly: LEM2 (uproszczone)"},
              // The exclusive-or table has rules of order 2 only, which the listing stops short of.
              {{"classify", xor_, xor_, "--rules", "exhaustive"}, "Ilosc obiektow chwyconych: 0"},
-             {{"classify", xor_, xor_, "--rules", "exhaustive", "--all-orders"}, "Ilosc obiektow chwyconych: 4"}}) {
+             {{"classify", xor_, xor_, "--rules", "exhaustive", "--all-orders"}, "Ilosc obiektow chwyconych: 4"},
+             {cv, "Razem: obiekty 12, chwycone 0, poprawne 0, accuracy 0.000, coverage 0.000"},
+             {cvAllOrders, "Razem: obiekty 12, chwycone 12, poprawne 12, accuracy 1.000, coverage 1.000"}}) {
         EXPECT_EQ(lineStarting(run(args).out, line.substr(0, line.find(':'))), line);
     }
 }
@@ -51,6 +59,8 @@ TEST_F(CliClassify, EveryFoldReranFromItsFilesGivesItsLine)
         {{"--method", "knn", "-k", "3"}, {"knn", "-k", "3"}, "knn"},
         {{"--method", "lem2", "--simplify"}, {"classify", "--rules", "lem2", "--simplify"}, "lem2 (uproszczone)"},
         {{"--method", "exhaustive"}, {"classify", "--rules", "exhaustive"}, "exhaustive"},
+        {{"--method", "exhaustive", "--all-orders"}, {"classify", "--rules", "exhaustive", "--all-orders"},
+         "exhaustive (wszystkie reguly)"},
     };
     for (const Case& c : cases) {
         std::vector<std::string> args{"cv", data("breast-cancer.tab"), "--folds", "4", "--seed", "77", "--folds-dir",
