@@ -22,7 +22,6 @@ TEST_F(CliClassify, ClassifiesByTheRulesInducedFromTheTrainingTable)
     // (a2=5) => 1, which alone catches the object (3, 5).
     const std::string train = write("train.tab", "ATTRIBUTES 3 OBJECTS 4\n1 5 1\n1 6 1\n2 7 2\n2 8 2\n");
     const std::string test = write("test.tab", "ATTRIBUTES 3 OBJECTS 3\n1 0 1\n2 0 1\n3 5 1\n");
-    // A line of each run's report, found by its text up to the colon.
     const std::string xor_ = data("xor.tab");
     // The same, three times over: three folds each train on every row of the exclusive-or.
     const std::string xorRows = "0 0 0\n0 1 1\n1 0 1\n1 1 0\n";
@@ -30,11 +29,9 @@ TEST_F(CliClassify, ClassifiesByTheRulesInducedFromTheTrainingTable)
     const std::vector<std::string> cv{"cv", xor3, "--method", "exhaustive", "--folds", "3", "--seed", "3"};
     std::vector<std::string> cvAllOrders = cv;
     cvAllOrders.push_back("--all-orders");
+    // Each run's report holds the line that starts as the expected one up to its colon.
     for (const auto& [args, line] : std::vector<std::pair<std::vector<std::string>, std::string>>{
-             {{"classify", train, test, "--rules", "lem2"}, "Reguly: LEM2"},
-             {{"classify", train, test, "--rules", "lem2"}, "Ilosc obiektow chwyconych: 2"},
              {{"classify", train, test, "--rules", "lem2"}, "Ilosc obiektow poprawnie sklasyfikowanych: 1"},
-             {{"classify", train, test, "--rules", "exhaustive"}, "Reguly: Exhaustive"},
              {{"classify", train, test, "--rules", "exhaustive"}, "Ilosc obiektow poprawnie sklasyfikowanych: 2"},
              {{"classify", train, test, "--rules", "lem2", "--simplify"}, "Reguly: LEM2 (uproszczone)"},
              // The exclusive-or table has rules of order 2 only, which the listing stops short of.

@@ -20,36 +20,26 @@ using testing::run;
 
 using Cli = testing::CliTest;
 
-// The golden exports of every table are checked on the built program (cli_golden.cmake); here each
-// computation once more in process, with its own options, and -o over an older, longer file.
+// The golden exports of every table, with default options, are checked on the built program
+// (cli_golden.cmake); here the options they leave out, and -o over an older, longer file.
 TEST_F(Cli, EachComputationWritesTheSameExportToStandardOutputAndToTheFile)
 {
     const std::string train = write("train.tab", "ATTRIBUTES 2 OBJECTS 6\n0 1\n1 1\n2 1\n10 2\n11 2\n12 2\n");
     const std::string test = write("test.tab", "ATTRIBUTES 2 OBJECTS 3\n1 1\n11 2\n6 1\n");
-    const auto knnReport = [](const std::string& k) {
-        return "Parametr k = " + k + "\r\n"
-               "Ilosc obiektow systemu testowego: 3\r\n"
-               "Ilosc obiektow chwyconych: 2\r\n"
-               "Ilosc obiektow poprawnie sklasyfikowanych: 2\r\n"
-               "Total accuracy: 1.000\r\n"
-               "Total coverage: 0.667\r\n";
-    };
     struct Case {
         std::vector<std::string> args;
         std::string expected; // after the time line
     };
     const std::vector<Case> cases{
-        {{"exhaustive", data("worked-example.tab")}, fileBytes(data("worked-example.exhaustive.txt"))},
-        {{"exhaustive", data("xor.tab")}, ""},
         // --all-orders goes past order 1, which yields no rule.
         {{"exhaustive", data("xor.tab"), "--all-orders", "--threads", "3"},
          "Rzad: 1\r\nRzad: 2\r\n"
          " (a1=0.000) & (a2=0.000) => (d=0.000)\r\n (a1=0.000) & (a2=1.000) => (d=1.000)\r\n"
          " (a1=1.000) & (a2=0.000) => (d=1.000)\r\n (a1=1.000) & (a2=1.000) => (d=0.000)\r\n"},
-        {{"lem2", data("weather.nominal.tab")}, fileBytes(data("weather.nominal.lem2.txt"))},
-        {{"knn", train, test}, knnReport("2")},
-        {{"knn", train, test, "-k", "0"}, knnReport("1")},
-        {{"knn", train, test, "-k", "9"}, knnReport("3")}, // lowered to the smallest class
+        // k = 9 is lowered to the smallest class (the default is 2).
+        {{"knn", train, test, "-k", "9"},
+         "Parametr k = 3\r\nIlosc obiektow systemu testowego: 3\r\nIlosc obiektow chwyconych: 2\r\n"
+         "Ilosc obiektow poprawnie sklasyfikowanych: 2\r\nTotal accuracy: 1.000\r\nTotal coverage: 0.667\r\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::PrintToString(c.args));
@@ -101,7 +91,6 @@ TEST_F(Cli, RefusalsExitOneUsageErrorsTwoAndNeitherLeavesAFile)
         {{"lem2", bare}, 1, std::string(kLem2NoAttributesMessage)},
         {{"knn", narrow, wide}, 1, std::string(kKnnAttributeMismatchMessage)},
         {{"classify", narrow, wide, "--rules", "lem2"}, 1, std::string(kKnnAttributeMismatchMessage)},
-        {{"classify", narrow, wide, "--rules", "exhaustive"}, 1, std::string(kKnnAttributeMismatchMessage)},
         {{"classify", narrow, narrow, "--rules", "exhaustive", "--simplify"}, 1, "--simplify"},
         {{"cv", narrow, "--method", "knn", "--folds", "1"}, 1, folds},
         {{"cv", narrow, "--method", "knn", "--folds", "3"}, 1, folds},

@@ -66,19 +66,6 @@ TEST(NamedRuleText, BuildersAndExportsUseNamesLabelsAndQuestionMarksOnlyWhenGive
     EXPECT_EQ(afterTimeLine(exhaustiveExportText(table, &names)), "Rzad: 1\r\n" + rules);
 }
 
-// The export without its time line, split at CR LF.
-std::vector<std::string> exportedLines(const ERCIM& table)
-{
-    const std::string text = testing::afterTimeLine(exhaustiveExportText(table));
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    for (std::size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
-        lines.push_back(text.substr(start, end - start));
-    }
-    EXPECT_EQ(start, text.size()) << "every line ends with CR LF";
-    return lines;
-}
-
 // Pages through the whole listing and checks the page limits: headers start no lower than B - 60,
 // rule lines end no lower than B - 28, and apart from the header and the rule line repeated at the
 // top of a continued page, the pages together hold the export's lines.
@@ -87,8 +74,9 @@ void checkPaging(const ERCIM& table, int bottom)
     SCOPED_TRACE("page bottom " + std::to_string(bottom));
     ListingPosition position;
     RecordingPage page(bottom, 16);
-    std::vector<std::string> listed;
+    std::string listed; // the lines drawn once, each ended by CR LF
     std::string header;
+    std::string last;
     bool endedOnRuleLine = false;
     for (int pages = 0; pages < 10000; ++pages) {
         const bool complete = listExhaustiveRules(table, position, page);
@@ -98,14 +86,15 @@ void checkPaging(const ERCIM& table, int bottom)
             const bool isHeader = line.text.starts_with("Rzad");
             EXPECT_LE(line.top, isHeader ? bottom - 60 : bottom - 44) << line.text;
             if (endedOnRuleLine && i < 2) {
-                EXPECT_EQ(line.text, i == 0 ? header : listed.back()) << "carried to the top of the page";
+                EXPECT_EQ(line.text, i == 0 ? header : last) << "carried to the top of the page";
                 continue;
             }
             header = isHeader ? line.text : header;
-            listed.push_back(line.text);
+            last = line.text;
+            listed += line.text + "\r\n";
         }
         if (complete) {
-            EXPECT_EQ(listed, exportedLines(table));
+            EXPECT_TRUE(testing::sameLines(listed, afterTimeLine(exhaustiveExportText(table))));
             return;
         }
         // A rule line that left the cursor below B - 44 filled the page; otherwise the page
