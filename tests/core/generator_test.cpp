@@ -10,7 +10,7 @@
 namespace kolven {
 namespace {
 
-TEST(Generator, AFixedSeedGivesTheKnownSequenceInMatrixOrder)
+TEST(Generator, DrawsWholeNumbersFromTheTruncatedRangeInTheSeedsKnownSequence)
 {
     LinearCongruential source;
     source.seed(0);
@@ -20,20 +20,15 @@ TEST(Generator, AFixedSeedGivesTheKnownSequenceInMatrixOrder)
     generator.generate(table, 2, 2, 0.0f, 99.0f, 1u);
     EXPECT_EQ(table.objectCount, 2u);
     EXPECT_EQ(table.attributeCount, 2u);
-    // The seed-1 sequence 41, 18467, 6334, 26500, 19169, 15724 modulo 100.
+    // The seed-1 sequence 41, 18467, 6334, 26500, 19169, 15724 modulo 100, in matrix order.
     EXPECT_EQ(table.values, (std::vector<float>{41, 67, 34, 0, 69, 24}));
-}
 
-TEST(Generator, DrawsWholeNumbersFromTheTruncatedRange)
-{
     struct Case {
         std::uint32_t objects;
         float minimum;
         float maximum;
         std::set<float> values;
     };
-    RandomSystemGenerator generator;
-    SystemDecyzyjny table;
     for (const Case& c : {Case{200, 0.0f, 1.0f, {0, 1}}, Case{50, 5.0f, 5.0f, {5}},
                           Case{300, -2.7f, 3.9f, {-2, -1, 0, 1, 2, 3}}, Case{20, 0.5f, 0.9f, {0}}}) {
         generator.generate(table, c.objects, 2, c.minimum, c.maximum, 7u);
