@@ -115,7 +115,6 @@ TEST(KnnClassifier, LowersKToTheSmallestClassAndKeepsIt)
     }
     kNNv1 knn = classified(1, training, {{1, 1}, {55, 2}}, 5);
     EXPECT_EQ(knn.k, 3u);
-    EXPECT_EQ(knnResultsText(knn).substr(0, 15), "Parametr k = 3\n");
     // A later run on larger classes starts from the lowered k.
     fillTable(knn, 1, {{0, 1}, {1, 1}, {2, 1}, {3, 1}, {50, 2}, {51, 2}, {52, 2}, {53, 2}});
     ASSERT_TRUE(knn.classifyTestSystem());
