@@ -67,7 +67,6 @@ TEST_F(Cli, RefusalsExitOneUsageErrorsTwoAndNeitherLeavesAFile)
     const std::string bare = write("bare.tab", "ATTRIBUTES 1\nOBJECTS 3\n0\n1\n0\n");
     const std::string narrow = write("narrow.tab", "ATTRIBUTES 2 OBJECTS 2\n1 0\n2 1\n");
     const std::string wide = write("wide.tab", "ATTRIBUTES 3 OBJECTS 2\n1 1 0\n2 2 1\n");
-    const std::string folds = "od 2 do liczby obiektow";
     struct Case {
         std::vector<std::string> args; // asked to write out.txt
         int code;            // as scripts see it: 1 refused, 2 usage error
@@ -90,7 +89,7 @@ TEST_F(Cli, RefusalsExitOneUsageErrorsTwoAndNeitherLeavesAFile)
         {{"knn", narrow, wide}, 1, std::string(kKnnAttributeMismatchMessage)},
         {{"classify", narrow, wide, "--rules", "lem2"}, 1, std::string(kKnnAttributeMismatchMessage)},
         {{"classify", narrow, narrow, "--rules", "exhaustive", "--simplify"}, 1, "--simplify"},
-        {{"cv", narrow, "--method", "knn", "--folds", "3"}, 1, folds},
+        {{"cv", narrow, "--method", "knn", "--folds", "3"}, 1, "od 2 do liczby obiektow"},
         {{"cv", bare, "--method", "lem2", "--folds", "2"}, 1, std::string(kLem2NoAttributesMessage)},
         {{"cv", narrow, "--method", "exhaustive", "--simplify", "--folds", "2"}, 1, "--simplify"},
         {{"cv", narrow, "--method", "lem2", "--all-orders", "--folds", "2"}, 1, "--all-orders"},

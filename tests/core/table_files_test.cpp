@@ -80,7 +80,7 @@ std::string msdFile(std::uint32_t objects, std::uint32_t attributes, const std::
     return bytes.append(reinterpret_cast<const char*>(values.data()), values.size() * 4);
 }
 
-TEST(MsdFile, WritesCountsThenTheMatrixAndReadsItBackByteForByte)
+TEST(MsdFile, WritesAndReadsBackTheMatrixAndRefusesBadLengthsAndValuesThatAreNotFinite)
 {
     testing::TempFolder folder;
     SystemDecyzyjny table;
@@ -97,23 +97,18 @@ TEST(MsdFile, WritesCountsThenTheMatrixAndReadsItBackByteForByte)
     EXPECT_EQ(again.attributeCount, table.attributeCount);
     EXPECT_FALSE(writeMsd(folder / "no-such-folder/t.msd", table));
     EXPECT_FALSE(std::filesystem::exists(folder / "no-such-folder/t.msd"));
-}
 
-TEST(MsdFile, RefusesBadLengthsAndValuesThatAreNotFiniteChangingNothing)
-{
-    testing::TempFolder folder;
+    // Lengths other than the counts give, absurd counts and values that are not finite.
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float infinity = std::numeric_limits<float>::infinity();
     for (const auto& [name, bytes] : {std::pair<std::string, std::string>{"short", msdFile(2, 1, {1, 2, 3})},
                                       {"long", msdFile(1, 1, {1, 2, 3})}, {"absurd", msdFile(4294967295u, 4294967295u, {1})},
                                       {"empty", msdFile(0, 3, {})}, {"tiny", "abc"}, {"nan", msdFile(1, 1, {1, nan})},
                                       {"inf", msdFile(1, 1, {-infinity, 1})}}) {
-        SystemDecyzyjny table;
         table.installValues(1, 0, {5});
         EXPECT_FALSE(readMsd(folder.write(name + ".msd", bytes), table)) << name;
         EXPECT_EQ(table.values, std::vector<float>{5}) << name;
     }
-    SystemDecyzyjny table;
     EXPECT_FALSE(readMsd(folder / "missing.msd", table));
 }
 
