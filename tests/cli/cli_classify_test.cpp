@@ -55,7 +55,6 @@ TEST_F(CliClassify, EveryFoldReranFromItsFilesGivesItsLine)
     const std::vector<Case> cases{
         {{"--method", "knn", "-k", "3"}, {"knn", "-k", "3"}, "knn"},
         {{"--method", "lem2", "--simplify"}, {"classify", "--rules", "lem2", "--simplify"}, "lem2 (uproszczone)"},
-        {{"--method", "exhaustive"}, {"classify", "--rules", "exhaustive"}, "exhaustive"},
         {{"--method", "exhaustive", "--all-orders"}, {"classify", "--rules", "exhaustive", "--all-orders"},
          "exhaustive (wszystkie reguly)"},
     };
