@@ -84,7 +84,6 @@ TEST_F(Cli, RefusalsExitOneUsageErrorsTwoAndNeitherLeavesAFile)
         {{"convert", badCsv}, 1,
          badCsv + ": Plik jest uszkodzony!\n" + badCsv + ", wiersz 3: brak wartosci atrybutu liczbowego \"a\"\n"},
         {{"lem2", "--decision", "nope", data("weather.nominal.arff")}, 1, "brak atrybutu decyzyjnego \"nope\""},
-        {{"lem2", "--decision", "d", data("two-objects.tab")}, 1, "tabela bez nazw atrybutow"},
         {{"lem2", bare}, 1, std::string(kLem2NoAttributesMessage)},
         {{"knn", narrow, wide}, 1, std::string(kKnnAttributeMismatchMessage)},
         {{"classify", narrow, wide, "--rules", "lem2"}, 1, std::string(kKnnAttributeMismatchMessage)},
