@@ -36,24 +36,13 @@ TEST(TextView, SplitsLinesSixteenPixelsApartAndKeepsAmpersands)
     EXPECT_EQ(view.lines()[2].y, 48);
 }
 
-TEST_F(MainWindowTest, NamesEntryCarriesItsCheckMarkCloseAnsweredNoKeepsTheDataAndZakonczClosesWithoutAsking)
+TEST_F(MainWindowTest, NamesEntryCarriesItsCheckMarkAndZakonczClosesWithoutAsking)
 {
     QAction* names = window().action(CommandId::ToggleAttributeNames);
     EXPECT_TRUE(names->isCheckable() && names->isChecked());
     ASSERT_TRUE(choose(CommandId::LoadSystem, {chooseFile(dataFile("weather.nominal.tab"))}));
     ASSERT_TRUE(choose(CommandId::ToggleAttributeNames));
     EXPECT_FALSE(names->isChecked());
-    const ERCIM* loaded = state_.ercim.get();
-    ASSERT_NE(loaded, nullptr);
-
-    QString question;
-    QString caption = QStringLiteral("not asked");
-    EXPECT_TRUE(ModalScript({answer(QMessageBox::No, &question, &caption)}).run([&] { window().close(); }));
-    EXPECT_EQ(question, QStringLiteral("Czy chcesz zakończyć działanie programu?"));
-    EXPECT_TRUE(caption.isEmpty());
-    EXPECT_TRUE(window().isVisible());
-    EXPECT_EQ(state_.ercim.get(), loaded);
-
     EXPECT_TRUE(choose(CommandId::Quit));
     EXPECT_FALSE(window().isVisible());
 }
