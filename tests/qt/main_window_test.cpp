@@ -57,7 +57,6 @@ TEST_F(MainWindowTest, EscapeStopsARunAndItsOutcomeArrivesThroughTheEventLoop)
     for (int waited = 0; waited < 200 && shownLines().size() < 2; ++waited)
         QTest::qWait(50);
     ASSERT_TRUE(program_->application().computing());
-    EXPECT_EQ(shownLines().size(), 2u) << "the progress line under the wait line";
     window().activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window()));
     QTest::keyClick(&window(), Qt::Key_Escape);

@@ -57,8 +57,6 @@ TEST_F(ApplicationCommands, LoadInstallsTheSystemInAllThreeCopiesAndAFailedLoadC
     EXPECT_EQ(state.ercim->values, (std::vector<float>{1, 2, 0, 3.5f, 4, 1}));
     EXPECT_EQ(state.lem2->values, state.ercim->values);
     EXPECT_EQ(state.knn.values, state.ercim->values);
-    EXPECT_EQ(state.currentObjectCount, 2u);
-    EXPECT_EQ(state.currentAttributeCount, 2u);
     Ids both = kSystemMenu;
     both.insert(both.end(), {EditTestSystem, ClassifyKnn});
     std::sort(both.begin(), both.end());
@@ -123,30 +121,7 @@ TEST_F(ApplicationCommands, ComputingGreysItselfAndOffersItsResultsUntilTheSyste
     EXPECT_EQ(screen.menu, menu);
 }
 
-TEST_F(ApplicationCommands, CreateInstallsATypedTableAndCancelKeepsEverything)
-{
-    load(tabFile("t.tab", {{1, 0}}));
-    app.runCommand(ComputeExhaustive);
-    const auto menu = screen.menu;
-    screen.parameterScripts.push_back(typeParameters({"3", "2"}, false));
-    app.runCommand(CreateSystem);
-    screen.parameterScripts.push_back(typeParameters({"3", "2"}));
-    screen.gridScripts.push_back(editGrid([](GridEditor& g) { g.setCellText(0, 0, "9"); }, false));
-    app.runCommand(CreateSystem);
-    EXPECT_EQ(screen.menu, menu);
-    EXPECT_EQ(state.currentObjectCount, 1u);
-    EXPECT_EQ(state.ercim->values, (std::vector<float>{1, 0}));
-
-    screen.parameterScripts.push_back(typeParameters({"3", "2"}));
-    screen.gridScripts.push_back(editGrid({}));
-    app.runCommand(CreateSystem);
-    EXPECT_EQ(state.currentObjectCount, 3u);
-    EXPECT_EQ(state.currentAttributeCount, 2u);
-    EXPECT_EQ(state.knn.values, std::vector<float>(9, 0.0f));
-    EXPECT_EQ(screen.enabledCommands(), kSystemMenu);
-}
-
-TEST_F(ApplicationCommands, GenerateInstallsValuesFromTheRangeAndARefusalOrMissingMemoryChangesNothing)
+TEST_F(ApplicationCommands, CreateAndGenerateInstallTheirTablesAndACancelRefusalOrMissingMemoryChangesNothing)
 {
     // A refused range opens the dialog again with the values as typed; cancelling it keeps nothing.
     std::vector<std::string> reopened;
@@ -171,12 +146,16 @@ TEST_F(ApplicationCommands, GenerateInstallsValuesFromTheRangeAndARefusalOrMissi
     EXPECT_FLOAT_EQ(state.generatorMin, -2.7f);
     ASSERT_EQ(state.ercim->values.size(), 12u);
     EXPECT_TRUE(std::all_of(state.ercim->values.begin(), state.ercim->values.end(), [](float v) { return v >= -2 && v <= 3; }));
-    EXPECT_EQ(state.lem2->values, state.ercim->values);
-    EXPECT_EQ(screen.enabledCommands(), kSystemMenu);
 
+    // Either dialog of Create cancelled, or memory running out, keeps the table, its rules and the menu.
     app.runCommand(ComputeExhaustive);
     const ERCIM* held = state.ercim.get();
     const auto menu = screen.menu;
+    screen.parameterScripts.push_back(typeParameters({"3", "2"}, false));
+    app.runCommand(CreateSystem);
+    screen.parameterScripts.push_back(typeParameters({"3", "2"}));
+    screen.gridScripts.push_back(editGrid([](GridEditor& g) { g.setCellText(0, 0, "9"); }, false));
+    app.runCommand(CreateSystem);
     screen.parameterScripts.push_back(typeParameters({"2147483647", "2147483647"}));
     app.runCommand(CreateSystem);
     screen.parameterScripts.push_back(typeParameters({"2147483647", "2147483647", "0", "1"}));
@@ -187,6 +166,14 @@ TEST_F(ApplicationCommands, GenerateInstallsValuesFromTheRangeAndARefusalOrMissi
     EXPECT_EQ(state.ercim.get(), held);
     EXPECT_EQ(state.currentObjectCount, 4u);
     EXPECT_EQ(screen.menu, menu);
+
+    screen.parameterScripts.push_back(typeParameters({"3", "2"}));
+    screen.gridScripts.push_back(editGrid({}));
+    app.runCommand(CreateSystem);
+    EXPECT_EQ(state.currentObjectCount, 3u);
+    EXPECT_EQ(state.currentAttributeCount, 2u);
+    EXPECT_EQ(state.knn.values, std::vector<float>(9, 0.0f));
+    EXPECT_EQ(screen.enabledCommands(), kSystemMenu);
 }
 
 TEST_F(ApplicationCommands, KnnDialogDecidesWhetherTheClassificationRunsAndAChangedTestSystemGreysItsResults)
