@@ -18,17 +18,10 @@
 namespace kolven::test {
 namespace {
 
-class WindowMendsTest : public ProgramTest {
-protected:
-    // Lets the window react to what was done to it.
-    static void settle()
-    {
-        for (int i = 0; i < 10; ++i) {
-            QApplication::processEvents();
-            QTest::qWait(5);
-        }
-    }
-};
+using WindowMendsTest = ProgramTest;
+
+// Time for the window to react to what was done to it.
+constexpr int kReactMilliseconds = 50;
 
 TEST_F(WindowMendsTest, StaysMaximizedAgainstRestoreMinimizeAndResize)
 {
@@ -44,7 +37,7 @@ TEST_F(WindowMendsTest, StaysMaximizedAgainstRestoreMinimizeAndResize)
     };
     for (const auto& [name, attempt] : attempts) {
         attempt();
-        settle();
+        QTest::qWait(kReactMilliseconds);
         EXPECT_TRUE(window().isMaximized()) << name;
         EXPECT_EQ(window().geometry(), maximized) << name;
     }
@@ -71,7 +64,7 @@ TEST_F(WindowMendsTest, LongRuleLineGetsAHorizontalBarAndThePageStaysAsItWas)
     const QRect dalej = nextButton().geometry();
     ASSERT_TRUE(choose(CommandId::LoadSystem, {chooseFile(dataFile("lem2-long-rule.tab"))}));
     ASSERT_TRUE(choose(CommandId::ComputeLem2));
-    settle();
+    QTest::qWait(kReactMilliseconds);
     int widest = 0;
     for (const TextView::Line& line : window().textView().lines())
         widest = std::max(widest, window().textView().fontMetrics().horizontalAdvance(line.text));
@@ -85,7 +78,7 @@ TEST_F(WindowMendsTest, LongRuleLineGetsAHorizontalBarAndThePageStaysAsItWas)
     EXPECT_EQ(nextButton().mapTo(&window(), QPoint(0, 0)).x(), dalej.x()) << "DALEJ does not scroll with the text";
 
     ASSERT_TRUE(choose(CommandId::About));
-    settle();
+    QTest::qWait(kReactMilliseconds);
     EXPECT_FALSE(bar.isVisible()) << "short lines need no bar";
 }
 

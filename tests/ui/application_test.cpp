@@ -176,7 +176,7 @@ TEST_F(ApplicationCommands, CreateAndGenerateInstallTheirTablesAndACancelRefusal
     EXPECT_EQ(screen.enabledCommands(), kSystemMenu);
 }
 
-TEST_F(ApplicationCommands, KnnDialogDecidesWhetherTheClassificationRunsAndAChangedTestSystemGreysItsResults)
+TEST_F(ApplicationCommands, KnnDialogDecidesTheRunAChangedSystemGreysItsResultsAndRefusedOrOutOfMemoryKeepsThem)
 {
     load(tabFile("t.tab", {{1, 0}, {2, 1}, {3, 1}}));
     loadTest(tabFile("test.tab", {{1, 0}, {3, 1}}));
@@ -218,19 +218,24 @@ TEST_F(ApplicationCommands, KnnDialogDecidesWhetherTheClassificationRunsAndAChan
     EXPECT_EQ(state.knn.k, 1u);
     EXPECT_EQ(state.knn.caughtCount, caught);
     EXPECT_FALSE(screen.enabled(ShowKnn));
-}
 
-TEST_F(ApplicationCommands, KnnRefusedOrOutOfMemoryKeepsKTheLastResultsAndTheMenu)
-{
-    load(tabFile("t.tab", {{1, 0}, {2, 1}}));
-    loadTest(tabFile("test.tab", {{1, 0}}));
-    screen.knnScripts.push_back(typeK("1"));
+    // A refused run, or one that runs out of memory, keeps k, the last results and the menu.
+    loadTest(tabFile("wide.tab", {{1, 1, 0}}));
+    auto menu = screen.menu;
+    screen.knnScripts.push_back(typeK("5"));
     app.runCommand(ClassifyKnn);
-    const auto caught = state.knn.caughtCount;
+    ASSERT_EQ(screen.messages.size(), 1u);
+    EXPECT_EQ(screen.messages[0].text, kKnnAttributeMismatchMessage);
+    EXPECT_EQ(state.knn.k, 1u);
+    EXPECT_EQ(state.knn.caughtCount, caught);
+    EXPECT_EQ(screen.menu, menu);
+
+    loadTest(folder / "test.tab");
+    screen.messages.clear();
     // Every allocation of a run fails in turn, until one run completes; each failure must leave
     // the k the last results were made with.
     for (long before = 0; screen.messages.size() == std::size_t(before); ++before) {
-        const auto menu = screen.menu;
+        menu = screen.menu;
         screen.knnScripts.push_back(typeK("5"));
         failAfter(before);
         app.startCommand(ClassifyKnn);
@@ -244,17 +249,6 @@ TEST_F(ApplicationCommands, KnnRefusedOrOutOfMemoryKeepsKTheLastResultsAndTheMen
         }
     }
     ASSERT_GT(screen.messages.size(), 3u);
-
-    loadTest(tabFile("wide.tab", {{1, 1, 0}}));
-    screen.messages.clear();
-    const auto menu = screen.menu;
-    screen.knnScripts.push_back(typeK("5"));
-    app.runCommand(ClassifyKnn);
-    ASSERT_EQ(screen.messages.size(), 1u);
-    EXPECT_EQ(screen.messages[0].text, kKnnAttributeMismatchMessage);
-    EXPECT_EQ(state.knn.k, 1u);
-    EXPECT_EQ(state.knn.caughtCount, caught);
-    EXPECT_EQ(screen.menu, menu);
 }
 
 TEST_F(ApplicationCommands, SaveAndExportWriteTheirFilesAndAFailedWriteIsReported)
