@@ -186,7 +186,6 @@ TEST_F(WindowMendsTest, GridShowsItsButtonsCaptionColumnsLabelsAndValuesWhole)
             // The text area is the field less its 1-pixel border and 2-pixel margins each side.
             EXPECT_LE(field->fontMetrics().horizontalAdvance(field->text()), field->width() - 6) << shape;
         }
-        EXPECT_EQ(grid.findChildren<QLineEdit*>().size(), qsizetype(std::min(objects, 10u) * std::min(attributes + 1, 15u)));
     }
 }
 

@@ -101,7 +101,6 @@ TEST_F(LongRuns, ProgressLineFollowsTheRunAndClosingAsksThenStopsAndWaitsForTheW
 
     EXPECT_EQ(progressLine(Computation::Lem2, 0, 3, 19), "Klasy decyzyjne: 3 z 19");
     EXPECT_EQ(progressLine(Computation::Knn, 0, 96, 810), "Obiekty testowe: 96 z 810");
-    EXPECT_EQ(progressLine(Computation::Exhaustive, 2, 140, 683), "Rzad 2: 140 z 683 obiektow");
     EXPECT_EQ(progressLine(Computation::Knn, 0, 0, 0), "");
 }
 

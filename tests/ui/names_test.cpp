@@ -13,7 +13,6 @@ using NamesInTheWindow = AppTest;
 TEST_F(NamesInTheWindow, TheToggleSwitchesListingsAndExportsBetweenNamesAndNumbers)
 {
     EXPECT_TRUE(screen.checked.at(ToggleAttributeNames));
-    EXPECT_FALSE(screen.enabled(ToggleAttributeNames));
     load(folder.write("t.csv", "outlook,play\nsunny,no\nrainy,yes\n"));
     app.runCommand(ComputeLem2);
     EXPECT_THAT(screen.texts(), Contains(" (outlook=sunny) => (play=no)"));
