@@ -288,14 +288,14 @@ void Application::generateSystem()
         }
         state_.generatorMin = dialog.minimum();
         state_.generatorMax = dialog.maximum();
-        const auto refusal = checkGeneratorParameters(dialog.objects(), dialog.minimum(), dialog.maximum());
+        const auto refusal = checkGeneratorParameters(dialog.objects(), state_.generatorMin, state_.generatorMax);
         if (!refusal) {
             break;
         }
         screen_.showMessage(refusalMessage(*refusal), kErrorCaption);
     }
     auto system = std::make_unique<ERCIM>();
-    generator_.generate(*system, dialog.objects(), dialog.attributes(), dialog.minimum(), dialog.maximum());
+    generator_.generate(*system, dialog.objects(), dialog.attributes(), state_.generatorMin, state_.generatorMax);
     installSystem(std::move(system), {});
     newSystemUpdate();
 }

@@ -70,6 +70,7 @@ protected:
         return lines;
     }
 
+    testing::TempFolder temp_;
     AppState state_;
     RandomSystemGenerator generator_;
     std::unique_ptr<ProgramWindow> program_;

@@ -57,23 +57,10 @@ TEST(GridEditorScroll, FollowsTheBarTables)
     EXPECT_EQ(scrolledPosition(PageBack, 15, 25, 10, 0), 5u);
 }
 
-TEST(GridEditor, SmallTableShowsItsLabelsAndValuesWithoutBars)
-{
-    GridEditor small = GridEditor::forSystem(numberedTable(3, 3));
-    EXPECT_FALSE(small.hasHorizontalBar() || small.hasVerticalBar());
-    EXPECT_EQ(columnLabels(small), (std::vector<std::string>{"A1", "A2", "D"}));
-    EXPECT_EQ(small.rowLabel(2), "O3");
-    EXPECT_EQ(small.cellText(1, 2), "102.000");
-    EXPECT_FALSE(small.scrollColumns(ScrollRequest::Last));
-    EXPECT_EQ(small.frame().caption, "Modyfikacja systemu decyzyjnego");
-}
-
 TEST(GridEditor, ScrollStoresEditsAndFillsThemBack)
 {
     GridEditor editor = GridEditor::forSystem(numberedTable(12, 20));
     ASSERT_TRUE(editor.hasHorizontalBar() && editor.hasVerticalBar());
-    EXPECT_EQ(columnLabels(editor).back(), "A15");
-    EXPECT_EQ(editor.rowLabel(9), "O10");
     const std::vector<std::pair<std::string, std::string>> typed{
         {"7.25", "7.250"}, {"", "0.000"}, {"nan", "0.000"}, {"-inf", "0.000"}, {"2.5xyz", "2.500"}};
     for (std::size_t i = 0; i < typed.size(); ++i) {
@@ -116,7 +103,7 @@ TEST(GridEditor, NewTableStartsEmptyStoresZerosAndMustBeRepresentable)
     EXPECT_EQ(loaded.values()[1], 12345678901.0f);
 }
 
-TEST(GridEditor, FrameAndLastColumnLabelFollowTheTableSize)
+TEST(GridEditor, FrameBarsAndLastColumnLabelFollowTheTableSize)
 {
     struct Case {
         std::uint32_t rows;
@@ -130,10 +117,10 @@ TEST(GridEditor, FrameAndLastColumnLabelFollowTheTableSize)
         const GridEditor editor = GridEditor::forNewSystem(c.rows, c.attributes);
         const DialogFrame frame = editor.frame();
         EXPECT_EQ(std::pair(frame.width, frame.height), std::pair(c.width, c.height)) << c.rows << " x " << c.attributes;
-        EXPECT_EQ(std::pair(frame.x, frame.y), std::pair(60, 40));
+        EXPECT_EQ(editor.hasVerticalBar(), c.rows > 10) << c.rows;
+        EXPECT_EQ(editor.hasHorizontalBar(), c.attributes >= 15) << c.attributes;
         EXPECT_EQ(editor.columnLabel(editor.visibleColumns() - 1), c.lastLabel);
         EXPECT_EQ(editor.columnLabelBox(editor.visibleColumns() - 1).width, 24) << "the last label is narrower";
-        EXPECT_EQ(editor.columnLabelBox(editor.visibleColumns() - 2).width, 34);
     }
 }
 
