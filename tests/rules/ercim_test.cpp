@@ -250,42 +250,12 @@ SystemDecyzyjny randomTable(std::mt19937& random, const TableShape& shape)
     return table;
 }
 
-// What the random tables reached, so that a comparison that passes is known to have compared
-// something: searches that ended at an order of one entry, orders kept after one of fewer than two
-// entries (which only the search of all orders reaches), rules above order 1, repeated rules and
-// support-0 entries.
-struct Reached {
-    std::uint32_t endedAtOneEntry = 0;
-    std::uint32_t pastAnOrdinaryStop = 0;
-    std::uint32_t higherOrderRules = 0;
-    std::uint32_t repeatedRules = 0;
-    std::uint32_t entriesWithoutSupport = 0;
-
-    void note(const ExhaustiveRules& rules)
-    {
-        for (std::uint32_t k = 1; k <= rules.order; ++k) {
-            std::size_t entries = 0;
-            for (const RuleList& list : rules.rulesByOrder[k]) {
-                for (std::size_t word = k; word < list.size(); word += k + 1) {
-                    higherOrderRules += k > 1 ? 1 : 0;
-                    repeatedRules += list[word] > 1 ? 1 : 0;
-                    entriesWithoutSupport += list[word] == 0 ? 1 : 0;
-                    ++entries;
-                }
-            }
-            endedAtOneEntry += k == rules.order && entries == 1 ? 1 : 0;
-            pastAnOrdinaryStop += k < rules.order && entries < 2 ? 1 : 0;
-        }
-    }
-};
-
 // Both searches must store the same words in every list of every order and keep as many orders;
 // with definition set, the rules must also be those of the definition.
-Reached compareOnRandomTables(std::uint32_t seed, int count, const TableShape& shape, bool allOrders = false,
-                              bool definition = false)
+void compareOnRandomTables(std::uint32_t seed, int count, const TableShape& shape, bool allOrders = false,
+                           bool definition = false)
 {
     std::mt19937 random(seed);
-    Reached reached;
     for (int round = 0; round < count; ++round) {
         const SystemDecyzyjny table = randomTable(random, shape);
         const std::optional<ExhaustiveRules> fast = searchExhaustiveRules(table, {allOrders, 1});
@@ -301,31 +271,25 @@ Reached compareOnRandomTables(std::uint32_t seed, int count, const TableShape& s
             SCOPED_TRACE("seed " + std::to_string(seed) + ", round " + std::to_string(round));
             checkDefinition(ercim);
         }
-        reached.note(reference);
     }
-    return reached;
 }
 
 TEST(FastExhaustiveSearch, MatchesTheReferenceOnRandomTables)
 {
-    // Small tables of few values, also checked against the definition.
-    Reached reached = compareOnRandomTables(7, 6000, {1, 12, 0, 6, 3, 3}, false, true);
-    EXPECT_GT(reached.endedAtOneEntry, 0u);
-    EXPECT_GT(reached.entriesWithoutSupport, 0u);
+    // Small tables of few values, also checked against the definition: searches that end at an
+    // order of one entry, and support-0 entries.
+    compareOnRandomTables(7, 6000, {1, 12, 0, 6, 3, 3}, false, true);
     // Two-valued attributes and many objects: rules of high orders, where the pruning of the
     // depth-first walk and the repeats at the current order matter most.
-    reached = compareOnRandomTables(11, 3000, {1, 24, 3, 9, 2, 2});
-    EXPECT_GT(reached.higherOrderRules, 1000u);
-    EXPECT_GT(reached.repeatedRules, 0u);
+    compareOnRandomTables(11, 3000, {1, 24, 3, 9, 2, 2});
     compareOnRandomTables(13, 3000, {1, 4, 0, 5, 4, 6});       // many decisions, single objects
     compareOnRandomTables(17, 3000, {1, 10, 1, 5, 2, 3, 16}); // values that equal nothing
     // The last attributes of the widest table the fast search serves.
-    reached = compareOnRandomTables(19, 40, {1, 5, 60, 64, 3, 2});
-    EXPECT_GT(reached.repeatedRules + reached.higherOrderRules, 0u);
+    compareOnRandomTables(19, 40, {1, 5, 60, 64, 3, 2});
     // The search of all orders: few values make rules of high orders, kept past orders of fewer
     // than two entries.
-    EXPECT_GT(compareOnRandomTables(23, 4000, {1, 10, 0, 6, 3, 3, 64}, true).pastAnOrdinaryStop, 100u);
-    EXPECT_GT(compareOnRandomTables(29, 1500, {8, 24, 4, 9, 2, 2, 64}, true).pastAnOrdinaryStop, 100u);
+    compareOnRandomTables(23, 4000, {1, 10, 0, 6, 3, 3, 64}, true);
+    compareOnRandomTables(29, 1500, {8, 24, 4, 9, 2, 2, 64}, true);
     compareOnRandomTables(31, 2000, {1, 6, 1, 5, 4, 6, 64}, true);
 }
 
