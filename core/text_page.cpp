@@ -16,15 +16,11 @@ bool listTextLines(std::string_view text, ListingPosition& position, TextPage& p
         ++position.textLine;
         start = end == std::string_view::npos ? end : end + 1;
         if (start != std::string_view::npos && page.full()) {
-            page.showNextButton();
-            page.endPass();
-            return false;
+            return page.endPageToBeContinued();
         }
     }
     position.textLine = 0;
-    page.disableNextButton();
-    page.endPass();
-    return true;
+    return page.endListing();
 }
 
 } // namespace kolven

@@ -26,6 +26,21 @@ public:
     // True once the cursor is so low that a further line would reach "DALEJ" at the foot of
     // the page: a listing of lines ends its page there.
     bool full() const { return cursorTop() > pageBottom() - kFootRoom; }
+    // Ends a page the listing goes on from: "DALEJ" shown, the pass ended. Returns false, for a
+    // listing not yet complete.
+    bool endPageToBeContinued()
+    {
+        showNextButton();
+        endPass();
+        return false;
+    }
+    // Ends the last page of a listing: "DALEJ" disabled, the pass ended. Returns true.
+    bool endListing()
+    {
+        disableNextButton();
+        endPass();
+        return true;
+    }
 
     static constexpr int kLineHeight = 16;
     static constexpr int kFootRoom = 44;

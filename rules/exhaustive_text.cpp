@@ -15,10 +15,9 @@ namespace kolven {
 
 namespace {
 
-// Page-full limits above the page bottom: a header needs room for itself and one rule line, and
-// no rule line may reach the "DALEJ" button.
+// A header needs room above the page bottom for itself and one rule line (a rule line only needs
+// to stay clear of "DALEJ": TextPage::full).
 constexpr int kHeaderRoom = 60;
-constexpr int kRuleLineRoom = 44;
 
 std::string orderHeader(std::uint32_t order)
 {
@@ -53,18 +52,16 @@ void appendObjectLines(std::string& text, const ERCIM& ercim, std::uint32_t orde
     });
 }
 
-bool pageFull(const TextPage& page, int room)
+bool noRoomForHeader(const TextPage& page)
 {
-    return page.cursorTop() > page.pageBottom() - room;
+    return page.cursorTop() > page.pageBottom() - kHeaderRoom;
 }
 
 // Ends a full page; the next one begins with the header of order.
 bool breakPage(ListingPosition& position, std::uint32_t order, TextPage& page)
 {
     position.exhaustiveOrder = order;
-    page.showNextButton();
-    page.endPass();
-    return false;
+    return page.endPageToBeContinued();
 }
 
 // Draws the printed entries of one object from the saved offset. Returns false when a line filled
@@ -78,7 +75,7 @@ bool drawObjectLines(const ERCIM& ercim, std::uint32_t order, ListingPosition& p
         const std::uint32_t* entry = words.data() + position.exhaustiveOffset;
         if (entry[order] != 0) {
             page.drawLine(exhaustiveRuleLine(ercim, object, entry, order, names));
-            if (pageFull(page, kRuleLineRoom)) {
+            if (page.full()) {
                 return false;
             }
         }
@@ -173,7 +170,7 @@ bool listExhaustiveRules(const ERCIM& ercim, ListingPosition& position, TextPage
 {
     position.listingMode = ListingMode::Exhaustive;
     for (std::uint32_t order = std::max(position.exhaustiveOrder, 1u); order <= ercim.order; ++order) {
-        if (pageFull(page, kHeaderRoom)) {
+        if (noRoomForHeader(page)) {
             return breakPage(position, order, page);
         }
         page.drawLine(orderHeader(order));
@@ -184,9 +181,7 @@ bool listExhaustiveRules(const ERCIM& ercim, ListingPosition& position, TextPage
     position.exhaustiveOrder = 1;
     position.exhaustiveObject = 0;
     position.exhaustiveOffset = 0;
-    page.disableNextButton();
-    page.endPass();
-    return true;
+    return page.endListing();
 }
 
 } // namespace kolven

@@ -99,15 +99,11 @@ bool listLem2Rules(const LEM2v1& lem2, ListingPosition& position, TextPage& page
         page.drawLine(lem2RuleText(lem2.rules[position.lem2Position], names));
         ++position.lem2Position;
         if (page.full()) {
-            page.showNextButton();
-            page.endPass();
-            return false;
+            return page.endPageToBeContinued();
         }
     }
     position.lem2Position = 0;
-    page.disableNextButton();
-    page.endPass();
-    return true;
+    return page.endListing();
 }
 
 } // namespace kolven

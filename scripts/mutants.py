@@ -32,7 +32,7 @@ FAULTS = [
      "kept = *entries > 0 ? order : kept;", "kept = *entries > 1 ? order : kept;", "rules"),
     ("exhaustive-header-room", "rules", "a header may start 44 above the page bottom", "rules/exhaustive_text.cpp",
      "constexpr int kHeaderRoom = 60;", "constexpr int kHeaderRoom = 44;", "rules ui"),
-    ("lem2-page-limit", "rules", "a LEM2 page is full when the cursor reaches the limit", "core/text_page.h",
+    ("lem2-page-limit", "rules", "a listing page is full when the cursor reaches the limit", "core/text_page.h",
      "return cursorTop() > pageBottom() - kFootRoom;", "return cursorTop() >= pageBottom() - kFootRoom;", "rules ui"),
     ("lem2-line-end", "rules", "LEM2 export lines end in LF", "rules/lem2.cpp",
      "        text += lem2RuleText(rule, names);\n        text += kLineEnd;",
