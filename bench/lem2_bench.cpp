@@ -32,6 +32,33 @@ kolven::LEM2v1 noisyTable(std::uint32_t objects)
     return lem2;
 }
 
+// objects x 20 attributes of values 0 to 4 and a decision drawn from 0 to 4 alike: nearly every
+// object unique, so the rules are many and long.
+kolven::LEM2v1 randomWideTable(std::uint32_t objects)
+{
+    kolven::LEM2v1 lem2;
+    lem2.copyFrom(kolven::bench::randomTable(objects, 20, 0, 4, 20));
+    return lem2;
+}
+
+// objects x 20 attributes of values 0 to 4 whose decision is (a1 + 2 a2 + 3 a3) mod 5, except
+// that one object in twenty has its decision drawn at random from 0 to 4 instead. Fixed seeds.
+kolven::LEM2v1 structuredTable(std::uint32_t objects)
+{
+    kolven::LEM2v1 lem2;
+    lem2.copyFrom(kolven::bench::randomTable(objects, 20, 0, 4, 21));
+    kolven::LinearCongruential noise;
+    noise.seed(89);
+    for (std::uint32_t o = 0; o < objects; ++o) {
+        float* row = lem2.values.data() + std::size_t(o) * lem2.rowLength;
+        row[lem2.attributeCount] = float(int(row[0] + 2 * row[1] + 3 * row[2]) % 5);
+        if (noise.next() % 20 == 0) {
+            row[lem2.attributeCount] = float(noise.next() % 5);
+        }
+    }
+    return lem2;
+}
+
 kolven::LEM2v1 segmentChallenge()
 {
     kolven::LEM2v1 lem2;
@@ -63,6 +90,24 @@ void BM_Lem2Reference(benchmark::State& state)
     runInduction<&kolven::LEM2v1::runLem2Reference>(state, lem2);
 }
 
+void BM_Lem2Random(benchmark::State& state)
+{
+    kolven::LEM2v1 lem2 = randomWideTable(std::uint32_t(state.range(0)));
+    runInduction<&kolven::LEM2v1::runLem2>(state, lem2);
+}
+
+void BM_Lem2RandomReference(benchmark::State& state)
+{
+    kolven::LEM2v1 lem2 = randomWideTable(std::uint32_t(state.range(0)));
+    runInduction<&kolven::LEM2v1::runLem2Reference>(state, lem2);
+}
+
+void BM_Lem2Structured(benchmark::State& state)
+{
+    kolven::LEM2v1 lem2 = structuredTable(std::uint32_t(state.range(0)));
+    runInduction<&kolven::LEM2v1::runLem2>(state, lem2);
+}
+
 void BM_Lem2Segment(benchmark::State& state)
 {
     kolven::LEM2v1 lem2 = segmentChallenge();
@@ -89,6 +134,11 @@ void BM_Lem2SegmentReference(benchmark::State& state)
 // The growth with the number of objects, and the 5,000-object table against the reference.
 BENCHMARK(BM_Lem2)->Arg(1000)->Arg(2000)->Arg(4000)->Arg(5000)->Arg(8000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Lem2Reference)->Arg(5000)->Unit(benchmark::kMillisecond);
+// Large tables: the growth from 50,000 to 200,000 random objects, one run each.
+BENCHMARK(BM_Lem2Random)->Arg(50000)->Arg(100000)->Arg(200000)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Lem2Structured)->Arg(200000)->Arg(1000000)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Lem2RandomReference)->Arg(5000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Lem2Random)->Arg(5000)->Unit(benchmark::kMillisecond);
 // The argument names the segment table's number of objects, pairing each run with its reference.
 BENCHMARK(BM_Lem2Segment)->Arg(1500)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Lem2SegmentReference)->Arg(1500)->Unit(benchmark::kMillisecond);

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <unordered_map>
 #include <utility>
 
 namespace kolven {
@@ -18,7 +19,7 @@ namespace {
 class PairCodes {
 public:
     explicit PairCodes(const SystemDecyzyjny& table)
-        : objects(table.objectCount), codes(std::size_t(objects) * table.attributeCount), blockRows(codes.size())
+        : objects(table.objectCount), attributes(table.attributeCount), codes(std::size_t(objects) * table.attributeCount), blockRows(codes.size())
     {
         std::vector<std::uint64_t> keyed(objects);
         for (std::uint32_t a = 0; a < table.attributeCount; ++a) {
@@ -29,6 +30,7 @@ public:
             // By value, then by row: each block is one run of rows, ascending.
             std::sort(keyed.begin(), keyed.end());
             const std::size_t base = std::size_t(a) * objects;
+            attributeFirstCodes.push_back(std::uint32_t(blockStarts.size()));
             for (std::uint32_t i = 0; i < objects; ++i) {
                 if (i == 0 || keyed[i] >> 32 != keyed[i - 1] >> 32) {
                     blockStarts.push_back(base + i);
@@ -39,12 +41,47 @@ public:
             }
         }
         blockStarts.push_back(blockRows.size());
+        attributeFirstCodes.push_back(std::uint32_t(blockStarts.size() - 1));
+        // Blocks of at least one row in 32 also get a bit set: no more memory than the codes.
+        const std::size_t words = (std::size_t(objects) + 63) / 64;
+        bitsetStarts.assign(codeCount(), kNoBitset);
+        for (std::uint32_t code = 0; code < codeCount(); ++code) {
+            if (block(code).size() * 32 >= objects) {
+                bitsetStarts[code] = bitWords.size();
+                bitWords.resize(bitWords.size() + words, 0);
+                for (std::uint32_t row : block(code)) {
+                    bitWords[bitsetStarts[code] + row / 64] |= std::uint64_t{1} << (row % 64);
+                }
+            }
+        }
+        byRow.resize(codes.size());
+        for (std::uint32_t a = 0; a < table.attributeCount; ++a) {
+            for (std::uint32_t row = 0; row < objects; ++row) {
+                byRow[std::size_t(row) * table.attributeCount + a] = codes[std::size_t(a) * objects + row];
+            }
+        }
+        codeAttributes.resize(codeCount());
+        for (std::uint32_t a = 0; a < table.attributeCount; ++a) {
+            std::fill(codeAttributes.begin() + attributeFirstCodes[a], codeAttributes.begin() + attributeFirstCodes[a + 1], a);
+        }
     }
 
     // The codes of one attribute's pairs, indexed by grouped row.
     const std::uint32_t* column(std::uint32_t attribute) const { return codes.data() + std::size_t(attribute) * objects; }
+    // The codes of one grouped row's pairs, attribute by attribute.
+    const std::uint32_t* row(std::uint32_t groupedRow) const { return byRow.data() + std::size_t(groupedRow) * attributes; }
     // The number of distinct pairs: codes run from 0 to one less.
     std::uint32_t codeCount() const { return std::uint32_t(blockStarts.size() - 1); }
+    // The block of a pair as bits over the grouped rows (64 a word), for blocks of at least one row
+    // in 32; nullptr for smaller ones.
+    const std::uint64_t* bits(std::uint32_t code) const
+    {
+        return bitsetStarts[code] == kNoBitset ? nullptr : bitWords.data() + bitsetStarts[code];
+    }
+    // Codes are given attribute by attribute: those of attribute a run from firstCode(a) to one
+    // less than firstCode(a + 1).
+    std::uint32_t firstCode(std::uint32_t attribute) const { return attributeFirstCodes[attribute]; }
+    std::uint32_t attributeOf(std::uint32_t code) const { return codeAttributes[code]; }
     // The block of a pair: the grouped rows that carry it, ascending.
     std::span<const std::uint32_t> block(std::uint32_t code) const
     {
@@ -56,18 +93,30 @@ private:
     static std::uint32_t equalityKey(float value) { return std::bit_cast<std::uint32_t>(value + 0.0f); }
 
     std::uint32_t objects;
+    std::uint32_t attributes;
     std::vector<std::uint32_t> codes;     // attribute by attribute, row by row
+    std::vector<std::uint32_t> byRow;     // the same codes row by row
     std::vector<std::uint32_t> blockRows; // attribute by attribute, block by block
+    static constexpr std::size_t kNoBitset = ~std::size_t{0};
+
     std::vector<std::size_t> blockStarts; // where each code's block begins in blockRows
+    std::vector<std::size_t> bitsetStarts;          // per code: where its bits begin in bitWords, or kNoBitset
+    std::vector<std::uint64_t> bitWords;
+    std::vector<std::uint32_t> attributeFirstCodes; // per attribute, and one past the last
+    std::vector<std::uint32_t> codeAttributes;      // per code
 };
 
 // The working state of one induction over a table whose decision classes are built. It makes the
 // same choices as the straightforward induction in fewer steps:
 // - the concept's uncovered objects are tallied per pair once and the tally is lowered as rules
 //   cover them, so a rule's first pair is read off the tally;
-// - the later pairs are counted in one pass over the goal set per attribute;
-// - the rows of other concepts that still match the rule start as the first pair's block and are
-//   narrowed by each new condition instead of being searched for again.
+// - the rule prefixes tried in the concept (their conditions so far) are kept as nodes of a tree,
+//   each with its goal set, the rows of other concepts that still match it and, for larger goal
+//   sets, the goal objects' pair counts. The next rule of the concept mostly follows a path
+//   already taken: a node's counts are brought up to date from the objects covered since its last
+//   visit instead of counting its goal set again, and its rows of other concepts never change.
+// So the work of a rule is about the objects it covers and the new prefixes it tries, not the
+// size of the concept or of the table.
 class Lem2FastRun {
 public:
     Lem2FastRun(const SystemDecyzyjny& table, Progress& runProgress)
@@ -90,22 +139,56 @@ public:
     }
 
 private:
+    // 64 grouped rows from 64 * index on, as bits; only words with a bit set are kept, ascending.
+    struct RowWord {
+        std::uint32_t index;
+        std::uint64_t bits;
+    };
+    // A rule prefix tried in the current concept. Its goal set is the concept's objects carrying
+    // every pair of the path that were uncovered when the node was made, ascending; objects covered
+    // since stay in the list and are skipped (they are "dead"; the rest "live").
+    struct Node {
+        std::vector<std::uint32_t> path;      // the codes of the conditions, in order
+        std::vector<std::uint32_t> goal;      // concept-local indices, ascending
+        std::vector<RowWord> opponents;       // grouped rows outside the concept carrying the path
+        std::vector<std::uint32_t> counts;    // per code: live goal objects carrying it; empty when not kept
+        std::size_t firstLive = 0;            // no live goal object before this place in goal
+        std::size_t logSeen = 0;              // the covered objects reflected in counts: coveredLog up to here
+        std::uint32_t liveCount = 0;          // live goal objects, kept with counts
+    };
+    static constexpr std::uint32_t kRoot = 0;
+
     std::uint32_t conceptEnd() const { return conceptStart + conceptSize; }
     const float* groupedRow(std::uint32_t row) const
     {
         return source.groupedRows.data() + std::size_t(row) * source.rowLength;
     }
     const std::uint32_t* conceptColumn(std::uint32_t attribute) const { return codes.column(attribute) + conceptStart; }
+    bool live(std::uint32_t g) const { return uncoveredRows[conceptStart + g] != 0; }
 
     // Rules of one concept until each of its objects is covered, by its own rules or by the
     // full-length rules of earlier concepts (their flags).
     void induceConceptRules()
     {
         tallyUncovered();
+        forgetPrefixes();
+        coveredLog.clear();
         while (uncoveredCount > 0 && !progress.cancelled()) {
             rules.push_back(induceRule());
         }
+        forgetPrefixes();
     }
+
+    // Drops every prefix node but the empty one; they are made again as rules need them.
+    void forgetPrefixes()
+    {
+        nodes.assign(1, Node{});
+        children.clear();
+        keptEntries = 0;
+    }
+
+    // What the nodes may hold, in list entries and counts: four times the codes of the table.
+    std::size_t keptLimit() const { return std::size_t(source.objectCount) * source.attributeCount * 4; }
 
     // Marks the concept's objects that no earlier full-length rule covered and tallies them per
     // pair, noting for each pair its first carrier in the block.
@@ -140,21 +223,20 @@ private:
         rule.conditions.reserve(source.attributeCount);
         std::fill(usedAttributes.begin(), usedAttributes.end(), std::uint8_t{0});
         selectFirstPair();
-        goalFromBlock();
+        if (keptEntries > keptLimit()) {
+            forgetPrefixes();
+        }
+        std::uint32_t node = child(kRoot);
         addCondition(rule);
-        collectOpponents();
-        while (rule.conditions.size() < source.attributeCount && !opponents.empty()) {
-            usedAttributes[bestAttribute] = 1;
-            selectPair();
-            narrowGoal();
+        while (rule.conditions.size() < source.attributeCount && !nodes[node].opponents.empty()) {
+            selectPair(nodes[node]);
+            node = child(node);
             addCondition(rule);
-            narrowOpponents();
         }
         if (rule.conditions.size() == source.attributeCount) {
-            completeFullLength(rule);
+            completeFullLength(rule, nodes[node].opponents);
         }
-        rule.support += static_cast<std::uint32_t>(goalList.size());
-        coverGoal();
+        coverGoal(rule, nodes[node]);
         return rule;
     }
 
@@ -200,43 +282,162 @@ private:
         return block[position] - conceptStart;
     }
 
-    // The goal set narrowed by the first pair: the uncovered objects of its block, ascending.
-    void goalFromBlock()
+    // The node of the parent's path extended by the selected pair, made on the first visit: its
+    // goal set and opponents are the parent's narrowed by the pair (for the first pair: its block,
+    // inside and outside the concept).
+    std::uint32_t child(std::uint32_t parent)
     {
-        goalList.clear();
-        const auto block = codes.block(bestCode);
-        for (auto row = block.begin() + firstCarrier[bestCode]; row != block.end() && *row < conceptEnd(); ++row) {
-            if (uncoveredRows[*row] != 0) {
-                goalList.push_back(*row - conceptStart);
+        const auto [place, made] =
+            children.try_emplace((std::uint64_t(parent) << 32) | bestCode, std::uint32_t(nodes.size()));
+        if (!made) {
+            return place->second;
+        }
+        Node node;
+        node.logSeen = coveredLog.size();
+        if (parent == kRoot) {
+            const auto block = codes.block(bestCode);
+            const auto conceptFirst = std::lower_bound(block.begin(), block.end(), conceptStart);
+            const auto conceptLast = std::lower_bound(conceptFirst, block.end(), conceptEnd());
+            for (auto row = block.begin() + firstCarrier[bestCode]; row != conceptLast; ++row) {
+                if (uncoveredRows[*row] != 0) {
+                    node.goal.push_back(*row - conceptStart);
+                }
+            }
+            rootOpponents(node.opponents, block, conceptFirst, conceptLast);
+        } else {
+            const Node& from = nodes[parent];
+            node.path = from.path;
+            const std::uint32_t* column = conceptColumn(bestAttribute);
+            for (auto g = from.goal.begin() + std::ptrdiff_t(from.firstLive); g != from.goal.end(); ++g) {
+                if (column[*g] == bestCode && live(*g)) {
+                    node.goal.push_back(*g);
+                }
+            }
+            narrowOpponents(from.opponents, node.opponents);
+        }
+        node.path.push_back(bestCode);
+        // Counts pay off where counting the goal set again would cost more than keeping them.
+        if (node.goal.size() >= kCountedGoal && node.goal.size() * source.attributeCount >= codes.codeCount()) {
+            node.counts.assign(codes.codeCount(), 0);
+            countGoal(node);
+        }
+        keptEntries += node.goal.size() + 2 * node.opponents.size() + node.counts.size() + node.path.size();
+        nodes.push_back(std::move(node));
+        return place->second;
+    }
+
+    // The rows of other concepts, earlier or later, covered or not, that carry the first pair: its
+    // block without the concept's own rows (conceptFirst to conceptLast).
+    void rootOpponents(std::vector<RowWord>& opponents, std::span<const std::uint32_t> block,
+                       std::span<const std::uint32_t>::iterator conceptFirst,
+                       std::span<const std::uint32_t>::iterator conceptLast) const
+    {
+        if (const std::uint64_t* bits = codes.bits(bestCode)) {
+            const std::uint32_t words = (source.objectCount + 63) / 64;
+            for (std::uint32_t i = 0; i < words; ++i) {
+                if (const std::uint64_t kept = bits[i] & ~conceptBits(i)) {
+                    opponents.push_back({i, kept});
+                }
+            }
+            return;
+        }
+        const auto add = [&opponents](std::uint32_t row) {
+            if (opponents.empty() || opponents.back().index != row / 64) {
+                opponents.push_back({row / 64, 0});
+            }
+            opponents.back().bits |= std::uint64_t{1} << (row % 64);
+        };
+        std::for_each(block.begin(), conceptFirst, add);
+        std::for_each(conceptLast, block.end(), add);
+    }
+
+    // The bits of the concept's rows among the 64 rows of one word.
+    std::uint64_t conceptBits(std::uint32_t index) const
+    {
+        const std::uint64_t first = std::uint64_t(index) * 64;
+        const std::uint64_t from = std::max<std::uint64_t>(conceptStart, first);
+        const std::uint64_t to = std::min<std::uint64_t>(conceptEnd(), first + 64);
+        if (from >= to) {
+            return 0;
+        }
+        const std::uint64_t below = to - first == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << (to - first)) - 1;
+        return below & ~((std::uint64_t{1} << (from - first)) - 1);
+    }
+
+    // Keeps of a parent's opponents those that also carry the selected pair: word by word against
+    // the pair's bits, or row by row where the pair's block is too small to have bits.
+    void narrowOpponents(const std::vector<RowWord>& from, std::vector<RowWord>& to) const
+    {
+        if (const std::uint64_t* bits = codes.bits(bestCode)) {
+            for (const RowWord& word : from) {
+                if (const std::uint64_t kept = word.bits & bits[word.index]) {
+                    to.push_back({word.index, kept});
+                }
+            }
+            return;
+        }
+        const std::uint32_t* column = codes.column(bestAttribute);
+        for (const RowWord& word : from) {
+            std::uint64_t kept = 0;
+            for (std::uint64_t rest = word.bits; rest != 0; rest &= rest - 1) {
+                const int bit = std::countr_zero(rest);
+                if (column[word.index * 64 + std::uint32_t(bit)] == bestCode) {
+                    kept |= std::uint64_t{1} << bit;
+                }
+            }
+            if (kept != 0) {
+                to.push_back({word.index, kept});
             }
         }
     }
 
     // The pair (unused attribute, value of a goal object) carried by the most goal objects; ties
     // go to the smaller attribute, then to the value of the goal object that comes first.
-    void selectPair()
+    void selectPair(Node& node)
     {
         bestCount = 0;
-        const auto goalCount = static_cast<std::uint32_t>(goalList.size());
-        for (std::uint32_t a = 0; a < source.attributeCount && bestCount < goalCount; ++a) {
-            if (usedAttributes[a] == 0) {
-                countPairs(a);
+        if (node.counts.empty()) {
+            dropDead(node);
+            for (std::uint32_t a = 0; a < source.attributeCount && bestCount < node.goal.size(); ++a) {
+                if (usedAttributes[a] == 0) {
+                    countPairs(node.goal, a);
+                }
             }
+            bestCode = conceptColumn(bestAttribute)[bestRow];
+        } else {
+            catchUp(node);
+            for (std::uint32_t a = 0; a < source.attributeCount && bestCount < node.liveCount; ++a) {
+                if (usedAttributes[a] != 0) {
+                    continue;
+                }
+                for (std::uint32_t code = codes.firstCode(a); code < codes.firstCode(a + 1); ++code) {
+                    if (node.counts[code] > bestCount) {
+                        bestCount = node.counts[code];
+                        bestAttribute = a;
+                    }
+                }
+            }
+            // Among the best attribute's values of that count, the first carried in goal order.
+            const std::uint32_t* column = conceptColumn(bestAttribute);
+            skipDead(node);
+            const auto first = std::find_if(node.goal.begin() + std::ptrdiff_t(node.firstLive), node.goal.end(),
+                                            [&](std::uint32_t g) { return node.counts[column[g]] == bestCount && live(g); });
+            bestRow = first != node.goal.end() ? *first : node.goal[node.firstLive];
+            bestCode = column[bestRow];
         }
-        bestCode = conceptColumn(bestAttribute)[bestRow];
         bestValue = groupedRow(conceptStart + bestRow)[bestAttribute];
     }
 
     // Counts the goal objects of each value of one attribute, then visits the goal objects in
     // order: the first to carry a value sees its full count (and clears it for the next use), so
     // a later attribute or value wins only with a strictly larger count.
-    void countPairs(std::uint32_t attribute)
+    void countPairs(const std::vector<std::uint32_t>& goal, std::uint32_t attribute)
     {
         const std::uint32_t* column = conceptColumn(attribute);
-        for (std::uint32_t g : goalList) {
+        for (std::uint32_t g : goal) {
             ++counts[column[g]];
         }
-        for (std::uint32_t g : goalList) {
+        for (std::uint32_t g : goal) {
             std::uint32_t& count = counts[column[g]];
             if (count > bestCount) {
                 bestCount = count;
@@ -247,70 +448,114 @@ private:
         }
     }
 
-    // Keeps in the goal set only the objects that carry the selected pair.
-    void narrowGoal()
+    // Brings a node's counts up to date: from the objects covered since its last visit that belong
+    // to it, or, when those are more than its goal set, by counting its live goal objects again.
+    void catchUp(Node& node)
     {
-        if (goalList.size() == bestCount) {
+        const std::size_t fresh = coveredLog.size() - node.logSeen;
+        if (fresh == 0) {
             return;
         }
-        const std::uint32_t* column = conceptColumn(bestAttribute);
-        std::erase_if(goalList, [this, column](std::uint32_t g) { return column[g] != bestCode; });
+        if (fresh * node.path.size() <= (node.goal.size() - node.firstLive) * source.attributeCount) {
+            for (std::size_t i = node.logSeen; i < coveredLog.size(); ++i) {
+                const std::uint32_t* pairs = codes.row(conceptStart + coveredLog[i]);
+                if (carriesPath(pairs, node.path)) {
+                    for (std::uint32_t a = 0; a < source.attributeCount; ++a) {
+                        --node.counts[pairs[a]];
+                    }
+                    --node.liveCount;
+                }
+            }
+        } else {
+            dropDead(node);
+            std::fill(node.counts.begin(), node.counts.end(), 0u);
+            countGoal(node);
+        }
+        node.logSeen = coveredLog.size();
     }
 
-    // The selected pair becomes the rule's next condition; the rule's decision is that of the
-    // object that carried it first.
-    void addCondition(Lem2Rule& rule) const
+    // Counts the pairs of a node's goal objects, all live.
+    void countGoal(Node& node) const
+    {
+        for (std::uint32_t g : node.goal) {
+            const std::uint32_t* pairs = codes.row(conceptStart + g);
+            for (std::uint32_t a = 0; a < source.attributeCount; ++a) {
+                ++node.counts[pairs[a]];
+            }
+        }
+        node.liveCount = std::uint32_t(node.goal.size());
+    }
+
+    bool carriesPath(const std::uint32_t* pairs, const std::vector<std::uint32_t>& path) const
+    {
+        return std::all_of(path.begin(), path.end(), [&](std::uint32_t code) { return pairs[codes.attributeOf(code)] == code; });
+    }
+
+    // Moves firstLive past the dead objects at the front of the goal list.
+    void skipDead(Node& node) const
+    {
+        while (node.firstLive < node.goal.size() && !live(node.goal[node.firstLive])) {
+            ++node.firstLive;
+        }
+    }
+
+    // Leaves only live objects in the goal list.
+    void dropDead(Node& node) const
+    {
+        std::erase_if(node.goal, [this](std::uint32_t g) { return !live(g); });
+        node.firstLive = 0;
+    }
+
+    // The selected pair becomes the rule's next condition, its attribute used; the rule's decision
+    // is that of the object that carried it first.
+    void addCondition(Lem2Rule& rule)
     {
         rule.conditions.push_back({bestAttribute, bestValue});
         rule.decisions.assign(1, groupedRow(conceptStart + bestRow)[source.attributeCount]);
-    }
-
-    // The rows of other concepts, earlier or later, covered or not, that carry the first pair:
-    // its block without the concept's own rows.
-    void collectOpponents()
-    {
-        const auto block = codes.block(bestCode);
-        const auto conceptFirst = std::lower_bound(block.begin(), block.end(), conceptStart);
-        const auto conceptLast = std::lower_bound(conceptFirst, block.end(), conceptEnd());
-        opponents.assign(block.begin(), conceptFirst);
-        opponents.insert(opponents.end(), conceptLast, block.end());
-    }
-
-    // Keeps only the rows that also carry the pair just added.
-    void narrowOpponents()
-    {
-        const std::uint32_t* column = codes.column(bestAttribute);
-        std::erase_if(opponents, [this, column](std::uint32_t row) { return column[row] != bestCode; });
+        usedAttributes[bestAttribute] = 1;
     }
 
     // A rule on every attribute cannot be made consistent: it also takes the rows of later
     // classes with the same values (the later rows still matching, in row order), their
     // decisions and their support, and covers them.
-    void completeFullLength(Lem2Rule& rule)
+    void completeFullLength(Lem2Rule& rule, const std::vector<RowWord>& opponents)
     {
-        const auto later = std::lower_bound(opponents.begin(), opponents.end(), conceptEnd());
-        for (auto row = later; row != opponents.end(); ++row) {
-            ++rule.support;
-            coveredFlags[*row] = 1;
-            const float decision = groupedRow(*row)[source.attributeCount];
-            if (decision != rule.decisions.back()) {
-                rule.decisions.push_back(decision);
+        for (const RowWord& word : opponents) {
+            for (std::uint64_t rest = word.bits; rest != 0; rest &= rest - 1) {
+                const std::uint32_t row = word.index * 64 + std::uint32_t(std::countr_zero(rest));
+                if (row < conceptEnd()) {
+                    continue;
+                }
+                ++rule.support;
+                coveredFlags[row] = 1;
+                const float decision = groupedRow(row)[source.attributeCount];
+                if (decision != rule.decisions.back()) {
+                    rule.decisions.push_back(decision);
+                }
             }
         }
     }
 
-    // The final goal set is covered: its objects leave the uncovered ones and the tally.
-    void coverGoal()
+    // The rule's final goal set, the live objects of its node, is covered: its objects leave the
+    // uncovered ones and the tally, and join the log the nodes catch up from.
+    void coverGoal(Lem2Rule& rule, Node& node)
     {
-        for (std::uint32_t g : goalList) {
+        dropDead(node);
+        for (std::uint32_t g : node.goal) {
             const std::uint32_t row = conceptStart + g;
             uncoveredRows[row] = 0;
+            const std::uint32_t* pairs = codes.row(row);
             for (std::uint32_t a = 0; a < source.attributeCount; ++a) {
-                --uncoveredTally[codes.column(a)[row]];
+                --uncoveredTally[pairs[a]];
             }
+            coveredLog.push_back(g);
         }
-        uncoveredCount -= static_cast<std::uint32_t>(goalList.size());
+        rule.support += static_cast<std::uint32_t>(node.goal.size());
+        uncoveredCount -= static_cast<std::uint32_t>(node.goal.size());
     }
+
+    // Goal sets smaller than this are counted again on each visit rather than keeping counts.
+    static constexpr std::size_t kCountedGoal = 32;
 
     const SystemDecyzyjny& source;
     Progress& progress;
@@ -324,8 +569,10 @@ private:
     std::uint32_t conceptStart = 0; // first row of the concept in the grouped rows
     std::uint32_t conceptSize = 0;
     std::uint32_t uncoveredCount = 0;
-    std::vector<std::uint32_t> goalList;     // concept-local indices, ascending
-    std::vector<std::uint32_t> opponents;    // grouped rows outside the concept matching the rule, ascending
+    std::vector<Node> nodes;                                    // the concept's prefixes; 0 is the empty one
+    std::size_t keptEntries = 0;                                // what the nodes hold, as keptLimit counts it
+    std::unordered_map<std::uint64_t, std::uint32_t> children; // (node, code) to the node extended by it
+    std::vector<std::uint32_t> coveredLog;   // the concept's objects covered so far, in order (concept-local)
     std::vector<std::uint8_t> coveredFlags;  // per grouped row: covered by an earlier full-length rule
     std::vector<std::uint8_t> uncoveredRows; // per grouped row: an object of the concept not yet covered
     std::vector<std::uint8_t> usedAttributes;
