@@ -1,6 +1,8 @@
 #include "text_format.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
 #include <charconv>
 #include <system_error>
 
@@ -14,6 +16,53 @@ void appendFixed(std::string& text, double value, int decimals)
     if (result.ec == std::errc()) {
         text.append(buffer, result.ptr);
     }
+}
+
+void appendFixed3(std::string& text, float value)
+{
+    const auto bits = std::bit_cast<std::uint32_t>(value);
+    const std::uint32_t exponentBits = (bits >> 23) & 0xFFu;
+    if (exponentBits >= 127 + 40) { // at least 2^40, infinite or not a number
+        appendFixed(text, value, 3);
+        return;
+    }
+    // value = mantissa * 2^exponent exactly.
+    std::uint64_t mantissa = bits & 0x7FFFFFu;
+    int exponent = -149;
+    if (exponentBits != 0) {
+        mantissa |= 0x800000u;
+        exponent = int(exponentBits) - 150;
+    }
+    // The thousandths, mantissa * 1000 * 2^exponent rounded half to even: below 2^51.
+    std::uint64_t thousandths = mantissa * 1000;
+    if (exponent >= 0) {
+        thousandths <<= exponent;
+    } else if (exponent <= -63) {
+        thousandths = 0; // below 2^34 * 2^-63: less than half a thousandth
+    } else {
+        const std::uint64_t remainder = thousandths & ((std::uint64_t{1} << -exponent) - 1);
+        const std::uint64_t half = std::uint64_t{1} << (-exponent - 1);
+        thousandths >>= -exponent;
+        if (remainder > half || (remainder == half && (thousandths & 1) != 0)) {
+            ++thousandths;
+        }
+    }
+    char buffer[32];
+    char* end = buffer + sizeof buffer;
+    char* start = end;
+    for (int digit = 0; digit < 3; ++digit) {
+        *--start = char('0' + thousandths % 10);
+        thousandths /= 10;
+    }
+    *--start = '.';
+    do {
+        *--start = char('0' + thousandths % 10);
+        thousandths /= 10;
+    } while (thousandths != 0);
+    if ((bits >> 31) != 0) {
+        *--start = '-';
+    }
+    text.append(start, end);
 }
 
 std::string elapsedTimeLine(double seconds)

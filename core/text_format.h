@@ -9,6 +9,11 @@ namespace kolven {
 // it in the "C" locale, whatever locale the program runs in.
 void appendFixed(std::string& text, double value, int decimals);
 
+// Appends a float exactly as appendFixed(text, value, 3) does, without the general conversion for
+// the values rule texts are made of (below 2^40 in magnitude): the rounding to thousandths is
+// worked out on the float's own bits, ties to even as printf rounds them.
+void appendFixed3(std::string& text, float value);
+
 // "Czas wykonania zadania: %.12fs\r\n": the line that heads every result, on screen and in files.
 std::string elapsedTimeLine(double seconds);
 

@@ -5,6 +5,7 @@
 #include "text_format.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstddef>
 #include <span>
 #include <string>
@@ -43,11 +44,35 @@ void forEachPrintedEntry(const ERCIM& ercim, std::uint32_t order, std::uint32_t 
     }
 }
 
+// Appends the text exhaustiveRuleLine gives to line, which may hold earlier lines.
+void appendRuleLine(std::string& line, const ERCIM& ercim, std::uint32_t object, const std::uint32_t* entry,
+                    std::uint32_t order, const TableNames* names)
+{
+    const std::size_t lineStart = line.size();
+    for (std::uint32_t i = 0; i < order; ++i) {
+        line += ' ';
+        appendConditionTerm(line, entry[i], ercim.value(object, entry[i]), names);
+        line += " &";
+    }
+    if (line.size() > lineStart) {
+        line.pop_back(); // the "&" after the last condition; its blank stays before the arrow
+    }
+    line += "=> ";
+    appendDecisionTerm(line, ercim.decision(object), names);
+    const std::uint32_t support = entry[order];
+    if (support > 1) {
+        line += " [";
+        char digits[16];
+        line.append(digits, std::to_chars(digits, digits + sizeof digits, support).ptr);
+        line += ']';
+    }
+}
+
 void appendObjectLines(std::string& text, const ERCIM& ercim, std::uint32_t order, std::uint32_t object,
                        const TableNames* names)
 {
     forEachPrintedEntry(ercim, order, object, [&](const std::uint32_t* entry) {
-        text += exhaustiveRuleLine(ercim, object, entry, order, names);
+        appendRuleLine(text, ercim, object, entry, order, names);
         text += kLineEnd;
     });
 }
@@ -106,20 +131,7 @@ std::string exhaustiveRuleLine(const ERCIM& ercim, std::uint32_t object, const s
                                const TableNames* names)
 {
     std::string line;
-    for (std::uint32_t i = 0; i < order; ++i) {
-        line += ' ';
-        appendConditionTerm(line, entry[i], ercim.value(object, entry[i]), names);
-        line += " &";
-    }
-    if (!line.empty()) {
-        line.pop_back(); // the "&" after the last condition; its blank stays before the arrow
-    }
-    line += "=> ";
-    appendDecisionTerm(line, ercim.decision(object), names);
-    const std::uint32_t support = entry[order];
-    if (support > 1) {
-        line += " [" + std::to_string(support) + "]";
-    }
+    appendRuleLine(line, ercim, object, entry, order, names);
     return line;
 }
 

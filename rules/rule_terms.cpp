@@ -2,6 +2,9 @@
 
 #include "text_format.h"
 
+#include <charconv>
+#include <string_view>
+
 namespace kolven {
 
 namespace {
@@ -17,7 +20,7 @@ void appendTerm(std::string& text, std::string_view numberedName, std::uint32_t 
     } else {
         text += numberedName;
         text += '=';
-        appendFixed(text, value, 3);
+        appendFixed3(text, value);
     }
     text += ')';
 }
@@ -26,7 +29,9 @@ void appendTerm(std::string& text, std::string_view numberedName, std::uint32_t 
 
 void appendConditionTerm(std::string& text, std::uint32_t attribute, float value, const TableNames* names)
 {
-    appendTerm(text, "a" + std::to_string(std::uint64_t(attribute) + 1), attribute, value, names);
+    char name[24] = "a";
+    const auto end = std::to_chars(name + 1, name + sizeof name, std::uint64_t(attribute) + 1).ptr;
+    appendTerm(text, std::string_view(name, std::size_t(end - name)), attribute, value, names);
 }
 
 void appendDecisionTerm(std::string& text, float value, const TableNames* names)

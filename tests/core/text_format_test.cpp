@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <clocale>
+#include <cstdio>
+#include <random>
 
 namespace kolven {
 namespace {
@@ -25,6 +28,32 @@ TEST(TextFormat, PrintsLikePrintfFixedWhateverTheUserLocale)
     EXPECT_EQ(fixed(1e10, 3), "10000000000.000");
     std::setlocale(LC_ALL, "C");
     EXPECT_EQ(elapsedTimeLine(0.25), "Czas wykonania zadania: 0.250000000000s\r\n");
+}
+
+// The float shortcut against printf itself: random bit patterns of every size, and the values
+// near the edges (ties of thousandths, signed zeros, tiny and huge, the 2^40 bound).
+TEST(TextFormat, ThreeDecimalsOfAFloatAreExactlyPrintfs)
+{
+    const auto check = [](float value) {
+        char expected[400];
+        std::snprintf(expected, sizeof expected, "%.3f", double(value));
+        std::string text = "x";
+        appendFixed3(text, value);
+        ASSERT_EQ(text, std::string("x") + expected) << "bits " << std::bit_cast<std::uint32_t>(value);
+    };
+    for (const float value : {0.0f, -0.0f, 0.0625f, 0.0005f, -0.0005f, 0.0015f, 2.5e-4f, 1e-45f, -1e-45f, 999.9995f,
+                              1099511627775.0f, 1099511627776.0f, -1099511627776.0f, 3.4e38f}) {
+        check(value);
+    }
+    std::mt19937 random(7);
+    for (int i = 0; i < 200000; ++i) {
+        const std::uint32_t bits = random();
+        const float value = std::bit_cast<float>(bits);
+        if (value == value) {
+            check(value);
+        }
+        check(float(std::int32_t(random() % 2000001) - 1000000) / 8000.0f); // many exact ties
+    }
 }
 
 } // namespace
