@@ -20,11 +20,16 @@ void appendFixed(std::string& text, double value, int decimals)
 
 void appendFixed3(std::string& text, float value)
 {
+    char buffer[kFixed3Room];
+    text.append(buffer, writeFixed3(buffer, value));
+}
+
+char* writeFixed3(char* out, float value)
+{
     const auto bits = std::bit_cast<std::uint32_t>(value);
     const std::uint32_t exponentBits = (bits >> 23) & 0xFFu;
-    if (exponentBits >= 127 + 40) { // at least 2^40, infinite or not a number
-        appendFixed(text, value, 3);
-        return;
+    if (exponentBits >= 127 + 40) { // at least 2^40 (at most 39 digits), infinite or not a number
+        return std::to_chars(out, out + kFixed3Room, double(value), std::chars_format::fixed, 3).ptr;
     }
     // value = mantissa * 2^exponent exactly.
     std::uint64_t mantissa = bits & 0x7FFFFFu;
@@ -47,8 +52,9 @@ void appendFixed3(std::string& text, float value)
             ++thousandths;
         }
     }
+    // Digits from the right into a scratch buffer, then copied to out.
     char buffer[32];
-    char* end = buffer + sizeof buffer;
+    char* const end = buffer + sizeof buffer;
     char* start = end;
     for (int digit = 0; digit < 3; ++digit) {
         *--start = char('0' + thousandths % 10);
@@ -62,7 +68,7 @@ void appendFixed3(std::string& text, float value)
     if ((bits >> 31) != 0) {
         *--start = '-';
     }
-    text.append(start, end);
+    return std::copy(start, end, out);
 }
 
 std::string elapsedTimeLine(double seconds)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -13,6 +14,9 @@ void appendFixed(std::string& text, double value, int decimals);
 // the values rule texts are made of (below 2^40 in magnitude): the rounding to thousandths is
 // worked out on the float's own bits, ties to even as printf rounds them.
 void appendFixed3(std::string& text, float value);
+// The same text written at out, which has room for kFixed3Room characters; returns its end.
+inline constexpr std::size_t kFixed3Room = 64;
+char* writeFixed3(char* out, float value);
 
 // "Czas wykonania zadania: %.12fs\r\n": the line that heads every result, on screen and in files.
 std::string elapsedTimeLine(double seconds);

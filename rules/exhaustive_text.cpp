@@ -137,7 +137,17 @@ std::string exhaustiveRuleLine(const ERCIM& ercim, std::uint32_t object, const s
 
 std::string exhaustiveExportText(const ERCIM& ercim, const TableNames* names)
 {
-    std::string text = elapsedTimeLine(ercim.elapsedSeconds);
+    // Room for the usual lines made at once, so that a text of many megabytes is not copied as it
+    // grows (pages reserved but never written cost no memory).
+    std::size_t room = 64;
+    for (std::uint32_t order = 1; order <= ercim.order; ++order) {
+        for (std::uint32_t object = 0; object < ercim.objectCount; ++object) {
+            room += ercim.ruleListWords(order, object).size() / entryWords(order) * (20 * order + 32);
+        }
+    }
+    std::string text;
+    text.reserve(room);
+    text += elapsedTimeLine(ercim.elapsedSeconds);
     for (std::uint32_t order = 1; order <= ercim.order; ++order) {
         text += orderHeader(order);
         text += kLineEnd;

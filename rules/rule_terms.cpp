@@ -29,9 +29,17 @@ void appendTerm(std::string& text, std::string_view numberedName, std::uint32_t 
 
 void appendConditionTerm(std::string& text, std::uint32_t attribute, float value, const TableNames* names)
 {
-    char name[24] = "a";
-    const auto end = std::to_chars(name + 1, name + sizeof name, std::uint64_t(attribute) + 1).ptr;
-    appendTerm(text, std::string_view(name, std::size_t(end - name)), attribute, value, names);
+    if (names != nullptr) {
+        appendTerm(text, {}, attribute, value, names);
+        return;
+    }
+    // The whole term in one piece: rule exports are made of millions of them.
+    char term[kFixed3Room + 32] = "(a";
+    char* end = std::to_chars(term + 2, term + 24, std::uint64_t(attribute) + 1).ptr;
+    *end++ = '=';
+    end = writeFixed3(end, value);
+    *end++ = ')';
+    text.append(term, end);
 }
 
 void appendDecisionTerm(std::string& text, float value, const TableNames* names)
