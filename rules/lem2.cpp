@@ -58,15 +58,18 @@ bool LEM2v1::exportResults(const std::filesystem::path& path, const TableNames* 
     return writeFileBytes(path, lem2ExportText(*this, names));
 }
 
-std::string lem2RuleText(const Lem2Rule& rule, const TableNames* names)
+namespace {
+
+// Appends the text lem2RuleText gives to text, which may hold earlier lines.
+void appendLem2Rule(std::string& text, const Lem2Rule& rule, const TableNames* names)
 {
-    std::string text;
+    const std::size_t lineStart = text.size();
     for (const auto& condition : rule.conditions) {
         text += ' ';
         appendConditionTerm(text, condition.attribute, condition.value, names);
         text += " &";
     }
-    if (!text.empty()) {
+    if (text.size() > lineStart) {
         text.pop_back();
     }
     text += "=>";
@@ -79,6 +82,14 @@ std::string lem2RuleText(const Lem2Rule& rule, const TableNames* names)
         text += std::to_string(rule.support);
         text += ']';
     }
+}
+
+} // namespace
+
+std::string lem2RuleText(const Lem2Rule& rule, const TableNames* names)
+{
+    std::string text;
+    appendLem2Rule(text, rule, names);
     return text;
 }
 
@@ -86,7 +97,7 @@ std::string lem2ExportText(const LEM2v1& lem2, const TableNames* names)
 {
     std::string text = elapsedTimeLine(lem2.elapsedSeconds);
     for (const auto& rule : lem2.rules) {
-        text += lem2RuleText(rule, names);
+        appendLem2Rule(text, rule, names);
         text += kLineEnd;
     }
     return text;
