@@ -62,6 +62,22 @@ void classify(benchmark::State& state, KnnScoring scoring, unsigned threads, Pro
 void BM_Knn(benchmark::State& state) { classify(state, KnnScoring::Fast, 0); }
 void BM_KnnOneCore(benchmark::State& state) { classify(state, KnnScoring::Fast, 1); }
 void BM_KnnOneCoreReference(benchmark::State& state) { classify(state, KnnScoring::Reference, 1); }
+// 10,000 x 10,000 on the number of threads given: the bench script sets 2 beside 1.
+void BM_KnnThreads(benchmark::State& state)
+{
+    state.SetLabel("10000 x 10000");
+    kNNv1 knn;
+    fillTables(knn, 10000);
+    for (auto _ : state) {
+        knn.k = kNeighbours;
+        if (!knn.classifyTestSystem(KnnScoring::Fast, unsigned(state.range(0)), noProgress())) {
+            state.SkipWithError("classification refused");
+            break;
+        }
+        benchmark::DoNotOptimize(knn.correctCount);
+    }
+    bench::reportPeakMemory(state);
+}
 // Watched by a progress another thread could read and stop, as the window's runs are: what the
 // progress reports and cancel checks cost.
 void BM_KnnWatched(benchmark::State& state)
@@ -73,6 +89,7 @@ void BM_KnnWatched(benchmark::State& state)
 // Training and test tables of the same size; 1k to 8k show how the time grows.
 BENCHMARK(BM_Knn)->Arg(1000)->Arg(2000)->Arg(4000)->Arg(8000)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_KnnOneCore)->Arg(2000)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_KnnThreads)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_KnnWatched)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_KnnOneCoreReference)->Arg(2000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 

@@ -19,22 +19,28 @@ for program in build-bench/bench/kolven_bench_*; do
   done
 done
 
+model=$(lscpu 2>/dev/null | sed -n 's/^Model name:[[:space:]]*//p' | head -1)
+echo "machine: ${model:-unknown processor}, $(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg 2>/dev/null || echo unknown)"
 awk -F, '
   function unquote(s) { gsub(/"/, "", s); return s }
   function seconds(t, unit) { return unit == "ns" ? t / 1e9 : unit == "us" ? t / 1e6 : unit == "ms" ? t / 1e3 : t }
   /^name,/ { for (i = 1; i <= NF; i++) if (unquote($i) == "peak_MiB") peakColumn = i; next }
   {
     name = unquote($1); gsub(/\/(real_time|iterations:[0-9]+)/, "", name); n++; names[n] = name
-    time[name] = seconds($3, unquote($5))
+    time[name] = seconds($3, unquote($5)); cpu[name] = seconds($4, unquote($5))
     peak[name] = $peakColumn; rate[name] = $6
   }
   END {
-    printf "%-44s %12s %10s %12s %10s\n", "benchmark", "time (s)", "peak MiB", "MB/s", "speed-up"
+    printf "%-44s %12s %12s %10s %12s %12s\n", "benchmark", "time (s)", "cpu (s)", "peak MiB", "MB/s", "speed-up"
     for (i = 1; i <= n; i++) {
       name = names[i]
       ref = name; if (!sub(/\//, "Reference/", ref)) ref = name "Reference"
       ratio = (ref in time && ref != name) ? sprintf("%.1fx", time[ref] / time[name]) : "-"
+      if (ratio == "-" && name ~ /Threads\/[0-9]+$/) {
+        one = name; sub(/\/[0-9]+$/, "/1", one)
+        if (one in time && one != name) ratio = sprintf("%.2fx thr", time[one] / time[name])
+      }
       mb = rate[name] != "" ? sprintf("%.0f", rate[name] / 1e6) : "-"
-      printf "%-44s %12.6f %10.1f %12s %10s\n", name, time[name], peak[name], mb, ratio
+      printf "%-44s %12.6f %12.6f %10.1f %12s %12s\n", name, time[name], cpu[name], peak[name], mb, ratio
     }
   }' "$results"
