@@ -9,7 +9,9 @@
 #include "messages.h"
 #include "rule_terms.h"
 #include "rule_classifier.h"
+#include "csv_writer.h"
 #include "table_files.h"
+#include "table_formats.h"
 #include "text_format.h"
 
 #include <CLI/CLI.hpp>
@@ -251,8 +253,8 @@ Action defineConvert(CLI::App& sub)
     auto input = std::make_shared<std::string>();
     auto output = std::make_shared<std::string>();
     auto options = std::make_shared<TableOptions>();
-    sub.add_option("INPUT", *input, "table to read (.msd, .csv, .arff, or .tab for any other extension)")->required();
-    sub.add_option("-o,--output", *output, "the file to write: .csv, or .msd for any other extension")->required();
+    sub.add_option("INPUT", *input, "table to read " + readFormatsHelp())->required();
+    sub.add_option("-o,--output", *output, "the file to write: " + writtenFormatsHelp())->required();
     addTableOptions(sub, *options);
     return [input, output, options](std::ostream& out, std::ostream& err) {
         SystemDecyzyjny table;
@@ -261,8 +263,8 @@ Action defineConvert(CLI::App& sub)
             return int(kExitFailed);
         }
         warnAboutNonNumbers(*input, read, err);
-        const bool csv = tableFormat(*output) == TableFormat::Csv;
-        return emit(csv ? csvText(table, shownNames(read, table, *options)) : msdBytes(table), *output, out, err);
+        const auto write = formatEntry(writtenFormat(*output)).write;
+        return emit(write(table, shownNames(read, table, *options)), *output, out, err);
     };
 }
 

@@ -1,5 +1,8 @@
-#include "named_table_files.h"
+#include "arff_reader.h"
+#include "csv_reader.h"
+#include "csv_writer.h"
 #include "table_files.h"
+#include "table_formats.h"
 #include "test_files.h"
 
 #include <gtest/gtest.h>
