@@ -272,7 +272,9 @@ std::string attributeSummary(const SystemDecyzyjny& table, const TableNames& nam
         for (std::uint32_t object = 0; object < table.objectCount; ++object) {
             ++counts[table.row(object)[c]];
         }
-        text += "  " + (c < table.attributeCount ? "a" + std::to_string(c + 1) : std::string("d")) + " " + column.name + ":";
+        text += "  " + (c < table.attributeCount ? "a" + std::to_string(c + 1) : std::string("d")) + " ";
+        appendWord(text, column.name);
+        text += ":";
         if (!column.nominal) {
             text += " liczbowy, " + std::to_string(counts.size()) + " roznych wartosci\n";
             continue;
@@ -393,12 +395,13 @@ struct RulesParameters {
 // Writes the rules (an ERCIM or a LEM2v1 after its run), and their statistics when --stats names
 // a file; neither file is replaced when either cannot be written.
 template <typename Rules>
-int emitRules(const std::string& rulesText, const RulesParameters& p, const Rules& rules, std::ostream& out,
-              std::ostream& err)
+int emitRules(const std::string& rulesText, const RulesParameters& p, const Rules& rules, const TableNames* names,
+              std::ostream& out, std::ostream& err)
 {
     SafeWrite stats;
     if (!p.stats.empty()) {
-        if (const int exit = prepareFile(stats, p.stats, ruleStatisticsCsv(rules, listedRules(rules)), err);
+        // The rules' texts as -o lists them, with names where it uses them.
+        if (const int exit = prepareFile(stats, p.stats, ruleStatisticsCsv(rules, listedRules(rules, names)), err);
             exit != kExitOk) {
             return exit;
         }
@@ -441,7 +444,8 @@ Action defineExhaustive(CLI::App& sub)
         if (RunWatch watch(Computation::Exhaustive, err); !ercim.computeRules(watch, p->search)) {
             return interruptedExit(err);
         }
-        return emitRules(exhaustiveExportText(ercim, shownNames(read, ercim, p->table)), *p, ercim, out, err);
+        const TableNames* names = shownNames(read, ercim, p->table);
+        return emitRules(exhaustiveExportText(ercim, names), *p, ercim, names, out, err);
     };
 }
 
@@ -460,7 +464,8 @@ Action defineLem2(CLI::App& sub)
         if (const int exit = induceLem2(lem2, p->simplify, err); exit != kExitOk) {
             return exit;
         }
-        return emitRules(lem2ExportText(lem2, shownNames(read, lem2, p->table)), *p, lem2, out, err);
+        const TableNames* names = shownNames(read, lem2, p->table);
+        return emitRules(lem2ExportText(lem2, names), *p, lem2, names, out, err);
     };
 }
 
