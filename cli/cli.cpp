@@ -149,6 +149,7 @@ struct TableOptions {
     std::string decision; // --decision: the decision column of a table with names
     bool codes = false;   // --codes: numbers instead of names and labels
     std::string format;   // --format: the reader, where the name does not tell it (standard input, a pipe)
+    std::string separator; // --separator: the separator of a .csv table instead of the guess
 };
 
 void addTableOptions(CLI::App& sub, TableOptions& options)
@@ -162,6 +163,10 @@ void addTableOptions(CLI::App& sub, TableOptions& options)
     }
     sub.add_option("--format", options.format, "read the tables as this format whatever their names (\"-\" is standard input)")
         ->check(CLI::IsMember(formats));
+    sub.add_option("--separator", options.separator, "the separator of a .csv table: one character, or tab (default: guessed)")
+        ->check([](const std::string& value) {
+            return value.size() == 1 || value == "tab" ? std::string() : std::string("one character or tab");
+        });
 }
 
 // Reads a table for a sub-command; a refusal is reported on err, naming the file, the line and
@@ -172,7 +177,8 @@ bool loadTable(const std::string& path, SystemDecyzyjny& target, const TableOpti
     ExitAtOnceWhileReading reading;
     const std::filesystem::path file = pathFromUtf8(path);
     const TableFormat format = options.format.empty() ? tableFormat(file) : *formatNamed(options.format);
-    if (readTable(file, format, target, read, options.decision)) {
+    const char separator = options.separator == "tab" ? '\t' : options.separator.empty() ? '\0' : options.separator[0];
+    if (readTable(file, format, target, read, TableReadOptions{options.decision, separator})) {
         return true;
     }
     fail(err, path + ": " + readFailureText(path, read.refusal));

@@ -27,10 +27,13 @@ enum class Scan { Record, End, Fault };
 // Walks the records of a CSV text (RFC 4180, LF or CR LF line ends), counting physical lines.
 class CsvScanner {
 public:
-    explicit CsvScanner(std::string_view text) : position_(text.data()), end_(text.data() + text.size())
+    // separator 0: guessed from the first lines.
+    CsvScanner(std::string_view text, char separator) : position_(text.data()), end_(text.data() + text.size())
     {
-        separator_ = headerSeparator();
+        separator_ = separator != 0 ? separator : guessedSeparator();
     }
+
+    char separator() const { return separator_; }
 
     // The next record that is not blank, and the line it begins on.
     Scan next(std::vector<CsvField>& fields, std::uint64_t& line, ReadRefusal& refusal)
@@ -53,26 +56,59 @@ public:
     std::uint64_t line() const { return line_; }
 
 private:
-    // The separator the first line uses most outside quotes: ",", ";" or tab, "," on a tie.
-    char headerSeparator() const
+    // The separator of the first lines (up to kGuessLines records, quotes skipped): of ";", ","
+    // and tab, the one that every line uses the same number of times, the most used among such;
+    // when none does, the one the first line uses most. A tie goes to ";", then ",": a decimal
+    // comma is more common than a semicolon inside a word.
+    char guessedSeparator() const
     {
-        std::size_t commas = 0;
-        std::size_t semicolons = 0;
-        std::size_t tabs = 0;
+        constexpr std::size_t kGuessLines = 50;
+        constexpr char kCandidates[] = {';', ',', '\t'};
+        std::size_t first[3] = {};
+        std::size_t line[3] = {};
+        bool even[3] = {true, true, true};
+        std::size_t lines = 0;
         bool inQuotes = false;
-        for (const char* p = position_; p != end_ && (inQuotes || *p != '\n'); ++p) {
+        bool blank = true;
+        for (const char* p = position_; lines < kGuessLines; ++p) {
+            if (p == end_ || (!inQuotes && *p == '\n')) {
+                if (!blank) {
+                    for (int c = 0; c < 3; ++c) {
+                        first[c] = lines == 0 ? line[c] : first[c];
+                        even[c] = even[c] && line[c] == first[c];
+                        line[c] = 0;
+                    }
+                    ++lines;
+                }
+                blank = true;
+                if (p == end_) {
+                    break;
+                }
+                continue;
+            }
+            blank = blank && (*p == '\r' || *p == ' ');
             if (*p == '"') {
                 inQuotes = !inQuotes;
             } else if (!inQuotes) {
-                commas += *p == ',';
-                semicolons += *p == ';';
-                tabs += *p == '\t';
+                for (int c = 0; c < 3; ++c) {
+                    line[c] += *p == kCandidates[c];
+                }
             }
         }
-        if (semicolons > commas && semicolons >= tabs) {
-            return ';';
+        int chosen = -1;
+        for (int c = 0; c < 3; ++c) {
+            if (even[c] && first[c] > 0 && (chosen < 0 || first[c] > first[chosen])) {
+                chosen = c;
+            }
         }
-        return tabs > commas ? '\t' : ',';
+        if (chosen < 0) {
+            chosen = 0;
+            for (int c = 1; c < 3; ++c) {
+                chosen = first[c] > first[chosen] ? c : chosen;
+            }
+            chosen = first[chosen] == 0 ? 1 : chosen;
+        }
+        return kCandidates[chosen];
     }
 
     bool isBlank(char c) const { return c == ' ' || (c == '\t' && separator_ != '\t'); }
@@ -188,12 +224,12 @@ void dropEmptyColumns(std::vector<CsvField>& header, std::vector<std::vector<Csv
 } // namespace
 
 bool parseCsv(std::string_view text, std::string_view decision, SystemDecyzyjny& target, TableNames& names,
-              ReadRefusal& refusal)
+              ReadRefusal& refusal, char separator)
 {
     if (isUtf16(text)) {
         return refuse(refusal, 1, std::string(kUtf16Refusal));
     }
-    CsvScanner scanner(stripByteOrderMark(text));
+    CsvScanner scanner(stripByteOrderMark(text), separator);
     NamedRows table;
     std::vector<CsvField> header;
     switch (scanner.next(header, table.namesLine, refusal)) {
@@ -223,6 +259,13 @@ bool parseCsv(std::string_view text, std::string_view decision, SystemDecyzyjny&
     table.rows = rows.size();
     table.lastLine = scanner.line() > 1 ? scanner.line() - 1 : 1;
     dropEmptyColumns(header, rows);
+    if (header.size() < 2) {
+        // A file split on the wrong separator (spaces, say) would become a decision alone.
+        const char used = scanner.separator();
+        return refuse(refusal, table.namesLine,
+                      "tylko jedna kolumna przy separatorze " + (used == '\t' ? std::string("tabulacji") : inQuotes(std::string(1, used))) +
+                          ": brak atrybutu warunkowego (separator wskazuje --separator)");
+    }
     for (std::size_t c = 0; c < header.size(); ++c) {
         // An unnamed column (a spreadsheet's index column, say) is named by its place.
         table.columns.push_back({header[c].text.empty() ? "a" + std::to_string(c + 1) : header[c].text, false, {}});

@@ -13,24 +13,24 @@ namespace kolven {
 
 namespace {
 
-bool readMsdBytes(std::string_view bytes, std::string_view, SystemDecyzyjny& target, TableRead&)
+bool readMsdBytes(std::string_view bytes, const TableReadOptions&, SystemDecyzyjny& target, TableRead&)
 {
     return parseMsd(bytes, target);
 }
 
-bool readTabText(std::string_view text, std::string_view, SystemDecyzyjny& target, TableRead& read)
+bool readTabText(std::string_view text, const TableReadOptions&, SystemDecyzyjny& target, TableRead& read)
 {
     return parseTab(text, target, &read.nonNumericValues);
 }
 
-bool readCsvText(std::string_view text, std::string_view decision, SystemDecyzyjny& target, TableRead& read)
+bool readCsvText(std::string_view text, const TableReadOptions& options, SystemDecyzyjny& target, TableRead& read)
 {
-    return parseCsv(text, decision, target, read.names, read.refusal);
+    return parseCsv(text, options.decision, target, read.names, read.refusal, options.separator);
 }
 
-bool readArffText(std::string_view text, std::string_view decision, SystemDecyzyjny& target, TableRead& read)
+bool readArffText(std::string_view text, const TableReadOptions& options, SystemDecyzyjny& target, TableRead& read)
 {
-    return parseArff(text, decision, target, read.names, read.refusal);
+    return parseArff(text, options.decision, target, read.names, read.refusal);
 }
 
 std::string writeMsdBytes(const SystemDecyzyjny& table, const TableNames*)
@@ -152,8 +152,9 @@ std::string writtenFormatsHelp()
 }
 
 bool readTable(const std::filesystem::path& path, TableFormat format, SystemDecyzyjny& target, TableRead& read,
-               std::string_view decision)
+               const TableReadOptions& options)
 {
+    const std::string_view decision = options.decision;
     const TableFormatEntry& entry = formatEntry(format);
     if (!decision.empty() && !entry.named) {
         read.refusal = {0, "tabela bez nazw atrybutow: nie mozna wskazac decyzji \"" + std::string(decision) + "\""};
@@ -165,12 +166,12 @@ bool readTable(const std::filesystem::path& path, TableFormat format, SystemDecy
         return false;
     }
     read.refusal = {};
-    return entry.read(bytes, decision, target, read);
+    return entry.read(bytes, options, target, read);
 }
 
 bool readTable(const std::filesystem::path& path, SystemDecyzyjny& target, TableRead& read, std::string_view decision)
 {
-    return readTable(path, tableFormat(path), target, read, decision);
+    return readTable(path, tableFormat(path), target, read, TableReadOptions{decision});
 }
 
 bool readTable(const std::filesystem::path& path, SystemDecyzyjny& target)

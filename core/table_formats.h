@@ -24,6 +24,12 @@ struct TableRead {
     ReadRefusal refusal;                // why a .csv or .arff file was refused, or could not be read
 };
 
+// How a table is to be read beside its format.
+struct TableReadOptions {
+    std::string_view decision; // the decision column of a table with names (empty: the last one)
+    char separator = 0;        // the separator of a .csv table (0: guessed)
+};
+
 // One file format of tables: how a file name tells it, how it is read and written, and how the
 // open dialog and the CLI's help name it. Adding a format means adding its row to kTableFormats.
 struct TableFormatEntry {
@@ -35,8 +41,8 @@ struct TableFormatEntry {
     bool readFallback;           // read this way when no extension matches
     bool writeFallback;          // written this way when no writable extension matches
     bool named;                  // the format carries attribute names (and so a --decision)
-    // Reads the file's bytes; decision names the decision column of a table with names.
-    bool (*read)(std::string_view bytes, std::string_view decision, SystemDecyzyjny& target, TableRead& read);
+    // Reads the file's bytes.
+    bool (*read)(std::string_view bytes, const TableReadOptions& options, SystemDecyzyjny& target, TableRead& read);
     // The file's bytes for a table, or nullptr when the program does not write the format.
     std::string (*write)(const SystemDecyzyjny& table, const TableNames* names);
 };
@@ -68,7 +74,7 @@ bool readTable(const std::filesystem::path& path, SystemDecyzyjny& target, Table
 bool readTable(const std::filesystem::path& path, SystemDecyzyjny& target);
 // The same, the format given rather than told by the name (a pipe or standard input as "-").
 bool readTable(const std::filesystem::path& path, TableFormat format, SystemDecyzyjny& target, TableRead& read,
-               std::string_view decision = {});
+               const TableReadOptions& options);
 
 // What a failed read says: kCorruptFileMessage, and for a refusal with a reason also
 // "FILE, wiersz N: WHAT" on a line of its own; for a file that could not be read at all

@@ -26,7 +26,8 @@ Read parse(bool arff, const std::string& text, const std::string& decision = {})
     Read read{false, {}, {}, {}};
     read.table.installValues(1, 1, {9, 9});
     read.names.columns = {{"kept", false, {}}, {"d", false, {}}};
-    read.ok = (arff ? parseArff : parseCsv)(text, decision, read.table, read.names, read.refusal);
+    read.ok = arff ? parseArff(text, decision, read.table, read.names, read.refusal)
+                   : parseCsv(text, decision, read.table, read.names, read.refusal);
     return read;
 }
 
@@ -62,6 +63,10 @@ TEST(NamedTableReaders, ReadTheirGrammar)
          "\"a,\"\"b\"\"\",d\r\n\"x,\ny\",1\r\n\"\"\"\",2\r\n", "", {0, 1, 1, 2}, "a,\"b\"{x,\ny|\"| d# ", 1},
         {"csv: ';' found from the header, blanks trimmed, BOM skipped, blank lines skipped", false,
          "\xEF\xBB\xBF" "a ; b\n\n 1,5 ; x \n2;y\n", "", {0, 0, 1, 1}, "a{1,5|2| b{x|y| ", 1},
+        {"csv: a tie of ',' and ';' goes to ';'", false, "cena (z\u0142, brutto);klasa\n1,5;tak\n2,5;nie\n", "",
+         {0, 0, 1, 1}, "cena (z\u0142, brutto){1,5|2,5| klasa{tak|nie| ", 1},
+        {"csv: the separator every line uses evenly, not the header's most used", false, "p,q;r\n1;2\n3;4\n", "",
+         {1, 2, 3, 4}, "p,q# r# ", 1},
         {"csv: tab separator, missing values -1 in nominal columns, quoted ? is a word", false,
          "a\tb\td\n?\t\"?\"\tu\n\tv\t\n", "", {-1, 0, 0, -1, 1, -1}, "a{ b{?|v| d{u| ", 2},
         {"csv: --decision puts the named column last", false, "p,q,r\n1,2,3\n4,5,6\n", "p", {2, 3, 1, 5, 6, 4},
@@ -106,6 +111,7 @@ TEST(NamedTableReaders, RefuseNamingTheLineAndTheFaultChangingNothing)
         {false, "a,b\n1,2\n\n?,3\n", 4, "brak wartosci atrybutu liczbowego \"a\""},
         {false, "a,b\n1,2\n3,1e39\n", 3, "\"1e39\" atrybutu \"b\" nie jest skonczona"},
         {false, "a,b\n1,2\n", 1, "brak atrybutu decyzyjnego \"c\"", "c"},
+        {false, "a b c\n1 2 3\n", 1, "tylko jedna kolumna przy separatorze \",\""},
         {true, "@relation r\n@attribute s string\n@data\n", 2, "typu string"},
         {true, "@relation r\n@attribute d DATE \"yyyy\"\n@data\n", 2, "typu date"},
         {true, "@relation r\n@attribute a {x,y}\n@data\n{0 x}\n", 4, "dane rzadkie"},
