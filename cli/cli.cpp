@@ -304,6 +304,9 @@ std::string tableSummary(SystemDecyzyjny& table, const TableRead& read, const Ta
     if (read.nonNumericValues > 0) {
         text += nonNumericWarning(read.nonNumericValues) + "\n";
     }
+    if (read.weightedRows > 0) {
+        text += "Wagi obiektow pominieto (wierszy z waga: " + std::to_string(read.weightedRows) + "): kazdy obiekt liczy sie raz.\n";
+    }
     if (names != nullptr) {
         text += attributeSummary(table, *names);
     }

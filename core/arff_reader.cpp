@@ -1,6 +1,7 @@
 #include "arff_reader.h"
 
 #include "named_rows.h"
+#include "table_files.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -140,7 +141,8 @@ bool readAttributeType(ArffLine& words, NamedColumn& column, std::uint64_t line,
     const std::string_view keyword = type.substr(0, std::min(type.find_first_of(" \t"), type.size()));
     for (const char* numeric : {"numeric", "real", "integer"}) {
         if (equalsIgnoringCase(keyword, numeric)) {
-            return true;
+            return keyword.size() == type.size() ||
+                   refuse(refusal, line, "tekst po typie atrybutu " + inQuotes(column.name) + ": " + inQuotes(type.substr(keyword.size() + 1)));
         }
     }
     for (const char* unsupported : {"string", "date", "relational"}) {
@@ -232,13 +234,48 @@ bool readDataRow(ArffLine& words, NamedRows& table, const LabelNumbers& numbers,
     return true;
 }
 
+// A data line up to a "%" that stands outside quotes: the rest is a comment.
+std::string_view withoutComment(std::string_view content)
+{
+    char quote = 0;
+    for (std::size_t i = 0; i < content.size(); ++i) {
+        const char c = content[i];
+        if (quote != 0) {
+            i += c == '\\' ? 1 : 0;
+            quote = c == quote ? 0 : quote;
+        } else if (c == '\'' || c == '"') {
+            quote = c;
+        } else if (c == '%') {
+            return trimmed(content.substr(0, i));
+        }
+    }
+    return content;
+}
+
+// A data line without the instance weight that may end it (", {2}"), counted in weighted. The
+// weight is ignored: every object counts once.
+std::string_view withoutWeight(std::string_view content, std::uint64_t& weighted)
+{
+    const std::size_t open = content.rfind('{');
+    if (!content.ends_with('}') || open == std::string_view::npos || open == 0) {
+        return content;
+    }
+    const std::string_view before = trimmed(content.substr(0, open));
+    if (!before.ends_with(',') || !isWholeNumber(trimmed(content.substr(open + 1, content.size() - open - 2)))) {
+        return content;
+    }
+    ++weighted;
+    return trimmed(before.substr(0, before.size() - 1));
+}
+
 } // namespace
 
 bool parseArff(std::string_view text, std::string_view decision, SystemDecyzyjny& target, TableNames& names,
-               ReadRefusal& refusal)
+               ReadRefusal& refusal, std::uint64_t* weightedRows)
 {
-    if (isUtf16(text)) {
-        return refuse(refusal, 1, std::string(kUtf16Refusal));
+    std::uint64_t weighted = 0;
+    if (const std::string_view wide = wideTextRefusal(text); !wide.empty()) {
+        return refuse(refusal, 1, std::string(wide));
     }
     text = stripByteOrderMark(text);
     NamedRows table;
@@ -253,8 +290,8 @@ bool parseArff(std::string_view text, std::string_view decision, SystemDecyzyjny
         if (content.empty() || content.front() == '%') {
             continue;
         }
-        ArffLine words(content, line);
         if (inData) {
+            ArffLine words(withoutWeight(withoutComment(content), weighted), line);
             if (!readDataRow(words, table, numbers, line, refusal)) {
                 return false;
             }
@@ -286,7 +323,13 @@ bool parseArff(std::string_view text, std::string_view decision, SystemDecyzyjny
     }
     // Rows are read until here with the capacity they grew to; the table keeps the exact size.
     table.values.shrink_to_fit();
-    return installNamed(std::move(table), decision, target, names, refusal);
+    if (!installNamed(std::move(table), decision, target, names, refusal)) {
+        return false;
+    }
+    if (weightedRows != nullptr) {
+        *weightedRows = weighted;
+    }
+    return true;
 }
 
 } // namespace kolven

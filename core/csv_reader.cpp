@@ -226,8 +226,8 @@ void dropEmptyColumns(std::vector<CsvField>& header, std::vector<std::vector<Csv
 bool parseCsv(std::string_view text, std::string_view decision, SystemDecyzyjny& target, TableNames& names,
               ReadRefusal& refusal, char separator)
 {
-    if (isUtf16(text)) {
-        return refuse(refusal, 1, std::string(kUtf16Refusal));
+    if (const std::string_view wide = wideTextRefusal(text); !wide.empty()) {
+        return refuse(refusal, 1, std::string(wide));
     }
     CsvScanner scanner(stripByteOrderMark(text), separator);
     NamedRows table;

@@ -84,6 +84,15 @@ std::string_view stripByteOrderMark(std::string_view text)
     return text.starts_with(kMark) ? text.substr(kMark.size()) : text;
 }
 
+std::string_view wideTextRefusal(std::string_view text)
+{
+    using namespace std::string_view_literals;
+    if (text.starts_with("\xFF\xFE\0\0"sv) || text.starts_with("\0\0\xFE\xFF"sv)) {
+        return kUtf32Refusal;
+    }
+    return isUtf16(text) ? kUtf16Refusal : std::string_view();
+}
+
 bool isUtf16(std::string_view text)
 {
     return text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF");

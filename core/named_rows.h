@@ -20,6 +20,7 @@ namespace kolven::named_rows {
 inline constexpr std::size_t kMaxLabels = std::size_t(1) << 24;
 
 inline constexpr std::string_view kUtf16Refusal = "plik jest zapisany w UTF-16; zapisz go w UTF-8";
+inline constexpr std::string_view kUtf32Refusal = "plik jest zapisany w UTF-32; zapisz go w UTF-8";
 
 std::string inQuotes(std::string_view text);
 
@@ -79,5 +80,7 @@ std::string_view stripByteOrderMark(std::string_view text);
 
 // A text in UTF-16 would read as names and words full of zero bytes: it is refused instead.
 bool isUtf16(std::string_view text);
+// The refusal of a text in UTF-32 or UTF-16 (told by its byte order mark); empty for any other.
+std::string_view wideTextRefusal(std::string_view text);
 
 } // namespace kolven::named_rows

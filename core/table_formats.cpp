@@ -30,7 +30,7 @@ bool readCsvText(std::string_view text, const TableReadOptions& options, SystemD
 
 bool readArffText(std::string_view text, const TableReadOptions& options, SystemDecyzyjny& target, TableRead& read)
 {
-    return parseArff(text, options.decision, target, read.names, read.refusal);
+    return parseArff(text, options.decision, target, read.names, read.refusal, &read.weightedRows);
 }
 
 std::string writeMsdBytes(const SystemDecyzyjny& table, const TableNames*)

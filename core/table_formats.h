@@ -22,6 +22,7 @@ struct TableRead {
     TableNames names;                   // attribute names and labels; empty for .msd and .tab
     std::uint64_t nonNumericValues = 0; // .tab value tokens without a number, read as 0
     ReadRefusal refusal;                // why a .csv or .arff file was refused, or could not be read
+    std::uint64_t weightedRows = 0;     // .arff rows whose instance weight was ignored
 };
 
 // How a table is to be read beside its format.

@@ -66,6 +66,8 @@ TEST_F(CliNames, RuleTextsKeepOneLineAndTheStatisticsNameAsTheRules)
     EXPECT_EQ(fileBytes(stats), "rule,length,support,matched,accuracy,coverage\r\n"
                                 "\" (\"\"hot\\nday\"\"=\"\"a\\nb\"\") => (play=yes)\",1,1,1,1.000,1.000\r\n"
                                 "\" (\"\"hot\\nday\"\"=c) => (play=no)\",1,1,1,1.000,1.000\r\n");
+    const std::string weighted = write("w.arff", "@relation r\n@attribute a {x}\n@attribute d {y}\n@data\nx,y,{2}\n");
+    EXPECT_NE(run({"info", weighted}).out.find("(wierszy z waga: 1)"), std::string::npos);
     const std::string spaced = write("s.csv", "a b d\n1 2 x\n");
     EXPECT_NE(run({"info", "--separator", " ", spaced}).out.find("warunkowych: 2\n"), std::string::npos);
     EXPECT_NE(run({"info", table}).out.find("  a1 \"hot\\nday\": \"a\\nb\" 1, c 1\n"), std::string::npos);

@@ -78,6 +78,9 @@ TEST(NamedTableReaders, ReadTheirGrammar)
          "@attribute t REAL\n@attribute \"p\\\"q\" {yes,no}\n@DATA\n% rows\n'over,cast', 1.25, no\nrainy,2,'yes'\n"
          " ? , -3 , no \n",
          "", {1, 1.25f, 1, 2, 2, 0, -1, -3, 1}, "out look{sunny|over,cast|rainy| t# p\"q{yes|no| ", 2},
+        {"arff: a comment ending a data line, an instance weight ignored", true,
+         "@relation r\n@attribute a {x,'y%'}\n@attribute b real\n@data\nx,1 % one\n'y%',2,{3}\n", "", {0, 1, 1, 2},
+         "a{x|y%| b# ", 1},
         {"arff: integer and numeric, CR LF, --decision", true,
          "@relation r\r\n@attribute a integer\r\n@attribute b numeric\r\n@data\r\n1,2\r\n", "a", {2, 1}, "b# a# ", 1},
     };
@@ -114,6 +117,9 @@ TEST(NamedTableReaders, RefuseNamingTheLineAndTheFaultChangingNothing)
         {false, "a b c\n1 2 3\n", 1, "tylko jedna kolumna przy separatorze \",\""},
         {true, "@relation r\n@attribute s string\n@data\n", 2, "typu string"},
         {true, "@relation r\n@attribute d DATE \"yyyy\"\n@data\n", 2, "typu date"},
+        {true, "@relation r\n@attribute a numeric junk\n@data\n", 2, "tekst po typie atrybutu \"a\": \"junk\""},
+        {true, "@relation r\n@attribute a {x,y} junk\n@data\n", 2, "tekst po liscie wartosci"},
+        {true, std::string("\xFF\xFE\0\0@", 5), 1, "UTF-32"},
         {true, "@relation r\n@attribute a {x,y}\n@data\n{0 x}\n", 4, "dane rzadkie"},
         {true, "@relation r\n@attribute a {x,y}\n@data\nz\n", 4, "\"z\" nie nalezy do wartosci atrybutu \"a\""},
         {true, "@relation r\n@attribute a {x,y}\n@attribute b real\n@data\nx\n", 5, "wiersz ma 1 wartosci"},
