@@ -9,7 +9,10 @@
 #include "messages.h"
 #include "rule_terms.h"
 #include "rule_classifier.h"
+#include "csv_writer.h"
+#include "file_access.h"
 #include "table_files.h"
+#include "table_formats.h"
 #include "text_format.h"
 
 #include <CLI/CLI.hpp>
@@ -21,6 +24,7 @@
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <functional>
@@ -42,9 +46,26 @@ namespace kolven {
 
 namespace {
 
-// Set by Ctrl-C; lock-free, so the signal handler may set it.
+// Set by Ctrl-C, SIGTERM or SIGHUP; lock-free, so the signal handler may set it.
 std::atomic<bool> interrupted{false};
 static_assert(std::atomic<bool>::is_always_lock_free);
+// The signal that stopped the run: the exit is 128 and its number (130 for Ctrl-C).
+std::atomic<int> stopSignal{SIGINT};
+// Set while nothing is to be cleaned up (a table being read, a FIFO waited for): a signal then
+// ends the process at once, with the same message and exit.
+std::atomic<bool> exitAtOnce{false};
+static_assert(std::atomic<int>::is_always_lock_free);
+
+constexpr char kInterruptedMessage[] = "kolven-cli: obliczenia przerwane.\n";
+
+// While the table is read, a signal ends the process at once.
+class ExitAtOnceWhileReading {
+public:
+    ExitAtOnceWhileReading() { exitAtOnce.store(true); }
+    ~ExitAtOnceWhileReading() { exitAtOnce.store(false); }
+    ExitAtOnceWhileReading(const ExitAtOnceWhileReading&) = delete;
+    ExitAtOnceWhileReading& operator=(const ExitAtOnceWhileReading&) = delete;
+};
 
 bool stderrIsTerminal()
 {
@@ -106,11 +127,11 @@ private:
     std::jthread drawer_;
 };
 
-// The exit of a run stopped by Ctrl-C.
+// The exit of a run stopped by Ctrl-C (130), SIGTERM (143) or SIGHUP (129).
 int interruptedExit(std::ostream& err)
 {
-    err << "kolven-cli: obliczenia przerwane.\n";
-    return kExitInterrupted;
+    err << kInterruptedMessage;
+    return 128 + stopSignal.load();
 }
 
 // What a sub-command does once its arguments are parsed: it writes results to out and messages
@@ -127,6 +148,8 @@ int fail(std::ostream& err, std::string_view message)
 struct TableOptions {
     std::string decision; // --decision: the decision column of a table with names
     bool codes = false;   // --codes: numbers instead of names and labels
+    std::string format;   // --format: the reader, where the name does not tell it (standard input, a pipe)
+    std::string separator; // --separator: the separator of a .csv table instead of the guess
 };
 
 void addTableOptions(CLI::App& sub, TableOptions& options)
@@ -134,6 +157,16 @@ void addTableOptions(CLI::App& sub, TableOptions& options)
     sub.add_option("--decision", options.decision,
                    "the attribute of a .csv or .arff table that is the decision (default: the last one)");
     sub.add_flag("--codes", options.codes, "print attributes and values as numbers (a1=1.000) even for a table with names");
+    std::vector<std::string> formats;
+    for (const TableFormatEntry& entry : tableFormats()) {
+        formats.emplace_back(entry.name);
+    }
+    sub.add_option("--format", options.format, "read the tables as this format whatever their names (\"-\" is standard input)")
+        ->check(CLI::IsMember(formats));
+    sub.add_option("--separator", options.separator, "the separator of a .csv table: one character, or tab (default: guessed)")
+        ->check([](const std::string& value) {
+            return value.size() == 1 || value == "tab" ? std::string() : std::string("one character or tab");
+        });
 }
 
 // Reads a table for a sub-command; a refusal is reported on err, naming the file, the line and
@@ -141,7 +174,11 @@ void addTableOptions(CLI::App& sub, TableOptions& options)
 bool loadTable(const std::string& path, SystemDecyzyjny& target, const TableOptions& options, TableRead& read,
                std::ostream& err)
 {
-    if (readTable(pathFromUtf8(path), target, read, options.decision)) {
+    ExitAtOnceWhileReading reading;
+    const std::filesystem::path file = pathFromUtf8(path);
+    const TableFormat format = options.format.empty() ? tableFormat(file) : *formatNamed(options.format);
+    const char separator = options.separator == "tab" ? '\t' : options.separator.empty() ? '\0' : options.separator[0];
+    if (readTable(file, format, target, read, TableReadOptions{options.decision, separator})) {
         return true;
     }
     fail(err, path + ": " + readFailureText(path, read.refusal));
@@ -179,18 +216,52 @@ const TableNames* shownNames(const TableRead& read, const SystemDecyzyjny& table
     return namesToShow(read.names, table, !options.codes);
 }
 
-// Writes the finished result to the file named by -o, or to out without it; nothing after Ctrl-C.
-int emit(const std::string& bytes, const std::string& outputPath, std::ostream& out, std::ostream& err)
+// Writes bytes to out in blocks, stopping at a signal; false when out fails.
+bool writeOut(std::string_view bytes, std::ostream& out)
+{
+    constexpr std::size_t kBlock = std::size_t(1) << 20;
+    while (!bytes.empty() && out && !interrupted.load(std::memory_order_relaxed)) {
+        const std::size_t block = std::min(bytes.size(), kBlock);
+        out.write(bytes.data(), std::streamsize(block));
+        bytes.remove_prefix(block);
+    }
+    out.flush();
+    return bool(out);
+}
+
+// Prepares the result file named by path (see SafeWrite); an exit code other than kExitOk when
+// it cannot be written or a signal stopped the write.
+int prepareFile(SafeWrite& file, const std::string& path, const std::string& bytes, std::ostream& err)
+{
+    switch (file.prepare(pathFromUtf8(path), bytes, &interrupted)) {
+    case WriteResult::Written: return kExitOk;
+    case WriteResult::Cancelled: return interruptedExit(err);
+    case WriteResult::Failed: break;
+    }
+    return fail(err, path + ": nie mozna zapisac pliku.");
+}
+
+// Writes the finished result to the file named by -o, or to out without it or with "-o -";
+// nothing after a signal. The file is written whole or not at all; beside (a --stats file, say
+// already prepared) is committed only once the result is out.
+int emit(const std::string& bytes, const std::string& outputPath, std::ostream& out, std::ostream& err,
+         SafeWrite* beside = nullptr)
 {
     if (interrupted.load(std::memory_order_relaxed)) {
         return interruptedExit(err);
     }
-    if (outputPath.empty()) {
-        out << bytes;
-        out.flush();
-        return out ? kExitOk : fail(err, "nie mozna zapisac wyniku na standardowe wyjscie.");
+    SafeWrite file;
+    if (outputPath.empty() || outputPath == "-") {
+        if (!writeOut(bytes, out)) {
+            return fail(err, "nie mozna zapisac wyniku na standardowe wyjscie.");
+        }
+    } else if (const int exit = prepareFile(file, outputPath, bytes, err); exit != kExitOk) {
+        return exit;
     }
-    if (!writeFileBytes(pathFromUtf8(outputPath), bytes)) {
+    if (interrupted.load(std::memory_order_relaxed)) {
+        return interruptedExit(err);
+    }
+    if (!file.commit() || (beside != nullptr && !beside->commit())) {
         return fail(err, outputPath + ": nie mozna zapisac pliku.");
     }
     return kExitOk;
@@ -207,7 +278,9 @@ std::string attributeSummary(const SystemDecyzyjny& table, const TableNames& nam
         for (std::uint32_t object = 0; object < table.objectCount; ++object) {
             ++counts[table.row(object)[c]];
         }
-        text += "  " + (c < table.attributeCount ? "a" + std::to_string(c + 1) : std::string("d")) + " " + column.name + ":";
+        text += "  " + (c < table.attributeCount ? "a" + std::to_string(c + 1) : std::string("d")) + " ";
+        appendWord(text, column.name);
+        text += ":";
         if (!column.nominal) {
             text += " liczbowy, " + std::to_string(counts.size()) + " roznych wartosci\n";
             continue;
@@ -231,6 +304,9 @@ std::string tableSummary(SystemDecyzyjny& table, const TableRead& read, const Ta
     if (read.nonNumericValues > 0) {
         text += nonNumericWarning(read.nonNumericValues) + "\n";
     }
+    if (read.weightedRows > 0) {
+        text += "Wagi obiektow pominieto (wierszy z waga: " + std::to_string(read.weightedRows) + "): kazdy obiekt liczy sie raz.\n";
+    }
     if (names != nullptr) {
         text += attributeSummary(table, *names);
     }
@@ -251,8 +327,8 @@ Action defineConvert(CLI::App& sub)
     auto input = std::make_shared<std::string>();
     auto output = std::make_shared<std::string>();
     auto options = std::make_shared<TableOptions>();
-    sub.add_option("INPUT", *input, "table to read (.msd, .csv, .arff, or .tab for any other extension)")->required();
-    sub.add_option("-o,--output", *output, "the file to write: .csv, or .msd for any other extension")->required();
+    sub.add_option("INPUT", *input, "table to read " + readFormatsHelp())->required();
+    sub.add_option("-o,--output", *output, "the file to write: " + writtenFormatsHelp())->required();
     addTableOptions(sub, *options);
     return [input, output, options](std::ostream& out, std::ostream& err) {
         SystemDecyzyjny table;
@@ -261,8 +337,8 @@ Action defineConvert(CLI::App& sub)
             return int(kExitFailed);
         }
         warnAboutNonNumbers(*input, read, err);
-        const bool csv = tableFormat(*output) == TableFormat::Csv;
-        return emit(csv ? csvText(table, shownNames(read, table, *options)) : msdBytes(table), *output, out, err);
+        const auto write = formatEntry(writtenFormat(*output)).write;
+        return emit(write(table, shownNames(read, table, *options)), *output, out, err);
     };
 }
 
@@ -326,20 +402,20 @@ struct RulesParameters {
 };
 
 // Writes the rules (an ERCIM or a LEM2v1 after its run), and their statistics when --stats names
-// a file; neither file stays when either cannot be written.
+// a file; neither file is replaced when either cannot be written.
 template <typename Rules>
-int emitRules(const std::string& rulesText, const RulesParameters& p, const Rules& rules, std::ostream& out,
-              std::ostream& err)
+int emitRules(const std::string& rulesText, const RulesParameters& p, const Rules& rules, const TableNames* names,
+              std::ostream& out, std::ostream& err)
 {
-    if (!p.stats.empty() && !writeFileBytes(p.stats, ruleStatisticsCsv(rules, listedRules(rules)))) {
-        return fail(err, p.stats + ": nie mozna zapisac pliku.");
+    SafeWrite stats;
+    if (!p.stats.empty()) {
+        // The rules' texts as -o lists them, with names where it uses them.
+        if (const int exit = prepareFile(stats, p.stats, ruleStatisticsCsv(rules, listedRules(rules, names)), err);
+            exit != kExitOk) {
+            return exit;
+        }
     }
-    const int exit = emit(rulesText, p.output, out, err);
-    if (exit != kExitOk && !p.stats.empty()) {
-        std::error_code ignored;
-        std::filesystem::remove(p.stats, ignored);
-    }
-    return exit;
+    return emit(rulesText, p.output, out, err, &stats);
 }
 
 void addRulesOptions(CLI::App& sub, RulesParameters& p)
@@ -350,16 +426,15 @@ void addRulesOptions(CLI::App& sub, RulesParameters& p)
     addTableOptions(sub, p.table);
 }
 
-// Induces LEM2 rules from lem2's table, simplified when asked, watched as a run. False, with the
-// message, when the table has no condition attribute or Ctrl-C stopped the run.
-bool induceLem2(LEM2v1& lem2, bool simplify, std::ostream& err)
+// Induces LEM2 rules from lem2's table, simplified when asked, watched as a run. kExitOk, or
+// with the message the exit of a table without condition attributes or of a stopped run.
+int induceLem2(LEM2v1& lem2, bool simplify, std::ostream& err)
 {
     RunWatch watch(Computation::Lem2, err);
     if (simplify ? lem2.runLem2Simplified(watch) : lem2.runLem2(watch)) {
-        return true;
+        return kExitOk;
     }
-    watch.cancelled() ? interruptedExit(err) : fail(err, kLem2NoAttributesMessage);
-    return false;
+    return watch.cancelled() ? interruptedExit(err) : fail(err, kLem2NoAttributesMessage);
 }
 
 Action defineExhaustive(CLI::App& sub)
@@ -378,7 +453,8 @@ Action defineExhaustive(CLI::App& sub)
         if (RunWatch watch(Computation::Exhaustive, err); !ercim.computeRules(watch, p->search)) {
             return interruptedExit(err);
         }
-        return emitRules(exhaustiveExportText(ercim, shownNames(read, ercim, p->table)), *p, ercim, out, err);
+        const TableNames* names = shownNames(read, ercim, p->table);
+        return emitRules(exhaustiveExportText(ercim, names), *p, ercim, names, out, err);
     };
 }
 
@@ -394,10 +470,11 @@ Action defineLem2(CLI::App& sub)
             return int(kExitFailed);
         }
         warnAboutNonNumbers(p->input, read, err);
-        if (!induceLem2(lem2, p->simplify, err)) {
-            return int(kExitFailed);
+        if (const int exit = induceLem2(lem2, p->simplify, err); exit != kExitOk) {
+            return exit;
         }
-        return emitRules(lem2ExportText(lem2, shownNames(read, lem2, p->table)), *p, lem2, out, err);
+        const TableNames* names = shownNames(read, lem2, p->table);
+        return emitRules(lem2ExportText(lem2, names), *p, lem2, names, out, err);
     };
 }
 
@@ -458,9 +535,11 @@ Action defineClassify(CLI::App& sub)
         ClassificationRules rules;
         if (p->rules == "lem2") {
             LEM2v1 lem2;
-            if (!loadTrainingAndTest(p->train, lem2, p->test, test, p->table, err) ||
-                !induceLem2(lem2, p->simplify, err)) {
+            if (!loadTrainingAndTest(p->train, lem2, p->test, test, p->table, err)) {
                 return int(kExitFailed);
+            }
+            if (const int exit = induceLem2(lem2, p->simplify, err); exit != kExitOk) {
+                return exit;
             }
             rules = classificationRules(lem2);
         } else {
@@ -482,14 +561,15 @@ Action defineClassify(CLI::App& sub)
 }
 
 // Writes fold I's tables as DIR/foldI-train.msd and DIR/foldI-test.msd, folds numbered from 1.
-// False, with the message and none of the files left, when one cannot be written.
-bool writeFolds(const std::filesystem::path& folder, const SystemDecyzyjny& table, const CvSettings& settings,
-                std::ostream& err)
+// kExitOk, or with the message the exit of a failed or stopped write: then none of the files is
+// replaced, since all are prepared before any is committed.
+int writeFolds(const std::filesystem::path& folder, const SystemDecyzyjny& table, const CvSettings& settings,
+               std::ostream& err)
 {
     std::error_code error;
     std::filesystem::create_directories(folder, error);
     const auto foldOf = stratifiedFolds(table, settings.folds, settings.seed);
-    std::vector<std::filesystem::path> written;
+    std::vector<std::unique_ptr<SafeWrite>> files;
     for (std::uint32_t fold = 0; fold < settings.folds; ++fold) {
         SystemDecyzyjny training;
         SystemDecyzyjny test;
@@ -497,17 +577,20 @@ bool writeFolds(const std::filesystem::path& folder, const SystemDecyzyjny& tabl
         const std::string name = "fold" + std::to_string(fold + 1);
         for (const auto& [path, part] : {std::pair{folder / (name + "-train.msd"), &training},
                                          std::pair{folder / (name + "-test.msd"), &test}}) {
-            if (!writeMsd(path, *part)) {
-                for (const auto& done : written) {
-                    std::filesystem::remove(done, error);
-                }
-                fail(err, path.string() + ": nie mozna zapisac pliku.");
-                return false;
+            files.push_back(std::make_unique<SafeWrite>());
+            const std::u8string utf8 = path.u8string();
+            if (const int exit = prepareFile(*files.back(), std::string(utf8.begin(), utf8.end()), msdBytes(*part), err);
+                exit != kExitOk) {
+                return exit;
             }
-            written.push_back(path);
         }
     }
-    return true;
+    for (const auto& file : files) {
+        if (!file->commit()) {
+            return fail(err, folder.string() + ": nie mozna zapisac pliku.");
+        }
+    }
+    return kExitOk;
 }
 
 Action defineCrossValidate(CLI::App& sub)
@@ -567,8 +650,10 @@ Action defineCrossValidate(CLI::App& sub)
             settings.seed = static_cast<std::uint32_t>(std::time(nullptr));
             err << "seed: " << settings.seed << '\n';
         }
-        if (!p->foldsDir.empty() && !writeFolds(p->foldsDir, table, settings, err)) {
-            return int(kExitFailed);
+        if (!p->foldsDir.empty()) {
+            if (const int exit = writeFolds(pathFromUtf8(p->foldsDir), table, settings, err); exit != kExitOk) {
+                return exit;
+            }
         }
         CrossValidation results;
         if (RunWatch watch(Computation::CrossValidation, err); !crossValidate(table, settings, results, watch)) {
@@ -640,9 +725,32 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     return kExitUsage;
 }
 
+namespace {
+
+void onStopSignal(int signal)
+{
+    stopSignal.store(signal);
+    interrupted.store(true, std::memory_order_relaxed);
+    if (exitAtOnce.load()) {
+        // Only what a signal handler may call: write and _exit.
+#ifdef _WIN32
+        [[maybe_unused]] const int written = _write(2, kInterruptedMessage, unsigned(sizeof kInterruptedMessage - 1));
+#else
+        [[maybe_unused]] const ssize_t written = write(STDERR_FILENO, kInterruptedMessage, sizeof kInterruptedMessage - 1);
+#endif
+        _exit(128 + signal);
+    }
+}
+
+} // namespace
+
 void installInterruptHandler()
 {
-    std::signal(SIGINT, [](int) { interrupted.store(true, std::memory_order_relaxed); });
+    std::signal(SIGINT, onStopSignal);
+    std::signal(SIGTERM, onStopSignal);
+#ifdef SIGHUP
+    std::signal(SIGHUP, onStopSignal);
+#endif
 }
 
 } // namespace kolven

@@ -1,6 +1,7 @@
 #include "table_files.h"
 
 #include "checked_size.h"
+#include "file_access.h"
 
 #include <algorithm>
 #include <bit>
@@ -278,62 +279,6 @@ bool readMsd(const std::filesystem::path& path, SystemDecyzyjny& target)
     return readWholeFile(path, bytes) && parseMsd(bytes, target);
 }
 
-TableFormat tableFormat(const std::filesystem::path& path)
-{
-    std::string extension = path.extension().string();
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; });
-    if (extension.starts_with(".msd")) {
-        return TableFormat::Msd;
-    }
-    if (extension == ".csv") {
-        return TableFormat::Csv;
-    }
-    return extension == ".arff" ? TableFormat::Arff : TableFormat::Tab;
-}
-
-bool readTable(const std::filesystem::path& path, SystemDecyzyjny& target, TableRead& read, std::string_view decision)
-{
-    const TableFormat format = tableFormat(path);
-    const bool named = format == TableFormat::Csv || format == TableFormat::Arff;
-    if (!decision.empty() && !named) {
-        read.refusal = {0, "tabela bez nazw atrybutow: nie mozna wskazac decyzji \"" + std::string(decision) + "\""};
-        return false;
-    }
-    std::string text;
-    if (!readWholeFile(path, text)) {
-        read.refusal = {};
-        return false;
-    }
-    switch (format) {
-    case TableFormat::Msd: return parseMsd(text, target);
-    case TableFormat::Tab: return parseTab(text, target, &read.nonNumericValues);
-    case TableFormat::Csv: return parseCsv(text, decision, target, read.names, read.refusal);
-    case TableFormat::Arff: return parseArff(text, decision, target, read.names, read.refusal);
-    }
-    return false;
-}
-
-bool readTable(const std::filesystem::path& path, SystemDecyzyjny& target)
-{
-    TableRead read;
-    return readTable(path, target, read);
-}
-
-std::string readFailureText(std::string_view file, const ReadRefusal& refusal)
-{
-    std::string text(kCorruptFileMessage);
-    if (!refusal.what.empty()) {
-        text += "\n";
-        text += file;
-        if (refusal.line > 0) {
-            text += ", wiersz " + std::to_string(refusal.line);
-        }
-        text += ": " + refusal.what;
-    }
-    return text;
-}
-
 std::string nonNumericWarning(std::uint64_t count)
 {
     return std::to_string(count) + " wartosci nie jest liczbami i wczytano je jako 0.";
@@ -356,24 +301,6 @@ bool writeMsd(const std::filesystem::path& path, const SystemDecyzyjny& source)
 std::filesystem::path pathFromUtf8(std::string_view name)
 {
     return std::filesystem::path(std::u8string(name.begin(), name.end()));
-}
-
-bool writeFileBytes(const std::filesystem::path& path, std::string_view bytes)
-{
-    {
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        if (!out) {
-            return false;
-        }
-        out.write(bytes.data(), std::streamsize(bytes.size()));
-        out.close();
-        if (out) {
-            return true;
-        }
-    }
-    std::error_code ignored;
-    std::filesystem::remove(path, ignored);
-    return false;
 }
 
 } // namespace kolven

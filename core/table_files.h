@@ -1,7 +1,7 @@
 #pragma once
 
 #include "decision_system.h"
-#include "named_table_files.h"
+#include "file_access.h"
 #include "table_names.h"
 
 #include <cstddef>
@@ -15,6 +15,8 @@ namespace kolven {
 // Shown (with the caption kErrorCaption) for every table file that cannot be read.
 inline constexpr std::string_view kCorruptFileMessage = "Plik jest uszkodzony!";
 inline constexpr std::string_view kErrorCaption = "Błąd!";
+// Shown instead for a file that could not be read at all (missing, a folder, no permission).
+inline constexpr std::string_view kUnreadableFileMessage = "Nie mozna odczytac pliku!";
 
 // Reads a binary .msd table into target. Returns false, leaving target as it was, when the file
 // cannot be read, its length does not match its counts, it holds no object or a value that is
@@ -30,28 +32,6 @@ bool readTab(const std::filesystem::path& path, SystemDecyzyjny& target);
 // number of value tokens without a numeric beginning, which were read as 0.
 bool parseTab(std::string_view text, SystemDecyzyjny& target, std::uint64_t* nonNumericValues = nullptr);
 
-// The table file formats, told apart by the extension: .msd (its first three letters, any case),
-// .csv and .arff (any case); any other name is read as .tab.
-enum class TableFormat { Msd, Tab, Csv, Arff };
-TableFormat tableFormat(const std::filesystem::path& path);
-
-// What reading a table found beside its values.
-struct TableRead {
-    TableNames names;                   // attribute names and labels; empty for .msd and .tab
-    std::uint64_t nonNumericValues = 0; // .tab value tokens without a number, read as 0
-    ReadRefusal refusal;                // why a .csv or .arff file was refused
-};
-
-// Reads a table with the reader its format names. decision names the decision column of a .csv
-// or .arff table (empty: the last column); asking for one in a table without names is a refusal.
-// Returns false, leaving target as it was, when the file cannot be read or is refused.
-bool readTable(const std::filesystem::path& path, SystemDecyzyjny& target, TableRead& read,
-               std::string_view decision = {});
-bool readTable(const std::filesystem::path& path, SystemDecyzyjny& target);
-
-// What a failed read says: kCorruptFileMessage, and for a refusal with a reason also
-// "FILE, wiersz N: WHAT" on a line of its own.
-std::string readFailureText(std::string_view file, const ReadRefusal& refusal);
 // The warning after reading a .tab file whose value tokens were not all numbers.
 std::string nonNumericWarning(std::uint64_t count);
 
@@ -59,10 +39,6 @@ std::string nonNumericWarning(std::uint64_t count);
 std::string msdBytes(const SystemDecyzyjny& source);
 // Writes source as .msd. Returns false, leaving no file behind, when it cannot be written.
 bool writeMsd(const std::filesystem::path& path, const SystemDecyzyjny& source);
-
-// Writes bytes to a file, replacing it. Returns false, and removes what was partly written, when
-// the file cannot be created or written.
-bool writeFileBytes(const std::filesystem::path& path, std::string_view bytes);
 
 // A file name given as UTF-8 text, as kolven-cli takes its arguments on every platform. (A plain
 // string would be read in the ANSI code page on Windows, which cannot spell every name.)

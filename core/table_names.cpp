@@ -6,13 +6,32 @@
 
 namespace kolven {
 
+void appendWord(std::string& text, std::string_view word)
+{
+    if (word.find_first_of("\r\n") == std::string_view::npos) {
+        text += word;
+        return;
+    }
+    text += '"';
+    for (const char c : word) {
+        switch (c) {
+        case '\n': text += "\\n"; break;
+        case '\r': text += "\\r"; break;
+        case '"': text += "\\\""; break;
+        case '\\': text += "\\\\"; break;
+        default: text += c;
+        }
+    }
+    text += '"';
+}
+
 void TableNames::appendValue(std::string& text, std::uint32_t column, float value) const
 {
     const NamedColumn& named = columns[column];
     if (named.nominal && value == kMissingValue) {
         text += '?';
     } else if (const std::string* label = named.labelOf(value)) {
-        text += *label;
+        appendWord(text, *label);
     } else {
         appendFixed(text, value, 3);
     }

@@ -46,6 +46,10 @@ struct TableNames {
     bool operator==(const TableNames&) const = default;
 };
 
+// Appends a name or a label as rules and listings show it: as it is, or, when it holds a line
+// break that would split the line, in quotes with the break written \n (\r, \", \\ likewise).
+void appendWord(std::string& text, std::string_view word);
+
 // The names a text builder is given: names when shown is set and they describe the table,
 // otherwise none, so that the numbered form is printed.
 inline const TableNames* namesToShow(const TableNames& names, const SystemDecyzyjny& table, bool shown)

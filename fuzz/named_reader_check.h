@@ -1,6 +1,8 @@
 #pragma once
 
-#include "named_table_files.h"
+#include "arff_reader.h"
+#include "csv_reader.h"
+#include "csv_writer.h"
 
 #include <cmath>
 #include <cstdint>

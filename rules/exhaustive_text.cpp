@@ -169,13 +169,13 @@ bool hasExhaustiveRules(const ERCIM& ercim)
     return found;
 }
 
-std::vector<ListedRule> listedRules(const ERCIM& ercim)
+std::vector<ListedRule> listedRules(const ERCIM& ercim, const TableNames* names)
 {
     std::vector<ListedRule> rules;
     for (std::uint32_t order = 1; order <= ercim.order; ++order) {
         for (std::uint32_t object = 0; object < ercim.objectCount; ++object) {
             forEachPrintedEntry(ercim, order, object, [&](const std::uint32_t* entry) {
-                ListedRule listed{{}, exhaustiveRuleLine(ercim, object, entry, order)};
+                ListedRule listed{{}, exhaustiveRuleLine(ercim, object, entry, order, names)};
                 for (std::uint32_t i = 0; i < order; ++i) {
                     listed.rule.conditions.push_back({entry[i], ercim.value(object, entry[i])});
                 }

@@ -38,12 +38,12 @@ void appendRatio(std::string& text, std::uint32_t part, std::uint32_t whole)
 
 } // namespace
 
-std::vector<ListedRule> listedRules(const LEM2v1& lem2)
+std::vector<ListedRule> listedRules(const LEM2v1& lem2, const TableNames* names)
 {
     std::vector<ListedRule> rules;
     rules.reserve(lem2.rules.size());
     for (const Lem2Rule& rule : lem2.rules) {
-        rules.push_back({rule, lem2RuleText(rule)});
+        rules.push_back({rule, lem2RuleText(rule, names)});
     }
     return rules;
 }

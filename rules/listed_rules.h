@@ -19,10 +19,11 @@ struct ListedRule {
 };
 
 // The exhaustive rules in the order of the listing and the export: orders ascending, owning
-// objects ascending, list order; entries that print no line are left out.
-std::vector<ListedRule> listedRules(const ERCIM& ercim);
+// objects ascending, list order; entries that print no line are left out. With names (which must
+// fit the table) the texts name attributes and values as the listing does.
+std::vector<ListedRule> listedRules(const ERCIM& ercim, const TableNames* names = nullptr);
 // The LEM2 rules in the order of the listing and the export.
-std::vector<ListedRule> listedRules(const LEM2v1& lem2);
+std::vector<ListedRule> listedRules(const LEM2v1& lem2, const TableNames* names = nullptr);
 
 // True when every condition of rule holds for row, each compared with exact float equality
 // (so -0 matches 0).

@@ -14,7 +14,7 @@ void appendTerm(std::string& text, std::string_view numberedName, std::uint32_t 
 {
     text += '(';
     if (names != nullptr) {
-        text += names->columns[column].name;
+        appendWord(text, names->columns[column].name);
         text += '=';
         names->appendValue(text, column, value);
     } else {

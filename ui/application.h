@@ -7,6 +7,7 @@
 #include "painter.h"
 #include "screen.h"
 #include "table_files.h"
+#include "table_formats.h"
 
 #include <array>
 #include <cstdint>
@@ -28,7 +29,7 @@ inline constexpr int kNextButtonWidth = 60;
 constexpr int nextButtonTop(int pageBottom) { return pageBottom - kNextButtonHeight; }
 
 // The file dialogs: tables to open, tables to save (with the overwrite prompt), rule exports.
-inline const FileDialogSettings kOpenTableDialog{"Pliki MSD, TAB, CSV, ARFF", "*.msd;*.tab;*.csv;*.arff", "msd", true, {}};
+inline const FileDialogSettings kOpenTableDialog{openDialogFilterLabel(), openDialogFilterPattern(), "msd", true, {}};
 inline const FileDialogSettings kSaveTableDialog{"Pliki MSD", "*.msd", "msd", false, {}};
 inline const FileDialogSettings kExportDialog{"Pliki TXT", "*.txt", "txt", false, {}};
 

@@ -55,6 +55,24 @@ TEST_F(CliNames, NamedTablesShowTheirWordsAndChooseTheirDecision)
               "Liczba klas decyzyjnych: 2\n  (d=0.000): 9\n  (d=1.000): 5\n");
 }
 
+// A word holding a line break stays on its rule's line, quoted with the break escaped, and the
+// --stats file lists the rules as -o does, with their names.
+TEST_F(CliNames, RuleTextsKeepOneLineAndTheStatisticsNameAsTheRules)
+{
+    const std::string table = write("t.csv", "\"hot\nday\",play\n\"a\nb\",yes\nc,no\n");
+    const std::string stats = file("stats.csv");
+    const CliRun r = run({"lem2", table, "--stats", stats});
+    EXPECT_EQ(afterTimeLine(r.out), " (\"hot\\nday\"=\"a\\nb\") => (play=yes)\r\n (\"hot\\nday\"=c) => (play=no)\r\n");
+    EXPECT_EQ(fileBytes(stats), "rule,length,support,matched,accuracy,coverage\r\n"
+                                "\" (\"\"hot\\nday\"\"=\"\"a\\nb\"\") => (play=yes)\",1,1,1,1.000,1.000\r\n"
+                                "\" (\"\"hot\\nday\"\"=c) => (play=no)\",1,1,1,1.000,1.000\r\n");
+    const std::string weighted = write("w.arff", "@relation r\n@attribute a {x}\n@attribute d {y}\n@data\nx,y,{2}\n");
+    EXPECT_NE(run({"info", weighted}).out.find("(wierszy z waga: 1)"), std::string::npos);
+    const std::string spaced = write("s.csv", "a b d\n1 2 x\n");
+    EXPECT_NE(run({"info", "--separator", " ", spaced}).out.find("warunkowych: 2\n"), std::string::npos);
+    EXPECT_NE(run({"info", table}).out.find("  a1 \"hot\\nday\": \"a\\nb\" 1, c 1\n"), std::string::npos);
+}
+
 TEST_F(CliNames, ConvertWritesCsvThatReadsBackAndWarnsAboutTabWords)
 {
     const std::string csv = file("w.csv");

@@ -1,5 +1,8 @@
-#include "named_table_files.h"
+#include "arff_reader.h"
+#include "csv_reader.h"
+#include "csv_writer.h"
 #include "table_files.h"
+#include "table_formats.h"
 #include "test_files.h"
 
 #include <gtest/gtest.h>
@@ -23,7 +26,8 @@ Read parse(bool arff, const std::string& text, const std::string& decision = {})
     Read read{false, {}, {}, {}};
     read.table.installValues(1, 1, {9, 9});
     read.names.columns = {{"kept", false, {}}, {"d", false, {}}};
-    read.ok = (arff ? parseArff : parseCsv)(text, decision, read.table, read.names, read.refusal);
+    read.ok = arff ? parseArff(text, decision, read.table, read.names, read.refusal)
+                   : parseCsv(text, decision, read.table, read.names, read.refusal);
     return read;
 }
 
@@ -59,6 +63,10 @@ TEST(NamedTableReaders, ReadTheirGrammar)
          "\"a,\"\"b\"\"\",d\r\n\"x,\ny\",1\r\n\"\"\"\",2\r\n", "", {0, 1, 1, 2}, "a,\"b\"{x,\ny|\"| d# ", 1},
         {"csv: ';' found from the header, blanks trimmed, BOM skipped, blank lines skipped", false,
          "\xEF\xBB\xBF" "a ; b\n\n 1,5 ; x \n2;y\n", "", {0, 0, 1, 1}, "a{1,5|2| b{x|y| ", 1},
+        {"csv: a tie of ',' and ';' goes to ';'", false, "cena (z\u0142, brutto);klasa\n1,5;tak\n2,5;nie\n", "",
+         {0, 0, 1, 1}, "cena (z\u0142, brutto){1,5|2,5| klasa{tak|nie| ", 1},
+        {"csv: the separator every line uses evenly, not the header's most used", false, "p,q;r\n1;2\n3;4\n", "",
+         {1, 2, 3, 4}, "p,q# r# ", 1},
         {"csv: tab separator, missing values -1 in nominal columns, quoted ? is a word", false,
          "a\tb\td\n?\t\"?\"\tu\n\tv\t\n", "", {-1, 0, 0, -1, 1, -1}, "a{ b{?|v| d{u| ", 2},
         {"csv: --decision puts the named column last", false, "p,q,r\n1,2,3\n4,5,6\n", "p", {2, 3, 1, 5, 6, 4},
@@ -70,6 +78,9 @@ TEST(NamedTableReaders, ReadTheirGrammar)
          "@attribute t REAL\n@attribute \"p\\\"q\" {yes,no}\n@DATA\n% rows\n'over,cast', 1.25, no\nrainy,2,'yes'\n"
          " ? , -3 , no \n",
          "", {1, 1.25f, 1, 2, 2, 0, -1, -3, 1}, "out look{sunny|over,cast|rainy| t# p\"q{yes|no| ", 2},
+        {"arff: a comment ending a data line, an instance weight ignored", true,
+         "@relation r\n@attribute a {x,'y%'}\n@attribute b real\n@data\nx,1 % one\n'y%',2,{3}\n", "", {0, 1, 1, 2},
+         "a{x|y%| b# ", 1},
         {"arff: integer and numeric, CR LF, --decision", true,
          "@relation r\r\n@attribute a integer\r\n@attribute b numeric\r\n@data\r\n1,2\r\n", "a", {2, 1}, "b# a# ", 1},
     };
@@ -103,8 +114,12 @@ TEST(NamedTableReaders, RefuseNamingTheLineAndTheFaultChangingNothing)
         {false, "a,b\n1,2\n\n?,3\n", 4, "brak wartosci atrybutu liczbowego \"a\""},
         {false, "a,b\n1,2\n3,1e39\n", 3, "\"1e39\" atrybutu \"b\" nie jest skonczona"},
         {false, "a,b\n1,2\n", 1, "brak atrybutu decyzyjnego \"c\"", "c"},
+        {false, "a b c\n1 2 3\n", 1, "tylko jedna kolumna przy separatorze \",\""},
         {true, "@relation r\n@attribute s string\n@data\n", 2, "typu string"},
         {true, "@relation r\n@attribute d DATE \"yyyy\"\n@data\n", 2, "typu date"},
+        {true, "@relation r\n@attribute a numeric junk\n@data\n", 2, "tekst po typie atrybutu \"a\": \"junk\""},
+        {true, "@relation r\n@attribute a {x,y} junk\n@data\n", 2, "tekst po liscie wartosci"},
+        {true, std::string("\xFF\xFE\0\0@", 5), 1, "UTF-32"},
         {true, "@relation r\n@attribute a {x,y}\n@data\n{0 x}\n", 4, "dane rzadkie"},
         {true, "@relation r\n@attribute a {x,y}\n@data\nz\n", 4, "\"z\" nie nalezy do wartosci atrybutu \"a\""},
         {true, "@relation r\n@attribute a {x,y}\n@attribute b real\n@data\nx\n", 5, "wiersz ma 1 wartosci"},

@@ -1,4 +1,5 @@
 #include "table_files.h"
+#include "table_formats.h"
 #include "test_files.h"
 
 #include <gtest/gtest.h>

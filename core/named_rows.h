@@ -1,0 +1,86 @@
+#pragma once
+
+// What the readers of tables with names (.csv, .arff) share: the columns read so far, the checks
+// of a numeric field, the numbering of labels and the installing of the finished table.
+
+#include "decision_system.h"
+#include "read_refusal.h"
+#include "table_names.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace kolven::named_rows {
+
+// Nominal values are held as floats, which count exactly only up to 2^24.
+inline constexpr std::size_t kMaxLabels = std::size_t(1) << 24;
+
+inline constexpr std::string_view kUtf16Refusal = "plik jest zapisany w UTF-16; zapisz go w UTF-8";
+inline constexpr std::string_view kUtf32Refusal = "plik jest zapisany w UTF-32; zapisz go w UTF-8";
+
+std::string inQuotes(std::string_view text);
+
+// Sets refusal and returns false, so that a reader can say `return refuse(...)`.
+bool refuse(ReadRefusal& refusal, std::uint64_t line, std::string what);
+
+// A table read with names, its columns in the file's order, before the decision is put last.
+struct NamedRows {
+    std::vector<NamedColumn> columns;
+    std::vector<float> values; // row by row, one value per column
+    std::uint64_t rows = 0;
+    std::uint64_t namesLine = 0; // where the names were declared
+    std::uint64_t lastLine = 0;
+};
+
+// A numeric field, read as a .tab value is; a missing or non-finite value is refused.
+bool numericValue(std::string_view text, bool missing, const NamedColumn& column, std::uint64_t line, float& value,
+                  ReadRefusal& refusal);
+
+// Puts the chosen decision column last, the others keeping their order, and installs the table.
+bool installNamed(NamedRows table, std::string_view decision, SystemDecyzyjny& target, TableNames& names,
+                  ReadRefusal& refusal);
+
+// The labels of a nominal column being read, numbered as they are added.
+class LabelIndex {
+public:
+    explicit LabelIndex(NamedColumn& column) : column_(column) {}
+    // The number of label, adding it when it is new. False when the column would hold more labels
+    // than a float counts exactly.
+    bool add(const std::string& label, float& value)
+    {
+        const auto [found, added] = index_.emplace(label, float(column_.labels.size()));
+        if (added) {
+            if (column_.labels.size() == kMaxLabels) {
+                index_.erase(found);
+                return false;
+            }
+            column_.labels.push_back(label);
+        }
+        value = found->second;
+        return true;
+    }
+    const float* find(const std::string& label) const
+    {
+        const auto found = index_.find(label);
+        return found == index_.end() ? nullptr : &found->second;
+    }
+
+private:
+    NamedColumn& column_;
+    std::unordered_map<std::string, float> index_;
+};
+
+std::string tooManyLabels(const NamedColumn& column);
+
+std::string_view stripByteOrderMark(std::string_view text);
+
+// A text in UTF-16 would read as names and words full of zero bytes: it is refused instead.
+bool isUtf16(std::string_view text);
+// The refusal of a text in UTF-32 or UTF-16 (told by its byte order mark); empty for any other.
+std::string_view wideTextRefusal(std::string_view text);
+
+} // namespace kolven::named_rows
