@@ -53,8 +53,10 @@ std::optional<std::string> parseAttributeList(std::string_view list, const Syste
         }
         const auto attribute = attributeOf(item, table, names);
         if (!attribute) {
-            return "nieznany atrybut warunkowy \"" + std::string(item) + "\" (tabela ma " +
-                   std::to_string(table.attributeCount) + " atrybutow warunkowych).";
+            return "nieznany atrybut warunkowy \"" + std::string(item) + "\"; " +
+                   (table.attributeCount == 0 ? std::string("tabela nie ma atrybutow warunkowych.")
+                                              : "numery atrybutow warunkowych: od 1 do " +
+                                                    std::to_string(table.attributeCount) + ".");
         }
         if (std::find(found.begin(), found.end(), *attribute) != found.end()) {
             return "atrybut \"" + std::string(item) + "\" podany wiecej niz raz.";
