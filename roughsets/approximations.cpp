@@ -24,14 +24,21 @@ bool computeApproximations(const SystemDecyzyjny& table, std::span<const std::ui
     for (std::uint32_t o = 0; o < coded.objectCount(); ++o) {
         ++found.classes[coded.decisionClass(o)].objects;
     }
+    // A class of one object is final: it is settled when it appears and refined no further.
+    const auto settle = [&](std::span<const std::uint32_t> single) {
+        ClassApproximation& approximation = found.classes[coded.decisionClass(single.front())];
+        ++approximation.lower;
+        ++approximation.upper;
+        ++found.indiscernibilityClasses;
+    };
     Partition partition = Partition::whole(coded.objectCount());
     Refiner refiner(coded);
     Partition next;
-    for (std::size_t i = 0; i < attributes.size(); ++i) {
+    for (std::size_t i = 0; i < attributes.size() && partition.classCount() > 0; ++i) {
         if (progress.cancelled()) {
             return false;
         }
-        refiner.refine(partition, attributes[i], next, KeepClasses::All);
+        refiner.refine(partition, attributes[i], next, KeepClasses::Several, settle);
         std::swap(partition, next);
         progress.report(0, i + 1, attributes.size());
     }
@@ -39,7 +46,7 @@ bool computeApproximations(const SystemDecyzyjny& table, std::span<const std::ui
         return false;
     }
     // A class lies inside the approximations of its one decision, or meets those of several.
-    found.indiscernibilityClasses = partition.classCount();
+    found.indiscernibilityClasses += partition.classCount();
     std::vector<std::uint32_t> decisions;
     for (std::uint32_t c = 0; c < partition.classCount(); ++c) {
         const auto members = partition.members(c);

@@ -9,6 +9,7 @@
 #include <exception>
 #include <mutex>
 #include <thread>
+#include <type_traits>
 
 namespace kolven {
 
@@ -39,68 +40,66 @@ std::uint64_t mixBits(std::uint64_t x)
     return x;
 }
 
-// Codes one column (every rowLength-th value from first): codes[o] is the rank of the object's
-// value among the column's different values. Returns the different values, ascending.
-std::vector<float> codeColumn(const SystemDecyzyjny& table, std::uint32_t column, std::vector<std::uint32_t>& codes)
-{
-    const std::uint32_t objects = table.objectCount;
-    codes.resize(objects);
-    // Open addressing over the values' bits; a slot is free while its code is kFree.
-    constexpr std::uint32_t kFree = UINT32_MAX;
-    std::vector<std::uint32_t> keys(64);
-    std::vector<std::uint32_t> slots(64, kFree);
-    std::vector<std::uint32_t> distinct;
-    for (std::uint32_t o = 0; o < objects; ++o) {
-        const std::uint32_t bits = valueBits(table.value(o, column));
-        std::size_t mask = slots.size() - 1;
-        std::size_t slot = mixBits(bits) & mask;
-        while (slots[slot] != kFree && keys[slot] != bits) {
-            slot = (slot + 1) & mask;
-        }
-        if (slots[slot] == kFree) {
-            slots[slot] = std::uint32_t(distinct.size());
-            keys[slot] = bits;
-            distinct.push_back(bits);
-            if (distinct.size() * 2 > slots.size()) {
-                // Grow and reinsert, keeping the codes given so far.
-                std::vector<std::uint32_t> oldKeys(slots.size() * 2);
-                std::vector<std::uint32_t> oldSlots(slots.size() * 2, kFree);
-                oldKeys.swap(keys);
-                oldSlots.swap(slots);
-                mask = slots.size() - 1;
-                for (std::size_t i = 0; i < oldSlots.size(); ++i) {
-                    if (oldSlots[i] != kFree) {
-                        std::size_t s = mixBits(oldKeys[i]) & mask;
-                        while (slots[s] != kFree) {
-                            s = (s + 1) & mask;
-                        }
-                        slots[s] = oldSlots[i];
-                        keys[s] = oldKeys[i];
-                    }
-                }
-                codes[o] = std::uint32_t(distinct.size() - 1);
-                continue;
+// The different values of one column, by their bits: first gathered, then numbered by rank.
+class ValueIndex {
+public:
+    void insert(std::uint32_t bits)
+    {
+        const std::size_t slot = find(bits);
+        if (slots_[slot] == kFree) {
+            slots_[slot] = std::uint32_t(values_.size());
+            keys_[slot] = bits;
+            values_.push_back(bits);
+            if (values_.size() * 2 > slots_.size()) {
+                grow();
             }
         }
-        codes[o] = slots[slot];
     }
-    std::vector<std::uint32_t> order(distinct.size());
-    for (std::uint32_t i = 0; i < order.size(); ++i) {
-        order[i] = i;
+    std::uint32_t codeOf(std::uint32_t bits) const { return slots_[find(bits)]; }
+    std::uint32_t size() const { return std::uint32_t(values_.size()); }
+
+    // Renumbers the values by rank and returns them ascending.
+    std::vector<float> rank()
+    {
+        std::sort(values_.begin(), values_.end(), [](std::uint32_t a, std::uint32_t b) { return sortKey(a) < sortKey(b); });
+        std::vector<float> ascending(values_.size());
+        for (std::uint32_t r = 0; r < values_.size(); ++r) {
+            slots_[find(values_[r])] = r;
+            std::memcpy(&ascending[r], &values_[r], sizeof(float));
+        }
+        return ascending;
     }
-    std::sort(order.begin(), order.end(),
-              [&](std::uint32_t a, std::uint32_t b) { return sortKey(distinct[a]) < sortKey(distinct[b]); });
-    std::vector<std::uint32_t> rank(distinct.size());
-    std::vector<float> values(distinct.size());
-    for (std::uint32_t r = 0; r < order.size(); ++r) {
-        rank[order[r]] = r;
-        std::memcpy(&values[r], &distinct[order[r]], sizeof(float));
+
+private:
+    static constexpr std::uint32_t kFree = UINT32_MAX;
+
+    std::size_t find(std::uint32_t bits) const
+    {
+        const std::size_t mask = slots_.size() - 1;
+        std::size_t slot = mixBits(bits) & mask;
+        while (slots_[slot] != kFree && keys_[slot] != bits) {
+            slot = (slot + 1) & mask;
+        }
+        return slot;
     }
-    for (std::uint32_t& code : codes) {
-        code = rank[code];
+    void grow()
+    {
+        keys_.assign(slots_.size() * 2, 0);
+        slots_.assign(slots_.size() * 2, kFree);
+        for (std::uint32_t i = 0; i < values_.size(); ++i) {
+            const std::size_t slot = find(values_[i]);
+            slots_[slot] = i;
+            keys_[slot] = values_[i];
+        }
     }
-    return values;
-}
+
+    std::vector<std::uint32_t> keys_ = std::vector<std::uint32_t>(16, 0);
+    std::vector<std::uint32_t> slots_ = std::vector<std::uint32_t>(16, kFree);
+    std::vector<std::uint32_t> values_;
+};
+
+// Rows are read in blocks that stay in the cache while each column of the block is coded.
+constexpr std::uint32_t kRowBlock = 2048;
 
 } // namespace
 
@@ -148,27 +147,54 @@ void forEachOnThreads(std::uint32_t count, unsigned threads, const std::function
 }
 
 CodedTable::CodedTable(const SystemDecyzyjny& table, unsigned threads)
-    : objects_(table.objectCount), columns_(table.attributeCount)
+    : objects_(table.objectCount), columns_(table.attributeCount), decisions_(table.objectCount)
 {
-    forEachOnThreads(table.attributeCount + 1, threads, [&](std::uint32_t column, unsigned) {
-        std::vector<std::uint32_t> codes;
-        std::vector<float> values = codeColumn(table, column, codes);
-        if (column == table.attributeCount) {
-            decisions_ = std::move(codes);
-            decisionValues_ = std::move(values);
-            return;
+    // Each thread codes every threads-th column, reading the table in row blocks twice: once to
+    // gather the columns' values, once to write their ranks.
+    const std::uint32_t columnCount = table.rowLength;
+    const unsigned parts = std::min<unsigned>(roughSetThreads(threads), columnCount);
+    std::vector<ValueIndex> indexes(columnCount);
+    forEachOnThreads(parts, parts, [&](std::uint32_t part, unsigned) {
+        for (std::uint32_t start = 0; start < objects_; start += kRowBlock) {
+            const std::uint32_t end = std::min(objects_, start + kRowBlock);
+            for (std::uint32_t c = part; c < columnCount; c += parts) {
+                for (std::uint32_t o = start; o < end; ++o) {
+                    indexes[c].insert(valueBits(table.value(o, c)));
+                }
+            }
         }
-        Column& coded = columns_[column];
-        coded.values = std::uint32_t(values.size());
-        if (values.size() <= 0x100) {
-            coded.width = 1;
-            coded.narrow.assign(codes.begin(), codes.end());
-        } else if (values.size() <= 0x10000) {
-            coded.width = 2;
-            coded.middle.assign(codes.begin(), codes.end());
-        } else {
-            coded.width = 4;
-            coded.wide = std::move(codes);
+        for (std::uint32_t c = part; c < columnCount; c += parts) {
+            std::vector<float> values = indexes[c].rank();
+            if (c == table.attributeCount) {
+                decisionValues_ = std::move(values);
+                continue;
+            }
+            Column& column = columns_[c];
+            column.values = std::uint32_t(values.size());
+            column.width = values.size() <= 0x100 ? 1 : values.size() <= 0x10000 ? 2 : 4;
+            column.narrow.resize(column.width == 1 ? objects_ : 0);
+            column.middle.resize(column.width == 2 ? objects_ : 0);
+            column.wide.resize(column.width == 4 ? objects_ : 0);
+        }
+        for (std::uint32_t start = 0; start < objects_; start += kRowBlock) {
+            const std::uint32_t end = std::min(objects_, start + kRowBlock);
+            for (std::uint32_t c = part; c < columnCount; c += parts) {
+                const auto write = [&](auto* codes) {
+                    for (std::uint32_t o = start; o < end; ++o) {
+                        codes[o] = static_cast<std::remove_reference_t<decltype(*codes)>>(
+                            indexes[c].codeOf(valueBits(table.value(o, c))));
+                    }
+                };
+                if (c == table.attributeCount) {
+                    write(decisions_.data());
+                } else if (Column& column = columns_[c]; column.width == 1) {
+                    write(column.narrow.data());
+                } else if (column.width == 2) {
+                    write(column.middle.data());
+                } else {
+                    write(column.wide.data());
+                }
+            }
         }
     });
 }
@@ -232,8 +258,10 @@ void Refiner::refine(const Partition& from, std::uint32_t attribute, Partition& 
         const auto holdsPositive = [&] {
             return std::any_of(group.begin(), group.end(), [&](std::uint32_t o) { return (*positive_)[o] != 0; });
         };
-        if (keep == KeepClasses::All ||
-            (!decisionConsistent(table_, group) && (keep == KeepClasses::Inconsistent || holdsPositive()))) {
+        const bool kept = keep == KeepClasses::All || (keep == KeepClasses::Several && group.size() > 1) ||
+                          (keep != KeepClasses::Several && !decisionConsistent(table_, group) &&
+                           (keep == KeepClasses::Inconsistent || holdsPositive()));
+        if (kept) {
             into.objects.insert(into.objects.end(), group.begin(), group.end());
             into.starts.push_back(std::uint32_t(into.objects.size()));
         } else if (dropped) {
@@ -375,13 +403,6 @@ bool positiveRegion(const CodedTable& table, std::span<const std::uint32_t> attr
     }
     region = std::move(found);
     return true;
-}
-
-std::uint32_t positiveRegionSize(const CodedTable& table, std::span<const std::uint32_t> attributes, Refiner& refiner)
-{
-    Partition partition;
-    inconsistentClasses(table, attributes, refiner, partition, {}, noProgress());
-    return table.objectCount() - std::uint32_t(partition.objects.size());
 }
 
 std::uint32_t attributeWords(std::uint32_t attributes)

@@ -88,6 +88,7 @@ struct Partition {
 // Which classes a refinement keeps; the others are handed to the refinement's drop callback.
 enum class KeepClasses {
     All,          // every class
+    Several,      // classes of more than one object (a single object's class is final)
     Inconsistent, // classes whose objects have more than one decision
     // inconsistent classes holding an object of the positive region the refiner was given
     InconsistentWithPositive,
@@ -139,9 +140,6 @@ struct PositiveRegion {
 };
 bool positiveRegion(const CodedTable& table, std::span<const std::uint32_t> attributes, PositiveRegion& region,
                     Progress& progress = noProgress());
-
-// |POS| on attributes, with a refiner the caller keeps.
-std::uint32_t positiveRegionSize(const CodedTable& table, std::span<const std::uint32_t> attributes, Refiner& refiner);
 
 // Sets of condition attributes as bits, 64 to a word, attribute a in bit a % 64 of word a / 64.
 std::uint32_t attributeWords(std::uint32_t attributes);

@@ -252,15 +252,27 @@ bool greedyReduct(const CodedTable& table, std::uint32_t positiveSize, std::vect
         regionSize = table.objectCount() - std::uint32_t(partition.objects.size());
         progress.report(kStageAttributes, chosen.size(), attributes);
     }
-    std::vector<std::uint32_t> kept = chosen;
-    for (std::uint32_t a : chosen) {
+    // Without chosen[i], the set is the attributes kept before it and those chosen after it; the
+    // classes of those kept before are refined once, as each is kept.
+    std::vector<std::uint32_t> kept;
+    Partition before = Partition::whole(table.objectCount());
+    if (before.classCount() == 1 && decisionConsistent(table, before.members(0))) {
+        before = Partition();
+    }
+    Partition trial;
+    for (std::size_t i = 0; i < chosen.size(); ++i) {
         if (progress.cancelled()) {
             return false;
         }
-        std::vector<std::uint32_t> without;
-        std::copy_if(kept.begin(), kept.end(), std::back_inserter(without), [a](std::uint32_t b) { return b != a; });
-        if (positiveRegionSize(table, without, refiners[0]) == positiveSize) {
-            kept = std::move(without);
+        trial = before;
+        for (std::size_t j = i + 1; j < chosen.size() && trial.classCount() > 0; ++j) {
+            refiners[0].refine(trial, chosen[j], next, KeepClasses::Inconsistent);
+            std::swap(trial, next);
+        }
+        if (table.objectCount() - trial.objects.size() != positiveSize) {
+            kept.push_back(chosen[i]);
+            refiners[0].refine(before, chosen[i], next, KeepClasses::Inconsistent);
+            std::swap(before, next);
         }
     }
     std::sort(kept.begin(), kept.end());
