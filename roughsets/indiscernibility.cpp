@@ -199,6 +199,39 @@ CodedTable::CodedTable(const SystemDecyzyjny& table, unsigned threads)
     });
 }
 
+CodedTable::CodedTable(const CodedTable& source, std::span<const std::uint32_t> objects,
+                       const std::vector<std::uint8_t>& kept)
+    : objects_(std::uint32_t(objects.size())), columns_(source.attributeCount()),
+      decisionValues_(source.decisionValues_)
+{
+    decisions_.reserve(objects.size());
+    for (std::uint32_t o : objects) {
+        decisions_.push_back(source.decisions_[o]);
+    }
+    for (std::uint32_t a = 0; a < source.attributeCount(); ++a) {
+        const Column& from = source.columns_[a];
+        Column& to = columns_[a];
+        to.values = from.values;
+        to.width = from.width;
+        if (kept[a] == 0) {
+            continue;
+        }
+        const auto gather = [&](const auto& codes, auto& into) {
+            into.reserve(objects.size());
+            for (std::uint32_t o : objects) {
+                into.push_back(codes[o]);
+            }
+        };
+        if (from.width == 1) {
+            gather(from.narrow, to.narrow);
+        } else if (from.width == 2) {
+            gather(from.middle, to.middle);
+        } else {
+            gather(from.wide, to.wide);
+        }
+    }
+}
+
 std::uint32_t CodedTable::code(std::uint32_t object, std::uint32_t attribute) const
 {
     return withColumn(attribute, [object](const auto* codes) { return std::uint32_t(codes[object]); });

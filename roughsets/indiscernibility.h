@@ -26,6 +26,9 @@ class CodedTable {
 public:
     // Codes table's condition attributes and decision. Throws std::bad_alloc when memory runs out.
     explicit CodedTable(const SystemDecyzyjny& table, unsigned threads = 0);
+    // The given objects of source, in that order (object i here is objects[i] there), with the
+    // codes of the attributes marked in kept only; the others keep their value counts but no codes.
+    CodedTable(const CodedTable& source, std::span<const std::uint32_t> objects, const std::vector<std::uint8_t>& kept);
 
     std::uint32_t objectCount() const { return objects_; }
     std::uint32_t attributeCount() const { return std::uint32_t(columns_.size()); }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <memory>
 #include <numeric>
 
 namespace kolven {
@@ -215,7 +216,13 @@ bool greedyReduct(const CodedTable& table, std::uint32_t positiveSize, std::vect
 {
     const std::uint32_t attributes = table.attributeCount();
     const unsigned workers = std::min<unsigned>(roughSetThreads(threads), std::max(attributes, 1u));
-    std::vector<Refiner> refiners(workers, Refiner(table));
+    // The table the steps read: first the whole one, then the undecided objects of the last step.
+    const CodedTable* current = &table;
+    std::unique_ptr<CodedTable> local;
+    std::vector<Refiner> refiners;
+    for (unsigned worker = 0; worker < workers; ++worker) {
+        refiners.emplace_back(table);
+    }
     // The inconsistent classes on the chosen attributes: only they can still grow the region.
     Partition partition = Partition::whole(table.objectCount());
     if (partition.classCount() == 1 && decisionConsistent(table, partition.members(0))) {
@@ -249,11 +256,28 @@ bool greedyReduct(const CodedTable& table, std::uint32_t positiveSize, std::vect
         isChosen[best] = 1;
         refiners[0].refine(partition, best, next, KeepClasses::Inconsistent);
         std::swap(partition, next);
-        regionSize = table.objectCount() - std::uint32_t(partition.objects.size());
+        regionSize = regionSize + std::uint32_t(growth[best]);
+        // The objects still undecided, copied side by side in the order of their classes, so that
+        // the next step reads them in sequence rather than all over the table.
+        std::vector<std::uint8_t> open(attributes);
+        for (std::uint32_t a = 0; a < attributes; ++a) {
+            open[a] = isChosen[a] == 0;
+        }
+        auto gathered = std::make_unique<CodedTable>(*current, partition.objects, open);
+        refiners.clear();
+        local = std::move(gathered);
+        current = local.get();
+        std::iota(partition.objects.begin(), partition.objects.end(), 0u);
+        for (unsigned worker = 0; worker < workers; ++worker) {
+            refiners.emplace_back(*current);
+        }
         progress.report(kStageAttributes, chosen.size(), attributes);
     }
     // Without chosen[i], the set is the attributes kept before it and those chosen after it; the
     // classes of those kept before are refined once, as each is kept.
+    refiners.clear();
+    local.reset();
+    Refiner checker(table);
     std::vector<std::uint32_t> kept;
     Partition before = Partition::whole(table.objectCount());
     if (before.classCount() == 1 && decisionConsistent(table, before.members(0))) {
@@ -266,12 +290,12 @@ bool greedyReduct(const CodedTable& table, std::uint32_t positiveSize, std::vect
         }
         trial = before;
         for (std::size_t j = i + 1; j < chosen.size() && trial.classCount() > 0; ++j) {
-            refiners[0].refine(trial, chosen[j], next, KeepClasses::Inconsistent);
+            checker.refine(trial, chosen[j], next, KeepClasses::Inconsistent);
             std::swap(trial, next);
         }
         if (table.objectCount() - trial.objects.size() != positiveSize) {
             kept.push_back(chosen[i]);
-            refiners[0].refine(before, chosen[i], next, KeepClasses::Inconsistent);
+            checker.refine(before, chosen[i], next, KeepClasses::Inconsistent);
             std::swap(before, next);
         }
     }
