@@ -1,5 +1,7 @@
 #include "cli.h"
 
+#include "approximations.h"
+#include "attribute_selection.h"
 #include "cross_validation.h"
 #include "ercim.h"
 #include "generator.h"
@@ -7,6 +9,8 @@
 #include "lem2.h"
 #include "listed_rules.h"
 #include "messages.h"
+#include "reducts.h"
+#include "roughsets_text.h"
 #include "rule_terms.h"
 #include "rule_classifier.h"
 #include "csv_writer.h"
@@ -150,6 +154,10 @@ struct TableOptions {
     bool codes = false;   // --codes: numbers instead of names and labels
     std::string format;   // --format: the reader, where the name does not tell it (standard input, a pipe)
     std::string separator; // --separator: the separator of a .csv table instead of the guess
+    std::optional<std::string> attributes; // --attributes: the condition attributes to keep
+    // Once a table is reduced by --attributes: names that keep the full table's attribute numbers
+    // in texts printed without names.
+    TableNames keptNumbers;
 };
 
 void addTableOptions(CLI::App& sub, TableOptions& options)
@@ -169,20 +177,50 @@ void addTableOptions(CLI::App& sub, TableOptions& options)
         });
 }
 
-// Reads a table for a sub-command; a refusal is reported on err, naming the file, the line and
-// what is wrong.
-bool loadTable(const std::string& path, SystemDecyzyjny& target, const TableOptions& options, TableRead& read,
-               std::ostream& err)
+void addAttributesOption(CLI::App& sub, TableOptions& options)
 {
-    ExitAtOnceWhileReading reading;
-    const std::filesystem::path file = pathFromUtf8(path);
-    const TableFormat format = options.format.empty() ? tableFormat(file) : *formatNamed(options.format);
-    const char separator = options.separator == "tab" ? '\t' : options.separator.empty() ? '\0' : options.separator[0];
-    if (readTable(file, format, target, read, TableReadOptions{options.decision, separator})) {
-        return true;
+    sub.add_option("--attributes", options.attributes,
+                   "compute on these condition attributes only: numbers from 1 or names, separated by commas");
+}
+
+// Reduces a table just read to the attributes of --attributes, its names with it; false, with the
+// message, when the list is refused.
+bool keepListedAttributes(SystemDecyzyjny& table, TableRead& read, TableOptions& options, std::ostream& err)
+{
+    std::vector<std::uint32_t> kept;
+    if (const auto refusal = parseAttributeList(*options.attributes, table, read.names, kept)) {
+        fail(err, "--attributes: " + *refusal);
+        return false;
     }
-    fail(err, path + ": " + readFailureText(path, read.refusal));
-    return false;
+    if (!read.names.empty() && read.names.fits(table)) {
+        read.names = keptNames(read.names, kept);
+    }
+    keepAttributes(table, kept);
+    options.keptNumbers = numberedNames(kept);
+    return true;
+}
+
+// Reads a table for a sub-command, reduced by --attributes when given; a refusal is reported on
+// err, naming the file, the line and what is wrong. fullAttributes, when given, receives the
+// number of condition attributes before the reduction.
+bool loadTable(const std::string& path, SystemDecyzyjny& target, TableOptions& options, TableRead& read,
+               std::ostream& err, std::uint32_t* fullAttributes = nullptr)
+{
+    {
+        ExitAtOnceWhileReading reading;
+        const std::filesystem::path file = pathFromUtf8(path);
+        const TableFormat format = options.format.empty() ? tableFormat(file) : *formatNamed(options.format);
+        const char separator =
+            options.separator == "tab" ? '\t' : options.separator.empty() ? '\0' : options.separator[0];
+        if (!readTable(file, format, target, read, TableReadOptions{options.decision, separator})) {
+            fail(err, path + ": " + readFailureText(path, read.refusal));
+            return false;
+        }
+    }
+    if (fullAttributes != nullptr) {
+        *fullAttributes = target.attributeCount;
+    }
+    return !options.attributes || keepListedAttributes(target, read, options, err);
 }
 
 // A table read from .tab with values that were not numbers is still used, but not silently.
@@ -197,11 +235,19 @@ void warnAboutNonNumbers(const std::string& path, const TableRead& read, std::os
 // words are numbered as the training table's: words numbered by their first appearance in one
 // file must mean the same in the other.
 bool loadTrainingAndTest(const std::string& trainPath, SystemDecyzyjny& train, const std::string& testPath,
-                         SystemDecyzyjny& test, const TableOptions& options, std::ostream& err)
+                         SystemDecyzyjny& test, TableOptions& options, std::ostream& err)
 {
     TableRead trainRead;
     TableRead testRead;
-    if (!loadTable(trainPath, train, options, trainRead, err) || !loadTable(testPath, test, options, testRead, err)) {
+    std::uint32_t trainAttributes = 0;
+    std::uint32_t testAttributes = 0;
+    if (!loadTable(trainPath, train, options, trainRead, err, &trainAttributes) ||
+        !loadTable(testPath, test, options, testRead, err, &testAttributes)) {
+        return false;
+    }
+    if (options.attributes && trainAttributes != testAttributes) {
+        // The same list would pick different attributes from the two tables.
+        fail(err, kKnnAttributeMismatchMessage);
         return false;
     }
     warnAboutNonNumbers(trainPath, trainRead, err);
@@ -213,7 +259,8 @@ bool loadTrainingAndTest(const std::string& trainPath, SystemDecyzyjny& train, c
 // The names the texts of a table use: none with --codes or for a table without them.
 const TableNames* shownNames(const TableRead& read, const SystemDecyzyjny& table, const TableOptions& options)
 {
-    return namesToShow(read.names, table, !options.codes);
+    const TableNames* names = namesToShow(read.names, table, !options.codes);
+    return names == nullptr && !options.keptNumbers.empty() ? &options.keptNumbers : names;
 }
 
 // Writes bytes to out in blocks, stopping at a signal; false when out fails.
@@ -424,6 +471,7 @@ void addRulesOptions(CLI::App& sub, RulesParameters& p)
     sub.add_option("-o,--output", p.output, "file for the rules (standard output without it)");
     sub.add_option("--stats", p.stats, "also write one CSV row of statistics a rule to this file");
     addTableOptions(sub, p.table);
+    addAttributesOption(sub, p.table);
 }
 
 // Induces LEM2 rules from lem2's table, simplified when asked, watched as a run. kExitOk, or
@@ -493,6 +541,7 @@ Action defineKnn(CLI::App& sub)
     sub.add_option("-k", p->k, "neighbours per class (0 is taken as 1)");
     sub.add_option("-o,--output", p->output, "file for the results (standard output without it)");
     addTableOptions(sub, p->options);
+    addAttributesOption(sub, p->options);
     return [p](std::ostream& out, std::ostream& err) {
         kNNv1 knn;
         if (!loadTrainingAndTest(p->train, knn, p->test, knn.testSystem, p->options, err)) {
@@ -527,6 +576,7 @@ Action defineClassify(CLI::App& sub)
     sub.add_flag("--all-orders", p->allOrders, "search every order of exhaustive rules, not only up to the first short one");
     sub.add_option("-o,--output", p->output, "file for the results (standard output without it)");
     addTableOptions(sub, p->table);
+    addAttributesOption(sub, p->table);
     return [p](std::ostream& out, std::ostream& err) {
         if (p->simplify && p->rules != "lem2") {
             return fail(err, "--simplify dotyczy tylko regul LEM2.");
@@ -620,6 +670,7 @@ Action defineCrossValidate(CLI::App& sub)
     sub.add_option("--folds-dir", p->foldsDir, "write each fold's tables there as foldI-train.msd, foldI-test.msd");
     sub.add_option("-o,--output", p->output, "file for the results (standard output without it)");
     addTableOptions(sub, p->options);
+    addAttributesOption(sub, p->options);
     return [p](std::ostream& out, std::ostream& err) {
         if (p->simplify && p->method != "lem2") {
             return fail(err, "--simplify dotyczy tylko metody lem2.");
@@ -663,6 +714,81 @@ Action defineCrossValidate(CLI::App& sub)
     };
 }
 
+// The rough-set analysis of a table: its options and the reading every analysis starts with.
+struct AnalysisParameters {
+    std::string input;
+    std::string output;
+    std::string method = "all"; // reducts only
+    TableOptions table;
+};
+
+void addAnalysisOptions(CLI::App& sub, AnalysisParameters& p)
+{
+    sub.add_option("TABLE", p.input, "decision table")->required();
+    sub.add_option("-o,--output", p.output, "file for the results (standard output without it)");
+    addTableOptions(sub, p.table);
+    addAttributesOption(sub, p.table);
+}
+
+// Reads the analysed table; false, with the message, when it cannot be read or has no object.
+bool loadAnalysedTable(AnalysisParameters& p, SystemDecyzyjny& table, TableRead& read, std::ostream& err)
+{
+    if (!loadTable(p.input, table, p.table, read, err)) {
+        return false;
+    }
+    warnAboutNonNumbers(p.input, read, err);
+    if (table.objectCount == 0) {
+        fail(err, p.input + ": tabela nie zawiera zadnego obiektu.");
+        return false;
+    }
+    return true;
+}
+
+Action defineApproximations(CLI::App& sub)
+{
+    auto p = std::make_shared<AnalysisParameters>();
+    addAnalysisOptions(sub, *p);
+    return [p](std::ostream& out, std::ostream& err) {
+        SystemDecyzyjny table;
+        TableRead read;
+        if (!loadAnalysedTable(*p, table, read, err)) {
+            return int(kExitFailed);
+        }
+        std::vector<std::uint32_t> attributes(table.attributeCount);
+        for (std::uint32_t a = 0; a < table.attributeCount; ++a) {
+            attributes[a] = a;
+        }
+        Approximations approximations;
+        if (RunWatch watch(Computation::Approximations, err); !computeApproximations(table, attributes, approximations, watch)) {
+            return interruptedExit(err);
+        }
+        return emit(approximationsReport(approximations, shownNames(read, table, p->table)), p->output, out, err);
+    };
+}
+
+Action defineReducts(CLI::App& sub)
+{
+    auto p = std::make_shared<AnalysisParameters>();
+    addAnalysisOptions(sub, *p);
+    sub.add_option("--method", p->method, "all (every reduct, the default), johnson or greedy (one reduct)")
+        ->check(CLI::IsMember({"all", "johnson", "greedy"}));
+    return [p](std::ostream& out, std::ostream& err) {
+        SystemDecyzyjny table;
+        TableRead read;
+        if (!loadAnalysedTable(*p, table, read, err)) {
+            return int(kExitFailed);
+        }
+        const ReductMethod method = p->method == "johnson" ? ReductMethod::Johnson
+                                    : p->method == "greedy" ? ReductMethod::Greedy
+                                                            : ReductMethod::All;
+        ReductAnalysis analysis;
+        if (RunWatch watch(Computation::Reducts, err); !computeReducts(table, method, analysis, watch)) {
+            return interruptedExit(err);
+        }
+        return emit(reductsReport(analysis, shownNames(read, table, p->table)), p->output, out, err);
+    };
+}
+
 struct Command {
     const char* name;
     const char* description;
@@ -679,6 +805,8 @@ constexpr Command kCommands[] = {
     {"knn", "classify a test table with the per-class k-NN rule", defineKnn},
     {"classify", "classify a test table with the rules induced from a training table", defineClassify},
     {"cv", "cross-validate a classifier on one table with stratified folds", defineCrossValidate},
+    {"approx", "lower and upper approximations of the decision classes, quality of classification", defineApproximations},
+    {"reducts", "the core and the reducts of a table (all, Johnson's or the greedy one)", defineReducts},
 };
 
 } // namespace

@@ -95,6 +95,14 @@ TEST_F(Cli, RefusalsExitOneUsageErrorsTwoAndNeitherLeavesAFile)
         {{"cv", narrow, "--method", "lem2", "--all-orders", "--folds", "2"}, 1, "--all-orders"},
         {{"cv", narrow, "--method", "knn", "--folds", "2", "--folds-dir", narrow}, 1, "fold1-train.msd"},
         {{"lem2", narrow, "--stats", file("missing/stats.csv")}, 1, "stats.csv"},
+        {{"approx", bad}, 1, "bad.tab: Plik jest uszkodzony!"},
+        {{"approx", narrow, "--attributes", "3"}, 1, "--attributes: nieznany atrybut warunkowy \"3\""},
+        {{"reducts", narrow, "--attributes", ""}, 1, "--attributes: pusta lista atrybutow."},
+        {{"lem2", narrow, "--attributes", "1,,2"}, 1, "--attributes: pusty element"},
+        {{"cv", narrow, "--method", "knn", "--attributes", "1, 1"}, 1, "atrybut \"1\" podany wiecej niz raz"},
+        {{"knn", narrow, wide, "--attributes", "1"}, 1, std::string(kKnnAttributeMismatchMessage)},
+        {{"classify", narrow, narrow, "--rules", "lem2", "--attributes", "0"}, 1, "nieznany atrybut"},
+        {{"exhaustive", badCsv, "--attributes", "a"}, 1, "Plik jest uszkodzony!"},
         {{}, 2, "Usage"},
         {{"frobnicate"}, 2, "Usage"},
         {{"exhaustive"}, 2, "Usage"},
@@ -105,6 +113,7 @@ TEST_F(Cli, RefusalsExitOneUsageErrorsTwoAndNeitherLeavesAFile)
         {{"classify", narrow, narrow}, 2, "--rules"},
         {{"classify", narrow, narrow, "--rules", "knn"}, 2, "--rules"},
         {{"cv", narrow, "--method", "bayes"}, 2, "--method"},
+        {{"reducts", narrow, "--method", "fast"}, 2, "--method"},
     };
     for (Case c : cases) {
         c.args.insert(c.args.end(), {"-o", file("out.txt")});

@@ -1,0 +1,178 @@
+#pragma once
+
+#include "decision_system.h"
+#include "progress.h"
+
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <vector>
+
+namespace kolven {
+
+// The number of threads a rough-set computation runs on when asked for 0: one per core.
+unsigned roughSetThreads(unsigned asked);
+
+// Calls work(item, worker) for every item below count, spread over up to threads threads (worker
+// numbers the thread from 0, so that each may keep its own scratch). An exception thrown by a call
+// (std::bad_alloc, say) is thrown again here once every thread has stopped.
+void forEachOnThreads(std::uint32_t count, unsigned threads, const std::function<void(std::uint32_t, unsigned)>& work);
+
+// A table's values as dense codes, column by column: equal values (exact 32-bit float equality,
+// -0 equal to 0) get equal codes, numbered 0, 1, ... in ascending order of value. A column keeps
+// its codes in 1, 2 or 4 bytes each, whichever its number of values needs, so that the codes of a
+// large table take at most the table's own memory.
+class CodedTable {
+public:
+    // Codes table's condition attributes and decision. Throws std::bad_alloc when memory runs out.
+    explicit CodedTable(const SystemDecyzyjny& table, unsigned threads = 0);
+    // The given objects of source, in that order (object i here is objects[i] there), with the
+    // codes of the attributes marked in kept only; the others keep their value counts but no codes.
+    CodedTable(const CodedTable& source, std::span<const std::uint32_t> objects, const std::vector<std::uint8_t>& kept);
+
+    std::uint32_t objectCount() const { return objects_; }
+    std::uint32_t attributeCount() const { return std::uint32_t(columns_.size()); }
+    // The number of different values of a condition attribute.
+    std::uint32_t valueCount(std::uint32_t attribute) const { return columns_[attribute].values; }
+    std::uint32_t code(std::uint32_t object, std::uint32_t attribute) const;
+
+    // The decision classes: each object's class (classes in ascending decision value) and the
+    // decision value of a class.
+    std::uint32_t decisionClassCount() const { return std::uint32_t(decisionValues_.size()); }
+    std::uint32_t decisionClass(std::uint32_t object) const { return decisions_[object]; }
+    const std::vector<std::uint32_t>& decisionClasses() const { return decisions_; }
+    float decisionValue(std::uint32_t decisionClass) const { return decisionValues_[decisionClass]; }
+
+    // Calls f with a pointer to the codes of attribute, one element per object, of the type the
+    // column is kept in (std::uint8_t, std::uint16_t or std::uint32_t), and returns what f returns.
+    template <typename F>
+    decltype(auto) withColumn(std::uint32_t attribute, F&& f) const
+    {
+        const Column& column = columns_[attribute];
+        if (column.width == 1) {
+            return f(column.narrow.data());
+        }
+        if (column.width == 2) {
+            return f(column.middle.data());
+        }
+        return f(column.wide.data());
+    }
+
+private:
+    struct Column {
+        std::uint32_t values = 0;
+        unsigned width = 1;
+        std::vector<std::uint8_t> narrow;
+        std::vector<std::uint16_t> middle;
+        std::vector<std::uint32_t> wide;
+    };
+
+    std::uint32_t objects_ = 0;
+    std::vector<Column> columns_;
+    std::vector<std::uint32_t> decisions_;
+    std::vector<float> decisionValues_;
+};
+
+// A partition of some of a table's objects into classes, the objects of each class side by side:
+// class c holds objects[starts[c]] up to objects[starts[c + 1]].
+struct Partition {
+    std::vector<std::uint32_t> objects;
+    std::vector<std::uint32_t> starts{0};
+
+    std::uint32_t classCount() const { return std::uint32_t(starts.size() - 1); }
+    std::span<const std::uint32_t> members(std::uint32_t c) const
+    {
+        return {objects.data() + starts[c], objects.data() + starts[c + 1]};
+    }
+    // One class of objects 0 .. objects - 1 (no class when there is no object).
+    static Partition whole(std::uint32_t objects);
+};
+
+// Which classes a refinement keeps; the others are handed to the refinement's drop callback.
+enum class KeepClasses {
+    All,          // every class
+    Several,      // classes of more than one object (a single object's class is final)
+    Inconsistent, // classes whose objects have more than one decision
+    // inconsistent classes holding an object of the positive region the refiner was given
+    InconsistentWithPositive,
+};
+
+// Splits classes by the values of one attribute at a time. Holds the scratch arrays the splitting
+// needs, so that one refiner serves many refinements (one refiner per thread).
+class Refiner {
+public:
+    explicit Refiner(const CodedTable& table);
+
+    // The positive region KeepClasses::InconsistentWithPositive reads (one flag per object).
+    void setPositive(const std::vector<std::uint8_t>* positive) { positive_ = positive; }
+
+    // Splits every class of from by the values of attribute into into (cleared first). Classes the
+    // rule does not keep are left out and passed to dropped, when given.
+    void refine(const Partition& from, std::uint32_t attribute, Partition& into, KeepClasses keep,
+                const std::function<void(std::span<const std::uint32_t>)>& dropped = {});
+
+    // The number of objects of from that would lie in decision-consistent classes once from is
+    // split by attribute: the growth of the positive region that adding attribute brings, when
+    // from holds the inconsistent classes of the attributes chosen so far.
+    std::uint64_t consistentAfter(const Partition& from, std::uint32_t attribute);
+
+private:
+    std::uint32_t nextStamp();
+
+    const CodedTable& table_;
+    const std::vector<std::uint8_t>* positive_ = nullptr;
+    std::vector<std::uint32_t> stamp_;
+    std::vector<std::uint32_t> count_;
+    std::vector<std::uint32_t> decision_;
+    std::vector<std::uint32_t> distinct_;
+    std::vector<std::uint32_t> buffer_;
+    std::uint32_t currentStamp_ = 0;
+};
+
+// True when all objects have the same decision.
+bool decisionConsistent(const CodedTable& table, std::span<const std::uint32_t> objects);
+
+// The indiscernibility classes of the objects on attributes, objects in order inside a class.
+Partition indiscernibilityClasses(const CodedTable& table, std::span<const std::uint32_t> attributes);
+
+// The positive region on attributes: one flag per object, and how many are set. False, with the
+// region untouched, when progress asks to stop.
+struct PositiveRegion {
+    std::vector<std::uint8_t> member;
+    std::uint32_t size = 0;
+};
+bool positiveRegion(const CodedTable& table, std::span<const std::uint32_t> attributes, PositiveRegion& region,
+                    Progress& progress = noProgress());
+
+// Sets of condition attributes as bits, 64 to a word, attribute a in bit a % 64 of word a / 64.
+std::uint32_t attributeWords(std::uint32_t attributes);
+void addAttribute(std::uint64_t* set, std::uint32_t attribute);
+bool hasAttribute(const std::uint64_t* set, std::uint32_t attribute);
+bool intersects(const std::uint64_t* a, const std::uint64_t* b, std::uint32_t words);
+bool isSubset(const std::uint64_t* part, const std::uint64_t* whole, std::uint32_t words);
+std::uint32_t attributeCountOf(const std::uint64_t* set, std::uint32_t words);
+// The attributes of a set, ascending.
+std::vector<std::uint32_t> attributesOf(const std::uint64_t* set, std::uint32_t words);
+
+// Sets the bits of the attributes on which objects x and y differ (set must be cleared).
+void discerningAttributes(const CodedTable& table, std::uint32_t x, std::uint32_t y, std::uint64_t* set);
+
+// The discernibility pairs (pairs of objects with different decisions, at least one of them in the
+// positive region) summed up by the set of attributes that discerns them: each different set once,
+// flat, words words a set, with the number of pairs it discerns.
+struct DiscernibilitySets {
+    std::uint32_t words = 0;
+    std::vector<std::uint64_t> sets;
+    std::vector<std::uint64_t> pairs;
+
+    std::size_t size() const { return pairs.size(); }
+    const std::uint64_t* set(std::size_t i) const { return sets.data() + i * words; }
+};
+
+// Collects the discernibility sets of table, positive being the positive region on every condition
+// attribute. Identical objects are compared once. False, with sets untouched, when progress asks
+// to stop; throws std::bad_alloc when memory runs out.
+bool discernibilitySets(const CodedTable& table, const PositiveRegion& positive, DiscernibilitySets& sets,
+                        unsigned threads = 0, Progress& progress = noProgress());
+
+} // namespace kolven
