@@ -40,6 +40,7 @@ FoldResult testFold(const SystemDecyzyjny& table, const std::vector<std::uint32_
     case CvMethod::Knn: {
         kNNv1 knn;
         splitFold(table, foldOf, fold, knn, knn.testSystem);
+        prepareFold(knn, knn.testSystem, settings);
         knn.k = std::max(settings.k, 1u);
         static_cast<void>(knn.classifyTestSystem());
         return foldResult(knn.testObjectCount, knn.caughtCount, knn.correctCount);
@@ -48,6 +49,7 @@ FoldResult testFold(const SystemDecyzyjny& table, const std::vector<std::uint32_
     case CvMethod::Lem2Simplified: {
         LEM2v1 lem2;
         splitFold(table, foldOf, fold, lem2, test);
+        prepareFold(lem2, test, settings);
         static_cast<void>(settings.method == CvMethod::Lem2 ? lem2.runLem2() : lem2.runLem2Simplified());
         return byRules(classificationRules(lem2), test);
     }
@@ -55,6 +57,7 @@ FoldResult testFold(const SystemDecyzyjny& table, const std::vector<std::uint32_
     case CvMethod::ExhaustiveAllOrders: {
         ERCIM ercim;
         splitFold(table, foldOf, fold, ercim, test);
+        prepareFold(ercim, test, settings);
         ercim.computeRules(noProgress(), {.allOrders = settings.method == CvMethod::ExhaustiveAllOrders});
         return byRules(classificationRules(ercim), test);
     }
@@ -153,6 +156,23 @@ std::vector<std::uint32_t> stratifiedFolds(const SystemDecyzyjny& table, std::ui
     return foldOf;
 }
 
+void prepareFold(SystemDecyzyjny& training, SystemDecyzyjny& test, const CvSettings& settings)
+{
+    if (settings.discretization) {
+        const std::vector<bool> cut = settings.cutAttributes.empty()
+                                          ? std::vector<bool>(training.attributeCount, true)
+                                          : settings.cutAttributes;
+        const Discretization cuts = *fitDiscretization(training, cut, *settings.discretization);
+        cuts.applyInPlace(training);
+        cuts.applyInPlace(test);
+    }
+    if (settings.normalization && settings.method == CvMethod::Knn) {
+        const Rescaling rescaling = fitRescaling(training, *settings.normalization);
+        rescaling.applyInPlace(training);
+        rescaling.applyInPlace(test);
+    }
+}
+
 void splitFold(const SystemDecyzyjny& table, const std::vector<std::uint32_t>& foldOf, std::uint32_t fold,
                SystemDecyzyjny& training, SystemDecyzyjny& test)
 {
@@ -190,7 +210,14 @@ bool crossValidate(const SystemDecyzyjny& table, const CvSettings& settings, Cro
 std::string crossValidationText(const CrossValidation& results)
 {
     std::string text = "Walidacja krzyzowa: " + std::to_string(results.settings.folds) + " czesci, metoda " +
-                       std::string(cvMethodName(results.settings.method)) + ", ziarno " +
+                       std::string(cvMethodName(results.settings.method)) +
+                       (results.settings.discretization
+                            ? ", dyskretyzacja " + discretizationMethodName(*results.settings.discretization)
+                            : std::string()) +
+                       (results.settings.normalization
+                            ? ", normalizacja " + std::string(normalizationName(*results.settings.normalization))
+                            : std::string()) +
+                       ", ziarno " +
                        std::to_string(results.settings.seed);
     FoldResult sum;
     std::vector<double> accuracies;

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "decision_system.h"
+#include "discretization.h"
+#include "normalization.h"
 #include "progress.h"
 
 #include <cstdint>
@@ -22,6 +24,12 @@ struct CvSettings {
     std::uint32_t k = 2; // k-NN only; 0 is taken as 1
     std::uint32_t folds = 10;
     std::uint32_t seed = 0;
+    // Cuts fitted on each fold's training part, for the attributes marked in cutAttributes (empty:
+    // every condition attribute), and applied to both parts; none without a method.
+    std::optional<DiscretizationMethod> discretization;
+    std::vector<bool> cutAttributes;
+    // k-NN only: attributes rescaled as fitted on each training part, after any cuts.
+    std::optional<Normalization> normalization;
 };
 
 // One fold's test: its objects, how many were caught and how many of those correctly, and the
@@ -54,6 +62,10 @@ std::optional<CvRefusal> checkCvSettings(const SystemDecyzyjny& table, const CvS
 // class; so every fold's count of a class differs from every other's by at most one, and so do
 // the folds' sizes. The same table, folds and seed always give the same folds.
 std::vector<std::uint32_t> stratifiedFolds(const SystemDecyzyjny& table, std::uint32_t folds, std::uint32_t seed);
+
+// Prepares a fold's two parts as settings ask: cuts and rescaling fitted on training alone and
+// applied to training and test.
+void prepareFold(SystemDecyzyjny& training, SystemDecyzyjny& test, const CvSettings& settings);
 
 // Fills training with the objects outside fold and test with those in it, both in table order.
 void splitFold(const SystemDecyzyjny& table, const std::vector<std::uint32_t>& foldOf, std::uint32_t fold,

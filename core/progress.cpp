@@ -15,6 +15,7 @@ std::string progressLine(Computation computation, std::uint32_t stage, std::uint
     case Computation::Lem2: line = "Klasy decyzyjne: "; break;
     case Computation::Knn: line = "Obiekty testowe: "; break;
     case Computation::CrossValidation: line = "Czesci walidacji krzyzowej: "; break;
+    case Computation::Discretization: line = "Dyskretyzacja: "; break;
     }
     line.append(std::to_string(done)).append(" z ").append(std::to_string(total));
     if (computation == Computation::Exhaustive) {
