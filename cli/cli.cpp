@@ -716,10 +716,9 @@ Action defineCrossValidate(CLI::App& sub)
                                                       : CvMethod::Lem2;
         settings.k = p->k;
         settings.folds = p->folds;
-        settings.discretization = p->preparation.method;
-        settings.normalization = p->preparation.normalization;
-        if (settings.discretization &&
-            !cutAttributes(p->preparation.cut, table, read.names, settings.cutAttributes, err)) {
+        FoldPreparation preparation{p->preparation.method, {}, p->preparation.normalization};
+        if (preparation.discretization &&
+            !cutAttributes(p->preparation.cut, table, read.names, preparation.cutAttributes, err)) {
             return int(kExitFailed);
         }
         if (const auto refusal = checkCvSettings(table, settings)) {
@@ -736,7 +735,7 @@ Action defineCrossValidate(CLI::App& sub)
             return int(kExitFailed);
         }
         CrossValidation results;
-        if (RunWatch watch(Computation::CrossValidation, err); !crossValidate(table, settings, results, watch)) {
+        if (RunWatch watch(Computation::CrossValidation, err); !crossValidate(table, settings, preparation, results, watch)) {
             return interruptedExit(err);
         }
         return emit(crossValidationReport(results), p->output, out, err);
