@@ -142,6 +142,13 @@ TEST(Discretization, EntropyCutsFollowTheDescriptionLengthRule)
     // Best E 2/3 at 1.5 (2.5 ties, the lower kept): gain 0.252 < (1 + 2.971) / 3.
     EXPECT_EQ(entropyOf(1, {{1, 0}, {2, 1}, {3, 0}}), std::vector<double>{});
     EXPECT_EQ(entropyOf(1, {{1, 1}, {2, 1}, {3, 1}}), std::vector<double>{});
+    // Ent 0.650 = gain at 1.5; Delta = log2 7 - 2 * 0.650, so the bound is 0.638 (with 3^k - 1 it
+    // would be 0.670, and no cut).
+    EXPECT_EQ(entropyOf(1, {{1, 1}, {2, 0}, {3, 0}, {3, 0}, {3, 0}, {4, 0}}), std::vector<double>{1.5});
+    // 2.5 and 3.5 leave the same two class mixtures (1 of 5 and 2 of 6 apart), so E ties exactly;
+    // 2.5 is kept, and nothing is cut after it (3.5 first would be the only cut too).
+    EXPECT_EQ(entropyOf(1, {{1, 1}, {1, 2}, {1, 2}, {2, 2}, {2, 2}, {3, 1}, {4, 0}, {4, 0}, {4, 0}, {4, 1}, {5, 0}}),
+              std::vector<double>{2.5});
     // Values 1..6 ten times each, classes 0 0 1 1 2 2 by value: 2.5 and 4.5 tie on the whole
     // set (E 2/3 log2 2 ... both 0.667 bits), the lower taken first; then 4.5 on its upper part.
     Rows rows;
