@@ -185,21 +185,20 @@ private:
     void sortAttribute(std::uint32_t place)
     {
         const std::uint32_t attribute = attributes_[place];
-        std::vector<std::uint32_t>& order = order_[place];
+        std::vector<Entry>& order = order_[place];
         order.resize(table_.objectCount);
-        std::iota(order.begin(), order.end(), 0u);
-        std::stable_sort(order.begin(), order.end(), [this, attribute](std::uint32_t x, std::uint32_t y) {
-            return table_.value(x, attribute) < table_.value(y, attribute);
-        });
+        for (std::uint32_t object = 0; object < table_.objectCount; ++object) {
+            order[object] = {object, table_.value(object, attribute)};
+        }
+        std::stable_sort(order.begin(), order.end(), [](const Entry& x, const Entry& y) { return x.value < y.value; });
         std::vector<float>& distinct = distinct_[place];
         std::vector<std::uint32_t>& rank = rank_[place];
         rank.resize(table_.objectCount);
-        for (std::uint32_t object : order) {
-            const float value = table_.value(object, attribute);
-            if (distinct.empty() || distinct.back() < value) {
-                distinct.push_back(value);
+        for (const Entry& entry : order) {
+            if (distinct.empty() || distinct.back() < entry.value) {
+                distinct.push_back(entry.value);
             }
-            rank[object] = std::uint32_t(distinct.size() - 1);
+            rank[entry.object] = std::uint32_t(distinct.size() - 1);
         }
     }
 
@@ -225,9 +224,13 @@ private:
             remaining_ += (size * size - same) / 2;
             mixed[b] = size * size != same;
         }
+        cellOf_.resize(table_.objectCount);
+        for (std::uint32_t object = 0; object < table_.objectCount; ++object) {
+            cellOf_[object] = block_[object] * classCount_ + classOf_[object];
+        }
         active_ = 0;
         for (auto& order : order_) {
-            std::erase_if(order, [this, &mixed](std::uint32_t object) { return !mixed[block_[object]]; });
+            std::erase_if(order, [this, &mixed](const Entry& entry) { return !mixed[block_[entry.object]]; });
             active_ = std::uint32_t(order.size());
         }
     }
@@ -237,16 +240,15 @@ private:
     // the pairs with the other decisions still right of it in its block and loses those left.
     Best bestOf(std::uint32_t place) const
     {
-        const std::vector<std::uint32_t>& order = order_[place];
-        const std::uint32_t attribute = attributes_[place];
+        const std::vector<Entry>& order = order_[place];
         std::vector<std::uint32_t> leftCounts(std::size_t(blockCount_) * classCount_, 0);
         std::vector<std::uint32_t> leftSizes(blockCount_, 0);
         std::int64_t separated = 0;
         Best found{0, place, 0};
         for (std::size_t i = 0; i < order.size(); ++i) {
-            const std::uint32_t object = order[i];
-            const std::uint32_t b = block_[object];
-            const std::size_t cell = std::size_t(b) * classCount_ + classOf_[object];
+            const std::uint32_t object = order[i].object;
+            const std::size_t cell = cellOf_[object];
+            const std::uint32_t b = std::uint32_t(cell / classCount_);
             const std::int64_t leftOthers = std::int64_t(leftSizes[b]) - leftCounts[cell];
             const std::int64_t rightOthers =
                 std::int64_t(blockSizes_[b] - leftSizes[b]) - std::int64_t(classCounts_[cell] - leftCounts[cell]);
@@ -254,7 +256,7 @@ private:
             ++leftCounts[cell];
             ++leftSizes[b];
             if (i + 1 < order.size() && std::uint64_t(separated) > found.separated &&
-                table_.value(order[i + 1], attribute) > table_.value(object, attribute)) {
+                order[i + 1].value > order[i].value) {
                 const std::vector<float>& distinct = distinct_[place];
                 const std::uint32_t r = rank_[place][object];
                 found.separated = std::uint64_t(separated);
@@ -274,7 +276,13 @@ private:
     std::vector<std::uint32_t> blockSizes_;
     std::vector<std::vector<float>> distinct_;
     std::vector<std::vector<std::uint32_t>> rank_;
-    std::vector<std::vector<std::uint32_t>> order_;
+    // An object of a sorted list with its value, so that the walk reads the list in order.
+    struct Entry {
+        std::uint32_t object;
+        float value;
+    };
+    std::vector<std::vector<Entry>> order_;
+    std::vector<std::uint32_t> cellOf_; // block * classCount + class of each object
     std::uint32_t active_ = 0;
     std::uint64_t remaining_ = 0;
     std::uint64_t total_ = 0;
