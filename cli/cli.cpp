@@ -265,7 +265,8 @@ bool discretizeTables(const Preparation& p, SystemDecyzyjny& train, TableNames& 
     }
     SystemDecyzyjny coded;
     TableNames codedNames;
-    if (test != nullptr) {
+    // A test table of another width is left for the method to refuse.
+    if (test != nullptr && test->attributeCount == train.attributeCount) {
         cuts->apply(*test, testNames, coded, codedNames);
         test->copyFrom(coded);
         *testNames = std::move(codedNames);

@@ -104,6 +104,8 @@ TEST_F(Cli, RefusalsExitOneUsageErrorsTwoAndNeitherLeavesAFile)
         {{"discretize", narrow}, 1, "--apply-cuts"},
         {{"lem2", narrow, "--discretize", "width:0"}, 1, "nieznana metoda dyskretyzacji"},
         {{"knn", narrow, narrow, "--normalize", "max"}, 1, "nieznana normalizacja"},
+        {{"knn", narrow, wide, "--discretize", "md", "--normalize", "range"}, 1, std::string(kKnnAttributeMismatchMessage)},
+        {{"classify", narrow, wide, "--rules", "lem2", "--discretize", "md"}, 1, std::string(kKnnAttributeMismatchMessage)},
         {{"cv", narrow, "--method", "lem2", "--folds", "2", "--normalize", "range"}, 1, "--normalize"},
         {{"cv", narrow, "--method", "lem2", "--folds", "2", "--discretize", "md", "--cut", "x"}, 1, "--cut"},
         {{}, 2, "Usage"},
