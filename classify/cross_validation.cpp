@@ -33,13 +33,14 @@ FoldResult byRules(const ClassificationRules& rules, const SystemDecyzyjny& test
 
 // Trains the method on the objects outside fold and tests it on those inside.
 FoldResult testFold(const SystemDecyzyjny& table, const std::vector<std::uint32_t>& foldOf, std::uint32_t fold,
-                    const CvSettings& settings)
+                    const CvSettings& settings, const FoldPreparation& preparation)
 {
     SystemDecyzyjny test;
     switch (settings.method) {
     case CvMethod::Knn: {
         kNNv1 knn;
         splitFold(table, foldOf, fold, knn, knn.testSystem);
+        prepareFold(knn, knn.testSystem, settings.method, preparation);
         knn.k = std::max(settings.k, 1u);
         static_cast<void>(knn.classifyTestSystem());
         return foldResult(knn.testObjectCount, knn.caughtCount, knn.correctCount);
@@ -48,6 +49,7 @@ FoldResult testFold(const SystemDecyzyjny& table, const std::vector<std::uint32_
     case CvMethod::Lem2Simplified: {
         LEM2v1 lem2;
         splitFold(table, foldOf, fold, lem2, test);
+        prepareFold(lem2, test, settings.method, preparation);
         static_cast<void>(settings.method == CvMethod::Lem2 ? lem2.runLem2() : lem2.runLem2Simplified());
         return byRules(classificationRules(lem2), test);
     }
@@ -55,6 +57,7 @@ FoldResult testFold(const SystemDecyzyjny& table, const std::vector<std::uint32_
     case CvMethod::ExhaustiveAllOrders: {
         ERCIM ercim;
         splitFold(table, foldOf, fold, ercim, test);
+        prepareFold(ercim, test, settings.method, preparation);
         ercim.computeRules(noProgress(), {.allOrders = settings.method == CvMethod::ExhaustiveAllOrders});
         return byRules(classificationRules(ercim), test);
     }
@@ -153,6 +156,23 @@ std::vector<std::uint32_t> stratifiedFolds(const SystemDecyzyjny& table, std::ui
     return foldOf;
 }
 
+void prepareFold(SystemDecyzyjny& training, SystemDecyzyjny& test, CvMethod method, const FoldPreparation& preparation)
+{
+    if (preparation.discretization) {
+        const std::vector<bool> cut = preparation.cutAttributes.empty()
+                                          ? std::vector<bool>(training.attributeCount, true)
+                                          : preparation.cutAttributes;
+        const Discretization cuts = *fitDiscretization(training, cut, *preparation.discretization);
+        cuts.applyInPlace(training);
+        cuts.applyInPlace(test);
+    }
+    if (preparation.normalization && method == CvMethod::Knn) {
+        const Rescaling rescaling = fitRescaling(training, *preparation.normalization);
+        rescaling.applyInPlace(training);
+        rescaling.applyInPlace(test);
+    }
+}
+
 void splitFold(const SystemDecyzyjny& table, const std::vector<std::uint32_t>& foldOf, std::uint32_t fold,
                SystemDecyzyjny& training, SystemDecyzyjny& test)
 {
@@ -171,16 +191,22 @@ void splitFold(const SystemDecyzyjny& table, const std::vector<std::uint32_t>& f
 bool crossValidate(const SystemDecyzyjny& table, const CvSettings& settings, CrossValidation& results,
                    Progress& progress)
 {
+    return crossValidate(table, settings, FoldPreparation(), results, progress);
+}
+
+bool crossValidate(const SystemDecyzyjny& table, const CvSettings& settings, const FoldPreparation& preparation,
+                   CrossValidation& results, Progress& progress)
+{
     PerfTimer timer;
     timer.start();
-    CrossValidation made{settings, {}, 0};
+    CrossValidation made{settings, {}, 0, preparation};
     const auto foldOf = stratifiedFolds(table, settings.folds, settings.seed);
     for (std::uint32_t fold = 0; fold < settings.folds; ++fold) {
         if (progress.cancelled()) {
             return false;
         }
         progress.report(0, fold, settings.folds);
-        made.folds.push_back(testFold(table, foldOf, fold, settings));
+        made.folds.push_back(testFold(table, foldOf, fold, settings, preparation));
     }
     made.elapsedSeconds = timer.stop();
     results = std::move(made);
@@ -190,7 +216,14 @@ bool crossValidate(const SystemDecyzyjny& table, const CvSettings& settings, Cro
 std::string crossValidationText(const CrossValidation& results)
 {
     std::string text = "Walidacja krzyzowa: " + std::to_string(results.settings.folds) + " czesci, metoda " +
-                       std::string(cvMethodName(results.settings.method)) + ", ziarno " +
+                       std::string(cvMethodName(results.settings.method)) +
+                       (results.preparation.discretization
+                            ? ", dyskretyzacja " + discretizationMethodName(*results.preparation.discretization)
+                            : std::string()) +
+                       (results.preparation.normalization
+                            ? ", normalizacja " + std::string(normalizationName(*results.preparation.normalization))
+                            : std::string()) +
+                       ", ziarno " +
                        std::to_string(results.settings.seed);
     FoldResult sum;
     std::vector<double> accuracies;

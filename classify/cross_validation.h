@@ -1,6 +1,8 @@
 #pragma once
 
 #include "decision_system.h"
+#include "discretization.h"
+#include "normalization.h"
 #include "progress.h"
 
 #include <cstdint>
@@ -24,6 +26,15 @@ struct CvSettings {
     std::uint32_t seed = 0;
 };
 
+// How each fold's two parts are prepared before the method runs, fitted on the training part
+// alone: cuts for the attributes marked in cutAttributes (empty: every condition attribute),
+// none without a method; then, for k-NN only, rescaling.
+struct FoldPreparation {
+    std::optional<DiscretizationMethod> discretization;
+    std::vector<bool> cutAttributes;
+    std::optional<Normalization> normalization;
+};
+
 // One fold's test: its objects, how many were caught and how many of those correctly, and the
 // two figures in single precision (accuracy 0 when nothing was caught).
 struct FoldResult {
@@ -38,6 +49,7 @@ struct CrossValidation {
     CvSettings settings;
     std::vector<FoldResult> folds;
     double elapsedSeconds = 0;
+    FoldPreparation preparation;
 };
 
 // Why a cross-validation is refused.
@@ -55,6 +67,10 @@ std::optional<CvRefusal> checkCvSettings(const SystemDecyzyjny& table, const CvS
 // the folds' sizes. The same table, folds and seed always give the same folds.
 std::vector<std::uint32_t> stratifiedFolds(const SystemDecyzyjny& table, std::uint32_t folds, std::uint32_t seed);
 
+// Prepares a fold's two parts for method: cuts and rescaling fitted on training alone and
+// applied to training and test.
+void prepareFold(SystemDecyzyjny& training, SystemDecyzyjny& test, CvMethod method, const FoldPreparation& preparation);
+
 // Fills training with the objects outside fold and test with those in it, both in table order.
 void splitFold(const SystemDecyzyjny& table, const std::vector<std::uint32_t>& foldOf, std::uint32_t fold,
                SystemDecyzyjny& training, SystemDecyzyjny& test);
@@ -64,6 +80,9 @@ void splitFold(const SystemDecyzyjny& table, const std::vector<std::uint32_t>& f
 // asks to stop (checked between folds). Throws std::bad_alloc, leaving results, when memory runs out.
 bool crossValidate(const SystemDecyzyjny& table, const CvSettings& settings, CrossValidation& results,
                    Progress& progress = noProgress());
+// The same with each fold's parts prepared; the results' header names the preparation.
+bool crossValidate(const SystemDecyzyjny& table, const CvSettings& settings, const FoldPreparation& preparation,
+                   CrossValidation& results, Progress& progress = noProgress());
 
 // "Walidacja krzyzowa: ...", a line a fold, "Razem: ..." and "Srednio: ..." joined by "\n".
 std::string crossValidationText(const CrossValidation& results);

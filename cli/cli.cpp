@@ -3,6 +3,8 @@
 #include "approximations.h"
 #include "attribute_selection.h"
 #include "cross_validation.h"
+#include "cuts_file.h"
+#include "discretization.h"
 #include "ercim.h"
 #include "generator.h"
 #include "knn.h"
@@ -11,6 +13,8 @@
 #include "messages.h"
 #include "reducts.h"
 #include "roughsets_text.h"
+#include "normalization.h"
+#include "perf_timer.h"
 #include "rule_terms.h"
 #include "rule_classifier.h"
 #include "csv_writer.h"
@@ -31,12 +35,14 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <new>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <thread>
 
@@ -231,14 +237,129 @@ void warnAboutNonNumbers(const std::string& path, const TableRead& read, std::os
     }
 }
 
+// --discretize, --cut and --normalize: how a table is prepared before a method runs, fitted on
+// the training table and applied to the test table.
+struct Preparation {
+    std::string discretize;
+    std::string cut;
+    std::string normalize;
+    std::optional<DiscretizationMethod> method;
+    std::optional<Normalization> normalization;
+};
+
+void addDiscretizeOptions(CLI::App& sub, Preparation& p)
+{
+    sub.add_option("--discretize", p.discretize,
+                   "cut the numeric attributes first: md, entropy or width[:K] (cuts fitted on the training table)");
+    sub.add_option("--cut", p.cut, "the attributes to cut, numbers from 1 or names, comma separated");
+}
+
+void addNormalizeOption(CLI::App& sub, Preparation& p)
+{
+    sub.add_option("--normalize", p.normalize, "rescale the attributes for k-NN: range or zscore (fitted on training)");
+}
+
+// Reads the texts of the preparation options; false, with the message, for an unknown method.
+bool checkPreparation(Preparation& p, std::ostream& err)
+{
+    if (!p.discretize.empty() && !(p.method = parseDiscretizationMethod(p.discretize))) {
+        fail(err, "nieznana metoda dyskretyzacji \"" + p.discretize + "\" (md, entropy, width albo width:K, K od 2).");
+        return false;
+    }
+    if (!p.cut.empty() && !p.method) {
+        fail(err, "--cut wymaga --discretize.");
+        return false;
+    }
+    if (!p.normalize.empty() && !(p.normalization = parseNormalization(p.normalize))) {
+        fail(err, "nieznana normalizacja \"" + p.normalize + "\" (range albo zscore).");
+        return false;
+    }
+    return true;
+}
+
+// The attributes --cut names (numbers from 1 or names, comma separated), or the default ones
+// without it; false, with the message, for one the table does not have.
+bool cutAttributes(const std::string& list, const SystemDecyzyjny& table, const TableNames& names,
+                   std::vector<bool>& cut, std::ostream& err)
+{
+    const TableNames* named = names.fits(table) ? &names : nullptr;
+    if (list.empty()) {
+        cut = defaultCutAttributes(table, named);
+        return true;
+    }
+    cut.assign(table.attributeCount, false);
+    std::size_t start = 0;
+    while (start <= list.size()) {
+        const std::size_t end = std::min(list.find(',', start), list.size());
+        const std::string item = list.substr(start, end - start);
+        start = end + 1;
+        std::uint32_t found = table.attributeCount;
+        for (std::uint32_t a = 0; a < table.attributeCount; ++a) {
+            if (item == std::to_string(a + 1) || (named != nullptr && item == named->columns[a].name)) {
+                found = a;
+                break;
+            }
+        }
+        if (found == table.attributeCount) {
+            fail(err, "--cut: tabela nie ma atrybutu warunkowego \"" + item + "\".");
+            return false;
+        }
+        cut[found] = true;
+    }
+    return true;
+}
+
+// Fits the cuts on train, watched as a run; nullopt after Ctrl-C, with the message.
+std::optional<Discretization> fitWatched(const SystemDecyzyjny& train, const std::vector<bool>& cut,
+                                         const DiscretizationMethod& method, std::ostream& err)
+{
+    RunWatch watch(Computation::Discretization, err);
+    auto cuts = fitDiscretization(train, cut, method, watch);
+    if (!cuts || watch.cancelled()) {
+        interruptedExit(err);
+        return std::nullopt;
+    }
+    return cuts;
+}
+
+// Cuts train (and test, with train's cuts) as p asks; both get the names of the coded tables, so
+// that their values print as intervals. False, with the message, on bad input or Ctrl-C.
+bool discretizeTables(const Preparation& p, SystemDecyzyjny& train, TableNames& trainNames, SystemDecyzyjny* test,
+                      TableNames* testNames, std::ostream& err)
+{
+    if (!p.method) {
+        return true;
+    }
+    std::vector<bool> cut;
+    if (!cutAttributes(p.cut, train, trainNames, cut, err)) {
+        return false;
+    }
+    const auto cuts = fitWatched(train, cut, *p.method, err);
+    if (!cuts) {
+        return false;
+    }
+    SystemDecyzyjny coded;
+    TableNames codedNames;
+    // A test table of another width is left for the method to refuse.
+    if (test != nullptr && test->attributeCount == train.attributeCount) {
+        cuts->apply(*test, testNames, coded, codedNames);
+        test->copyFrom(coded);
+        *testNames = std::move(codedNames);
+    }
+    cuts->apply(train, &trainNames, coded, codedNames);
+    train.copyFrom(coded);
+    trainNames = std::move(codedNames);
+    return true;
+}
+
+
 // Reads a training and a test table, warning of values that were not numbers. The test table's
 // words are numbered as the training table's: words numbered by their first appearance in one
 // file must mean the same in the other.
 bool loadTrainingAndTest(const std::string& trainPath, SystemDecyzyjny& train, const std::string& testPath,
-                         SystemDecyzyjny& test, TableOptions& options, std::ostream& err)
+                         SystemDecyzyjny& test, TableOptions& options, TableRead& trainRead, TableRead& testRead,
+                         std::ostream& err)
 {
-    TableRead trainRead;
-    TableRead testRead;
     std::uint32_t trainAttributes = 0;
     std::uint32_t testAttributes = 0;
     if (!loadTable(trainPath, train, options, trainRead, err, &trainAttributes) ||
@@ -254,6 +375,16 @@ bool loadTrainingAndTest(const std::string& trainPath, SystemDecyzyjny& train, c
     warnAboutNonNumbers(testPath, testRead, err);
     alignLabels(trainRead.names, test, testRead.names);
     return true;
+}
+
+// The same, then prepared as p asks (cuts fitted on the training table).
+bool loadTrainingAndTest(const std::string& trainPath, SystemDecyzyjny& train, const std::string& testPath,
+                         SystemDecyzyjny& test, TableOptions& options, const Preparation& p, std::ostream& err)
+{
+    TableRead trainRead;
+    TableRead testRead;
+    return loadTrainingAndTest(trainPath, train, testPath, test, options, trainRead, testRead, err) &&
+           discretizeTables(p, train, trainRead.names, &test, &testRead.names, err);
 }
 
 // The names the texts of a table use: none with --codes or for a table without them.
@@ -446,6 +577,7 @@ struct RulesParameters {
     TableOptions table;
     bool simplify = false;       // lem2 only
     ExhaustiveOptions search;    // exhaustive only
+    Preparation preparation;
 };
 
 // Writes the rules (an ERCIM or a LEM2v1 after its run), and their statistics when --stats names
@@ -472,6 +604,7 @@ void addRulesOptions(CLI::App& sub, RulesParameters& p)
     sub.add_option("--stats", p.stats, "also write one CSV row of statistics a rule to this file");
     addTableOptions(sub, p.table);
     addAttributesOption(sub, p.table);
+    addDiscretizeOptions(sub, p.preparation);
 }
 
 // Induces LEM2 rules from lem2's table, simplified when asked, watched as a run. kExitOk, or
@@ -494,10 +627,13 @@ Action defineExhaustive(CLI::App& sub)
     return [p](std::ostream& out, std::ostream& err) {
         ERCIM ercim;
         TableRead read;
-        if (!loadTable(p->input, ercim, p->table, read, err)) {
+        if (!checkPreparation(p->preparation, err) || !loadTable(p->input, ercim, p->table, read, err)) {
             return int(kExitFailed);
         }
         warnAboutNonNumbers(p->input, read, err);
+        if (!discretizeTables(p->preparation, ercim, read.names, nullptr, nullptr, err)) {
+            return int(kExitFailed);
+        }
         if (RunWatch watch(Computation::Exhaustive, err); !ercim.computeRules(watch, p->search)) {
             return interruptedExit(err);
         }
@@ -514,10 +650,13 @@ Action defineLem2(CLI::App& sub)
     return [p](std::ostream& out, std::ostream& err) {
         LEM2v1 lem2;
         TableRead read;
-        if (!loadTable(p->input, lem2, p->table, read, err)) {
+        if (!checkPreparation(p->preparation, err) || !loadTable(p->input, lem2, p->table, read, err)) {
             return int(kExitFailed);
         }
         warnAboutNonNumbers(p->input, read, err);
+        if (!discretizeTables(p->preparation, lem2, read.names, nullptr, nullptr, err)) {
+            return int(kExitFailed);
+        }
         if (const int exit = induceLem2(lem2, p->simplify, err); exit != kExitOk) {
             return exit;
         }
@@ -534,6 +673,7 @@ Action defineKnn(CLI::App& sub)
         std::uint32_t k = 2;
         std::string output;
         TableOptions options;
+        Preparation preparation;
     };
     auto p = std::make_shared<Parameters>();
     sub.add_option("TRAIN", p->train, "training table (the decision system)")->required();
@@ -542,10 +682,18 @@ Action defineKnn(CLI::App& sub)
     sub.add_option("-o,--output", p->output, "file for the results (standard output without it)");
     addTableOptions(sub, p->options);
     addAttributesOption(sub, p->options);
+    addDiscretizeOptions(sub, p->preparation);
+    addNormalizeOption(sub, p->preparation);
     return [p](std::ostream& out, std::ostream& err) {
         kNNv1 knn;
-        if (!loadTrainingAndTest(p->train, knn, p->test, knn.testSystem, p->options, err)) {
+        if (!checkPreparation(p->preparation, err) ||
+            !loadTrainingAndTest(p->train, knn, p->test, knn.testSystem, p->options, p->preparation, err)) {
             return int(kExitFailed);
+        }
+        if (p->preparation.normalization && knn.attributeCount == knn.testSystem.attributeCount) {
+            const Rescaling rescaling = fitRescaling(knn, *p->preparation.normalization);
+            rescaling.applyInPlace(knn);
+            rescaling.applyInPlace(knn.testSystem);
         }
         knn.k = p->k == 0 ? 1 : p->k;
         if (RunWatch watch(Computation::Knn, err); !knn.classifyTestSystem(watch)) {
@@ -565,6 +713,7 @@ Action defineClassify(CLI::App& sub)
         bool allOrders = false;
         std::string output;
         TableOptions table;
+        Preparation preparation;
     };
     auto p = std::make_shared<Parameters>();
     sub.add_option("TRAIN", p->train, "training table: the rules are induced from it")->required();
@@ -577,15 +726,19 @@ Action defineClassify(CLI::App& sub)
     sub.add_option("-o,--output", p->output, "file for the results (standard output without it)");
     addTableOptions(sub, p->table);
     addAttributesOption(sub, p->table);
+    addDiscretizeOptions(sub, p->preparation);
     return [p](std::ostream& out, std::ostream& err) {
         if (p->simplify && p->rules != "lem2") {
             return fail(err, "--simplify dotyczy tylko regul LEM2.");
+        }
+        if (!checkPreparation(p->preparation, err)) {
+            return int(kExitFailed);
         }
         SystemDecyzyjny test;
         ClassificationRules rules;
         if (p->rules == "lem2") {
             LEM2v1 lem2;
-            if (!loadTrainingAndTest(p->train, lem2, p->test, test, p->table, err)) {
+            if (!loadTrainingAndTest(p->train, lem2, p->test, test, p->table, p->preparation, err)) {
                 return int(kExitFailed);
             }
             if (const int exit = induceLem2(lem2, p->simplify, err); exit != kExitOk) {
@@ -594,7 +747,7 @@ Action defineClassify(CLI::App& sub)
             rules = classificationRules(lem2);
         } else {
             ERCIM ercim;
-            if (!loadTrainingAndTest(p->train, ercim, p->test, test, p->table, err)) {
+            if (!loadTrainingAndTest(p->train, ercim, p->test, test, p->table, p->preparation, err)) {
                 return int(kExitFailed);
             }
             if (RunWatch watch(Computation::Exhaustive, err); !ercim.computeRules(watch, {p->allOrders})) {
@@ -656,6 +809,7 @@ Action defineCrossValidate(CLI::App& sub)
         std::string foldsDir;
         std::string output;
         TableOptions options;
+        Preparation preparation;
     };
     auto p = std::make_shared<Parameters>();
     sub.add_option("TABLE", p->table, "decision table")->required();
@@ -671,12 +825,20 @@ Action defineCrossValidate(CLI::App& sub)
     sub.add_option("-o,--output", p->output, "file for the results (standard output without it)");
     addTableOptions(sub, p->options);
     addAttributesOption(sub, p->options);
+    addDiscretizeOptions(sub, p->preparation);
+    addNormalizeOption(sub, p->preparation);
     return [p](std::ostream& out, std::ostream& err) {
         if (p->simplify && p->method != "lem2") {
             return fail(err, "--simplify dotyczy tylko metody lem2.");
         }
         if (p->allOrders && p->method != "exhaustive") {
             return fail(err, "--all-orders dotyczy tylko metody exhaustive.");
+        }
+        if (!p->preparation.normalize.empty() && p->method != "knn") {
+            return fail(err, "--normalize dotyczy tylko metody knn.");
+        }
+        if (!checkPreparation(p->preparation, err)) {
+            return int(kExitFailed);
         }
         SystemDecyzyjny table;
         TableRead read;
@@ -691,6 +853,11 @@ Action defineCrossValidate(CLI::App& sub)
                                                       : CvMethod::Lem2;
         settings.k = p->k;
         settings.folds = p->folds;
+        FoldPreparation preparation{p->preparation.method, {}, p->preparation.normalization};
+        if (preparation.discretization &&
+            !cutAttributes(p->preparation.cut, table, read.names, preparation.cutAttributes, err)) {
+            return int(kExitFailed);
+        }
         if (const auto refusal = checkCvSettings(table, settings)) {
             return fail(err, refusalMessage(*refusal));
         }
@@ -707,7 +874,7 @@ Action defineCrossValidate(CLI::App& sub)
             }
         }
         CrossValidation results;
-        if (RunWatch watch(Computation::CrossValidation, err); !crossValidate(table, settings, results, watch)) {
+        if (RunWatch watch(Computation::CrossValidation, err); !crossValidate(table, settings, preparation, results, watch)) {
             return interruptedExit(err);
         }
         return emit(crossValidationReport(results), p->output, out, err);
@@ -786,6 +953,78 @@ Action defineReducts(CLI::App& sub)
             return interruptedExit(err);
         }
         return emit(reductsReport(analysis, shownNames(read, table, p->table)), p->output, out, err);
+Action defineDiscretize(CLI::App& sub)
+{
+    struct Parameters {
+        std::string input;
+        std::string output;
+        std::string cutsFile;
+        std::string applyCuts;
+        TableOptions options;
+        Preparation preparation;
+    };
+    auto p = std::make_shared<Parameters>();
+    sub.add_option("TABLE", p->input, "table to discretize")->required();
+    sub.add_option("--method", p->preparation.discretize, "how the cuts are chosen: md, entropy or width[:K]");
+    sub.add_option("--cut", p->preparation.cut, "the attributes to cut, numbers from 1 or names, comma separated");
+    sub.add_option("--apply-cuts", p->applyCuts, "apply the cuts of this file (written by --cuts) instead of fitting them");
+    sub.add_option("-o,--output", p->output, "the coded table: .csv (interval labels), or .msd (codes)")->required();
+    sub.add_option("--cuts", p->cutsFile, "also write the cuts to this file, to be applied to another table");
+    addTableOptions(sub, p->options);
+    return [p](std::ostream& out, std::ostream& err) {
+        if (p->preparation.discretize.empty() == p->applyCuts.empty()) {
+            return fail(err, "discretize wymaga albo --method, albo --apply-cuts.");
+        }
+        if (!p->applyCuts.empty() && !p->preparation.cut.empty()) {
+            return fail(err, "--cut nie dotyczy --apply-cuts: ciecia z pliku wskazuja swoje atrybuty.");
+        }
+        if (!checkPreparation(p->preparation, err)) {
+            return int(kExitFailed);
+        }
+        SystemDecyzyjny table;
+        TableRead read;
+        if (!loadTable(p->input, table, p->options, read, err)) {
+            return int(kExitFailed);
+        }
+        warnAboutNonNumbers(p->input, read, err);
+        const TableNames* names = read.names.fits(table) ? &read.names : nullptr;
+        PerfTimer timer;
+        timer.start();
+        std::optional<Discretization> cuts;
+        if (!p->applyCuts.empty()) {
+            std::string bytes;
+            std::string why;
+            if (const InputProblem problem = readInput(pathFromUtf8(p->applyCuts), bytes); problem != InputProblem::None) {
+                return fail(err, p->applyCuts + ": " + std::string(inputProblemText(problem)) + ".");
+            }
+            cuts = parseCutsFile(bytes, why);
+            if (!cuts || !cutsFitTable(*cuts, table, names, why)) {
+                return fail(err, p->applyCuts + ": ciecia nie pasuja do tabeli " + p->input + ": " + why);
+            }
+        } else {
+            std::vector<bool> cut;
+            if (!cutAttributes(p->preparation.cut, table, read.names, cut, err) ||
+                !(cuts = fitWatched(table, cut, *p->preparation.method, err))) {
+                return int(kExitFailed);
+            }
+        }
+        SystemDecyzyjny coded;
+        TableNames codedNames;
+        cuts->apply(table, names, coded, codedNames);
+        const double seconds = timer.stop();
+        const bool csv = tableFormat(pathFromUtf8(p->output)) == TableFormat::Csv;
+        const std::string bytes = csv ? csvText(coded, p->options.codes ? nullptr : &codedNames) : msdBytes(coded);
+        // The cuts file is replaced only together with the table coded by its cuts.
+        SafeWrite cutsWrite;
+        if (!p->cutsFile.empty()) {
+            if (const int exit = prepareFile(cutsWrite, p->cutsFile, cutsFileText(*cuts), err); exit != kExitOk) {
+                return exit;
+            }
+        }
+        if (const int exit = emit(bytes, p->output, out, err, &cutsWrite); exit != kExitOk) {
+            return exit;
+        }
+        return emit(timedReport(seconds, cutsSummary(*cuts, names)), {}, out, err);
     };
 }
 
@@ -807,6 +1046,7 @@ constexpr Command kCommands[] = {
     {"cv", "cross-validate a classifier on one table with stratified folds", defineCrossValidate},
     {"approx", "lower and upper approximations of the decision classes, quality of classification", defineApproximations},
     {"reducts", "the core and the reducts of a table (all, Johnson's or the greedy one)", defineReducts},
+    {"discretize", "cut numeric attributes into intervals, or apply cuts fitted on another table", defineDiscretize},
 };
 
 } // namespace

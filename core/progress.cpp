@@ -19,6 +19,7 @@ std::string progressLine(Computation computation, std::uint32_t stage, std::uint
     case Computation::Reducts:
         line = stage == 1 ? "Porownane obiekty: " : stage == 2 ? "Zbiory rozrozniajace: " : "Atrybuty: ";
         break;
+    case Computation::Discretization: line = "Dyskretyzacja: "; break;
     }
     line.append(std::to_string(done)).append(" z ").append(std::to_string(total));
     if (computation == Computation::Exhaustive) {

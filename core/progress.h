@@ -61,13 +61,13 @@ private:
 };
 
 // The long computations, each with its own progress line.
-enum class Computation { Exhaustive, Lem2, Knn, CrossValidation, Approximations, Reducts };
+enum class Computation { Exhaustive, Lem2, Knn, CrossValidation, Approximations, Reducts, Discretization };
 
 // The line that shows how far a computation has come, from the figures it reported last (stage:
 // the order being searched): "Rzad 2: 140 z 683 obiektow", "Klasy decyzyjne: 3 z 19",
 // "Obiekty testowe: 96 z 810"; for the rough-set analysis "Atrybuty: 3 z 35" (stage 0),
-// "Porownane obiekty: 40 z 683" (stage 1), "Zbiory rozrozniajace: 12 z 90" (stage 2). Empty
-// before the first report.
+// "Porownane obiekty: 40 z 683" (stage 1), "Zbiory rozrozniajace: 12 z 90" (stage 2);
+// "Dyskretyzacja: 5 z 20" (pairs discerned, or attributes done). Empty before the first report.
 std::string progressLine(Computation computation, std::uint32_t stage, std::uint64_t done, std::uint64_t total);
 
 } // namespace kolven

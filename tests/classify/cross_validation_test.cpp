@@ -1,4 +1,7 @@
 #include "cross_validation.h"
+#include "knn.h"
+#include "lem2.h"
+#include "rule_classifier.h"
 #include "table_rows.h"
 #include "test_files.h"
 
@@ -86,6 +89,62 @@ TEST(CrossValidation, ReportsEachFoldThePoolAndTheMeanWithItsDeviation)
     // The report: the time line, then these six lines, each ended by CR LF.
     const std::string report = testing::afterTimeLine(crossValidationReport(results));
     EXPECT_EQ(std::count(report.begin(), report.end(), '\r'), 6);
+}
+
+
+// The figures of method trained on training and tested on test.
+FoldResult judged(CvMethod method, const SystemDecyzyjny& training, const SystemDecyzyjny& test)
+{
+    if (method == CvMethod::Knn) {
+        kNNv1 knn;
+        knn.copyFrom(training);
+        knn.testSystem.copyFrom(test);
+        knn.k = 1;
+        EXPECT_TRUE(knn.classifyTestSystem());
+        return {knn.testObjectCount, knn.caughtCount, knn.correctCount};
+    }
+    LEM2v1 lem2;
+    lem2.copyFrom(training);
+    EXPECT_TRUE(lem2.runLem2());
+    RuleClassification classified;
+    EXPECT_FALSE(classifyByRules(classificationRules(lem2), test, classified));
+    return {classified.testObjectCount, classified.caughtCount, classified.correctCount};
+}
+
+// Each fold's cuts and rescaling come from its training part alone: a fold whose test part holds
+// the extremes would get other cuts and scales, and other figures, if they reached the fitting.
+TEST(CrossValidation, FitsEachFoldsPreparationOnItsTrainingPartOnly)
+{
+    testing::Rows rows;
+    for (int i = 0; i < 60; ++i) {
+        rows.push_back({float((i * 37) % 61) * (i % 7 == 0 ? 9.0f : 1.0f), float((i * 11) % 13), float(i % 3)});
+    }
+    const SystemDecyzyjny table = testing::tableOf(2, rows);
+    for (const auto& [method, preparation] :
+         {std::pair{CvMethod::Lem2, FoldPreparation{DiscretizationMethod{CutMethod::EqualWidth, 4}, {}, {}}},
+          std::pair{CvMethod::Knn, FoldPreparation{DiscretizationMethod{CutMethod::Entropy}, {false, true},
+                                                   Normalization::Range}}}) {
+        CrossValidation results;
+        ASSERT_TRUE(crossValidate(table, {method, 1, 5, 3}, preparation, results));
+        const auto foldOf = stratifiedFolds(table, 5, 3);
+        for (std::uint32_t fold = 0; fold < 5; ++fold) {
+            SystemDecyzyjny training;
+            SystemDecyzyjny test;
+            splitFold(table, foldOf, fold, training, test);
+            const auto cut = preparation.cutAttributes.empty() ? std::vector<bool>{true, true} : preparation.cutAttributes;
+            const Discretization cuts = *fitDiscretization(training, cut, *preparation.discretization);
+            cuts.applyInPlace(training);
+            cuts.applyInPlace(test);
+            if (preparation.normalization) {
+                const Rescaling rescaling = fitRescaling(training, *preparation.normalization);
+                rescaling.applyInPlace(training);
+                rescaling.applyInPlace(test);
+            }
+            const FoldResult expected = judged(method, training, test);
+            EXPECT_EQ(results.folds[fold].caught, expected.caught) << fold;
+            EXPECT_EQ(results.folds[fold].correct, expected.correct) << fold;
+        }
+    }
 }
 
 } // namespace

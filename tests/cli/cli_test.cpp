@@ -67,6 +67,8 @@ TEST_F(Cli, RefusalsExitOneUsageErrorsTwoAndNeitherLeavesAFile)
     const std::string bare = write("bare.tab", "ATTRIBUTES 1\nOBJECTS 3\n0\n1\n0\n");
     const std::string narrow = write("narrow.tab", "ATTRIBUTES 2 OBJECTS 2\n1 0\n2 1\n");
     const std::string wide = write("wide.tab", "ATTRIBUTES 3 OBJECTS 2\n1 1 0\n2 2 1\n");
+    const std::string wideCuts = write("wide.cuts", "atrybuty 3\na1: 1.5\n");
+    const std::string badCuts = write("bad.cuts", "atrybuty 2\na1: 2 1\n");
     struct Case {
         std::vector<std::string> args; // asked to write out.txt
         int code;            // as scripts see it: 1 refused, 2 usage error
@@ -103,6 +105,18 @@ TEST_F(Cli, RefusalsExitOneUsageErrorsTwoAndNeitherLeavesAFile)
         {{"knn", narrow, wide, "--attributes", "1"}, 1, std::string(kKnnAttributeMismatchMessage)},
         {{"classify", narrow, narrow, "--rules", "lem2", "--attributes", "0"}, 1, "nieznany atrybut"},
         {{"exhaustive", badCsv, "--attributes", "a"}, 1, "Plik jest uszkodzony!"},
+        {{"discretize", narrow, "--method", "mdl"}, 1, "nieznana metoda dyskretyzacji \"mdl\""},
+        {{"discretize", narrow, "--method", "width:1"}, 1, "nieznana metoda dyskretyzacji"},
+        {{"discretize", narrow, "--method", "md", "--cut", "1,3"}, 1, "--cut: tabela nie ma atrybutu warunkowego \"3\""},
+        {{"discretize", narrow, "--apply-cuts", wideCuts}, 1, "ciecia nie pasuja do tabeli"},
+        {{"discretize", narrow, "--apply-cuts", badCuts}, 1, "w porzadku rosnacym"},
+        {{"discretize", narrow}, 1, "--apply-cuts"},
+        {{"lem2", narrow, "--discretize", "width:0"}, 1, "nieznana metoda dyskretyzacji"},
+        {{"knn", narrow, narrow, "--normalize", "max"}, 1, "nieznana normalizacja"},
+        {{"knn", narrow, wide, "--discretize", "md", "--normalize", "range"}, 1, std::string(kKnnAttributeMismatchMessage)},
+        {{"classify", narrow, wide, "--rules", "lem2", "--discretize", "md"}, 1, std::string(kKnnAttributeMismatchMessage)},
+        {{"cv", narrow, "--method", "lem2", "--folds", "2", "--normalize", "range"}, 1, "--normalize"},
+        {{"cv", narrow, "--method", "lem2", "--folds", "2", "--discretize", "md", "--cut", "x"}, 1, "--cut"},
         {{}, 2, "Usage"},
         {{"frobnicate"}, 2, "Usage"},
         {{"exhaustive"}, 2, "Usage"},
