@@ -1,6 +1,7 @@
 #pragma once
 
 #include "decision_system.h"
+#include "methods.h"
 #include "progress.h"
 
 #include <cstdint>
@@ -10,12 +11,6 @@
 #include <vector>
 
 namespace kolven {
-
-// The classifiers cross-validation can judge.
-enum class CvMethod { Knn, Lem2, Lem2Simplified, Exhaustive, ExhaustiveAllOrders };
-// "knn", "lem2", "lem2 (uproszczone)", "exhaustive", "exhaustive (wszystkie reguly)": as the
-// results name it.
-std::string_view cvMethodName(CvMethod method);
 
 struct CvSettings {
     CvMethod method = CvMethod::Knn;

@@ -445,13 +445,13 @@ Action defineClassify(CLI::App& sub)
     sub.add_option("TEST", p->test, "test table")->required();
     sub.add_option("--rules", p->rules, "the rules: lem2 or exhaustive")
         ->required()
-        ->check(CLI::IsMember({"lem2", "exhaustive"}));
+        ->check(CLI::IsMember(methodCliNames(true)));
     sub.add_flag("--simplify", p->simplify, "simplify the LEM2 rules");
     sub.add_flag("--all-orders", p->allOrders, "search every order of exhaustive rules, not only up to the first short one");
     sub.add_option("-o,--output", p->output, "file for the results (standard output without it)");
     addTableOptions(sub, p->table);
     return [p](std::ostream& out, std::ostream& err) {
-        if (p->simplify && p->rules != "lem2") {
+        if (p->simplify && !methodTakesFlag(p->rules, "--simplify")) {
             return fail(err, "--simplify dotyczy tylko regul LEM2.");
         }
         SystemDecyzyjny test;
@@ -528,7 +528,7 @@ Action defineCrossValidate(CLI::App& sub)
     sub.add_option("TABLE", p->table, "decision table")->required();
     sub.add_option("--method", p->method, "the classifier: knn, lem2 or exhaustive")
         ->required()
-        ->check(CLI::IsMember({"knn", "lem2", "exhaustive"}));
+        ->check(CLI::IsMember(methodCliNames()));
     sub.add_flag("--simplify", p->simplify, "simplify the LEM2 rules");
     sub.add_flag("--all-orders", p->allOrders, "search every order of exhaustive rules, not only up to the first short one");
     sub.add_option("-k", p->k, "neighbours per class for knn (0 is taken as 1)");
@@ -538,10 +538,10 @@ Action defineCrossValidate(CLI::App& sub)
     sub.add_option("-o,--output", p->output, "file for the results (standard output without it)");
     addTableOptions(sub, p->options);
     return [p](std::ostream& out, std::ostream& err) {
-        if (p->simplify && p->method != "lem2") {
+        if (p->simplify && !methodTakesFlag(p->method, "--simplify")) {
             return fail(err, "--simplify dotyczy tylko metody lem2.");
         }
-        if (p->allOrders && p->method != "exhaustive") {
+        if (p->allOrders && !methodTakesFlag(p->method, "--all-orders")) {
             return fail(err, "--all-orders dotyczy tylko metody exhaustive.");
         }
         SystemDecyzyjny table;
@@ -551,10 +551,13 @@ Action defineCrossValidate(CLI::App& sub)
         }
         warnAboutNonNumbers(p->table, read, err);
         CvSettings settings;
-        settings.method = p->method == "knn"          ? CvMethod::Knn
-                          : p->method == "exhaustive" ? (p->allOrders ? CvMethod::ExhaustiveAllOrders : CvMethod::Exhaustive)
-                          : p->simplify               ? CvMethod::Lem2Simplified
-                                                      : CvMethod::Lem2;
+        std::vector<std::string_view> flags;
+        for (const auto& [given, flag] : {std::pair{p->simplify, "--simplify"}, std::pair{p->allOrders, "--all-orders"}}) {
+            if (given) {
+                flags.emplace_back(flag);
+            }
+        }
+        settings.method = *methodNamed(p->method, flags);
         settings.k = p->k;
         settings.folds = p->folds;
         if (const auto refusal = checkCvSettings(table, settings)) {
