@@ -1,12 +1,9 @@
 #include "cross_validation.h"
 
-#include "ercim.h"
 #include "generator.h"
-#include "knn.h"
 #include "lem2.h"
 #include "perf_timer.h"
 #include "ratio.h"
-#include "rule_classifier.h"
 #include "text_format.h"
 
 #include <algorithm>
@@ -23,46 +20,16 @@ FoldResult foldResult(std::uint32_t objects, std::uint32_t caught, std::uint32_t
     return {objects, caught, correct, countRatio(correct, caught), countRatio(caught, objects)};
 }
 
-FoldResult byRules(const ClassificationRules& rules, const SystemDecyzyjny& test)
-{
-    RuleClassification classified;
-    // The rules come from a run on a table of the test's width, so nothing is refused here.
-    static_cast<void>(classifyByRules(rules, test, classified));
-    return foldResult(classified.testObjectCount, classified.caughtCount, classified.correctCount);
-}
-
 // Trains the method on the objects outside fold and tests it on those inside.
 FoldResult testFold(const SystemDecyzyjny& table, const std::vector<std::uint32_t>& foldOf, std::uint32_t fold,
                     const CvSettings& settings, const FoldPreparation& preparation)
 {
+    SystemDecyzyjny training;
     SystemDecyzyjny test;
-    switch (settings.method) {
-    case CvMethod::Knn: {
-        kNNv1 knn;
-        splitFold(table, foldOf, fold, knn, knn.testSystem);
-        prepareFold(knn, knn.testSystem, settings.method, preparation);
-        knn.k = std::max(settings.k, 1u);
-        static_cast<void>(knn.classifyTestSystem());
-        return foldResult(knn.testObjectCount, knn.caughtCount, knn.correctCount);
-    }
-    case CvMethod::Lem2:
-    case CvMethod::Lem2Simplified: {
-        LEM2v1 lem2;
-        splitFold(table, foldOf, fold, lem2, test);
-        prepareFold(lem2, test, settings.method, preparation);
-        static_cast<void>(settings.method == CvMethod::Lem2 ? lem2.runLem2() : lem2.runLem2Simplified());
-        return byRules(classificationRules(lem2), test);
-    }
-    case CvMethod::Exhaustive:
-    case CvMethod::ExhaustiveAllOrders: {
-        ERCIM ercim;
-        splitFold(table, foldOf, fold, ercim, test);
-        prepareFold(ercim, test, settings.method, preparation);
-        ercim.computeRules(noProgress(), {.allOrders = settings.method == CvMethod::ExhaustiveAllOrders});
-        return byRules(classificationRules(ercim), test);
-    }
-    }
-    return {};
+    splitFold(table, foldOf, fold, training, test);
+    prepareFold(training, test, settings.method, preparation);
+    const TestCounts counts = trainAndClassify(settings.method, std::move(training), std::move(test), settings.k);
+    return foldResult(counts.objects, counts.caught, counts.correct);
 }
 
 void appendFigure(std::string& text, double value)
@@ -94,18 +61,6 @@ std::pair<double, double> meanAndDeviation(const std::vector<double>& values)
 
 } // namespace
 
-std::string_view cvMethodName(CvMethod method)
-{
-    switch (method) {
-    case CvMethod::Knn: return "knn";
-    case CvMethod::Lem2: return "lem2";
-    case CvMethod::Lem2Simplified: return "lem2 (uproszczone)";
-    case CvMethod::Exhaustive: return "exhaustive";
-    case CvMethod::ExhaustiveAllOrders: return "exhaustive (wszystkie reguly)";
-    }
-    return {};
-}
-
 std::string_view refusalMessage(CvRefusal refusal)
 {
     switch (refusal) {
@@ -120,8 +75,7 @@ std::optional<CvRefusal> checkCvSettings(const SystemDecyzyjny& table, const CvS
     if (settings.folds < 2 || settings.folds > table.objectCount) {
         return CvRefusal::FoldCount;
     }
-    const bool lem2 = settings.method == CvMethod::Lem2 || settings.method == CvMethod::Lem2Simplified;
-    if (lem2 && table.attributeCount == 0) {
+    if (methodInfo(settings.method).family == MethodFamily::Lem2 && table.attributeCount == 0) {
         return CvRefusal::Lem2NoAttributes;
     }
     return std::nullopt;
@@ -216,7 +170,7 @@ bool crossValidate(const SystemDecyzyjny& table, const CvSettings& settings, con
 std::string crossValidationText(const CrossValidation& results)
 {
     std::string text = "Walidacja krzyzowa: " + std::to_string(results.settings.folds) + " czesci, metoda " +
-                       std::string(cvMethodName(results.settings.method)) +
+                       std::string(methodInfo(results.settings.method).resultsName) +
                        (results.preparation.discretization
                             ? ", dyskretyzacja " + discretizationMethodName(*results.preparation.discretization)
                             : std::string()) +

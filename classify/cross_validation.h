@@ -3,6 +3,7 @@
 #include "decision_system.h"
 #include "discretization.h"
 #include "normalization.h"
+#include "methods.h"
 #include "progress.h"
 
 #include <cstdint>
@@ -12,12 +13,6 @@
 #include <vector>
 
 namespace kolven {
-
-// The classifiers cross-validation can judge.
-enum class CvMethod { Knn, Lem2, Lem2Simplified, Exhaustive, ExhaustiveAllOrders };
-// "knn", "lem2", "lem2 (uproszczone)", "exhaustive", "exhaustive (wszystkie reguly)": as the
-// results name it.
-std::string_view cvMethodName(CvMethod method);
 
 struct CvSettings {
     CvMethod method = CvMethod::Knn;

@@ -720,7 +720,7 @@ Action defineClassify(CLI::App& sub)
     sub.add_option("TEST", p->test, "test table")->required();
     sub.add_option("--rules", p->rules, "the rules: lem2 or exhaustive")
         ->required()
-        ->check(CLI::IsMember({"lem2", "exhaustive"}));
+        ->check(CLI::IsMember(methodCliNames(true)));
     sub.add_flag("--simplify", p->simplify, "simplify the LEM2 rules");
     sub.add_flag("--all-orders", p->allOrders, "search every order of exhaustive rules, not only up to the first short one");
     sub.add_option("-o,--output", p->output, "file for the results (standard output without it)");
@@ -728,7 +728,7 @@ Action defineClassify(CLI::App& sub)
     addAttributesOption(sub, p->table);
     addDiscretizeOptions(sub, p->preparation);
     return [p](std::ostream& out, std::ostream& err) {
-        if (p->simplify && p->rules != "lem2") {
+        if (p->simplify && !methodTakesFlag(p->rules, "--simplify")) {
             return fail(err, "--simplify dotyczy tylko regul LEM2.");
         }
         if (!checkPreparation(p->preparation, err)) {
@@ -815,7 +815,7 @@ Action defineCrossValidate(CLI::App& sub)
     sub.add_option("TABLE", p->table, "decision table")->required();
     sub.add_option("--method", p->method, "the classifier: knn, lem2 or exhaustive")
         ->required()
-        ->check(CLI::IsMember({"knn", "lem2", "exhaustive"}));
+        ->check(CLI::IsMember(methodCliNames()));
     sub.add_flag("--simplify", p->simplify, "simplify the LEM2 rules");
     sub.add_flag("--all-orders", p->allOrders, "search every order of exhaustive rules, not only up to the first short one");
     sub.add_option("-k", p->k, "neighbours per class for knn (0 is taken as 1)");
@@ -828,10 +828,10 @@ Action defineCrossValidate(CLI::App& sub)
     addDiscretizeOptions(sub, p->preparation);
     addNormalizeOption(sub, p->preparation);
     return [p](std::ostream& out, std::ostream& err) {
-        if (p->simplify && p->method != "lem2") {
+        if (p->simplify && !methodTakesFlag(p->method, "--simplify")) {
             return fail(err, "--simplify dotyczy tylko metody lem2.");
         }
-        if (p->allOrders && p->method != "exhaustive") {
+        if (p->allOrders && !methodTakesFlag(p->method, "--all-orders")) {
             return fail(err, "--all-orders dotyczy tylko metody exhaustive.");
         }
         if (!p->preparation.normalize.empty() && p->method != "knn") {
@@ -847,10 +847,13 @@ Action defineCrossValidate(CLI::App& sub)
         }
         warnAboutNonNumbers(p->table, read, err);
         CvSettings settings;
-        settings.method = p->method == "knn"          ? CvMethod::Knn
-                          : p->method == "exhaustive" ? (p->allOrders ? CvMethod::ExhaustiveAllOrders : CvMethod::Exhaustive)
-                          : p->simplify               ? CvMethod::Lem2Simplified
-                                                      : CvMethod::Lem2;
+        std::vector<std::string_view> flags;
+        for (const auto& [given, flag] : {std::pair{p->simplify, "--simplify"}, std::pair{p->allOrders, "--all-orders"}}) {
+            if (given) {
+                flags.emplace_back(flag);
+            }
+        }
+        settings.method = *methodNamed(p->method, flags);
         settings.k = p->k;
         settings.folds = p->folds;
         FoldPreparation preparation{p->preparation.method, {}, p->preparation.normalization};

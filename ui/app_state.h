@@ -13,6 +13,19 @@
 
 namespace kolven {
 
+// Which results exist and still describe the current systems. Installing a decision system
+// forgets them all; changing the test system forgets the classifications. Together with the
+// systems themselves they decide what the menu offers (commandAvailable).
+struct ComputedResults {
+    bool exhaustive = false;
+    bool exhaustiveAllOrders = false; // the exhaustive rules are those of every order
+    bool lem2 = false;
+    bool lem2Simplified = false;
+    bool knn = false;
+    bool ruleClassification = false;
+    bool crossValidation = false;
+};
+
 // Everything the running program knows. The entry point owns it and hands it to the Application;
 // nothing reaches it through a global.
 //
@@ -41,9 +54,7 @@ struct AppState {
     CrossValidation cvResults;
     CvSettings cvSettings;
 
-    // The counts of the current decision system; they change only when a system is installed.
-    std::uint32_t currentObjectCount = 0;
-    std::uint32_t currentAttributeCount = 0;
+    ComputedResults computed;
 
     // The generator's range last confirmed in the parameter dialog.
     float generatorMin = 0;

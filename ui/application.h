@@ -4,12 +4,13 @@
 #include "background_run.h"
 #include "generator.h"
 #include "menu.h"
+#include "menu_rules.h"
 #include "painter.h"
 #include "screen.h"
 #include "table_files.h"
 #include "table_formats.h"
+#include "window_layout.h"
 
-#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -19,14 +20,7 @@
 
 namespace kolven {
 
-inline constexpr std::string_view kWindowTitle = "KOLVEN - Merivant";
-inline constexpr std::string_view kNextButtonText = "DALEJ";
 inline constexpr std::string_view kCloseQuestion = "Czy chcesz zakończyć działanie programu?";
-
-// The "DALEJ" button: x 4, 60 x kNextButtonHeight, standing on the page bottom.
-inline constexpr int kNextButtonX = 4;
-inline constexpr int kNextButtonWidth = 60;
-constexpr int nextButtonTop(int pageBottom) { return pageBottom - kNextButtonHeight; }
 
 // The file dialogs: tables to open, tables to save (with the overwrite prompt), rule exports.
 inline const FileDialogSettings kOpenTableDialog{openDialogFilterLabel(), openDialogFilterPattern(), "msd", true, {}};
@@ -71,25 +65,20 @@ public:
     // waits for its worker first.
     bool confirmClose();
 
-    // The menu as the application last set it: during a computation, CancelComputation alone.
-    bool commandEnabled(CommandId id) const
-    {
-        return computing() ? id == CommandId::CancelComputation : menu_[menuIndex(id)];
-    }
+    // Whether the entry of id can be chosen now (commandAvailable over the state): during a
+    // computation, CancelComputation alone.
+    bool commandEnabled(CommandId id) const { return commandAvailable(id, state_, computing()); }
     // True while a computation runs on its worker thread.
     bool computing() const { return run_.running(); }
 
 private:
-    using MenuState = std::array<bool, kCommandCount>;
-    static std::size_t menuIndex(CommandId id) { return std::size_t(static_cast<int>(id) - kFirstCommandId); }
-
-    // Runs action; if memory runs out, restores the menu and k and shows kOutOfMemoryMessage.
+    // Runs action, then shows the menu the state now calls for; if memory runs out, restores k
+    // and shows kOutOfMemoryMessage.
     void guarded(const std::function<void()>& action);
-    void recoverFromOutOfMemory(const MenuState& menuBefore, std::uint32_t kBefore);
+    void recoverFromOutOfMemory(std::uint32_t kBefore);
     void dispatch(CommandId id);
-    void setEnabled(CommandId id, bool enabled);
-    void restoreMenu(const MenuState& menu);
-    void showMenu(bool computing);
+    // Sets every entry of the screen's menu to what commandAvailable says.
+    void updateMenu();
     void hideAndClear();
     void startPage();
     void waitPage();
@@ -103,12 +92,11 @@ private:
     void loadSystem();
     void loadTestSystem();
     void saveSystem();
-    // What a computation command hands to runComputation: the menu and k from before the command
-    // changed them, the work for the worker thread (on objects of its own), what installs its
-    // results on the window thread, and the message of a refusal.
+    // What a computation command hands to runComputation: k from before the command changed it,
+    // the work for the worker thread (on objects of its own), what installs its results on the
+    // window thread, and the message of a refusal.
     struct ComputationRequest {
         Computation computation;
-        MenuState menuBefore;
         std::uint32_t kBefore;
         std::function<bool(Progress&)> work;
         std::function<void()> install;
@@ -145,17 +133,13 @@ private:
     // Runs the table editor on a decision system; installs what it holds on OK, with names when
     // they still fit its size. False on ANULUJ.
     bool editAndInstall(GridEditor& editor, const TableNames& names);
-    void newSystemUpdate();
-    void systemModifiedUpdate();
-    void testSystemChangedUpdate();
-    // Classification by rules is offered while a test system and those rules exist.
-    void ruleClassifyUpdate();
+    // The test system changed: the classification results no longer describe it.
+    void testSystemChanged();
 
     AppState& state_;
     Screen& screen_;
     RandomSystemGenerator& generator_;
     Painter painter_;
-    MenuState menu_{};
     BackgroundRun run_;
     // True while the window shows a rule listing, which a change of the names setting redraws.
     bool listingShown_ = false;

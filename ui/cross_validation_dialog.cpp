@@ -7,7 +7,7 @@ namespace kolven {
 CrossValidationDialog::CrossValidationDialog(const CvSettings& last)
 {
     const auto chosen = std::find_if(kCvMethodChoices.begin(), kCvMethodChoices.end(),
-                                     [&last](const CvMethodChoice& c) { return c.method == last.method; });
+                                     [&last](const MethodInfo& c) { return c.method == last.method; });
     method_ = std::size_t(chosen - kCvMethodChoices.begin()) % kCvMethodChoices.size();
     texts_[std::size_t(CvField::Folds)] = std::to_string(last.folds);
     texts_[std::size_t(CvField::K)] = std::to_string(std::max(last.k, 1u));

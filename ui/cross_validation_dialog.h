@@ -33,24 +33,14 @@ inline constexpr std::array kCvFields{
     CvFieldLayout{CvField::Seed, "Ziarno (puste: zegar):", {4, 85, 150, 16}, {160, 85, 96, 20}},
 };
 
-// The methods the list offers, top to bottom, with their texts.
-struct CvMethodChoice {
-    CvMethod method;
-    std::string_view text;
-};
-inline constexpr std::array kCvMethodChoices{
-    CvMethodChoice{CvMethod::Knn, "k-NN"},
-    CvMethodChoice{CvMethod::Lem2, "LEM2"},
-    CvMethodChoice{CvMethod::Lem2Simplified, "LEM2 (uproszczone)"},
-    CvMethodChoice{CvMethod::Exhaustive, "Exhaustive"},
-    CvMethodChoice{CvMethod::ExhaustiveAllOrders, "Exhaustive (wszystkie reguly)"},
-};
+// The methods the list offers, top to bottom, with their texts (windowLabel): the registry's.
+inline constexpr const auto& kCvMethodChoices = kMethods;
 
 // What the cross-validation dialog asks: the method, the number of folds, k and the seed. It
 // opens with the settings of the last run (the seed empty, so that the clock seeds a new run).
-// The Qt dialog shows the list and the edits, hands every change to setMethod or setFieldText
-// (showing fieldText when that returns true), enables OK as okEnabled() says and calls accept()
-// or cancel() when OK or ANULUJ is clicked.
+// Either adapter's dialog shows the list and the edits, hands every change to setMethod or
+// setFieldText (showing fieldText when that returns true), enables OK as okEnabled() says and
+// calls accept() or cancel() when OK or ANULUJ is clicked.
 class CrossValidationDialog {
 public:
     explicit CrossValidationDialog(const CvSettings& last);

@@ -18,14 +18,14 @@ inline constexpr std::string_view kModifySystemCaption = "Modyfikacja systemu de
 inline constexpr int kGridColumns = 15;
 inline constexpr int kGridRows = 10;
 
-// What a scroll bar asks for. The Qt side maps its slider actions onto these: single steps to
+// What a scroll bar asks for. Each adapter maps its scroll bar actions onto these: single steps to
 // Line*, page steps to Page*, dragging to Thumb (with the track position), to the minimum or
 // maximum to First or Last.
 enum class ScrollRequest { LineBack, LineForward, PageBack, PageForward, Thumb, First, Last, EndScroll };
 
 // The table editor: a window of at most 15 x 10 text fields over a table of values, the decision
-// in the last column. The Qt dialog shows the fields' texts (cellText), hands every edit back
-// (setCellText), asks scrollColumns/scrollRows on its bars' requests and then re-reads every
+// in the last column. Either adapter's dialog shows the fields' texts (cellText), hands every
+// edit back (setCellText), asks scrollColumns/scrollRows on its bars' requests and then re-reads every
 // label and field, and calls accept() or cancel() when OK or ANULUJ is clicked.
 //
 // Values pass through their "%.3f" text: a value shown when OK is pressed or when a scroll moves

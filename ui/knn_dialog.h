@@ -13,9 +13,9 @@ class kNNv1;
 inline constexpr std::string_view kKnnDialogCaption = "Konfiguracja klasyfikatora k-NN";
 inline constexpr std::string_view kKnnFieldLabel = "Parametr k:";
 
-// What the k-NN configuration dialog asks: k, digits only. The Qt dialog hands every change of
-// the edit's text to setFieldText, shows fieldText() when it returns true, enables OK as
-// okEnabled() says and calls accept() or cancel() when OK or ANULUJ is clicked. The edit starts
+// What the k-NN configuration dialog asks: k, digits only. Either adapter's dialog hands every
+// change of the edit's text to setFieldText, shows fieldText() when it returns true, enables OK
+// as okEnabled() says and calls accept() or cancel() when OK or ANULUJ is clicked. The edit starts
 // empty, whatever k is.
 class KnnDialog {
 public:

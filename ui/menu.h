@@ -2,7 +2,6 @@
 
 #include "screen.h"
 
-#include <algorithm>
 #include <array>
 #include <span>
 #include <string_view>
@@ -72,23 +71,10 @@ inline constexpr MenuItem kAboutItem{CommandId::About, "Autor"};
 // The command the Escape key chooses, like its menu entry (and ignored, like it, while greyed).
 inline constexpr CommandId kEscapeCommand = CommandId::CancelComputation;
 
-// The commands that can be chosen when the program starts; every other entry is greyed.
-inline constexpr std::array kCommandsEnabledAtStart{
-    CommandId::CreateSystem, CommandId::GenerateSystem, CommandId::LoadSystem,
-    CommandId::LoadTestSystem, CommandId::Quit, CommandId::About,
-};
-
 // The first and the last command identifier; every id in between is a command.
 inline constexpr int kFirstCommandId = static_cast<int>(CommandId::CreateSystem);
 inline constexpr int kLastCommandId = static_cast<int>(CommandId::ExportCrossValidation);
 inline constexpr int kCommandCount = kLastCommandId - kFirstCommandId + 1;
-
-// True when the entry is enabled at start.
-constexpr bool enabledAtStart(CommandId id)
-{
-    return std::find(kCommandsEnabledAtStart.begin(), kCommandsEnabledAtStart.end(), id) !=
-           kCommandsEnabledAtStart.end();
-}
 
 // True for the identifiers from the first to the last command, the only ones the application
 // handles; an identifier in between that names no command stays greyed and does nothing.

@@ -2,6 +2,7 @@
 
 #include "screen.h"
 #include "text_page.h"
+#include "window_layout.h"
 
 #include <optional>
 #include <string>
@@ -17,8 +18,6 @@ inline constexpr std::string_view kWaitMessage = "Prosze czekac, trwa wykonywani
 inline constexpr std::string_view kAboutText =
     "KOLVEN - Merivant v1.4\n\nReguły decyzyjne i klasyfikacja k-NN dla systemów decyzyjnych";
 inline constexpr int kAboutTop = 200;
-// Height of the "DALEJ" button, which stands on the page bottom.
-inline constexpr int kNextButtonHeight = 28;
 // The shortest page the listings are given: room for a carried order header, the repeated last
 // rule line and one new line above "DALEJ", so every page moves the listing on.
 inline constexpr int kShortestPageBottom = 3 * TextPage::kLineHeight + kNextButtonHeight;

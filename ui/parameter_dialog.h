@@ -37,9 +37,9 @@ inline constexpr std::array kParameterFields{
     ParameterFieldLayout{ParameterField::Maximum, "Maksymalna wartość:", {4, 85, 146, 16}, {150, 85, 48, 20}, false},
 };
 
-// What the parameter dialog asks and how it answers: the Qt dialog shows fields(), hands every
-// change of an edit's text to setFieldText, enables its OK button as okEnabled() says, and calls
-// accept() or cancel() when OK or ANULUJ is clicked. The edits start empty.
+// What the parameter dialog asks and how it answers: either adapter's dialog shows fields(),
+// hands every change of an edit's text to setFieldText, enables its OK button as okEnabled()
+// says, and calls accept() or cancel() when OK or ANULUJ is clicked. The edits start empty.
 class ParameterDialog {
 public:
     explicit ParameterDialog(ParameterDialogMode mode) : mode_(mode) {}

@@ -58,8 +58,8 @@ class KnnDialog;
 class CrossValidationDialog;
 class GridEditor;
 
-// Everything the application shows goes through this interface: the Qt window implements it,
-// tests record it. Coordinates are pixels of the main window's client area.
+// Everything the application shows goes through this interface: the Qt and the Win32 windows
+// implement it, tests record it. Coordinates are pixels of the main window's client area.
 class Screen {
 public:
     virtual ~Screen() = default;

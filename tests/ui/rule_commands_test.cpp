@@ -30,6 +30,15 @@ std::string results(const RecordingScreen& screen)
 
 class RuleCommands : public AppTest {};
 
+TEST_F(RuleCommands, RulesWithoutATestSystemOfferNoClassification)
+{
+    load(tabFile("t.tab", {{1, 0}, {2, 1}, {1, 0}}));
+    app.runCommand(ComputeExhaustive);
+    app.runCommand(ComputeLem2);
+    EXPECT_TRUE(screen.enabled(ShowExhaustive) && screen.enabled(ShowLem2));
+    EXPECT_FALSE(screen.enabled(ClassifyExhaustive) || screen.enabled(ClassifyLem2) || screen.enabled(ClassifyKnn));
+}
+
 TEST_F(RuleCommands, ClassifyingByRulesNeedsATestSystemAndThoseRulesAndKeepsItsOwnResults)
 {
     load(tabFile("t.tab", {{1, 0}, {2, 1}, {1, 0}}));

@@ -1,4 +1,5 @@
 #include "menu.h"
+#include "menu_rules.h"
 #include "modal_script.h"
 #include "program_window.h"
 #include "test_files.h"

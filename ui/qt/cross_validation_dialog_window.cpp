@@ -13,8 +13,8 @@ CrossValidationDialogWindow::CrossValidationDialogWindow(CrossValidationDialog& 
     auto* methods = new QComboBox(this);
     methods->setObjectName(QStringLiteral("method"));
     methods->setGeometry(kCvMethodBox.x, kCvMethodBox.y, kCvMethodBox.width, kCvMethodBox.height);
-    for (const CvMethodChoice& choice : kCvMethodChoices)
-        methods->addItem(toQString(choice.text));
+    for (const MethodInfo& choice : kCvMethodChoices)
+        methods->addItem(toQString(choice.windowLabel));
     methods->setCurrentIndex(int(dialog_.methodIndex()));
     connect(methods, &QComboBox::currentIndexChanged, this,
             [this](int index) { dialog_.setMethod(std::size_t(std::max(index, 0))); });

@@ -1,7 +1,8 @@
 #include "main_window.h"
 
-#include "application.h"
 #include "menu.h"
+#include "menu_rules.h"
+#include "window_layout.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -17,14 +18,11 @@ namespace kolven {
 
 namespace {
 
-constexpr int kPageMargin = 6; // the page ends this far above the text area's bottom
-
-// The program's texts are shown as they are: a "&" is doubled so that it never becomes a mnemonic.
+// The program's texts are shown as they are (literalMenuText).
 QString literalText(std::string_view text)
 {
-    QString shown = QString::fromUtf8(text.data(), qsizetype(text.size()));
-    shown.replace(u'&', QStringLiteral("&&"));
-    return shown;
+    const std::string shown = literalMenuText(text);
+    return QString::fromUtf8(shown.data(), qsizetype(shown.size()));
 }
 
 // The menu bar's style without keyboard access: the Alt key does nothing, a click still opens a menu.

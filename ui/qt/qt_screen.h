@@ -1,47 +1,13 @@
 #pragma once
 
-#include "screen.h"
+#include "window_screen.h"
 
 #include <QStringList>
 
 namespace kolven {
 
-class MainWindow;
-
-// The application's screen on a Qt main window: menu entries, the "DALEJ" button, the text
-// area, the file dialogs, the message boxes and the modal dialogs.
-class QtScreen : public Screen {
-public:
-    explicit QtScreen(MainWindow& window) : window_(window) {}
-
-    void setCommandEnabled(CommandId id, bool enabled) override;
-    void setCommandChecked(CommandId id, bool checked) override;
-    void setNextButtonVisible(bool visible) override;
-    void setNextButtonEnabled(bool enabled) override;
-
-    void clearText() override;
-    void drawText(int x, int y, std::string_view text) override;
-    void drawCentered(int y, std::string_view text) override;
-    void flush() override;
-    int pageBottom() const override;
-
-    std::optional<std::filesystem::path> askOpenFile(const FileDialogSettings& settings) override;
-    std::optional<std::filesystem::path> askSaveFile(const FileDialogSettings& settings) override;
-
-    void showMessage(std::string_view text, std::string_view caption) override;
-    bool askYesNo(std::string_view text) override;
-
-    bool runParameterDialog(ParameterDialog& dialog) override;
-    bool runKnnDialog(KnnDialog& dialog) override;
-    bool runCrossValidationDialog(CrossValidationDialog& dialog) override;
-    bool runGridEditor(GridEditor& editor) override;
-
-    void closeWindow() override;
-    void post(std::function<void()> task) override;
-
-private:
-    MainWindow& window_;
-};
+// The application's screen on the Qt main window.
+using QtScreen = WindowScreen;
 
 // The file dialogs' filter entries: the label, then the patterns in parentheses with ";" turned
 // into spaces ("Pliki MSD, TAB, CSV, ARFF (*.msd *.tab *.csv *.arff)"), and "Wszystkie pliki (*)" when offered.

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QWidget>
 
+#include "window_layout.h"
+
 #include <vector>
 
 namespace kolven {
@@ -38,7 +40,7 @@ public:
     // As wide as the widest line, so that the scroll area around it can show a long rule whole.
     QSize minimumSizeHint() const override;
 
-    static constexpr int kLineHeight = 16;
+    static constexpr int kLineHeight = kolven::kLineHeight;
     static inline const QColor kBackground{128, 128, 128};
     static inline const QColor kTextColor{0, 255, 0};
 

@@ -110,8 +110,8 @@ void CrossValidationDialogWindow::createControls()
 {
     addLabel(kCvMethodLabel, kCvMethodLabelBox);
     std::vector<std::string_view> methods;
-    for (const CvMethodChoice& choice : kCvMethodChoices) {
-        methods.push_back(choice.text);
+    for (const MethodInfo& choice : kCvMethodChoices) {
+        methods.push_back(choice.windowLabel);
     }
     addChoiceList(kCvMethodBox, methods, dialog_.methodIndex());
     for (const CvFieldLayout& layout : kCvFields) {

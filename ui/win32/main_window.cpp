@@ -1,15 +1,14 @@
 #include "main_window.h"
 
-#include "application.h"
 #include "menu.h"
+#include "menu_rules.h"
 #include "wide_text.h"
+#include "window_layout.h"
 
 namespace kolven {
 
 namespace {
 
-constexpr int kPageMargin = 6;          // the page ends this far above the client area's bottom
-constexpr int kLineHeight = 16;         // lines of one text are this far apart
 constexpr COLORREF kTextColor = RGB(0, 255, 0);
 // The message that wakes the window to run the tasks posted to it.
 constexpr UINT kRunPostedTasks = WM_APP + 1;
@@ -23,23 +22,16 @@ bool isMenuBarClick(WPARAM command)
     return command == (SC_MOUSEMENU | HTMENU) || command == SC_MOUSEMENU;
 }
 
-// Menu texts are shown as they are: a "&" is doubled so that it never becomes a mnemonic.
-std::wstring literalMenuText(std::string_view text)
+// Menu texts are shown as they are (literalMenuText).
+std::wstring literalWideText(std::string_view text)
 {
-    std::wstring shown;
-    for (wchar_t c : toWide(text)) {
-        shown += c;
-        if (c == L'&') {
-            shown += L'&';
-        }
-    }
-    return shown;
+    return toWide(literalMenuText(text));
 }
 
 void appendCommand(HMENU menu, const MenuItem& item)
 {
     const UINT state = enabledAtStart(item.id) ? MF_ENABLED : MF_GRAYED;
-    AppendMenuW(menu, MF_STRING | state, UINT_PTR(item.id), literalMenuText(item.text).c_str());
+    AppendMenuW(menu, MF_STRING | state, UINT_PTR(item.id), literalWideText(item.text).c_str());
 }
 
 ATOM registerWindowClass()
@@ -70,7 +62,7 @@ HMENU MainWindow::buildMenu()
                 appendCommand(menu, item);
             }
         }
-        AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(menu), literalMenuText(popup.title).c_str());
+        AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(menu), literalWideText(popup.title).c_str());
     }
     appendCommand(bar, kAboutItem);
     return bar;

@@ -2,18 +2,9 @@
 
 namespace kolven {
 
-ProgramWindow::ProgramWindow(AppState& state, RandomSystemGenerator& generator)
-    : screen_(window_), application_(state, screen_, generator)
+void showProgramWindow(MainWindow& window)
 {
-    window_.onCommand = [this](CommandId id) { application_.runCommand(id); };
-    window_.onNextPage = [this] { application_.nextPageClicked(); };
-    window_.confirmClose = [this] { return application_.confirmClose(); };
-}
-
-void ProgramWindow::show()
-{
-    application_.start();
-    window_.showMaximized();
+    window.showMaximized();
 }
 
 int runMessageLoop(MainWindow& window)

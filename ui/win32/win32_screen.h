@@ -1,44 +1,10 @@
 #pragma once
 
-#include "screen.h"
+#include "window_screen.h"
 
 namespace kolven {
 
-class MainWindow;
-
-// The application's screen on the Win32 main window: menu entries, the "DALEJ" button, the text
-// area, the common file dialogs, the message boxes and the modal dialogs.
-class Win32Screen : public Screen {
-public:
-    explicit Win32Screen(MainWindow& window) : window_(window) {}
-
-    void setCommandEnabled(CommandId id, bool enabled) override;
-    void setCommandChecked(CommandId id, bool checked) override;
-    void setNextButtonVisible(bool visible) override;
-    void setNextButtonEnabled(bool enabled) override;
-
-    void clearText() override;
-    void drawText(int x, int y, std::string_view text) override;
-    void drawCentered(int y, std::string_view text) override;
-    void flush() override;
-    int pageBottom() const override;
-
-    std::optional<std::filesystem::path> askOpenFile(const FileDialogSettings& settings) override;
-    std::optional<std::filesystem::path> askSaveFile(const FileDialogSettings& settings) override;
-
-    void showMessage(std::string_view text, std::string_view caption) override;
-    bool askYesNo(std::string_view text) override;
-
-    bool runParameterDialog(ParameterDialog& dialog) override;
-    bool runKnnDialog(KnnDialog& dialog) override;
-    bool runCrossValidationDialog(CrossValidationDialog& dialog) override;
-    bool runGridEditor(GridEditor& editor) override;
-
-    void closeWindow() override;
-    void post(std::function<void()> task) override;
-
-private:
-    MainWindow& window_;
-};
+// The application's screen on the Win32 main window, with the common file dialogs.
+using Win32Screen = WindowScreen;
 
 } // namespace kolven

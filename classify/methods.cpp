@@ -1,0 +1,92 @@
+#include "methods.h"
+
+#include "ercim.h"
+#include "knn.h"
+#include "lem2.h"
+#include "rule_classifier.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace kolven {
+
+namespace {
+
+TestCounts byRules(const ClassificationRules& rules, const SystemDecyzyjny& test)
+{
+    RuleClassification classified;
+    // The rules come from a run on a table of the test's width, so nothing is refused here.
+    static_cast<void>(classifyByRules(rules, test, classified));
+    return {classified.testObjectCount, classified.caughtCount, classified.correctCount};
+}
+
+void takeValues(SystemDecyzyjny& target, SystemDecyzyjny& source)
+{
+    target.installValues(source.objectCount, source.attributeCount, std::move(source.values));
+}
+
+} // namespace
+
+const MethodInfo& methodInfo(CvMethod method)
+{
+    return *std::find_if(kMethods.begin(), kMethods.end(), [method](const MethodInfo& m) { return m.method == method; });
+}
+
+std::vector<std::string> methodCliNames(bool rulesOnly)
+{
+    std::vector<std::string> names;
+    for (const MethodInfo& m : kMethods) {
+        const bool wanted = !rulesOnly || m.family != MethodFamily::Knn;
+        if (wanted && std::find(names.begin(), names.end(), m.cliName) == names.end()) {
+            names.emplace_back(m.cliName);
+        }
+    }
+    return names;
+}
+
+bool methodTakesFlag(std::string_view cliName, std::string_view flag)
+{
+    return std::any_of(kMethods.begin(), kMethods.end(),
+                       [&](const MethodInfo& m) { return m.cliName == cliName && m.variantFlag == flag; });
+}
+
+std::optional<CvMethod> methodNamed(std::string_view cliName, const std::vector<std::string_view>& flagsGiven)
+{
+    for (const MethodInfo& m : kMethods) {
+        const bool flagsMatch = m.variantFlag.empty() ? flagsGiven.empty()
+                                                      : flagsGiven.size() == 1 && flagsGiven.front() == m.variantFlag;
+        if (m.cliName == cliName && flagsMatch) {
+            return m.method;
+        }
+    }
+    return std::nullopt;
+}
+
+TestCounts trainAndClassify(CvMethod method, SystemDecyzyjny training, SystemDecyzyjny test, std::uint32_t k)
+{
+    switch (methodInfo(method).family) {
+    case MethodFamily::Knn: {
+        kNNv1 knn;
+        takeValues(knn, training);
+        takeValues(knn.testSystem, test);
+        knn.k = std::max(k, 1u);
+        static_cast<void>(knn.classifyTestSystem());
+        return {knn.testObjectCount, knn.caughtCount, knn.correctCount};
+    }
+    case MethodFamily::Lem2: {
+        LEM2v1 lem2;
+        takeValues(lem2, training);
+        static_cast<void>(method == CvMethod::Lem2Simplified ? lem2.runLem2Simplified() : lem2.runLem2());
+        return byRules(classificationRules(lem2), test);
+    }
+    case MethodFamily::Exhaustive: {
+        ERCIM ercim;
+        takeValues(ercim, training);
+        ercim.computeRules(noProgress(), {.allOrders = method == CvMethod::ExhaustiveAllOrders});
+        return byRules(classificationRules(ercim), test);
+    }
+    }
+    return {};
+}
+
+} // namespace kolven

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "decision_system.h"
+#include "progress.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kolven {
+
+// The methods that induce rules or classify, each named once here: the command line's option
+// values, the cross-validation dialog's list and cross-validation all read this registry.
+enum class CvMethod { Knn, Lem2, Lem2Simplified, Exhaustive, ExhaustiveAllOrders };
+
+// The three ways of training a classifier; a method is one of them, perhaps in its variant.
+enum class MethodFamily { Knn, Lem2, Exhaustive };
+
+struct MethodInfo {
+    CvMethod method;
+    MethodFamily family;
+    std::string_view cliName;     // the value of the command line's --method and --rules
+    std::string_view variantFlag; // the command line's flag that chooses this variant, or empty
+    std::string_view resultsName; // how the cross-validation results name it
+    std::string_view windowLabel; // its entry in the cross-validation dialog's list
+};
+
+// In the order of the dialog's list.
+inline constexpr std::array kMethods{
+    MethodInfo{CvMethod::Knn, MethodFamily::Knn, "knn", "", "knn", "k-NN"},
+    MethodInfo{CvMethod::Lem2, MethodFamily::Lem2, "lem2", "", "lem2", "LEM2"},
+    MethodInfo{CvMethod::Lem2Simplified, MethodFamily::Lem2, "lem2", "--simplify", "lem2 (uproszczone)",
+               "LEM2 (uproszczone)"},
+    MethodInfo{CvMethod::Exhaustive, MethodFamily::Exhaustive, "exhaustive", "", "exhaustive", "Exhaustive"},
+    MethodInfo{CvMethod::ExhaustiveAllOrders, MethodFamily::Exhaustive, "exhaustive", "--all-orders",
+               "exhaustive (wszystkie reguly)", "Exhaustive (wszystkie reguly)"},
+};
+
+const MethodInfo& methodInfo(CvMethod method);
+
+// The command line's method names, each once, in registry order; with rulesOnly those of the
+// methods that induce rules.
+std::vector<std::string> methodCliNames(bool rulesOnly = false);
+
+// True when the command line's flag (such as "--simplify") chooses a variant of the method cliName.
+bool methodTakesFlag(std::string_view cliName, std::string_view flag);
+
+// The method that cliName and the flags given choose; nothing when they choose none.
+std::optional<CvMethod> methodNamed(std::string_view cliName, const std::vector<std::string_view>& flagsGiven);
+
+// How one test of a trained classifier went: the objects tested, those it caught, those it
+// classified correctly.
+struct TestCounts {
+    std::uint32_t objects = 0;
+    std::uint32_t caught = 0;
+    std::uint32_t correct = 0;
+};
+
+// Trains method on training and classifies test with it (k neighbours per class for k-NN, 0
+// taken as 1). The tables must be of one width; a LEM2 method needs a condition attribute.
+TestCounts trainAndClassify(CvMethod method, SystemDecyzyjny training, SystemDecyzyjny test, std::uint32_t k);
+
+} // namespace kolven

@@ -1,0 +1,301 @@
+// The commands that compute, show and export results: rules, k-NN, classification by rules and
+// cross-validation, with the background runs they share.
+#include "application.h"
+
+#include "cross_validation_dialog.h"
+#include "knn_dialog.h"
+#include "listed_rules.h"
+#include "messages.h"
+
+#include <algorithm>
+#include <cctype>
+#include <ctime>
+#include <utility>
+
+namespace kolven {
+
+// --- computations -----------------------------------------------------------------------------
+
+void Application::runComputation(ComputationRequest request)
+{
+    auto shared = std::make_shared<const ComputationRequest>(std::move(request));
+    waitPage();
+    // "DALEJ" would continue a listing under the wait line; the results page enables it again.
+    painter_.setNextButtonEnabled(false);
+    run_.start(
+        shared->work, [this, shared] { drawProgress(shared->computation); },
+        [this, shared](BackgroundRun::Outcome outcome) { guarded([&] { computationEnded(*shared, outcome); }); });
+}
+
+void Application::drawProgress(Computation computation)
+{
+    const SharedProgress& progress = run_.progress();
+    const std::string line = progressLine(computation, progress.stage(), progress.done(), progress.total());
+    startPage();
+    painter_.drawWaitMessage();
+    if (!line.empty()) {
+        painter_.drawLine(line);
+    }
+    painter_.endDrawing();
+}
+
+void Application::computationEnded(const ComputationRequest& request, BackgroundRun::Outcome outcome)
+{
+    switch (outcome) {
+    case BackgroundRun::Outcome::Done:
+        request.install();
+        return;
+    case BackgroundRun::Outcome::OutOfMemory:
+        recoverFromOutOfMemory(request.kBefore);
+        return;
+    case BackgroundRun::Outcome::Refused:
+    case BackgroundRun::Outcome::Cancelled:
+        break;
+    }
+    // Nothing was computed, so the state and the menu are as they were.
+    state_.knn.k = request.kBefore;
+    painter_.setNextButtonVisible(false);
+    if (outcome == BackgroundRun::Outcome::Refused) {
+        painter_.clearWindow();
+        screen_.showMessage(request.refusal, kErrorCaption);
+        return;
+    }
+    startPage();
+    painter_.drawLine(kCancelledMessage);
+    painter_.endDrawing();
+}
+
+// --- rules ------------------------------------------------------------------------------------
+
+// Each computation works on its own copy of the system, so that a cancelled or failed run leaves
+// the objects the window shows untouched; a finished one replaces them on the window thread.
+void Application::computeExhaustive(bool allOrders)
+{
+    auto run = std::make_shared<ERCIM>();
+    run->copyFrom(*state_.ercim);
+    runComputation({Computation::Exhaustive, state_.knn.k,
+                    [run, allOrders](Progress& progress) {
+                        return run->computeRules(progress, ExhaustiveOptions{.allOrders = allOrders});
+                    },
+                    [this, run, allOrders] {
+                        *state_.ercim = std::move(*run);
+                        state_.computed.exhaustive = true;
+                        state_.computed.exhaustiveAllOrders = allOrders;
+                        showExhaustive();
+                    },
+                    {}});
+}
+
+void Application::showExhaustive()
+{
+    state_.listing.exhaustiveOrder = 1;
+    state_.listing.exhaustiveObject = 0;
+    state_.listing.exhaustiveOffset = 0;
+    state_.listing.listingMode = ListingMode::Exhaustive;
+    painter_.setNextButtonEnabled(true);
+    startPage();
+    painter_.drawElapsedTime(state_.ercim->elapsedSeconds);
+    if (!hasExhaustiveRules(*state_.ercim)) {
+        // An empty listing would look like a failure; the export keeps its bytes.
+        painter_.drawLine(kNoRulesText);
+    }
+    listExhaustiveRules(*state_.ercim, state_.listing, painter_, state_.shownNames());
+    listingShown_ = true;
+}
+
+// The plain and the simplified rules share one place: computing either offers the other.
+void Application::computeLem2(bool simplify)
+{
+    auto run = std::make_shared<LEM2v1>();
+    run->copyFrom(*state_.lem2);
+    runComputation({Computation::Lem2, state_.knn.k,
+                    [run, simplify](Progress& progress) {
+                        return simplify ? run->runLem2Simplified(progress) : run->runLem2(progress);
+                    },
+                    [this, run, simplify] {
+                        *state_.lem2 = std::move(*run);
+                        state_.computed.lem2 = true;
+                        state_.computed.lem2Simplified = simplify;
+                        showLem2();
+                    },
+                    kLem2NoAttributesMessage});
+}
+
+void Application::showLem2()
+{
+    state_.listing.lem2Position = 0;
+    state_.listing.listingMode = ListingMode::Lem2;
+    painter_.setNextButtonEnabled(true);
+    startPage();
+    painter_.drawElapsedTime(state_.lem2->elapsedSeconds);
+    listLem2Rules(*state_.lem2, state_.listing, painter_, state_.shownNames());
+    listingShown_ = true;
+}
+
+namespace {
+
+bool isCsvPath(const std::filesystem::path& path)
+{
+    const std::string extension = path.extension().string();
+    return std::equal(extension.begin(), extension.end(), kCsvSuffix.begin(), kCsvSuffix.end(),
+                      [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; });
+}
+
+} // namespace
+
+template <typename Rules>
+void Application::exportRules(const Rules& rules)
+{
+    hideAndClear();
+    // An export that cannot be written is a failure the user must hear of, like a failed save.
+    const auto path = screen_.askSaveFile(kExportDialog);
+    if (!path) {
+        return;
+    }
+    const bool written = isCsvPath(*path) ? writeFileBytes(*path, ruleStatisticsCsv(rules, listedRules(rules)))
+                                          : rules.exportResults(*path, state_.shownNames());
+    if (!written) {
+        screen_.showMessage(kSaveFailedMessage, kErrorCaption);
+    }
+}
+
+// The rule exports that dispatch names.
+template void Application::exportRules<ERCIM>(const ERCIM& rules);
+template void Application::exportRules<LEM2v1>(const LEM2v1& rules);
+
+void Application::exportText(const std::string& bytes)
+{
+    hideAndClear();
+    const auto path = screen_.askSaveFile(kExportDialog);
+    if (path && !writeFileBytes(*path, bytes)) {
+        screen_.showMessage(kSaveFailedMessage, kErrorCaption);
+    }
+}
+
+// --- k-NN -------------------------------------------------------------------------------------
+
+void Application::classifyKnn()
+{
+    const std::uint32_t kBefore = state_.knn.k;
+    hideAndClear();
+    KnnDialog dialog(state_.knn);
+    if (!screen_.runKnnDialog(dialog) || !dialog.accepted()) {
+        return;
+    }
+    auto run = std::make_shared<kNNv1>();
+    run->copyFrom(state_.knn);
+    run->testSystem.copyFrom(state_.knn.testSystem);
+    run->k = state_.knn.k;
+    // Tables that do not fit each other are refused: the last results, and the k that made
+    // them, stay.
+    runComputation({Computation::Knn, kBefore,
+                    [run](Progress& progress) { return run->classifyTestSystem(progress); },
+                    [this, run] {
+                        state_.knn = std::move(*run);
+                        state_.computed.knn = true;
+                        showKnnResults();
+                    },
+                    kKnnAttributeMismatchMessage});
+}
+
+void Application::showKnn()
+{
+    painter_.setNextButtonVisible(false);
+    showKnnResults();
+}
+
+void Application::showKnnResults()
+{
+    startPage();
+    painter_.drawElapsedTime(state_.knn.elapsedSeconds);
+    painter_.drawBlock(knnResultsText(state_.knn));
+    painter_.endDrawing();
+}
+
+// --- names ------------------------------------------------------------------------------------
+
+// "Pokaz nazwy atrybutow": rule texts with the table's names or numbered; a listing on the window
+// is drawn again from its first page in the new form.
+void Application::toggleNames()
+{
+    state_.showNames = !state_.showNames;
+    screen_.setCommandChecked(CommandId::ToggleAttributeNames, state_.showNames);
+    if (!listingShown_) {
+        return;
+    }
+    if (state_.listing.listingMode == ListingMode::Lem2) {
+        showLem2();
+    } else {
+        showExhaustive();
+    }
+}
+
+// --- rules as classifiers -----------------------------------------------------------------------
+
+void Application::classifyWithRules(const ClassificationRules& rules)
+{
+    hideAndClear();
+    waitPage();
+    if (const auto refusal = classifyByRules(rules, state_.knn.testSystem, state_.ruleResults)) {
+        // The last results, and their entries, stay.
+        painter_.clearWindow();
+        screen_.showMessage(refusalMessage(*refusal), kErrorCaption);
+        return;
+    }
+    state_.computed.ruleClassification = true;
+    showRuleResults();
+}
+
+void Application::showRuleResults()
+{
+    painter_.setNextButtonVisible(false);
+    startPage();
+    painter_.drawElapsedTime(state_.ruleResults.elapsedSeconds);
+    // The six lines, a blank line, then the confusion matrix in columns.
+    painter_.drawBlock(ruleSummaryText(state_.ruleResults));
+    painter_.drawColumns(7, confusionMatrixCells(state_.ruleResults));
+    painter_.endDrawing();
+}
+
+void Application::crossValidateSystem()
+{
+    hideAndClear();
+    CrossValidationDialog dialog(state_.cvSettings);
+    if (!screen_.runCrossValidationDialog(dialog) || !dialog.accepted()) {
+        return;
+    }
+    const CvSettings settings = dialog.settings(static_cast<std::uint32_t>(std::time(nullptr)));
+    if (const auto refusal = checkCvSettings(*state_.ercim, settings)) {
+        screen_.showMessage(refusalMessage(*refusal), kErrorCaption);
+        return;
+    }
+    auto table = std::make_shared<SystemDecyzyjny>();
+    table->copyFrom(*state_.ercim);
+    auto results = std::make_shared<CrossValidation>();
+    runComputation({Computation::CrossValidation, state_.knn.k,
+                    [table, settings, results](Progress& progress) {
+                        return crossValidate(*table, settings, *results, progress);
+                    },
+                    [this, settings, results] {
+                        state_.cvResults = std::move(*results);
+                        state_.cvSettings = settings;
+                        state_.computed.crossValidation = true;
+                        showCrossValidation();
+                    },
+                    {}});
+}
+
+// A line for every fold: with many folds the results go on over several pages, so that the
+// totals at their end can be read.
+void Application::showCrossValidation()
+{
+    pagedText_ = crossValidationText(state_.cvResults);
+    state_.listing.textLine = 0;
+    painter_.setNextButtonVisible(false);
+    painter_.setNextButtonEnabled(true);
+    startPage();
+    painter_.drawElapsedTime(state_.cvResults.elapsedSeconds);
+    listTextLines(pagedText_, state_.listing, painter_);
+}
+
+} // namespace kolven
