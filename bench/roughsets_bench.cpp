@@ -7,7 +7,7 @@
 #include "bench_support.h"
 #include "indiscernibility.h"
 #include "reducts.h"
-#include "table_files.h"
+#include "table_formats.h"
 
 #include <benchmark/benchmark.h>
 
