@@ -956,6 +956,9 @@ Action defineReducts(CLI::App& sub)
             return interruptedExit(err);
         }
         return emit(reductsReport(analysis, shownNames(read, table, p->table)), p->output, out, err);
+    };
+}
+
 Action defineDiscretize(CLI::App& sub)
 {
     struct Parameters {
