@@ -243,6 +243,9 @@ bool greedyReduct(const CodedTable& table, std::uint32_t positiveSize, std::vect
                 candidates.push_back(a);
             }
         }
+        if (candidates.empty()) {
+            break; // cannot happen: all attributes give POS_C
+        }
         forEachOnThreads(std::uint32_t(candidates.size()), workers, [&](std::uint32_t i, unsigned worker) {
             growth[candidates[i]] = refiners[worker].consistentAfter(partition, candidates[i]);
         });
