@@ -102,7 +102,11 @@ bool allReducts(const DiscernibilitySets& sets, std::uint32_t attributes, std::v
     }
     std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return sizes[a] < sizes[b]; });
     std::vector<std::uint64_t> minimal;
-    for (std::size_t i : order) {
+    for (std::size_t k = 0; k < order.size(); ++k) {
+        const std::size_t i = order[k];
+        if (k % 1024 == 0 && progress.cancelled()) {
+            return false;
+        }
         bool absorbed = false;
         for (std::size_t k = 0; k < minimal.size() && !absorbed; k += words) {
             absorbed = isSubset(minimal.data() + k, sets.set(i), words);
