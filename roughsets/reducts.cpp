@@ -102,9 +102,9 @@ bool allReducts(const DiscernibilitySets& sets, std::uint32_t attributes, std::v
     }
     std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return sizes[a] < sizes[b]; });
     std::vector<std::uint64_t> minimal;
-    for (std::size_t k = 0; k < order.size(); ++k) {
-        const std::size_t i = order[k];
-        if (k % 1024 == 0 && progress.cancelled()) {
+    for (std::size_t sifted = 0; sifted < order.size(); ++sifted) {
+        const std::size_t i = order[sifted];
+        if (sifted % 1024 == 0 && progress.cancelled()) {
             return false;
         }
         bool absorbed = false;
