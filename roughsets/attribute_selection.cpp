@@ -100,7 +100,9 @@ TableNames numberedNames(const std::vector<std::uint32_t>& kept)
 {
     TableNames numbered;
     for (std::uint32_t a : kept) {
-        numbered.columns.push_back({"a" + std::to_string(std::uint64_t(a) + 1), false, {}});
+        std::string name = "a";
+        name += std::to_string(std::uint64_t(a) + 1);
+        numbered.columns.push_back({name, false, {}});
     }
     numbered.columns.push_back({"d", false, {}});
     return numbered;

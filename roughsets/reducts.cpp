@@ -102,7 +102,11 @@ bool allReducts(const DiscernibilitySets& sets, std::uint32_t attributes, std::v
     }
     std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return sizes[a] < sizes[b]; });
     std::vector<std::uint64_t> minimal;
-    for (std::size_t i : order) {
+    for (std::size_t sifted = 0; sifted < order.size(); ++sifted) {
+        const std::size_t i = order[sifted];
+        if (sifted % 1024 == 0 && progress.cancelled()) {
+            return false;
+        }
         bool absorbed = false;
         for (std::size_t k = 0; k < minimal.size() && !absorbed; k += words) {
             absorbed = isSubset(minimal.data() + k, sets.set(i), words);
@@ -242,6 +246,9 @@ bool greedyReduct(const CodedTable& table, std::uint32_t positiveSize, std::vect
             if (isChosen[a] == 0) {
                 candidates.push_back(a);
             }
+        }
+        if (candidates.empty()) {
+            break; // cannot happen: all attributes give POS_C
         }
         forEachOnThreads(std::uint32_t(candidates.size()), workers, [&](std::uint32_t i, unsigned worker) {
             growth[candidates[i]] = refiners[worker].consistentAfter(partition, candidates[i]);

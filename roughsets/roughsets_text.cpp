@@ -6,14 +6,20 @@ namespace kolven {
 
 std::string attributeLabel(std::uint32_t attribute, const TableNames* names)
 {
-    return names != nullptr ? names->columns[attribute].name : "a" + std::to_string(std::uint64_t(attribute) + 1);
+    if (names != nullptr) {
+        return names->columns[attribute].name;
+    }
+    std::string label = "a";
+    label += std::to_string(std::uint64_t(attribute) + 1);
+    return label;
 }
 
 std::string attributeSetText(std::span<const std::uint32_t> attributes, const TableNames* names)
 {
     std::string text = "{";
     for (std::size_t i = 0; i < attributes.size(); ++i) {
-        text += (i == 0 ? "" : ", ") + attributeLabel(attributes[i], names);
+        text += i == 0 ? "" : ", ";
+        text += attributeLabel(attributes[i], names);
     }
     return text + "}";
 }
@@ -54,7 +60,8 @@ std::string reductsText(const ReductAnalysis& analysis, const TableNames* names)
     std::string text = "Rdzen: " + attributeSetText(analysis.core, names) + "\n";
     text += "Redukty: " + std::to_string(analysis.reducts.size());
     for (const auto& reduct : analysis.reducts) {
-        text += "\n" + attributeSetText(reduct, names);
+        text += "\n";
+        text += attributeSetText(reduct, names);
     }
     return text;
 }
