@@ -31,9 +31,21 @@ FoldResult byRules(const ClassificationRules& rules, const SystemDecyzyjny& test
     return foldResult(classified.testObjectCount, classified.caughtCount, classified.correctCount);
 }
 
-// Trains the method on the objects outside fold and tests it on those inside.
+// A fold's computation watches the run's cancel, but its own reports do not replace the run's
+// count of folds.
+class FoldWatch : public Progress {
+public:
+    explicit FoldWatch(const Progress& run) : run_(run) {}
+    bool cancelled() const override { return run_.cancelled(); }
+
+private:
+    const Progress& run_;
+};
+
+// Trains the method on the objects outside fold and tests it on those inside. A cancel seen by
+// the computation leaves a result that the caller, seeing the cancel too, throws away.
 FoldResult testFold(const SystemDecyzyjny& table, const std::vector<std::uint32_t>& foldOf, std::uint32_t fold,
-                    const CvSettings& settings)
+                    const CvSettings& settings, Progress& watch)
 {
     SystemDecyzyjny test;
     switch (settings.method) {
@@ -41,21 +53,21 @@ FoldResult testFold(const SystemDecyzyjny& table, const std::vector<std::uint32_
         kNNv1 knn;
         splitFold(table, foldOf, fold, knn, knn.testSystem);
         knn.k = std::max(settings.k, 1u);
-        static_cast<void>(knn.classifyTestSystem());
+        static_cast<void>(knn.classifyTestSystem(watch));
         return foldResult(knn.testObjectCount, knn.caughtCount, knn.correctCount);
     }
     case CvMethod::Lem2:
     case CvMethod::Lem2Simplified: {
         LEM2v1 lem2;
         splitFold(table, foldOf, fold, lem2, test);
-        static_cast<void>(settings.method == CvMethod::Lem2 ? lem2.runLem2() : lem2.runLem2Simplified());
+        static_cast<void>(settings.method == CvMethod::Lem2 ? lem2.runLem2(watch) : lem2.runLem2Simplified(watch));
         return byRules(classificationRules(lem2), test);
     }
     case CvMethod::Exhaustive:
     case CvMethod::ExhaustiveAllOrders: {
         ERCIM ercim;
         splitFold(table, foldOf, fold, ercim, test);
-        ercim.computeRules(noProgress(), {.allOrders = settings.method == CvMethod::ExhaustiveAllOrders});
+        ercim.computeRules(watch, {.allOrders = settings.method == CvMethod::ExhaustiveAllOrders});
         return byRules(classificationRules(ercim), test);
     }
     }
@@ -180,7 +192,11 @@ bool crossValidate(const SystemDecyzyjny& table, const CvSettings& settings, Cro
             return false;
         }
         progress.report(0, fold, settings.folds);
-        made.folds.push_back(testFold(table, foldOf, fold, settings));
+        FoldWatch watch(progress);
+        made.folds.push_back(testFold(table, foldOf, fold, settings, watch));
+    }
+    if (progress.cancelled()) {
+        return false;
     }
     made.elapsedSeconds = timer.stop();
     results = std::move(made);
