@@ -111,6 +111,7 @@ TEST(NamedTableReaders, RefuseNamingTheLineAndTheFaultChangingNothing)
         {true, "\xFE\xFF\0@", 1, "UTF-16"},
         {false, "a,b\n", 1, "zadnego obiektu"},
         {false, "a,b\n1,2\n3\n", 3, "wiersz ma 1 pol, a wiersz nazw 2"},
+        {false, "a,b\n\"x\ny\",1\n3\n", 4, "wiersz ma 1 pol"}, // the line after a quoted line break
         {false, "a,b\n1,2\n\"3,4\n", 3, "nie zostal zamkniety"},
         {false, "a,b\n1,\"2\"x\n", 2, "po cudzyslowie"},
         {false, "a,b\n1,2\n\n?,3\n", 4, "brak wartosci atrybutu liczbowego \"a\""},
