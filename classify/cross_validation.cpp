@@ -20,15 +20,27 @@ FoldResult foldResult(std::uint32_t objects, std::uint32_t caught, std::uint32_t
     return {objects, caught, correct, countRatio(correct, caught), countRatio(caught, objects)};
 }
 
-// Trains the method on the objects outside fold and tests it on those inside.
+// A fold's computation watches the run's cancel, but its own reports do not replace the run's
+// count of folds.
+class FoldWatch : public Progress {
+public:
+    explicit FoldWatch(const Progress& run) : run_(run) {}
+    bool cancelled() const override { return run_.cancelled(); }
+
+private:
+    const Progress& run_;
+};
+
+// Trains the method on the objects outside fold and tests it on those inside. A cancel seen by
+// the computation leaves a result that the caller, seeing the cancel too, throws away.
 FoldResult testFold(const SystemDecyzyjny& table, const std::vector<std::uint32_t>& foldOf, std::uint32_t fold,
-                    const CvSettings& settings, const FoldPreparation& preparation)
+                    const CvSettings& settings, const FoldPreparation& preparation, Progress& watch)
 {
     SystemDecyzyjny training;
     SystemDecyzyjny test;
     splitFold(table, foldOf, fold, training, test);
     prepareFold(training, test, settings.method, preparation);
-    const TestCounts counts = trainAndClassify(settings.method, std::move(training), std::move(test), settings.k);
+    const TestCounts counts = trainAndClassify(settings.method, std::move(training), std::move(test), settings.k, watch);
     return foldResult(counts.objects, counts.caught, counts.correct);
 }
 
@@ -160,7 +172,11 @@ bool crossValidate(const SystemDecyzyjny& table, const CvSettings& settings, con
             return false;
         }
         progress.report(0, fold, settings.folds);
-        made.folds.push_back(testFold(table, foldOf, fold, settings, preparation));
+        FoldWatch watch(progress);
+        made.folds.push_back(testFold(table, foldOf, fold, settings, preparation, watch));
+    }
+    if (progress.cancelled()) {
+        return false;
     }
     made.elapsedSeconds = timer.stop();
     results = std::move(made);

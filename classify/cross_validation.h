@@ -72,7 +72,7 @@ void splitFold(const SystemDecyzyjny& table, const std::vector<std::uint32_t>& f
 
 // Tests each fold with the method trained on the other folds, fold by fold, and times it all.
 // settings must pass checkCvSettings. Returns false, leaving results as they were, when progress
-// asks to stop (checked between folds). Throws std::bad_alloc, leaving results, when memory runs out.
+// asks to stop (checked between folds and by each fold's computation). Throws std::bad_alloc, leaving results, when memory runs out.
 bool crossValidate(const SystemDecyzyjny& table, const CvSettings& settings, CrossValidation& results,
                    Progress& progress = noProgress());
 // The same with each fold's parts prepared; the results' header names the preparation.

@@ -62,7 +62,8 @@ std::optional<CvMethod> methodNamed(std::string_view cliName, const std::vector<
     return std::nullopt;
 }
 
-TestCounts trainAndClassify(CvMethod method, SystemDecyzyjny training, SystemDecyzyjny test, std::uint32_t k)
+TestCounts trainAndClassify(CvMethod method, SystemDecyzyjny training, SystemDecyzyjny test, std::uint32_t k,
+                            Progress& progress)
 {
     switch (methodInfo(method).family) {
     case MethodFamily::Knn: {
@@ -70,19 +71,20 @@ TestCounts trainAndClassify(CvMethod method, SystemDecyzyjny training, SystemDec
         takeValues(knn, training);
         takeValues(knn.testSystem, test);
         knn.k = std::max(k, 1u);
-        static_cast<void>(knn.classifyTestSystem());
+        static_cast<void>(knn.classifyTestSystem(progress));
         return {knn.testObjectCount, knn.caughtCount, knn.correctCount};
     }
     case MethodFamily::Lem2: {
         LEM2v1 lem2;
         takeValues(lem2, training);
-        static_cast<void>(method == CvMethod::Lem2Simplified ? lem2.runLem2Simplified() : lem2.runLem2());
+        static_cast<void>(method == CvMethod::Lem2Simplified ? lem2.runLem2Simplified(progress)
+                                                             : lem2.runLem2(progress));
         return byRules(classificationRules(lem2), test);
     }
     case MethodFamily::Exhaustive: {
         ERCIM ercim;
         takeValues(ercim, training);
-        ercim.computeRules(noProgress(), {.allOrders = method == CvMethod::ExhaustiveAllOrders});
+        ercim.computeRules(progress, {.allOrders = method == CvMethod::ExhaustiveAllOrders});
         return byRules(classificationRules(ercim), test);
     }
     }

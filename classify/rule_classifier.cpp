@@ -35,7 +35,8 @@ std::size_t indexOf(const std::vector<float>& distinct, float value)
 std::string label(float value)
 {
     std::string text;
-    appendFixed(text, value, 3);
+    // -0 is the decision 0, and is labelled so.
+    appendFixed(text, value == 0 ? 0.0f : value, 3);
     return text;
 }
 

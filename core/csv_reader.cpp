@@ -190,14 +190,29 @@ private:
     std::uint64_t line_ = 1;
 };
 
-// A column is numeric when it has values and every one of them is a number.
-bool isNumericColumn(const std::vector<std::vector<CsvField>>& rows, std::size_t column)
+// A number written with a decimal comma ("1,5", as a spreadsheet saves it where the comma is the
+// decimal sign) with a decimal point instead; any other text as it is.
+std::string withDecimalPoint(const std::string& text)
+{
+    const std::size_t comma = text.find(',');
+    if (comma == std::string::npos || text.find_first_of(",.", comma + 1) != std::string::npos ||
+        text.find('.') != std::string::npos) {
+        return text;
+    }
+    std::string pointed = text;
+    pointed[comma] = '.';
+    return pointed;
+}
+
+// A column is numeric when it has values and every one of them is a number; with decimalComma
+// a number may be written with a decimal comma.
+bool isNumericColumn(const std::vector<std::vector<CsvField>>& rows, std::size_t column, bool decimalComma)
 {
     bool anyValue = false;
     for (const auto& row : rows) {
         const CsvField& field = row[column];
         if (!field.missing()) {
-            if (!isWholeNumber(field.text)) {
+            if (!isWholeNumber(decimalComma ? withDecimalPoint(field.text) : field.text)) {
                 return false;
             }
             anyValue = true;
@@ -275,13 +290,17 @@ bool parseCsv(std::string_view text, std::string_view decision, SystemDecyzyjny&
     table.values.resize(rows.size() * width);
     for (std::size_t c = 0; c < width; ++c) {
         NamedColumn& column = table.columns[c];
-        column.nominal = !isNumericColumn(rows, c);
+        // Where the comma does not separate fields, it may be a decimal sign ("1,5").
+        const bool decimalComma = scanner.separator() != ',' && !isNumericColumn(rows, c, false) &&
+                                  isNumericColumn(rows, c, true);
+        column.nominal = !decimalComma && !isNumericColumn(rows, c, false);
         LabelIndex labels(column);
         for (std::size_t r = 0; r < rows.size(); ++r) {
             const CsvField& field = rows[r][c];
             float& value = table.values[r * width + c];
             if (!column.nominal) {
-                if (!numericValue(field.text, field.missing(), column, lines[r], value, refusal)) {
+                if (!numericValue(decimalComma ? withDecimalPoint(field.text) : field.text, field.missing(), column,
+                                  lines[r], value, refusal)) {
                     return false;
                 }
             } else if (field.missing()) {

@@ -12,7 +12,8 @@ namespace kolven {
 // Reads a .csv table: the first row names the attributes; the separator is the one given, or
 // (separator 0) of ",", ";" and tab the one the first lines use evenly, ";" on a tie; fields may be quoted ("" inside is one quote); a UTF-8 byte
 // order mark is skipped. A column whose values are all numbers is numeric, read as .tab values
-// are; any other is nominal, its words numbered in order of first appearance. An empty field or
+// are (in a file not separated by "," a decimal comma, "1,5", is taken for a point); any other
+// is nominal, its words numbered in order of first appearance. An empty field or
 // "?" is missing: -1 in a nominal column, refused in a numeric one. The column named decision
 // (the last one when decision is empty) becomes the decision. Returns false, leaving target and
 // names as they were and saying why in refusal, when the text is not such a table or has a single

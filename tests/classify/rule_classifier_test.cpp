@@ -71,6 +71,10 @@ TEST(RuleClassifier, CountsCaughtAndCorrectObjectsWithAConfusionMatrix)
                                         "1.000      1      1             1\n"
                                         "5.000      0      1             0");
     EXPECT_EQ(testing::afterTimeLine(ruleReportText(results)).substr(0, 28), "Reguly: LEM2 (uproszczone)\r\n");
+    // A decision -0 met first is labelled 0.000 too.
+    results.trueDecisions = {-0.0f};
+    results.predictedDecisions = {-0.0f};
+    EXPECT_EQ(confusionMatrixCells(results)[0][1] + confusionMatrixCells(results)[1][0], "0.0000.000");
 }
 
 TEST(RuleClassifier, RefusesRulesNotComputedAndTablesOfAnotherWidthChangingNothing)

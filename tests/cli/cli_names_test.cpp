@@ -66,6 +66,11 @@ TEST_F(CliNames, RuleTextsKeepOneLineAndTheStatisticsNameAsTheRules)
     EXPECT_EQ(fileBytes(stats), "rule,length,support,matched,accuracy,coverage\r\n"
                                 "\" (\"\"hot\\nday\"\"=\"\"a\\nb\"\") => (play=yes)\",1,1,1,1.000,1.000\r\n"
                                 "\" (\"\"hot\\nday\"\"=c) => (play=no)\",1,1,1,1.000,1.000\r\n");
+    // A numeric -1 is a number, not a missing word.
+    const std::string negative = write("n.csv", "a,d\n-1,x\n2,y\n");
+    EXPECT_NE(run({"lem2", negative}).out.find(" (a=-1.000) => (d=x)"), std::string::npos);
+    run({"convert", negative, "-o", file("back.csv")});
+    EXPECT_EQ(fileBytes(file("back.csv")), "a,d\r\n-1,x\r\n2,y\r\n");
     const std::string weighted = write("w.arff", "@relation r\n@attribute a {x}\n@attribute d {y}\n@data\nx,y,{2}\n");
     EXPECT_NE(run({"info", weighted}).out.find("(wierszy z waga: 1)"), std::string::npos);
     const std::string spaced = write("s.csv", "a b d\n1 2 x\n");

@@ -117,6 +117,7 @@ TEST(Lem2Simplification, KeepsItsPromisesOnRandomTables)
         };
         EXPECT_EQ(uncertainOnes(simple), uncertainOnes(plain));
         for (const Lem2Rule& rule : simple) {
+            EXPECT_FALSE(rule.conditions.empty()); // a rule always keeps a condition
             for (std::size_t drop = 0; certain(rule) && rule.conditions.size() > 1 && drop < rule.conditions.size(); ++drop) {
                 Lem2Rule shorter = rule;
                 shorter.conditions.erase(shorter.conditions.begin() + std::ptrdiff_t(drop));
