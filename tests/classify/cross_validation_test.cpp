@@ -79,7 +79,7 @@ TEST(CrossValidation, EachFoldsComputationWatchesTheCancel)
         CancelOnSecondLook progress;
         CrossValidation results;
         EXPECT_FALSE(crossValidate(table, {method, 1, 3, 7}, results, progress));
-        EXPECT_GT(progress.looks, 2) << cvMethodName(method); // only 2 when the folds ignore it
+        EXPECT_GT(progress.looks, 2) << methodInfo(method).resultsName; // only 2 when the folds ignore it
         EXPECT_TRUE(results.folds.empty());
     }
 }
