@@ -1,5 +1,6 @@
 #include "discretization.h"
 
+#include "counting_progress.h"
 #include "table_rows.h"
 
 #include <gtest/gtest.h>
@@ -168,6 +169,20 @@ TEST(Discretization, LabelsPrintCutsShortlyButKeepThemApart)
     EXPECT_EQ(parseDiscretizationMethod("width:7"), (DiscretizationMethod{CutMethod::EqualWidth, 7}));
     for (const char* bad : {"width:1", "width:", "width:3x", "mdl", ""}) {
         EXPECT_FALSE(parseDiscretizationMethod(bad)) << bad;
+    }
+}
+
+// Both searches report how far they are and stop, returning nothing, when asked to.
+TEST(Discretization, SearchesReportProgressAndStopWhenCancelled)
+{
+    std::mt19937 random(11);
+    const SystemDecyzyjny table = randomTable(random, 200, 3, 40, 3);
+    for (auto search : {maximalDiscernibilityCuts, entropyCuts}) {
+        testing::CountingProgress watched;
+        ASSERT_TRUE(search(table, {true, true, true}, watched));
+        EXPECT_GT(watched.reports, 0u);
+        testing::CountingProgress stopped(1);
+        EXPECT_FALSE(search(table, {true, true, true}, stopped));
     }
 }
 
