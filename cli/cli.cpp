@@ -325,10 +325,20 @@ std::optional<Discretization> fitWatched(const SystemDecyzyjny& train, const std
 // Cuts train (and test, with train's cuts) as p asks; both get the names of the coded tables, so
 // that their values print as intervals. False, with the message, on bad input or Ctrl-C.
 bool discretizeTables(const Preparation& p, SystemDecyzyjny& train, TableNames& trainNames, SystemDecyzyjny* test,
-                      TableNames* testNames, std::ostream& err)
+                      TableNames* testNames, const TableOptions& options, std::ostream& err)
 {
     if (!p.method) {
         return true;
+    }
+    // A table without names reduced by --attributes keeps the full table's numbers in the
+    // coded table's names, as its rules would without cuts.
+    if (!options.keptNumbers.empty()) {
+        if (trainNames.empty()) {
+            trainNames = options.keptNumbers;
+        }
+        if (testNames != nullptr && testNames->empty()) {
+            *testNames = options.keptNumbers;
+        }
     }
     std::vector<bool> cut;
     if (!cutAttributes(p.cut, train, trainNames, cut, err)) {
@@ -384,7 +394,7 @@ bool loadTrainingAndTest(const std::string& trainPath, SystemDecyzyjny& train, c
     TableRead trainRead;
     TableRead testRead;
     return loadTrainingAndTest(trainPath, train, testPath, test, options, trainRead, testRead, err) &&
-           discretizeTables(p, train, trainRead.names, &test, &testRead.names, err);
+           discretizeTables(p, train, trainRead.names, &test, &testRead.names, options, err);
 }
 
 // The names the texts of a table use: none with --codes or for a table without them.
@@ -631,7 +641,7 @@ Action defineExhaustive(CLI::App& sub)
             return int(kExitFailed);
         }
         warnAboutNonNumbers(p->input, read, err);
-        if (!discretizeTables(p->preparation, ercim, read.names, nullptr, nullptr, err)) {
+        if (!discretizeTables(p->preparation, ercim, read.names, nullptr, nullptr, p->table, err)) {
             return int(kExitFailed);
         }
         if (RunWatch watch(Computation::Exhaustive, err); !ercim.computeRules(watch, p->search)) {
@@ -654,7 +664,7 @@ Action defineLem2(CLI::App& sub)
             return int(kExitFailed);
         }
         warnAboutNonNumbers(p->input, read, err);
-        if (!discretizeTables(p->preparation, lem2, read.names, nullptr, nullptr, err)) {
+        if (!discretizeTables(p->preparation, lem2, read.names, nullptr, nullptr, p->table, err)) {
             return int(kExitFailed);
         }
         if (const int exit = induceLem2(lem2, p->simplify, err); exit != kExitOk) {
@@ -890,6 +900,7 @@ struct AnalysisParameters {
     std::string output;
     std::string method = "all"; // reducts only
     TableOptions table;
+    Preparation preparation;
 };
 
 void addAnalysisOptions(CLI::App& sub, AnalysisParameters& p)
@@ -898,12 +909,14 @@ void addAnalysisOptions(CLI::App& sub, AnalysisParameters& p)
     sub.add_option("-o,--output", p.output, "file for the results (standard output without it)");
     addTableOptions(sub, p.table);
     addAttributesOption(sub, p.table);
+    addDiscretizeOptions(sub, p.preparation);
 }
 
-// Reads the analysed table; false, with the message, when it cannot be read or has no object.
+// Reads the analysed table, discretized when asked; false, with the message, when it cannot be
+// read, has no object or cannot be cut.
 bool loadAnalysedTable(AnalysisParameters& p, SystemDecyzyjny& table, TableRead& read, std::ostream& err)
 {
-    if (!loadTable(p.input, table, p.table, read, err)) {
+    if (!checkPreparation(p.preparation, err) || !loadTable(p.input, table, p.table, read, err)) {
         return false;
     }
     warnAboutNonNumbers(p.input, read, err);
@@ -911,7 +924,7 @@ bool loadAnalysedTable(AnalysisParameters& p, SystemDecyzyjny& table, TableRead&
         fail(err, p.input + ": tabela nie zawiera zadnego obiektu.");
         return false;
     }
-    return true;
+    return discretizeTables(p.preparation, table, read.names, nullptr, nullptr, p.table, err);
 }
 
 Action defineApproximations(CLI::App& sub)

@@ -73,6 +73,11 @@ TEST_F(CliRoughSets, AttributesReduceTheTablesAndTheRulesKeepTheFullTableNumbers
     const std::string coded = resultOf({"exhaustive", data("weather.nominal.arff"), "--codes", "--attributes", "windy,1"});
     EXPECT_NE(coded.find(" (a1=1.000) => (d=0.000) [4]\r\n"), std::string::npos) << coded;
     EXPECT_NE(coded.find("(a4="), std::string::npos) << coded;
+    // Cut after the reduction, the intervals still stand under the full table's numbers.
+    const std::string cut = resultOf({"lem2", data("iris.tab"), "--attributes", "3,4", "--discretize", "md"});
+    EXPECT_EQ(cut.substr(0, cut.find('\n')), " (a3=(-inf;2.45]) => (d=0.000) [50]\r") << cut;
+    EXPECT_EQ(resultOf({"reducts", data("iris.tab"), "--attributes", "1,3", "--discretize", "md"}),
+              "Rdzen: {a1, a3}\r\nRedukty: 1\r\n{a1, a3}\r\n");
 }
 
 } // namespace
