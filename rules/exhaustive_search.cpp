@@ -1,120 +1,23 @@
 #include "exhaustive_search.h"
 
+#include "attribute_set.h"
+#include "parallel_for.h"
+
 #include <algorithm>
 #include <array>
 #include <atomic>
 #include <bit>
 #include <cstddef>
-#include <exception>
 #include <mutex>
 #include <new>
 #include <numeric>
-#include <system_error>
-#include <thread>
 #include <utility>
 
 namespace kolven {
 
 namespace {
 
-// Attribute sets are bit masks made of 64-bit words: attribute p is bit p % 64 of word p / 64.
-using Word = std::uint64_t;
-constexpr std::uint32_t kWordBits = 64;
-
-Word attributeBit(std::uint32_t p)
-{
-    return Word(1) << (p % kWordBits);
-}
-
-bool meets(const Word* a, const Word* b, std::size_t words)
-{
-    for (std::size_t i = 0; i < words; ++i) {
-        if ((a[i] & b[i]) != 0) {
-            return true;
-        }
-    }
-    return false;
-}
-
-// The bits set in w, counted in registers: without a population-count instruction in the target
-// std::popcount becomes a library call, which would cost the search more than its own work.
-std::uint32_t bitCount(Word w)
-{
-    w -= (w >> 1) & 0x5555555555555555ULL;
-    w = (w & 0x3333333333333333ULL) + ((w >> 2) & 0x3333333333333333ULL);
-    w = (w + (w >> 4)) & 0x0f0f0f0f0f0f0f0fULL;
-    return static_cast<std::uint32_t>((w * 0x0101010101010101ULL) >> 56);
-}
-
-std::uint32_t commonCount(const Word* a, const Word* b, std::size_t words)
-{
-    std::uint32_t count = 0;
-    for (std::size_t i = 0; i < words; ++i) {
-        count += bitCount(a[i] & b[i]);
-    }
-    return count;
-}
-
-// How many attributes a and b share, told only as none (0), one (1) or more (2).
-std::uint32_t sharedNoneOneOrMore(const Word* a, const Word* b, std::size_t words)
-{
-    std::uint32_t shared = 0;
-    for (std::size_t i = 0; i < words; ++i) {
-        const Word common = a[i] & b[i];
-        if (common != 0) {
-            if (shared != 0 || (common & (common - 1)) != 0) {
-                return 2;
-            }
-            shared = 1;
-        }
-    }
-    return shared;
-}
-
-// Every attribute of a belongs to b.
-bool isSubset(const Word* a, const Word* b, std::size_t words)
-{
-    for (std::size_t i = 0; i < words; ++i) {
-        if ((a[i] & ~b[i]) != 0) {
-            return false;
-        }
-    }
-    return true;
-}
-
-// Calls visit(p) for each attribute of set, ascending.
-template <typename Visit>
-void forEachAttribute(const Word* set, std::size_t words, Visit visit)
-{
-    for (std::size_t i = 0; i < words; ++i) {
-        for (Word bits = set[i]; bits != 0; bits &= bits - 1) {
-            visit(static_cast<std::uint32_t>(i * kWordBits + std::countr_zero(bits)));
-        }
-    }
-}
-
-// Of two sets of the same size, the one whose ascending attribute list comes first: the first
-// attribute in which they differ is the lowest bit of their difference.
-bool lexicographicallyBefore(const Word* a, const Word* b, std::size_t words)
-{
-    for (std::size_t i = 0; i < words; ++i) {
-        if (a[i] != b[i]) {
-            const Word difference = a[i] ^ b[i];
-            return (a[i] & difference & (~difference + 1)) != 0;
-        }
-    }
-    return false;
-}
-
-std::uint64_t mixBits(std::uint64_t h)
-{
-    h ^= h >> 33;
-    h *= 0xff51afd7ed558ccdULL;
-    h ^= h >> 33;
-    h *= 0xc4ceb9fe1a85ec53ULL;
-    h ^= h >> 33;
-    return h;
-}
+using namespace attribute_sets;
 
 // Room for Count sets: on the stack when the width is fixed, so that single words stay in
 // registers; on the heap otherwise.
@@ -139,58 +42,6 @@ public:
 private:
     std::array<Word, Width * Count> fixed_{};
     std::vector<Word> heap_;
-};
-
-// Gathers the distinct attribute sets of one object after another, in time proportional to the
-// sets offered (sorting them would cost a logarithm more). Holds at most maxSets per object.
-class DistinctSets {
-public:
-    DistinctSets(std::size_t words, std::size_t maxSets)
-        : words_(words), slots_(std::bit_ceil(std::max<std::size_t>(2 * maxSets, 16))), rounds_(slots_.size(), 0)
-    {
-    }
-
-    // Forgets the sets of the previous object.
-    void startObject()
-    {
-        ++round_;
-        distinct_.clear();
-    }
-
-    void add(const Word* set)
-    {
-        const std::size_t last = slots_.size() - 1;
-        std::uint64_t hash = 0;
-        for (std::size_t i = 0; i < words_; ++i) {
-            hash = mixBits(hash ^ set[i]);
-        }
-        std::size_t slot = hash & last;
-        for (; rounds_[slot] == round_; slot = (slot + 1) & last) {
-            const Word* other = distinct_.data() + std::size_t(slots_[slot]) * words_;
-            // A loop, not std::equal: most sets are one word, which a call to memcmp would cost
-            // several times over.
-            std::size_t i = 0;
-            while (i < words_ && set[i] == other[i]) {
-                ++i;
-            }
-            if (i == words_) {
-                return;
-            }
-        }
-        rounds_[slot] = round_;
-        slots_[slot] = static_cast<std::uint32_t>(distinct_.size() / words_);
-        distinct_.insert(distinct_.end(), set, set + words_);
-    }
-
-    // The distinct sets offered since startObject, one after another, in the order first offered.
-    const std::vector<Word>& distinct() const { return distinct_; }
-
-private:
-    std::size_t words_;
-    std::vector<std::uint32_t> slots_;  // the set's number in distinct_
-    std::vector<std::uint32_t> rounds_; // the slot holds a set of this object when equal to round_
-    std::uint32_t round_ = 0;
-    std::vector<Word> distinct_;
 };
 
 // The bits of a value for hashing; -0 hashes like 0 because it compares equal to it.
@@ -300,55 +151,12 @@ private:
     std::vector<std::uint32_t> slots_ = std::vector<std::uint32_t>(kInitialSlots, 0);
 };
 
-// Calls work(x, worker) for the objects x = 0 .. objects - 1 on up to `threads` threads, the
-// calling thread being worker 0. Each thread takes the next object as soon as it is free, so
-// that long and short objects even out; a thread that cannot be started leaves its share to the
-// others. Hands out no more objects once a call returns false. The first exception thrown by a
-// call is rethrown once every thread has ended.
-template <typename Work>
-void forEachObject(std::uint32_t objects, unsigned threads, Work work)
-{
-    std::atomic<std::uint64_t> next{0};
-    std::atomic<bool> stop{false};
-    std::exception_ptr failure;
-    std::mutex failureLock;
-    const auto run = [&](unsigned worker) {
-        try {
-            for (std::uint64_t x = next++; x < objects && !stop; x = next++) {
-                if (!work(static_cast<std::uint32_t>(x), worker)) {
-                    stop = true;
-                }
-            }
-        } catch (...) {
-            const std::lock_guard lock(failureLock);
-            failure = failure ? failure : std::current_exception();
-            stop = true;
-        }
-    };
-    {
-        std::vector<std::jthread> pool;
-        pool.reserve(threads);
-        for (unsigned worker = 1; worker < threads; ++worker) {
-            try {
-                pool.emplace_back(run, worker);
-            } catch (const std::system_error&) {
-                break;
-            }
-        }
-        run(0);
-    }
-    if (failure) {
-        std::rethrow_exception(failure);
-    }
-}
-
 // A thread costs more to start than a few objects take, so small tables stay on one thread.
 constexpr std::uint32_t kObjectsPerThread = 32;
 
 unsigned threadCount(unsigned asked, std::uint32_t objects)
 {
-    const unsigned threads = asked != 0 ? asked : std::max(1u, std::thread::hardware_concurrency());
-    return std::max(1u, std::min(threads, objects / kObjectsPerThread));
+    return std::max(1u, std::min(workerThreads(asked), objects / kObjectsPerThread));
 }
 
 // How often an object's search looks whether it should stop, in search nodes: often enough to
@@ -484,7 +292,7 @@ std::optional<std::uint64_t> FastExhaustiveSearch<Width>::searchOrder(std::uint3
             storeObjectRules(nextToStore, rules);
         }
     };
-    forEachObject(table_.objectCount, threads_, [&](std::uint32_t x, unsigned worker) {
+    parallelFor(table_.objectCount, threads_, [&](std::uint32_t x, unsigned worker) {
         if (!searchObject(x, differing.empty() ? nullptr : &differing[worker])) {
             return false;
         }
