@@ -2,6 +2,7 @@
 
 #include "knn_fast.h"
 #include "knn_scoring.h"
+#include "parallel_for.h"
 #include "perf_timer.h"
 #include "ratio.h"
 #include "text_format.h"
@@ -12,8 +13,6 @@
 #include <functional>
 #include <memory>
 #include <optional>
-#include <system_error>
-#include <thread>
 #include <vector>
 
 namespace kolven {
@@ -131,26 +130,17 @@ void classifyRows(const SystemDecyzyjny& training, const SystemDecyzyjny& test, 
 
 // Splits the test rows into one contiguous share per worker and adds up their counts, which
 // therefore do not depend on the number of workers. A thread that cannot be started leaves its
-// share to the calling thread.
+// share to the others.
 Tally classifyAll(const SystemDecyzyjny& training, const SystemDecyzyjny& test, std::vector<Worker>& workers,
                   Progress& progress)
 {
     SharedCount shared{progress, test.objectCount};
     const std::size_t count = workers.size();
     const auto shareStart = [&](std::size_t w) { return std::uint32_t(std::uint64_t(test.objectCount) * w / count); };
-    {
-        std::vector<std::jthread> threads;
-        threads.reserve(count);
-        for (std::size_t w = 1; w < count; ++w) {
-            const auto run = [&, w] { classifyRows(training, test, shareStart(w), shareStart(w + 1), workers[w], shared); };
-            try {
-                threads.emplace_back(run);
-            } catch (const std::system_error&) {
-                run();
-            }
-        }
-        classifyRows(training, test, 0, shareStart(1), workers[0], shared);
-    }
+    parallelFor(std::uint32_t(count), unsigned(count), [&](std::uint32_t w, unsigned) {
+        classifyRows(training, test, shareStart(w), shareStart(w + 1), workers[w], shared);
+        return true;
+    });
     Tally total;
     for (const Worker& worker : workers) {
         total.caught += worker.tally.caught;
@@ -162,8 +152,7 @@ Tally classifyAll(const SystemDecyzyjny& training, const SystemDecyzyjny& test, 
 // The number of threads a run uses: as asked (0: one per core), at most one per test object.
 std::size_t threadCount(unsigned asked, std::uint32_t testObjects)
 {
-    const unsigned threads = asked != 0 ? asked : std::max(1u, std::thread::hardware_concurrency());
-    return std::min<std::size_t>(threads, testObjects);
+    return std::min<std::size_t>(workerThreads(asked), testObjects);
 }
 
 } // namespace
