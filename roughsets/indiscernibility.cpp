@@ -1,14 +1,12 @@
 #include "indiscernibility.h"
 
 #include "checked_size.h"
+#include "parallel_for.h"
 
 #include <algorithm>
 #include <atomic>
 #include <bit>
 #include <cstring>
-#include <exception>
-#include <mutex>
-#include <thread>
 #include <type_traits>
 
 namespace kolven {
@@ -105,45 +103,15 @@ constexpr std::uint32_t kRowBlock = 2048;
 
 unsigned roughSetThreads(unsigned asked)
 {
-    return asked != 0 ? asked : std::max(1u, std::thread::hardware_concurrency());
+    return workerThreads(asked);
 }
 
 void forEachOnThreads(std::uint32_t count, unsigned threads, const std::function<void(std::uint32_t, unsigned)>& work)
 {
-    threads = std::min<unsigned>(roughSetThreads(threads), std::max<std::uint32_t>(count, 1));
-    if (threads <= 1) {
-        for (std::uint32_t item = 0; item < count; ++item) {
-            work(item, 0);
-        }
-        return;
-    }
-    std::atomic<std::uint32_t> next{0};
-    std::atomic<bool> failed{false};
-    std::exception_ptr failure;
-    std::mutex failureMutex;
-    const auto run = [&](unsigned worker) {
-        try {
-            for (std::uint32_t item = next++; item < count && !failed.load(); item = next++) {
-                work(item, worker);
-            }
-        } catch (...) {
-            const std::lock_guard lock(failureMutex);
-            if (!failure) {
-                failure = std::current_exception();
-            }
-            failed.store(true);
-        }
-    };
-    {
-        std::vector<std::jthread> pool;
-        for (unsigned worker = 1; worker < threads; ++worker) {
-            pool.emplace_back(run, worker);
-        }
-        run(0);
-    }
-    if (failure) {
-        std::rethrow_exception(failure);
-    }
+    parallelFor(count, threads, [&work](std::uint32_t item, unsigned worker) {
+        work(item, worker);
+        return true;
+    });
 }
 
 CodedTable::CodedTable(const SystemDecyzyjny& table, unsigned threads)
