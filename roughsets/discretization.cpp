@@ -1,5 +1,7 @@
 #include "discretization.h"
 
+#include "parallel_for.h"
+
 #include <algorithm>
 #include <atomic>
 #include <charconv>
@@ -7,7 +9,6 @@
 #include <cstdint>
 #include <limits>
 #include <numeric>
-#include <thread>
 #include <utility>
 
 namespace kolven {
@@ -53,33 +54,20 @@ Discretization noCuts(const std::vector<bool>& cutAttributes)
     return made;
 }
 
-// Runs work(i) for i in [0, count) on up to threads threads, each taking every threads-th index.
+// Runs work(i) for i in [0, count) on up to threads threads; a failure on any of them is
+// rethrown here.
 template <typename Work>
 void shareOut(std::uint32_t count, std::uint32_t threads, const Work& work)
 {
-    threads = std::max(1u, std::min(threads, count));
-    if (threads == 1) {
-        for (std::uint32_t i = 0; i < count; ++i) {
-            work(i);
-        }
-        return;
-    }
-    std::vector<std::jthread> workers;
-    for (std::uint32_t t = 1; t < threads; ++t) {
-        workers.emplace_back([&work, t, threads, count] {
-            for (std::uint32_t i = t; i < count; i += threads) {
-                work(i);
-            }
-        });
-    }
-    for (std::uint32_t i = 0; i < count; i += threads) {
+    parallelFor(count, std::max(1u, threads), [&work](std::uint32_t i, unsigned) {
         work(i);
-    }
+        return true;
+    });
 }
 
 std::uint32_t hardwareThreads()
 {
-    return std::max(1u, std::thread::hardware_concurrency());
+    return workerThreads(0);
 }
 
 // The state of the maximal-discernibility search: the blocks of objects that no cut or uncut
