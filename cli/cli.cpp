@@ -214,11 +214,9 @@ bool keepListedAttributes(SystemDecyzyjny& table, TableRead& read, TableOptions&
     return true;
 }
 
-// Reads a table for a sub-command, reduced by --attributes when given; a refusal is reported on
-// err, naming the file, the line and what is wrong. fullAttributes, when given, receives the
-// number of condition attributes before the reduction.
 // Completes the missing values of a table just read as --missing asks: fitted on it, or, for a
-// test table, with what the training table read before it fitted.
+// test table (its words already numbered as the training table's), with what the training table
+// fitted.
 bool treatMissing(const std::string& path, SystemDecyzyjny& table, TableRead& read, TableOptions& options,
                   bool testTable, std::ostream& err)
 {
@@ -239,6 +237,11 @@ bool treatMissing(const std::string& path, SystemDecyzyjny& table, TableRead& re
     return true;
 }
 
+// Reads a table for a sub-command, reduced by --attributes when given; a refusal is reported on
+// err, naming the file, the line and what is wrong. fullAttributes, when given, receives the
+// number of condition attributes before the reduction. Missing values are completed as --missing
+// asks, except in a test table: the caller completes it once its words are numbered as the
+// training table's.
 bool loadTable(const std::string& path, SystemDecyzyjny& target, TableOptions& options, TableRead& read,
                std::ostream& err, std::uint32_t* fullAttributes = nullptr, bool testTable = false)
 {
@@ -264,7 +267,7 @@ bool loadTable(const std::string& path, SystemDecyzyjny& target, TableOptions& o
     if (options.attributes && !keepListedAttributes(target, read, options, err)) {
         return false;
     }
-    return options.missing.empty() || treatMissing(path, target, read, options, testTable, err);
+    return options.missing.empty() || testTable || treatMissing(path, target, read, options, false, err);
 }
 
 // A table read from .tab with values that were not numbers is still used, but not silently.
@@ -422,7 +425,7 @@ bool loadTrainingAndTest(const std::string& trainPath, SystemDecyzyjny& train, c
     warnAboutNonNumbers(trainPath, trainRead, err);
     warnAboutNonNumbers(testPath, testRead, err);
     alignLabels(trainRead.names, test, testRead.names);
-    return true;
+    return options.missing.empty() || treatMissing(testPath, test, testRead, options, true, err);
 }
 
 // The same, then prepared as p asks (cuts fitted on the training table).
