@@ -58,6 +58,15 @@ TEST(MissingValues, ReadersRefuseOrKeepAndEachTreatmentCompletesFromTheTrainingT
         }
     }
 
+    // A numeric decision takes the most common value even under mean (no new class), the smallest
+    // of equally common ones.
+    TableNames decisionNames;
+    SystemDecyzyjny numericDecision = readKept("a,d\n1,1\n3,?\n5,3\n", decisionNames, missing);
+    MissingFill decisionFill;
+    EXPECT_FALSE(decisionFill.fit(numericDecision, decisionNames, MissingTreatment::Mean));
+    decisionFill.apply(numericDecision, decisionNames);
+    EXPECT_EQ(numericDecision.decision(1), 1.0f);
+
     TableNames emptyNames;
     SystemDecyzyjny empty = readKept("a,b\n1,x\n2,y\n", emptyNames, missing);
     empty.installValues(2, 1, {std::nanf(""), 0, std::nanf(""), 1});
