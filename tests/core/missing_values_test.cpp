@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace kolven {
@@ -28,10 +29,8 @@ TEST(MissingValues, ReadersRefuseOrKeepAndEachTreatmentCompletesFromTheTrainingT
     ReadRefusal refusal;
     MissingNumbers missing;
     EXPECT_FALSE(parseCsv(kTrain, {}, refused, names, refusal, 0, &missing));
-    EXPECT_EQ(refusal.line, 3U);
-    EXPECT_EQ(missing.firstColumn, "a");
-    EXPECT_EQ(missing.inFirstColumn, 3U);
-    EXPECT_EQ(missing.total, 3U); // the empty nominal value is no missing number
+    // The empty nominal value is no missing number.
+    EXPECT_EQ(std::tuple(refusal.line, missing.firstColumn, missing.inFirstColumn, missing.total), std::tuple(3U, "a", 3U, 3U));
 
     const std::vector<std::pair<MissingTreatment, std::vector<float>>> cases{
         {MissingTreatment::Mean, {1, 0, 0, 3, 1, 1, 4, 0, 0, 4, 0, 0, 3, 0, 1, 3, 1, 0}},
@@ -50,28 +49,19 @@ TEST(MissingValues, ReadersRefuseOrKeepAndEachTreatmentCompletesFromTheTrainingT
         TableNames testNames;
         SystemDecyzyjny test = readKept("a,b,d\n?,x,p\n100,,q\n100,x,p\n", testNames, missing);
         fill.apply(test, testNames);
-        if (treatment == MissingTreatment::Drop) {
-            EXPECT_EQ(test.values, (std::vector<float>{100, 0, 0}));
-        } else {
-            EXPECT_EQ(test.value(0, 0), expected[3]) << missingTreatmentName(treatment);
-            EXPECT_EQ(test.value(1, 1), 0.0f);
-        }
+        const bool drop = treatment == MissingTreatment::Drop;
+        EXPECT_EQ(test.values, (drop ? std::vector<float>{100, 0, 0} : std::vector<float>{expected[3], 0, 0, 100, 0, 1, 100, 0, 0}));
     }
 
     // A numeric decision takes the most common value even under mean (no new class), the smallest
-    // of equally common ones.
-    TableNames decisionNames;
-    SystemDecyzyjny numericDecision = readKept("a,d\n1,1\n3,?\n5,3\n", decisionNames, missing);
-    MissingFill decisionFill;
-    EXPECT_FALSE(decisionFill.fit(numericDecision, decisionNames, MissingTreatment::Mean));
-    decisionFill.apply(numericDecision, decisionNames);
-    EXPECT_EQ(numericDecision.decision(1), 1.0f);
-
-    TableNames emptyNames;
-    SystemDecyzyjny empty = readKept("a,b\n1,x\n2,y\n", emptyNames, missing);
-    empty.installValues(2, 1, {std::nanf(""), 0, std::nanf(""), 1});
+    // of equally common ones; a column with no value at all cannot be completed.
+    SystemDecyzyjny numeric = readKept("a,d\n1,1\n3,?\n5,3\n", names, missing);
     MissingFill fill;
-    EXPECT_NE(fill.fit(empty, emptyNames, MissingTreatment::Mean).value_or("").find("\"a\""), std::string::npos);
+    EXPECT_FALSE(fill.fit(numeric, names, MissingTreatment::Mean));
+    fill.apply(numeric, names);
+    EXPECT_EQ(numeric.decision(1), 1.0f);
+    numeric.installValues(2, 1, {std::nanf(""), 0, std::nanf(""), 1});
+    EXPECT_NE(fill.fit(numeric, names, MissingTreatment::Mean).value_or("").find("\"a\""), std::string::npos);
 }
 
 } // namespace
