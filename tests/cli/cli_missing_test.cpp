@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-
 namespace kolven {
 namespace {
 
@@ -21,10 +19,7 @@ TEST_F(CliMissing, RefusesWithoutATreatmentAndWritesWhatItReadsBack)
                                              "@attribute d {p,q}\n@data\n1,x,p\n?,y,q\n2,?,p\nNaN,x,q\n");
     const CliRun refused = run({"convert", arff, "-o", file("out.csv")});
     EXPECT_EQ(refused.code, 1);
-    EXPECT_NE(refused.err.find("atrybut liczbowy \"a\" ma 2 brakujacych wartosci (w calej tabeli 2); "
-                               "wybierz --missing mean, mode albo drop."),
-              std::string::npos)
-        << refused.err;
+    EXPECT_NE(refused.err.find("\"a\" ma 2 brakujacych wartosci (w calej tabeli 2); wybierz --missing mean"), std::string::npos);
 
     ASSERT_EQ(run({"convert", arff, "--missing", "mean", "-o", file("out.csv")}).code, 0);
     EXPECT_EQ(fileBytes(file("out.csv")), "a,b,d\r\n1,x,p\r\n1.5,y,q\r\n2,x,p\r\n1.5,x,q\r\n");
