@@ -11,6 +11,7 @@
 #include "lem2.h"
 #include "listed_rules.h"
 #include "messages.h"
+#include "missing_values.h"
 #include "reducts.h"
 #include "roughsets_text.h"
 #include "normalization.h"
@@ -161,6 +162,10 @@ struct TableOptions {
     std::string format;   // --format: the reader, where the name does not tell it (standard input, a pipe)
     std::string separator; // --separator: the separator of a .csv table instead of the guess
     std::optional<std::string> attributes; // --attributes: the condition attributes to keep
+    std::string missing; // --missing: how missing values are completed (mean, mode, drop)
+    // Fitted on the training table (the first one read), applied to it and to its test table.
+    MissingFill missingFill;
+    std::string missingNote; // what the treatment did to the training table, for info and headers
     // Once a table is reduced by --attributes: names that keep the full table's attribute numbers
     // in texts printed without names.
     TableNames keptNumbers;
@@ -181,6 +186,9 @@ void addTableOptions(CLI::App& sub, TableOptions& options)
         ->check([](const std::string& value) {
             return value.size() == 1 || value == "tab" ? std::string() : std::string("one character or tab");
         });
+    sub.add_option("--missing", options.missing,
+                   "complete missing values (?, empty, NA, NaN) with the training table's mean or mode, or drop the objects")
+        ->check(CLI::IsMember({"mean", "mode", "drop"}));
 }
 
 void addAttributesOption(CLI::App& sub, TableOptions& options)
@@ -206,11 +214,36 @@ bool keepListedAttributes(SystemDecyzyjny& table, TableRead& read, TableOptions&
     return true;
 }
 
+// Completes the missing values of a table just read as --missing asks: fitted on it, or, for a
+// test table (its words already numbered as the training table's), with what the training table
+// fitted.
+bool treatMissing(const std::string& path, SystemDecyzyjny& table, TableRead& read, TableOptions& options,
+                  bool testTable, std::ostream& err)
+{
+    if (!testTable) {
+        if (const auto refusal = options.missingFill.fit(table, read.names, *missingTreatmentNamed(options.missing))) {
+            fail(err, path + ": " + *refusal);
+            return false;
+        }
+    }
+    const std::uint64_t changed = options.missingFill.apply(table, read.names);
+    if (!testTable) {
+        options.missingNote = missingTreatmentNote(options.missingFill.treatment(), changed);
+    }
+    if (table.objectCount == 0) {
+        fail(err, path + ": po usunieciu obiektow z brakami nie zostal zaden obiekt.");
+        return false;
+    }
+    return true;
+}
+
 // Reads a table for a sub-command, reduced by --attributes when given; a refusal is reported on
 // err, naming the file, the line and what is wrong. fullAttributes, when given, receives the
-// number of condition attributes before the reduction.
+// number of condition attributes before the reduction. Missing values are completed as --missing
+// asks, except in a test table: the caller completes it once its words are numbered as the
+// training table's.
 bool loadTable(const std::string& path, SystemDecyzyjny& target, TableOptions& options, TableRead& read,
-               std::ostream& err, std::uint32_t* fullAttributes = nullptr)
+               std::ostream& err, std::uint32_t* fullAttributes = nullptr, bool testTable = false)
 {
     {
         ExitAtOnceWhileReading reading;
@@ -218,15 +251,23 @@ bool loadTable(const std::string& path, SystemDecyzyjny& target, TableOptions& o
         const TableFormat format = options.format.empty() ? tableFormat(file) : *formatNamed(options.format);
         const char separator =
             options.separator == "tab" ? '\t' : options.separator.empty() ? '\0' : options.separator[0];
-        if (!readTable(file, format, target, read, TableReadOptions{options.decision, separator})) {
+        if (!readTable(file, format, target, read, TableReadOptions{options.decision, separator, !options.missing.empty()})) {
             fail(err, path + ": " + readFailureText(path, read.refusal));
+            if (read.missing.total > 0 && options.missing.empty()) {
+                fail(err, path + ": atrybut liczbowy \"" + read.missing.firstColumn + "\" ma " +
+                              std::to_string(read.missing.inFirstColumn) + " brakujacych wartosci (w calej tabeli " +
+                              std::to_string(read.missing.total) + "); wybierz --missing mean, mode albo drop.");
+            }
             return false;
         }
     }
     if (fullAttributes != nullptr) {
         *fullAttributes = target.attributeCount;
     }
-    return !options.attributes || keepListedAttributes(target, read, options, err);
+    if (options.attributes && !keepListedAttributes(target, read, options, err)) {
+        return false;
+    }
+    return options.missing.empty() || testTable || treatMissing(path, target, read, options, false, err);
 }
 
 // A table read from .tab with values that were not numbers is still used, but not silently.
@@ -373,7 +414,7 @@ bool loadTrainingAndTest(const std::string& trainPath, SystemDecyzyjny& train, c
     std::uint32_t trainAttributes = 0;
     std::uint32_t testAttributes = 0;
     if (!loadTable(trainPath, train, options, trainRead, err, &trainAttributes) ||
-        !loadTable(testPath, test, options, testRead, err, &testAttributes)) {
+        !loadTable(testPath, test, options, testRead, err, &testAttributes, true)) {
         return false;
     }
     if (options.attributes && trainAttributes != testAttributes) {
@@ -384,7 +425,7 @@ bool loadTrainingAndTest(const std::string& trainPath, SystemDecyzyjny& train, c
     warnAboutNonNumbers(trainPath, trainRead, err);
     warnAboutNonNumbers(testPath, testRead, err);
     alignLabels(trainRead.names, test, testRead.names);
-    return true;
+    return options.missing.empty() || treatMissing(testPath, test, testRead, options, true, err);
 }
 
 // The same, then prepared as p asks (cuts fitted on the training table).
@@ -576,7 +617,11 @@ Action defineInfo(CLI::App& sub)
         if (!loadTable(*input, table, *options, read, err)) {
             return int(kExitFailed);
         }
-        return emit(tableSummary(table, read, shownNames(read, table, *options)), {}, out, err);
+        std::string summary = tableSummary(table, read, shownNames(read, table, *options));
+        if (!options->missingNote.empty()) {
+            summary += options->missingNote + "\n";
+        }
+        return emit(summary, {}, out, err);
     };
 }
 
@@ -850,6 +895,11 @@ Action defineCrossValidate(CLI::App& sub)
         if (!checkPreparation(p->preparation, err)) {
             return int(kExitFailed);
         }
+        if (!p->options.missing.empty() && p->options.missing != "drop") {
+            // Each fold's test part would have to be completed from its own training part.
+            return fail(err, "cv: --missing " + p->options.missing +
+                                 " nie jest obslugiwane w walidacji krzyzowej; uzyj --missing drop.");
+        }
         SystemDecyzyjny table;
         TableRead read;
         if (!loadTable(p->table, table, p->options, read, err)) {
@@ -890,7 +940,16 @@ Action defineCrossValidate(CLI::App& sub)
         if (RunWatch watch(Computation::CrossValidation, err); !crossValidate(table, settings, preparation, results, watch)) {
             return interruptedExit(err);
         }
-        return emit(crossValidationReport(results), p->output, out, err);
+        std::string report = crossValidationReport(results);
+        if (!p->options.missingNote.empty()) {
+            // The treatment belongs to the header line, which names how the run was prepared.
+            const std::size_t header = report.find("Walidacja krzyzowa:");
+            const std::size_t headerEnd = report.find(kLineEnd, header);
+            if (header != std::string::npos && headerEnd != std::string::npos) {
+                report.insert(headerEnd, ", " + p->options.missingNote);
+            }
+        }
+        return emit(report, p->output, out, err);
     };
 }
 

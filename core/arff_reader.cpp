@@ -205,8 +205,12 @@ bool readDataRow(ArffLine& words, NamedRows& table, const LabelNumbers& numbers,
             const bool missing = !word.quoted && word.text == "?";
             float value = kMissingValue;
             if (!column.nominal) {
-                if (!numericValue(word.text, missing, column, line, value, refusal)) {
+                const bool missingNumber = missing || (!word.quoted && isMissingNumberWord(word.text));
+                if (!numericValue(word.text, missingNumber, column, line, value, refusal)) {
                     return false;
+                }
+                if (missingNumber) {
+                    table.noteMissing(count, line);
                 }
             } else if (!missing) {
                 const auto found = numbers[count].find(word.text);
@@ -271,7 +275,7 @@ std::string_view withoutWeight(std::string_view content, std::uint64_t& weighted
 } // namespace
 
 bool parseArff(std::string_view text, std::string_view decision, SystemDecyzyjny& target, TableNames& names,
-               ReadRefusal& refusal, std::uint64_t* weightedRows)
+               ReadRefusal& refusal, std::uint64_t* weightedRows, MissingNumbers* missing, bool keepMissing)
 {
     std::uint64_t weighted = 0;
     if (const std::string_view wide = wideTextRefusal(text); !wide.empty()) {
@@ -323,6 +327,10 @@ bool parseArff(std::string_view text, std::string_view decision, SystemDecyzyjny
     }
     // Rows are read until here with the capacity they grew to; the table keeps the exact size.
     table.values.shrink_to_fit();
+    table.keepMissing = keepMissing;
+    if (missing != nullptr) {
+        *missing = missingNumbers(table);
+    }
     if (!installNamed(std::move(table), decision, target, names, refusal)) {
         return false;
     }

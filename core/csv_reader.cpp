@@ -20,6 +20,8 @@ struct CsvField {
 
     // An empty field, or an unquoted "?".
     bool missing() const { return text.empty() || (!quoted && text == "?"); }
+    // In a numeric column also an unquoted "NA" or "NaN".
+    bool missingNumber() const { return missing() || (!quoted && isMissingNumberWord(text)); }
 };
 
 enum class Scan { Record, End, Fault };
@@ -211,7 +213,7 @@ bool isNumericColumn(const std::vector<std::vector<CsvField>>& rows, std::size_t
     bool anyValue = false;
     for (const auto& row : rows) {
         const CsvField& field = row[column];
-        if (!field.missing()) {
+        if (!field.missingNumber()) {
             if (!isWholeNumber(decimalComma ? withDecimalPoint(field.text) : field.text)) {
                 return false;
             }
@@ -239,7 +241,7 @@ void dropEmptyColumns(std::vector<CsvField>& header, std::vector<std::vector<Csv
 } // namespace
 
 bool parseCsv(std::string_view text, std::string_view decision, SystemDecyzyjny& target, TableNames& names,
-              ReadRefusal& refusal, char separator)
+              ReadRefusal& refusal, char separator, MissingNumbers* missing, bool keepMissing)
 {
     if (const std::string_view wide = wideTextRefusal(text); !wide.empty()) {
         return refuse(refusal, 1, std::string(wide));
@@ -299,9 +301,12 @@ bool parseCsv(std::string_view text, std::string_view decision, SystemDecyzyjny&
             const CsvField& field = rows[r][c];
             float& value = table.values[r * width + c];
             if (!column.nominal) {
-                if (!numericValue(decimalComma ? withDecimalPoint(field.text) : field.text, field.missing(), column,
+                if (!numericValue(decimalComma ? withDecimalPoint(field.text) : field.text, field.missingNumber(), column,
                                   lines[r], value, refusal)) {
                     return false;
+                }
+                if (field.missingNumber()) {
+                    table.noteMissing(c, lines[r]);
                 }
             } else if (field.missing()) {
                 value = kMissingValue;
@@ -309,6 +314,10 @@ bool parseCsv(std::string_view text, std::string_view decision, SystemDecyzyjny&
                 return refuse(refusal, lines[r], tooManyLabels(column));
             }
         }
+    }
+    table.keepMissing = keepMissing;
+    if (missing != nullptr) {
+        *missing = missingNumbers(table);
     }
     return installNamed(std::move(table), decision, target, names, refusal);
 }

@@ -14,11 +14,14 @@ namespace kolven {
 // order mark is skipped. A column whose values are all numbers is numeric, read as .tab values
 // are (in a file not separated by "," a decimal comma, "1,5", is taken for a point); any other
 // is nominal, its words numbered in order of first appearance. An empty field or
-// "?" is missing: -1 in a nominal column, refused in a numeric one. The column named decision
+// "?" is missing: -1 in a nominal column; in a numeric one (where "NA" and "NaN" are missing too)
+// the table is refused unless keepMissing is set, when the value is NaN and must be completed
+// before any computation. missing, when given, receives their counts, refused or not. The column named decision
 // (the last one when decision is empty) becomes the decision. Returns false, leaving target and
 // names as they were and saying why in refusal, when the text is not such a table or has a single
 // column.
 bool parseCsv(std::string_view text, std::string_view decision, SystemDecyzyjny& target, TableNames& names,
-              ReadRefusal& refusal, char separator = 0);
+              ReadRefusal& refusal, char separator = 0, MissingNumbers* missing = nullptr,
+              bool keepMissing = false);
 
 } // namespace kolven

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <new>
 #include <utility>
 
@@ -24,7 +25,8 @@ bool numericValue(std::string_view text, bool missing, const NamedColumn& column
                   ReadRefusal& refusal)
 {
     if (missing) {
-        return refuse(refusal, line, "brak wartosci atrybutu liczbowego " + inQuotes(column.name));
+        value = std::numeric_limits<float>::quiet_NaN();
+        return true;
     }
     if (!isWholeNumber(text)) {
         return refuse(refusal, line, "wartosc " + inQuotes(text) + " atrybutu liczbowego " + inQuotes(column.name) +
@@ -49,6 +51,10 @@ bool installNamed(NamedRows table, std::string_view decision, SystemDecyzyjny& t
         return refuse(refusal, table.lastLine, "plik nie zawiera zadnego obiektu");
     }
     const std::size_t width = table.columns.size();
+    if (table.missingNumbers > 0 && !table.keepMissing) {
+        return refuse(refusal, table.firstMissingLine,
+                      "brak wartosci atrybutu liczbowego " + inQuotes(table.columns[table.firstMissingColumn].name));
+    }
     std::size_t chosen = width - 1;
     if (!decision.empty()) {
         const auto found = std::find_if(table.columns.begin(), table.columns.end(),
@@ -71,6 +77,19 @@ bool installNamed(NamedRows table, std::string_view decision, SystemDecyzyjny& t
     target.installValues(std::uint32_t(table.rows), std::uint32_t(width - 1), std::move(table.values));
     names.columns = std::move(table.columns);
     return true;
+}
+
+MissingNumbers missingNumbers(const NamedRows& table)
+{
+    MissingNumbers found{table.missingNumbers, {}, 0};
+    if (table.missingNumbers > 0) {
+        const std::size_t width = table.columns.size();
+        found.firstColumn = table.columns[table.firstMissingColumn].name;
+        for (std::size_t at = table.firstMissingColumn; at < table.values.size(); at += width) {
+            found.inFirstColumn += std::isnan(table.values[at]) ? 1 : 0;
+        }
+    }
+    return found;
 }
 
 std::string tooManyLabels(const NamedColumn& column)

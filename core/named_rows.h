@@ -34,9 +34,30 @@ struct NamedRows {
     std::uint64_t rows = 0;
     std::uint64_t namesLine = 0; // where the names were declared
     std::uint64_t lastLine = 0;
+    // Missing values of numeric columns, held as NaN: kept only when keepMissing is set (the
+    // caller then completes them before computing), otherwise the table is refused.
+    bool keepMissing = false;
+    std::uint64_t missingNumbers = 0;
+    std::uint64_t firstMissingLine = 0;
+    std::size_t firstMissingColumn = 0; // in the file's order
+
+    void noteMissing(std::size_t column, std::uint64_t line)
+    {
+        if (missingNumbers++ == 0) {
+            firstMissingLine = line;
+            firstMissingColumn = column;
+        }
+    }
 };
 
-// A numeric field, read as a .tab value is; a missing or non-finite value is refused.
+// True for the words that stand for a missing number besides "?" and an empty field.
+inline bool isMissingNumberWord(std::string_view text)
+{
+    return text == "NA" || text == "NaN";
+}
+
+// A numeric field, read as a .tab value is; a missing one is NaN (see NamedRows::noteMissing), a
+// non-finite one is refused.
 bool numericValue(std::string_view text, bool missing, const NamedColumn& column, std::uint64_t line, float& value,
                   ReadRefusal& refusal);
 
@@ -73,6 +94,9 @@ private:
     NamedColumn& column_;
     std::unordered_map<std::string, float> index_;
 };
+
+// The missing numbers of a table read so far (before installNamed moves its values).
+MissingNumbers missingNumbers(const NamedRows& table);
 
 std::string tooManyLabels(const NamedColumn& column);
 

@@ -13,4 +13,12 @@ struct ReadRefusal {
     bool unreadable = false;
 };
 
+// The missing values of numeric columns a table with names held ("?", an empty field, NA, NaN):
+// their count, and the first column that had one with its own count.
+struct MissingNumbers {
+    std::uint64_t total = 0;
+    std::string firstColumn;
+    std::uint64_t inFirstColumn = 0;
+};
+
 } // namespace kolven

@@ -25,12 +25,14 @@ bool readTabText(std::string_view text, const TableReadOptions&, SystemDecyzyjny
 
 bool readCsvText(std::string_view text, const TableReadOptions& options, SystemDecyzyjny& target, TableRead& read)
 {
-    return parseCsv(text, options.decision, target, read.names, read.refusal, options.separator);
+    return parseCsv(text, options.decision, target, read.names, read.refusal, options.separator, &read.missing,
+                    options.keepMissing);
 }
 
 bool readArffText(std::string_view text, const TableReadOptions& options, SystemDecyzyjny& target, TableRead& read)
 {
-    return parseArff(text, options.decision, target, read.names, read.refusal, &read.weightedRows);
+    return parseArff(text, options.decision, target, read.names, read.refusal, &read.weightedRows, &read.missing,
+                     options.keepMissing);
 }
 
 std::string writeMsdBytes(const SystemDecyzyjny& table, const TableNames*)

@@ -23,12 +23,16 @@ struct TableRead {
     std::uint64_t nonNumericValues = 0; // .tab value tokens without a number, read as 0
     ReadRefusal refusal;                // why a .csv or .arff file was refused, or could not be read
     std::uint64_t weightedRows = 0;     // .arff rows whose instance weight was ignored
+    MissingNumbers missing;             // missing values of numeric columns (NaN when kept)
 };
 
 // How a table is to be read beside its format.
 struct TableReadOptions {
     std::string_view decision; // the decision column of a table with names (empty: the last one)
     char separator = 0;        // the separator of a .csv table (0: guessed)
+    // Missing numbers are read as NaN rather than refused; the caller completes them (see
+    // missing_values.h) before anything computes on the table.
+    bool keepMissing = false;
 };
 
 // One file format of tables: how a file name tells it, how it is read and written, and how the
