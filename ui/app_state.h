@@ -4,6 +4,8 @@
 #include "ercim.h"
 #include "knn.h"
 #include "lem2.h"
+#include "approximations.h"
+#include "reducts.h"
 #include "table_names.h"
 #include "rule_classifier.h"
 #include "text_page.h"
@@ -24,6 +26,8 @@ struct ComputedResults {
     bool knn = false;
     bool ruleClassification = false;
     bool crossValidation = false;
+    bool approximations = false;
+    bool reducts = false; // all reducts, Johnson's or the greedy one: the last computed
 };
 
 // Everything the running program knows. The entry point owns it and hands it to the Application;
@@ -53,6 +57,10 @@ struct AppState {
     RuleClassification ruleResults;
     CrossValidation cvResults;
     CvSettings cvSettings;
+
+    // The last rough-set analysis of the decision system; its texts take the names when shown.
+    Approximations approximations;
+    ReductAnalysis reducts;
 
     ComputedResults computed;
 

@@ -3,6 +3,7 @@
 #include "grid_editor.h"
 #include "messages.h"
 #include "parameter_dialog.h"
+#include "roughsets_text.h"
 #include "table_files.h"
 
 #include <new>
@@ -112,6 +113,16 @@ void Application::dispatch(CommandId id)
     case CommandId::CrossValidate: crossValidateSystem(); break;
     case CommandId::ShowCrossValidation: showCrossValidation(); break;
     case CommandId::ExportCrossValidation: exportText(crossValidationReport(state_.cvResults)); break;
+    case CommandId::ComputeApproximations: computeApproximations(); break;
+    case CommandId::ComputeReducts: computeReducts(ReductMethod::All); break;
+    case CommandId::ComputeReductJohnson: computeReducts(ReductMethod::Johnson); break;
+    case CommandId::ComputeReductGreedy: computeReducts(ReductMethod::Greedy); break;
+    case CommandId::ShowApproximations: showApproximations(); break;
+    case CommandId::ExportApproximations:
+        exportText(approximationsReport(state_.approximations, state_.shownNames()));
+        break;
+    case CommandId::ShowReducts: showReducts(); break;
+    case CommandId::ExportReducts: exportText(reductsReport(state_.reducts, state_.shownNames())); break;
     }
 }
 

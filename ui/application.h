@@ -125,6 +125,12 @@ private:
     void showRuleResults();
     void crossValidateSystem();
     void showCrossValidation();
+    // Draws the time line, then text paged with "DALEJ" (the listing mode Text).
+    void showPagedText(double elapsedSeconds, std::string text);
+    void computeApproximations();
+    void showApproximations();
+    void computeReducts(ReductMethod method);
+    void showReducts();
     void showAbout();
     void toggleNames();
 

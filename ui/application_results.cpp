@@ -289,12 +289,17 @@ void Application::crossValidateSystem()
 // totals at their end can be read.
 void Application::showCrossValidation()
 {
-    pagedText_ = crossValidationText(state_.cvResults);
+    showPagedText(state_.cvResults.elapsedSeconds, crossValidationText(state_.cvResults));
+}
+
+void Application::showPagedText(double elapsedSeconds, std::string text)
+{
+    pagedText_ = std::move(text);
     state_.listing.textLine = 0;
     painter_.setNextButtonVisible(false);
     painter_.setNextButtonEnabled(true);
     startPage();
-    painter_.drawElapsedTime(state_.cvResults.elapsedSeconds);
+    painter_.drawElapsedTime(elapsedSeconds);
     listTextLines(pagedText_, state_.listing, painter_);
 }
 

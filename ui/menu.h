@@ -57,6 +57,15 @@ inline constexpr std::array kActionsMenuItems{
     MenuItem{CommandId::ShowCrossValidation, "Wyswietl wyniki walidacji krzyzowej..."},
     MenuItem{CommandId::ExportCrossValidation, "Eksportuj wyniki walidacji krzyzowej do pliku..."},
     MenuItem{},
+    MenuItem{CommandId::ComputeApproximations, "Wylicz przyblizenia"},
+    MenuItem{CommandId::ComputeReducts, "Wylicz redukty"},
+    MenuItem{CommandId::ComputeReductJohnson, "Wylicz redukt (Johnson)"},
+    MenuItem{CommandId::ComputeReductGreedy, "Wylicz redukt (zachlanny)"},
+    MenuItem{CommandId::ShowApproximations, "Wyswietl przyblizenia"},
+    MenuItem{CommandId::ShowReducts, "Wyswietl redukty"},
+    MenuItem{CommandId::ExportApproximations, "Eksportuj przyblizenia do pliku..."},
+    MenuItem{CommandId::ExportReducts, "Eksportuj redukty do pliku..."},
+    MenuItem{},
     MenuItem{CommandId::CancelComputation, "Przerwij obliczenia"},
 };
 
@@ -73,7 +82,7 @@ inline constexpr CommandId kEscapeCommand = CommandId::CancelComputation;
 
 // The first and the last command identifier; every id in between is a command.
 inline constexpr int kFirstCommandId = static_cast<int>(CommandId::CreateSystem);
-inline constexpr int kLastCommandId = static_cast<int>(CommandId::ExportCrossValidation);
+inline constexpr int kLastCommandId = static_cast<int>(CommandId::ExportReducts);
 inline constexpr int kCommandCount = kLastCommandId - kFirstCommandId + 1;
 
 // True for the identifiers from the first to the last command, the only ones the application

@@ -57,6 +57,18 @@ bool commandAvailable(CommandId id, const AppState& state, bool computing)
     case CommandId::ShowCrossValidation:
     case CommandId::ExportCrossValidation:
         return done.crossValidation;
+    // The rough-set analysis needs objects, as its command line refuses an empty table.
+    case CommandId::ComputeApproximations:
+    case CommandId::ComputeReducts:
+    case CommandId::ComputeReductJohnson:
+    case CommandId::ComputeReductGreedy:
+        return state.decisionSystemHasValues();
+    case CommandId::ShowApproximations:
+    case CommandId::ExportApproximations:
+        return done.approximations;
+    case CommandId::ShowReducts:
+    case CommandId::ExportReducts:
+        return done.reducts;
     case CommandId::CancelComputation:
         return false;
     }

@@ -38,6 +38,14 @@ enum class CommandId : int {
     ExportRuleClassification = 40026,
     ShowCrossValidation = 40027,
     ExportCrossValidation = 40028,
+    ComputeApproximations = 40029,
+    ComputeReducts = 40030,
+    ComputeReductJohnson = 40031,
+    ComputeReductGreedy = 40032,
+    ShowApproximations = 40033,
+    ExportApproximations = 40034,
+    ShowReducts = 40035,
+    ExportReducts = 40036,
 };
 
 // What an open or save dialog offers: one filter entry, a default suffix, and for saving the

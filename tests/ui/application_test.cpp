@@ -20,7 +20,8 @@ const Ids kStartMenu{CreateSystem, GenerateSystem, LoadSystem, LoadTestSystem, Q
 // After the first decision system, with no test system.
 const Ids kSystemMenu{CreateSystem, GenerateSystem, LoadSystem,        LoadTestSystem, SaveSystem,
                       Quit,         ComputeExhaustive, EditSystem, About,          ComputeLem2,
-                      ComputeExhaustiveAllOrders, ToggleAttributeNames, ComputeLem2Simplified, CrossValidate};
+                      ComputeExhaustiveAllOrders, ToggleAttributeNames, ComputeLem2Simplified, CrossValidate,
+                      ComputeApproximations, ComputeReducts, ComputeReductJohnson, ComputeReductGreedy};
 
 class ApplicationCommands : public AppTest {};
 

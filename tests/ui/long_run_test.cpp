@@ -50,7 +50,9 @@ TEST_F(LongRuns, CancelAtEveryComputationLeavesEverythingAsItWasAndOnlyCancelCan
     for (auto [earlier, compute] : {std::pair{ComputeExhaustiveAllOrders, ComputeExhaustive},
                                     {ComputeExhaustive, ComputeExhaustiveAllOrders},
                                     {ShowExhaustive, ComputeLem2},
-                                    {ClassifyKnn, ClassifyKnn}}) {
+                                    {ClassifyKnn, ClassifyKnn},
+                                    {ComputeApproximations, ComputeReducts},
+                                    {ComputeReductGreedy, ComputeApproximations}}) {
         SCOPED_TRACE(int(compute));
         screen.knnScripts.push_back(typeK("1"));
         app.runCommand(earlier);
