@@ -151,6 +151,9 @@ private:
     bool listingShown_ = false;
     // The text whose pages "DALEJ" turns while the listing mode is ListingMode::Text.
     std::string pagedText_;
+    // What draws the rough-set results on the window again, in the new form, when the names
+    // setting changes (while listingShown_ and the listing mode is ListingMode::Text).
+    void (Application::*analysisShown_)() = nullptr;
     // The folder of the last table file chosen to open; the open dialog starts there.
     std::filesystem::path lastOpenFolder_;
 };

@@ -225,6 +225,8 @@ void Application::toggleNames()
     }
     if (state_.listing.listingMode == ListingMode::Lem2) {
         showLem2();
+    } else if (state_.listing.listingMode == ListingMode::Text && analysisShown_) {
+        (this->*analysisShown_)();
     } else {
         showExhaustive();
     }

@@ -35,6 +35,8 @@ void Application::computeApproximations()
 void Application::showApproximations()
 {
     showPagedText(state_.approximations.elapsedSeconds, approximationsText(state_.approximations, state_.shownNames()));
+    listingShown_ = true;
+    analysisShown_ = &Application::showApproximations;
 }
 
 void Application::computeReducts(ReductMethod method)
@@ -57,6 +59,8 @@ void Application::computeReducts(ReductMethod method)
 void Application::showReducts()
 {
     showPagedText(state_.reducts.elapsedSeconds, reductsText(state_.reducts, state_.shownNames()));
+    listingShown_ = true;
+    analysisShown_ = &Application::showReducts;
 }
 
 } // namespace kolven

@@ -14,7 +14,7 @@ TEST_F(RoughSetsInTheWindow, OfferedWithObjectsDrawnAndExportedAsTheCommandLineW
     const auto offered = [&](std::vector<CommandId> ids) {
         return std::ranges::count_if(ids, [&](CommandId id) { return screen.enabled(id); });
     };
-    const auto belowTimeLine = [&] { auto lines = page(); lines.erase(lines.begin()); return lines; };
+    const auto belowTimeLine = [&] { auto lines = page(); lines.erase(lines.begin(), lines.begin() + std::min<std::size_t>(1, lines.size())); return lines; };
     load(folder.write("t.csv", "outlook,windy,play\nsunny,no,no\nsunny,yes,yes\nrainy,no,yes\nrainy,no,no\n"));
     EXPECT_EQ(offered({ComputeApproximations, ComputeReducts, ComputeReductJohnson, ComputeReductGreedy}), 4);
     EXPECT_EQ(offered({ShowApproximations, ExportApproximations, ShowReducts, ExportReducts}), 0);
@@ -33,9 +33,9 @@ TEST_F(RoughSetsInTheWindow, OfferedWithObjectsDrawnAndExportedAsTheCommandLineW
     for (const std::string& line : approximations) bytes += line + "\r\n";
     EXPECT_EQ(afterTimeLine(fileBytes(folder / "a.txt")), bytes);
 
-    app.runCommand(ToggleAttributeNames);
     app.runCommand(ShowApproximations);
-    EXPECT_EQ(belowTimeLine().front(), "Atrybuty: {a1, a2}");
+    app.runCommand(ToggleAttributeNames);
+    EXPECT_EQ(belowTimeLine().front(), "Atrybuty: {a1, a2}") << "drawn again without the names";
     // Two reducts: all of them, or the one Johnson's and the greedy search pick.
     load(folder.write("t2.csv", "a,b,d\nx,x,p\ny,y,q\n"));
     for (CommandId method : {ComputeReducts, ComputeReductJohnson, ComputeReductGreedy}) {
