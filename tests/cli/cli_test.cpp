@@ -82,7 +82,7 @@ TEST_F(Cli, RefusalsExitOneUsageErrorsTwoAndNeitherLeavesAFile)
         {{"exhaustive", bad}, 1, "bad.tab: Plik jest uszkodzony!"},
         {{"lem2", bad}, 1, "bad.tab: Plik jest uszkodzony!"},
         {{"knn", data("iris.tab"), file("nothing.tab")}, 1, "nothing.tab: nie ma takiego pliku"},
-        {{"convert", file(".")}, 1, "/.: to nie jest plik, lecz katalog"},
+        {{"convert", file(".")}, 1, ".: to nie jest plik, lecz katalog"},
         // A table with names: the line and the fault on a line of their own.
         {{"convert", badCsv}, 1,
          badCsv + ": Plik jest uszkodzony!\n" + badCsv + ", wiersz 3: brak wartosci atrybutu liczbowego \"a\"\n"},
