@@ -18,6 +18,22 @@ inline Word attributeBit(std::uint32_t p)
     return Word(1) << (p % kWordBits);
 }
 
+// The words a set of attributes needs (at least one, so that an empty table still has a set).
+inline std::uint32_t wordsFor(std::uint32_t attributes)
+{
+    return std::max<std::uint32_t>(1, (attributes + kWordBits - 1) / kWordBits);
+}
+
+inline void addAttribute(Word* set, std::uint32_t p)
+{
+    set[p / kWordBits] |= attributeBit(p);
+}
+
+inline bool hasAttribute(const Word* set, std::uint32_t p)
+{
+    return (set[p / kWordBits] & attributeBit(p)) != 0;
+}
+
 inline bool meets(const Word* a, const Word* b, std::size_t words)
 {
     for (std::size_t i = 0; i < words; ++i) {
@@ -43,6 +59,15 @@ inline std::uint32_t commonCount(const Word* a, const Word* b, std::size_t words
     std::uint32_t count = 0;
     for (std::size_t i = 0; i < words; ++i) {
         count += bitCount(a[i] & b[i]);
+    }
+    return count;
+}
+
+inline std::uint32_t attributeCount(const Word* set, std::size_t words)
+{
+    std::uint32_t count = 0;
+    for (std::size_t i = 0; i < words; ++i) {
+        count += bitCount(set[i]);
     }
     return count;
 }
@@ -83,6 +108,14 @@ void forEachAttribute(const Word* set, std::size_t words, Visit visit)
             visit(static_cast<std::uint32_t>(i * kWordBits + std::countr_zero(bits)));
         }
     }
+}
+
+// The attributes of set, ascending.
+inline std::vector<std::uint32_t> attributesOf(const Word* set, std::size_t words)
+{
+    std::vector<std::uint32_t> attributes;
+    forEachAttribute(set, words, [&](std::uint32_t p) { attributes.push_back(p); });
+    return attributes;
 }
 
 // Of two sets of the same size, the one whose ascending attribute list comes first: the first

@@ -144,35 +144,4 @@ struct PositiveRegion {
 bool positiveRegion(const CodedTable& table, std::span<const std::uint32_t> attributes, PositiveRegion& region,
                     Progress& progress = noProgress());
 
-// Sets of condition attributes as bits, 64 to a word, attribute a in bit a % 64 of word a / 64.
-std::uint32_t attributeWords(std::uint32_t attributes);
-void addAttribute(std::uint64_t* set, std::uint32_t attribute);
-bool hasAttribute(const std::uint64_t* set, std::uint32_t attribute);
-bool intersects(const std::uint64_t* a, const std::uint64_t* b, std::uint32_t words);
-bool isSubset(const std::uint64_t* part, const std::uint64_t* whole, std::uint32_t words);
-std::uint32_t attributeCountOf(const std::uint64_t* set, std::uint32_t words);
-// The attributes of a set, ascending.
-std::vector<std::uint32_t> attributesOf(const std::uint64_t* set, std::uint32_t words);
-
-// Sets the bits of the attributes on which objects x and y differ (set must be cleared).
-void discerningAttributes(const CodedTable& table, std::uint32_t x, std::uint32_t y, std::uint64_t* set);
-
-// The discernibility pairs (pairs of objects with different decisions, at least one of them in the
-// positive region) summed up by the set of attributes that discerns them: each different set once,
-// flat, words words a set, with the number of pairs it discerns.
-struct DiscernibilitySets {
-    std::uint32_t words = 0;
-    std::vector<std::uint64_t> sets;
-    std::vector<std::uint64_t> pairs;
-
-    std::size_t size() const { return pairs.size(); }
-    const std::uint64_t* set(std::size_t i) const { return sets.data() + i * words; }
-};
-
-// Collects the discernibility sets of table, positive being the positive region on every condition
-// attribute. Identical objects are compared once. False, with sets untouched, when progress asks
-// to stop; throws std::bad_alloc when memory runs out.
-bool discernibilitySets(const CodedTable& table, const PositiveRegion& positive, DiscernibilitySets& sets,
-                        unsigned threads = 0, Progress& progress = noProgress());
-
 } // namespace kolven

@@ -9,6 +9,8 @@
 
 namespace kolven {
 
+using namespace attribute_sets;
+
 namespace {
 
 // The core search below one split: partition holds the classes on the attributes outside half
@@ -92,13 +94,13 @@ bool coreAttributes(const CodedTable& table, const PositiveRegion& positive, std
 bool allReducts(const DiscernibilitySets& sets, std::uint32_t attributes, std::vector<std::vector<std::uint32_t>>& reducts,
                 Progress& progress)
 {
-    const std::uint32_t words = attributeWords(attributes);
+    const std::uint32_t words = wordsFor(attributes);
     // The minimal discernibility sets, smallest first: a set holding another adds no condition.
     std::vector<std::size_t> order(sets.size());
     std::iota(order.begin(), order.end(), std::size_t(0));
     std::vector<std::uint32_t> sizes(sets.size());
     for (std::size_t i = 0; i < sets.size(); ++i) {
-        sizes[i] = attributeCountOf(sets.set(i), words);
+        sizes[i] = attributeCount(sets.set(i), words);
     }
     std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return sizes[a] < sizes[b]; });
     std::vector<std::uint64_t> minimal;
@@ -133,7 +135,7 @@ bool allReducts(const DiscernibilitySets& sets, std::uint32_t attributes, std::v
         meeting.clear();
         missing.clear();
         for (std::size_t t = 0; t < found.size(); t += words) {
-            auto& target = intersects(found.data() + t, set, words) ? meeting : missing;
+            auto& target = meets(found.data() + t, set, words) ? meeting : missing;
             target.insert(target.end(), found.begin() + t, found.begin() + t + words);
         }
         for (std::uint32_t a : setAttributes) {
@@ -177,7 +179,7 @@ bool allReducts(const DiscernibilitySets& sets, std::uint32_t attributes, std::v
 
 std::vector<std::uint32_t> johnsonReduct(const DiscernibilitySets& sets, std::uint32_t attributes)
 {
-    const std::uint32_t words = attributeWords(attributes);
+    const std::uint32_t words = wordsFor(attributes);
     std::vector<std::uint8_t> discerned(sets.size(), 0);
     std::vector<std::uint64_t> chosenSet(words, 0);
     std::vector<std::uint32_t> chosen;
@@ -206,7 +208,7 @@ std::vector<std::uint32_t> johnsonReduct(const DiscernibilitySets& sets, std::ui
         chosenSet[a / 64] &= ~(std::uint64_t(1) << (a % 64));
         bool needed = false;
         for (std::size_t i = 0; i < sets.size() && !needed; ++i) {
-            needed = !intersects(sets.set(i), chosenSet.data(), words);
+            needed = !meets(sets.set(i), chosenSet.data(), words);
         }
         if (needed) {
             addAttribute(chosenSet.data(), a);

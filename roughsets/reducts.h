@@ -1,7 +1,7 @@
 #pragma once
 
 #include "decision_system.h"
-#include "indiscernibility.h"
+#include "discernibility.h"
 #include "progress.h"
 
 #include <cstdint>

@@ -1,0 +1,55 @@
+#include "lem2_pair_codes.h"
+
+#include <algorithm>
+
+namespace kolven {
+
+PairCodes::PairCodes(const SystemDecyzyjny& table)
+    : objects(table.objectCount), attributes(table.attributeCount), codes(std::size_t(objects) * table.attributeCount), blockRows(codes.size())
+{
+    std::vector<std::uint64_t> keyed(objects);
+    for (std::uint32_t a = 0; a < table.attributeCount; ++a) {
+        for (std::uint32_t row = 0; row < objects; ++row) {
+            const float value = table.groupedRows[std::size_t(row) * table.rowLength + a];
+            keyed[row] = (std::uint64_t(equalityKey(value)) << 32) | row;
+        }
+        // By value, then by row: each block is one run of rows, ascending.
+        std::sort(keyed.begin(), keyed.end());
+        const std::size_t base = std::size_t(a) * objects;
+        attributeFirstCodes.push_back(std::uint32_t(blockStarts.size()));
+        for (std::uint32_t i = 0; i < objects; ++i) {
+            if (i == 0 || keyed[i] >> 32 != keyed[i - 1] >> 32) {
+                blockStarts.push_back(base + i);
+            }
+            const auto row = std::uint32_t(keyed[i]);
+            blockRows[base + i] = row;
+            codes[base + row] = std::uint32_t(blockStarts.size() - 1);
+        }
+    }
+    blockStarts.push_back(blockRows.size());
+    attributeFirstCodes.push_back(std::uint32_t(blockStarts.size() - 1));
+    // Blocks of at least one row in 32 also get a bit set: no more memory than the codes.
+    const std::size_t words = (std::size_t(objects) + 63) / 64;
+    bitsetStarts.assign(codeCount(), kNoBitset);
+    for (std::uint32_t code = 0; code < codeCount(); ++code) {
+        if (block(code).size() * 32 >= objects) {
+            bitsetStarts[code] = bitWords.size();
+            bitWords.resize(bitWords.size() + words, 0);
+            for (std::uint32_t row : block(code)) {
+                bitWords[bitsetStarts[code] + row / 64] |= std::uint64_t{1} << (row % 64);
+            }
+        }
+    }
+    byRow.resize(codes.size());
+    for (std::uint32_t a = 0; a < table.attributeCount; ++a) {
+        for (std::uint32_t row = 0; row < objects; ++row) {
+            byRow[std::size_t(row) * table.attributeCount + a] = codes[std::size_t(a) * objects + row];
+        }
+    }
+    codeAttributes.resize(codeCount());
+    for (std::uint32_t a = 0; a < table.attributeCount; ++a) {
+        std::fill(codeAttributes.begin() + attributeFirstCodes[a], codeAttributes.begin() + attributeFirstCodes[a + 1], a);
+    }
+}
+
+} // namespace kolven
