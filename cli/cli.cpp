@@ -791,7 +791,7 @@ Action defineClassify(CLI::App& sub)
         }
         SystemDecyzyjny test;
         ClassificationRules rules;
-        if (p->rules == "lem2") {
+        if (methodInfo(*methodNamed(p->rules, {})).family == MethodFamily::Lem2) {
             LEM2v1 lem2;
             if (!loadTrainingAndTest(p->train, lem2, p->test, test, p->table, p->preparation, err)) {
                 return int(kExitFailed);
