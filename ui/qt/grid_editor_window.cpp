@@ -190,8 +190,13 @@ void GridEditorWindow::createGrid()
 void GridEditorWindow::refill()
 {
     filling_ = true;
-    for (int c = 0; c < editor_.visibleColumns(); ++c)
-        columnLabels_[std::size_t(c)]->setText(toQString(editor_.columnLabel(c)));
+    for (int c = 0; c < editor_.visibleColumns(); ++c) {
+        // A name longer than its column ends in an ellipsis; the whole of it is the tooltip.
+        QLabel* label = columnLabels_[std::size_t(c)];
+        const QString name = toQString(editor_.columnLabel(c));
+        label->setText(label->fontMetrics().elidedText(name, Qt::ElideRight, label->width()));
+        label->setToolTip(name);
+    }
     for (int r = 0; r < editor_.visibleRows(); ++r)
         rowLabels_[std::size_t(r)]->setText(toQString(editor_.rowLabel(r)));
     if (position_)

@@ -187,6 +187,8 @@ void GridEditorWindow::createControls()
     setUpBar(SB_VERT, editor_.hasVerticalBar(), editor_.rowCount(), editor_.visibleRows());
     for (int c = 0; c < editor_.visibleColumns(); ++c) {
         columnLabels_.push_back(addLabel("", editor_.columnLabelBox(c)));
+        // A name longer than its column ends in an ellipsis.
+        SetWindowLongPtrW(columnLabels_.back(), GWL_STYLE, GetWindowLongPtrW(columnLabels_.back(), GWL_STYLE) | SS_ENDELLIPSIS);
     }
     for (int r = 0; r < editor_.visibleRows(); ++r) {
         rowLabels_.push_back(addLabel("", editor_.rowLabelBox(r)));
