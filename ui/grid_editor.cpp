@@ -298,7 +298,8 @@ void GridEditor::fillVisibleCells()
 bool GridEditor::scrollColumns(ScrollRequest request, int trackPosition)
 {
     return hasHorizontalBar() &&
-           scrollTo(firstColumn_, scrolledPosition(request, firstColumn_, columnCount_, std::uint32_t(visibleColumns_), trackPosition));
+           scrollTo(firstColumn_, scrolledPosition(request, firstColumn_, columnCount_, std::uint32_t(visibleColumns_),
+                                                   trackPosition));
 }
 
 bool GridEditor::scrollRows(ScrollRequest request, int trackPosition)

@@ -84,7 +84,8 @@ TEST_F(DialogWindowsTest, GridScrollsByTheWheelRefusesATextThatIsNoNumberAndClos
     };
     ASSERT_TRUE(choose(CommandId::EditSystem, {inspectAndPress(type, QStringLiteral("OK")), refusal}));
     EXPECT_EQ(firstRow, QStringLiteral("O7 6"));
-    EXPECT_TRUE(message.startsWith(QStringLiteral("Wartosc \"abc\" (wiersz O9, kolumna A2) nie jest liczba."))) << message.toStdString();
+    EXPECT_TRUE(message.startsWith(QStringLiteral("Wartosc \"abc\" (wiersz O9, kolumna A2) nie jest liczba.")))
+        << message.toStdString();
     EXPECT_EQ(kept, QStringLiteral("abc"));
     EXPECT_TRUE(focused);
     EXPECT_FALSE(grid) << "Escape closed the grid";

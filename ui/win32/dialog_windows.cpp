@@ -167,8 +167,8 @@ GridEditorWindow::GridEditorWindow(GridEditor& editor)
     : ModalDialog(editor.frame(),
                   (editor.hasHorizontalBar() ? WS_HSCROLL : 0) | (editor.hasVerticalBar() ? WS_VSCROLL : 0)),
       editor_(editor),
-      cellFont_(CreateFontW(-kCellFontPixels, kCellFontWidth, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                            CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, VARIABLE_PITCH | FF_SWISS, L"Tahoma"))
+      cellFont_(CreateFontW(-kCellFontPixels, kCellFontWidth, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, VARIABLE_PITCH | FF_SWISS, L"Tahoma"))
 {
 }
 
@@ -188,7 +188,8 @@ void GridEditorWindow::createControls()
     for (int c = 0; c < editor_.visibleColumns(); ++c) {
         columnLabels_.push_back(addLabel("", editor_.columnLabelBox(c)));
         // A name longer than its column ends in an ellipsis.
-        SetWindowLongPtrW(columnLabels_.back(), GWL_STYLE, GetWindowLongPtrW(columnLabels_.back(), GWL_STYLE) | SS_ENDELLIPSIS);
+        HWND label = columnLabels_.back();
+        SetWindowLongPtrW(label, GWL_STYLE, GetWindowLongPtrW(label, GWL_STYLE) | SS_ENDELLIPSIS);
     }
     for (int r = 0; r < editor_.visibleRows(); ++r) {
         rowLabels_.push_back(addLabel("", editor_.rowLabelBox(r)));
