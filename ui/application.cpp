@@ -287,7 +287,7 @@ void Application::saveSystem()
 void Application::editSystem()
 {
     hideAndClear();
-    GridEditor editor = GridEditor::forSystem(*state_.ercim);
+    GridEditor editor = GridEditor::forSystem(*state_.ercim, state_.shownNames());
     editAndInstall(editor, state_.names);
 }
 
@@ -295,7 +295,7 @@ void Application::editTestSystem()
 {
     hideAndClear();
     SystemDecyzyjny& test = state_.knn.testSystem;
-    GridEditor editor = GridEditor::forSystem(test);
+    GridEditor editor = GridEditor::forSystem(test, namesToShow(state_.testNames, test, state_.showNames));
     if (!screen_.runGridEditor(editor) || !editor.accepted()) {
         return;
     }

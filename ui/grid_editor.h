@@ -1,15 +1,17 @@
 #pragma once
 
 #include "dialog_layout.h"
+#include "table_names.h"
 
 #include <cstdint>
+#include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace kolven {
 
-class SystemDecyzyjny;
 
 inline constexpr std::string_view kModifySystemCaption = "Modyfikacja systemu decyzyjnego";
 
@@ -30,8 +32,11 @@ enum class ScrollRequest { LineBack, LineForward, PageBack, PageForward, Thumb, 
 //
 // Values pass through their "%.3f" text: a value shown when OK is pressed or when a scroll moves
 // it away is stored as the number its field holds; values never shown keep their precision.
-// A field's whole text is read (long values keep their integer digits); an empty field or text
-// that is not a finite number stores 0.0, text that begins with a number stores that number.
+// A field typed into must hold a whole value (valueOfTypedText): a decimal number a float can
+// hold, with a point or a comma, or in a nominal column with names shown, a word of its list or
+// "?". Any other typed text is kept as it was typed, also when a scroll moves it away, and OK
+// is refused: accept() then names the first such field in refusal() and moves the grid to it.
+// A new table's fields left as they are keep the table's zeros.
 class GridEditor {
 public:
     // The editor of a new table of rows x (attributes + 1) zeros with empty fields. Throws
@@ -39,7 +44,9 @@ public:
     static GridEditor forNewSystem(std::uint32_t rows, std::uint32_t attributes);
     // The editor over a copy of a table, its fields filled; caption "Modyfikacja systemu
     // decyzyjnego". Throws std::bad_alloc when the copy cannot be allocated.
-    static GridEditor forSystem(const SystemDecyzyjny& system);
+    // With names (when shown and describing the table), the column labels are the attribute
+    // names and a nominal field shows its word ("?" for a missing value) and takes a word.
+    static GridEditor forSystem(const SystemDecyzyjny& system, const TableNames* names = nullptr);
 
     // Caption and frame in dialog units: x 60, y 40; width A x 18 + 32 below 15 attributes, else
     // 284; height R x 13 + 28 below 11 rows, else 158 (and the width 8 more), plus 8 when there
@@ -81,8 +88,14 @@ public:
     std::uint32_t firstRow() const { return firstRow_; }
     std::uint32_t firstColumn() const { return firstColumn_; }
 
-    // "A%u" with the table column's number from 1, or "D" over the decision column.
+    // "A%u" with the table column's number from 1, or "D" over the decision column; the
+    // attribute's name with names shown.
     std::string columnLabel(int c) const;
+    // Where the grid is on a table wider than it, so that the decision column and the visible part
+    // can be found: "Kolumny 1-15 z 101, decyzja w kolumnie 101" (and the rows with a vertical
+    // bar); empty without a horizontal bar. Shown right of ANULUJ, at positionBox.
+    std::string positionText() const;
+    ControlBox positionBox() const;
     // "O%u" with the object's number from 1.
     std::string rowLabel(int r) const;
 
@@ -95,12 +108,28 @@ public:
     // true when the window moved (the screen then re-reads labels and fields and sets the bar).
     bool scrollColumns(ScrollRequest request, int trackPosition = 0);
     bool scrollRows(ScrollRequest request, int trackPosition = 0);
+    // The mouse wheel over the grid: notches forward (positive) or back, three rows (or columns)
+    // each.
+    bool scrollByWheel(int notches, bool columns);
+    // Shows fewer columns when the grid's columns would not fit clientWidth pixels (a narrow
+    // screen); at least one. Call before the screen creates the fields.
+    void limitVisibleColumns(int clientWidth);
 
-    // OK: stores the visible fields; the values are then the caller's to install.
+    // OK: stores the visible fields; the values are then the caller's to install. Refused while a
+    // typed text is not a value: refusal() then tells which and the refused field is visible.
     void accept();
     // ANULUJ: the values are discarded.
-    void cancel() { accepted_ = false; }
+    void cancel()
+    {
+        accepted_ = false;
+        refusal_.clear();
+    }
     bool accepted() const { return accepted_; }
+    // The message of the last refused OK; empty when OK was not refused.
+    const std::string& refusal() const { return refusal_; }
+    // The visible row and column of the field the refusal names.
+    int refusedRow() const { return refusedRow_; }
+    int refusedColumn() const { return refusedColumn_; }
 
     const std::vector<float>& values() const { return values_; }
     std::vector<float> takeValues() { return std::move(values_); }
@@ -114,6 +143,11 @@ private:
     // before and filling them after; false when it is already there.
     bool scrollTo(std::uint32_t& first, std::uint32_t position);
     std::size_t valueIndex(int r, int c) const;
+    // The text a value of table column shows, and the value a typed text of it stands for.
+    std::string textOfValue(std::uint32_t column, float value) const;
+    std::optional<float> valueOfText(std::uint32_t column, std::string_view text) const;
+    std::string refusalText(std::uint32_t row, std::uint32_t column, const std::string& text) const;
+    std::string labelOfColumn(std::uint32_t column) const;
     int gridLeft() const { return 4 + rowLabelWidth_ + 1; }
     int columnPitch() const { return cellWidth_ + 8; }
     std::string& cell(int r, int c) { return cells_[std::size_t(r) * std::size_t(visibleColumns_) + std::size_t(c)]; }
@@ -125,11 +159,22 @@ private:
     int visibleColumns_;
     std::vector<float> values_;
     std::vector<std::string> cells_;
+    // Which visible fields were typed into since they were filled.
+    std::vector<bool> typed_;
+    // Typed texts that are not values, by their value's index, kept until mended.
+    std::map<std::size_t, std::string> refused_;
+    // The names shown (their columns; empty when hidden).
+    std::vector<NamedColumn> named_;
+    std::string refusal_;
+    int refusedRow_ = 0;
+    int refusedColumn_ = 0;
     std::uint32_t firstRow_ = 0;
     std::uint32_t firstColumn_ = 0;
     int rowLabelWidth_ = 34;
     int cellWidth_ = 27;
     bool accepted_ = false;
+    // Whether the fields show the values (a new table's start empty).
+    bool filled_ = false;
 };
 
 // The first position of a scroll bar over count entries of which page are visible, after a
@@ -142,5 +187,8 @@ std::string cellTextOf(float value);
 // The value a field's whole text stores: its leading number narrowed to a float, or 0.0 when the
 // text is empty or not a finite number.
 float valueOfCellText(std::string_view text);
+// The value a typed field stands for: its whole text (spaces around it aside) a decimal number,
+// with a point or one decimal comma, whose float is finite; none otherwise ("abc", "1e40", "").
+std::optional<float> valueOfTypedText(std::string_view text);
 
 } // namespace kolven

@@ -6,7 +6,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QScrollBar>
+#include <QPointer>
 #include <QTest>
+#include <QTimer>
+#include <QWheelEvent>
 
 namespace kolven::test {
 namespace {
@@ -49,6 +52,44 @@ TEST_F(DialogWindowsTest, CreatesATableTypedIntoTheGridWhoseBarsScrollAndStoreWh
     ASSERT_NE(state_.ercim, nullptr);
     EXPECT_EQ(state_.ercim->values[0], 1.5f) << "typed before the bars moved";
     EXPECT_EQ(state_.ercim->values[10 * 20 + 19], 7.0f) << "row 11, the decision column";
+}
+
+// The wheel over a field scrolls the grid; a refused OK shows its message over the grid, which
+// stays open with the text typed and its field focused; Escape then closes it as ANULUJ.
+TEST_F(DialogWindowsTest, GridScrollsByTheWheelRefusesATextThatIsNoNumberAndClosesOnEscape)
+{
+    ASSERT_TRUE(choose(CommandId::LoadSystem, {chooseFile(dataFile("iris.tab"))}));
+    const std::vector<float> before = state_.ercim->values;
+    QPointer<GridEditorWindow> grid;
+    QString firstRow;
+    auto type = [&](QDialog* dialog) {
+        grid = static_cast<GridEditorWindow*>(dialog);
+        QWheelEvent wheel(QPointF(5, 5), grid->cell(0, 0)->mapToGlobal(QPoint(5, 5)), QPoint(), QPoint(0, -240),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(grid->cell(0, 0), &wheel);
+        firstRow = grid->findChildren<QLabel*>()[5]->text() + " " + QString::number(grid->verticalBar()->value());
+        grid->cell(2, 1)->setText(QStringLiteral("abc"));
+    };
+    QString message;
+    QString kept;
+    bool focused = false;
+    auto refusal = [&](QWidget* box) {
+        message = static_cast<QMessageBox*>(box)->text();
+        QTimer::singleShot(0, box, [box] { static_cast<QMessageBox*>(box)->button(QMessageBox::Ok)->click(); });
+        QTimer::singleShot(50, grid, [&] {
+            kept = grid->isVisible() ? grid->cell(2, 1)->text() : QString();
+            focused = grid->focusWidget() == grid->cell(2, 1);
+            QTest::keyClick(grid->cell(2, 1), Qt::Key_Escape);
+        });
+    };
+    ASSERT_TRUE(choose(CommandId::EditSystem, {inspectAndPress(type, QStringLiteral("OK")), refusal}));
+    EXPECT_EQ(firstRow, QStringLiteral("O7 6"));
+    EXPECT_TRUE(message.startsWith(QStringLiteral("Wartosc \"abc\" (wiersz O9, kolumna A2) nie jest liczba.")))
+        << message.toStdString();
+    EXPECT_EQ(kept, QStringLiteral("abc"));
+    EXPECT_TRUE(focused);
+    EXPECT_FALSE(grid) << "Escape closed the grid";
+    EXPECT_EQ(state_.ercim->values, before) << "as ANULUJ";
 }
 
 // The k field shows at once the 1 that a typed 0 becomes, in both dialogs that ask for k; OK

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <new>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -61,8 +62,9 @@ TEST(GridEditor, ScrollStoresEditsAndFillsThemBack)
 {
     GridEditor editor = GridEditor::forSystem(numberedTable(12, 20));
     ASSERT_TRUE(editor.hasHorizontalBar() && editor.hasVerticalBar());
+    // Typed values are stored; texts that are no values are kept as they were typed.
     const std::vector<std::pair<std::string, std::string>> typed{
-        {"7.25", "7.250"}, {"", "0.000"}, {"nan", "0.000"}, {"-inf", "0.000"}, {"2.5xyz", "2.500"}};
+        {"7.25", "7.250"}, {"2,5", "2.500"}, {"", ""}, {"nan", "nan"}, {"2.5xyz", "2.5xyz"}};
     for (std::size_t i = 0; i < typed.size(); ++i) {
         editor.setCellText(int(i), 3, typed[i].first);
     }
@@ -80,8 +82,21 @@ TEST(GridEditor, ScrollStoresEditsAndFillsThemBack)
     for (std::size_t i = 0; i < typed.size(); ++i) {
         EXPECT_EQ(editor.cellText(int(i), 3), typed[i].second) << typed[i].first;
     }
+    editor.setCellText(2, 3, "-1e2");
+    editor.setCellText(3, 3, "nan");
+    editor.scrollColumns(ScrollRequest::Last);
     editor.accept();
+    EXPECT_FALSE(editor.accepted()) << "a refused text scrolled away still refuses OK";
+    EXPECT_EQ(editor.refusal(), "Wartosc \"nan\" (wiersz O4, kolumna A4) nie jest liczba. Wpisz liczbe dziesietna, "
+                                "np. 2.5 lub 2,5, co do wartosci bezwzglednej nie wieksza niz 3.4e38.");
+    EXPECT_EQ(editor.cellText(editor.refusedRow(), editor.refusedColumn()), "nan") << "the refused field is shown";
+    editor.setCellText(editor.refusedRow(), editor.refusedColumn(), "0");
+    editor.setCellText(editor.refusedRow() + 1, editor.refusedColumn(), " 3 ");
+    editor.accept();
+    ASSERT_TRUE(editor.accepted()) << editor.refusal();
     EXPECT_EQ(editor.values()[3], 7.25f);
+    EXPECT_EQ(editor.values()[20 + 3], 2.5f);
+    EXPECT_EQ(editor.values()[40 + 3], -100.0f);
     EXPECT_EQ(editor.values()[11 * 20 + 19], 1119.0f) << "a value never shown keeps every bit";
 }
 
@@ -101,6 +116,65 @@ TEST(GridEditor, NewTableStartsEmptyStoresZerosAndMustBeRepresentable)
     loaded.accept();
     EXPECT_EQ(loaded.values()[0], 0.123f);
     EXPECT_EQ(loaded.values()[1], 12345678901.0f);
+}
+
+TEST(GridEditor, TypedTextIsAValueOnlyWhenItIsAWholeDecimalNumberAFloatHolds)
+{
+    for (const auto& [text, value] : std::vector<std::pair<std::string, float>>{
+             {"2,5", 2.5f}, {" -3.25 ", -3.25f}, {"+1e3", 1000.0f}, {"1.", 1.0f}, {"-0,5", -0.5f}, {"3.4e38", 3.4e38f}}) {
+        EXPECT_EQ(valueOfTypedText(text), value) << text;
+    }
+    for (const std::string text : {"", " ", "abc", "1e40", "-1e39", "inf", "nan", "0x10", "2,5,1", "2.5,1", "2.5xyz",
+                                   "1 2", "--1", "+-1", "e5"}) {
+        EXPECT_EQ(valueOfTypedText(text), std::nullopt) << text;
+    }
+}
+
+// Three columns of names: a nominal one, a numeric one and the nominal decision.
+TEST(GridEditor, WithNamesShowsAndTakesWordsAndRefusesOthers)
+{
+    SystemDecyzyjny table;
+    table.installValues(2, 2, {0, 24.5f, 1, kMissingValue, 18, 0});
+    TableNames names;
+    names.columns = {{"sky", true, {"sunny", "rain"}}, {"temperature", false, {}}, {"water", true, {"no", "yes"}}};
+    GridEditor editor = GridEditor::forSystem(table, &names);
+    EXPECT_EQ(columnLabels(editor), (std::vector<std::string>{"sky", "temperature", "water"}));
+    EXPECT_EQ(editor.cellText(0, 0) + " " + editor.cellText(0, 1) + " " + editor.cellText(0, 2) + " " +
+                  editor.cellText(1, 0),
+              "sunny 24.500 yes ?");
+    editor.setCellText(0, 0, "cloudy");
+    editor.setCellText(1, 0, " rain ");
+    editor.setCellText(1, 2, "?");
+    editor.accept();
+    EXPECT_EQ(editor.refusal(), "Wartosc \"cloudy\" (wiersz O1, kolumna sky) nie jest wartoscia tego atrybutu. "
+                                "Wpisz jedna z: sunny, rain, albo ? (brak wartosci).");
+    editor.setCellText(0, 0, "rain");
+    editor.accept();
+    EXPECT_EQ(editor.values(), (std::vector<float>{1, 24.5f, 1, 1, 18, kMissingValue}));
+
+    EXPECT_EQ(GridEditor::forSystem(table).columnLabel(0), "A1") << "names hidden";
+}
+
+// A table of 300 x 100: the wheel moves three rows or columns a notch, and the text above the
+// grid says where it is and where the decision is; a narrow screen gets fewer columns.
+TEST(GridEditor, WheelPositionTextAndNarrowScreens)
+{
+    GridEditor editor = GridEditor::forSystem(numberedTable(300, 101));
+    EXPECT_EQ(editor.positionText(), "Kolumny 1-15 z 101, decyzja w kolumnie 101; wiersze 1-10 z 300");
+    EXPECT_TRUE(editor.scrollByWheel(2, false));
+    EXPECT_FALSE(editor.scrollByWheel(-1, true));
+    EXPECT_TRUE(editor.scrollByWheel(40, true));
+    EXPECT_EQ(editor.positionText(), "Kolumny 87-101 z 101, decyzja w kolumnie 101; wiersze 7-16 z 300");
+    EXPECT_EQ(editor.cellText(0, 14), "700.000");
+    EXPECT_TRUE(editor.scrollByWheel(-1, false));
+    EXPECT_EQ(editor.firstRow(), 3u);
+    EXPECT_EQ(GridEditor::forNewSystem(20, 3).positionText(), "");
+
+    editor.limitVisibleColumns(editor.cellBox(0, 5).x);
+    EXPECT_EQ(editor.visibleColumns(), 5);
+    EXPECT_LE(editor.minimumClientWidth(), editor.cellBox(0, 5).x);
+    EXPECT_EQ(editor.cellText(0, 4), "390.000") << "filled again from where it was";
+    EXPECT_EQ(editor.horizontalMaximum(), 96);
 }
 
 TEST(GridEditor, FrameBarsAndLastColumnLabelFollowTheTableSize)

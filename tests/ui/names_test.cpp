@@ -44,9 +44,13 @@ TEST_F(NamesInTheWindow, EditingKeepsTheNamesAndANewTableHasNone)
     load(named);
     const TableNames names = state.names;
     ASSERT_EQ(names.columns.size(), 2u);
-    screen.gridScripts.push_back(editGrid([](GridEditor& g) { g.setCellText(0, 0, "1"); }));
+    screen.gridScripts.push_back(editGrid([](GridEditor& g) {
+        EXPECT_EQ(g.columnLabel(0) + " " + g.cellText(0, 0), "a x");
+        g.setCellText(0, 0, "y");
+    }));
     app.runCommand(EditSystem);
     EXPECT_EQ(state.names, names);
+    EXPECT_EQ(state.ercim->values[0], 1.0f) << "the typed word";
     screen.parameterScripts.push_back(typeParameters({"2", "1"}));
     screen.gridScripts.push_back(editGrid({}));
     app.runCommand(CreateSystem);

@@ -184,6 +184,37 @@ TEST_F(Win32WindowTest, CreatedTableIsTypedIntoAGridThatScrollsBothWays)
     EXPECT_FALSE(checked());
 }
 
+// The wheel over a field scrolls the grid; a refused OK shows its message and keeps the grid open
+// with the typed text, its field focused; Escape then closes it as ANULUJ.
+TEST_F(Win32WindowTest, GridScrollsByTheWheelRefusesATextThatIsNoNumberAndClosesOnEscape)
+{
+    ASSERT_TRUE(choose(CommandId::LoadSystem, {chooseFile(windowsName(KOLVEN_EXAMPLES "/iris.tab"))}));
+    const std::vector<float> before = state.ercim->values;
+    const auto cell = [](HWND grid, int r, int c) { return child(grid, L"EDIT", r * 5 + c); };
+    std::wstring firstRow;
+    std::wstring message;
+    std::wstring kept;
+    bool focused = false;
+    const bool ran = choose(CommandId::EditSystem, {
+        [&](HWND grid) {
+            SendMessageW(cell(grid, 0, 0), WM_MOUSEWHEEL, WPARAM(WORD(-2 * WHEEL_DELTA)) << 16, 0);
+            firstRow = textOf(child(grid, L"STATIC", 5)) + L" " + std::to_wstring(GetScrollPos(grid, SB_VERT));
+            type(cell(grid, 2, 1), L"abc");
+            click(test::button(grid, L"OK")); // the message box's step runs meanwhile
+            kept = textOf(cell(grid, 2, 1));
+            focused = GetFocus() == cell(grid, 2, 1);
+            PostMessageW(cell(grid, 2, 1), WM_KEYDOWN, VK_ESCAPE, 0);
+        },
+        answer(IDOK, &message),
+    });
+    EXPECT_TRUE(ran);
+    EXPECT_EQ(firstRow, L"O7 6");
+    EXPECT_EQ(message.substr(0, 54), L"Wartosc \"abc\" (wiersz O9, kolumna A2) nie jest liczba.");
+    EXPECT_EQ(kept, L"abc");
+    EXPECT_TRUE(focused);
+    EXPECT_EQ(state.ercim->values, before) << "closed as ANULUJ";
+}
+
 // A generated table's LEM2 rules fill more than a page: "DALEJ" shows the next ones, and "Autor"
 // hides it. The k dialog turns 0 into 1; so does the cross-validation dialog, which runs the
 // method chosen in its list.

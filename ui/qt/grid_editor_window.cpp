@@ -1,7 +1,11 @@
 #include "grid_editor_window.h"
 
+#include "table_files.h"
+
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
@@ -14,6 +18,7 @@ namespace {
 
 constexpr int kCellFontPixels = 9;
 constexpr int kTitleBarEnds = 128; // a title bar's borders, icon, buttons and margins around the caption
+constexpr int kWheelNotch = 120;    // the angle of one wheel notch, in eighths of a degree
 
 } // namespace
 
@@ -38,9 +43,70 @@ GridEditorWindow::GridEditorWindow(GridEditor& editor, QWidget* owner)
     const auto [ok, cancel] = addOkAndCancel(editor_);
     ok->setFocusPolicy(Qt::ClickFocus);
     cancel->setFocusPolicy(Qt::ClickFocus);
+    // Connected after the logic's handler: runs once OK was told to the logic.
+    connect(ok, &QPushButton::clicked, this, [this] {
+        if (!editor_.refusal().empty())
+            refused();
+    });
     createBars();
     createGrid();
+    if (editor_.hasHorizontalBar())
+        position_ = addLabel("", editor_.positionBox());
     refill();
+}
+
+void GridEditorWindow::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        editor_.cancel();
+        done(Rejected);
+        return;
+    }
+    DialogWindow::keyPressEvent(event);
+}
+
+bool GridEditorWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    // The wheel over a field scrolls the grid, as over the dialog.
+    if (event->type() == QEvent::Wheel) {
+        wheelEvent(static_cast<QWheelEvent*>(event));
+        return true;
+    }
+    return DialogWindow::eventFilter(watched, event);
+}
+
+void GridEditorWindow::wheelEvent(QWheelEvent* event)
+{
+    const QPoint angle = event->angleDelta();
+    const bool columns = angle.x() != 0 || (event->modifiers() & Qt::ShiftModifier);
+    // Fine-grained wheels send parts of a notch; they add up to whole ones.
+    wheelRest_ += angle.x() != 0 ? angle.x() : angle.y();
+    const int notches = wheelRest_ / kWheelNotch;
+    wheelRest_ %= kWheelNotch;
+    if (notches != 0 && editor_.scrollByWheel(-notches, columns)) {
+        refill();
+        setBarPositions();
+    }
+    event->accept();
+}
+
+void GridEditorWindow::refused()
+{
+    refill();
+    setBarPositions();
+    QLineEdit* field = cell(editor_.refusedRow(), editor_.refusedColumn());
+    field->setFocus();
+    field->selectAll();
+    QMessageBox box(QMessageBox::NoIcon, toQString(kErrorCaption), toQString(editor_.refusal()), QMessageBox::Ok, this);
+    box.exec();
+}
+
+void GridEditorWindow::setBarPositions()
+{
+    if (horizontalBar_)
+        horizontalBar_->setSliderPosition(int(editor_.firstColumn()));
+    if (verticalBar_)
+        verticalBar_->setSliderPosition(int(editor_.firstRow()));
 }
 
 QLineEdit* GridEditorWindow::cell(int r, int c) const
@@ -111,6 +177,7 @@ void GridEditorWindow::createGrid()
             QLineEdit* field = addEdit(editor_.cellBox(r, c), false);
             field->setFont(fieldFont);
             field->setStyleSheet(QStringLiteral("QLineEdit { padding: 0px; border: 1px solid #7a7a7a; background: white; }"));
+            field->installEventFilter(this);
             connect(field, &QLineEdit::textChanged, this, [this, r, c](const QString& text) {
                 if (!filling_)
                     editor_.setCellText(r, c, toUtf8(text));
@@ -123,10 +190,17 @@ void GridEditorWindow::createGrid()
 void GridEditorWindow::refill()
 {
     filling_ = true;
-    for (int c = 0; c < editor_.visibleColumns(); ++c)
-        columnLabels_[std::size_t(c)]->setText(toQString(editor_.columnLabel(c)));
+    for (int c = 0; c < editor_.visibleColumns(); ++c) {
+        // A name longer than its column ends in an ellipsis; the whole of it is the tooltip.
+        QLabel* label = columnLabels_[std::size_t(c)];
+        const QString name = toQString(editor_.columnLabel(c));
+        label->setText(label->fontMetrics().elidedText(name, Qt::ElideRight, label->width()));
+        label->setToolTip(name);
+    }
     for (int r = 0; r < editor_.visibleRows(); ++r)
         rowLabels_[std::size_t(r)]->setText(toQString(editor_.rowLabel(r)));
+    if (position_)
+        position_->setText(toQString(editor_.positionText()));
     for (int r = 0; r < editor_.visibleRows(); ++r) {
         for (int c = 0; c < editor_.visibleColumns(); ++c) {
             QLineEdit* field = cell(r, c);

@@ -29,11 +29,24 @@ public:
     // Visible field (r, c).
     QLineEdit* cell(int r, int c) const;
 
+    // Where the grid stands on a wide table; null without a horizontal bar.
+    QLabel* positionLabel() const { return position_; }
+
     // Thickness of a scroll bar, in pixels: the frame's extra 8 dialog units.
     static constexpr int kBarThickness = 8 * kPixelsPerUnit;
 
+protected:
+    // Escape closes the grid as ANULUJ does; the wheel scrolls it (Shift or a sideways wheel: the
+    // columns).
+    void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     QFont cellFont() const;
+    // After a refused OK: the grid shows the refused field, focused, and the message.
+    void refused();
+    void setBarPositions();
     // Sizes the fields and labels for the widest texts they show, and widens the dialog to show
     // its buttons, its caption and every column whole.
     void fitToTexts();
@@ -48,6 +61,8 @@ private:
     std::vector<QLineEdit*> cells_;
     QScrollBar* horizontalBar_ = nullptr;
     QScrollBar* verticalBar_ = nullptr;
+    QLabel* position_ = nullptr;
+    int wheelRest_ = 0;
     bool filling_ = false;
 };
 

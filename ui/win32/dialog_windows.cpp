@@ -1,15 +1,32 @@
 #include "dialog_windows.h"
 
+#include "table_files.h"
 #include "wide_text.h"
 
 #include <commctrl.h>
 
 #include <algorithm>
 #include <string>
+#include <tuple>
 
 namespace kolven {
 
 namespace {
+
+// The height of the grid fields' font, in pixels, as in the Qt window.
+constexpr int kCellFontPixels = 9;
+// Its average character width: a little narrower than the face's own, as the Qt window's is.
+constexpr int kCellFontWidth = 4;
+
+// A grid field's procedure: the wheel over it goes to the dialog, which scrolls the grid (the edit
+// would take it and do nothing).
+LRESULT CALLBACK wheelToDialog(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR)
+{
+    if (message == WM_MOUSEWHEEL || message == WM_MOUSEHWHEEL) {
+        return SendMessageW(GetParent(edit), message, wParam, lParam);
+    }
+    return DefSubclassProc(edit, message, wParam, lParam);
+}
 
 // An edit's whole text, as UTF-8 for the logic.
 std::string editText(HWND edit)
@@ -149,8 +166,17 @@ void CrossValidationDialogWindow::choiceChanged(HWND list)
 GridEditorWindow::GridEditorWindow(GridEditor& editor)
     : ModalDialog(editor.frame(),
                   (editor.hasHorizontalBar() ? WS_HSCROLL : 0) | (editor.hasVerticalBar() ? WS_VSCROLL : 0)),
-      editor_(editor)
+      editor_(editor),
+      cellFont_(CreateFontW(-kCellFontPixels, kCellFontWidth, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, VARIABLE_PITCH | FF_SWISS, L"Tahoma"))
 {
+}
+
+GridEditorWindow::~GridEditorWindow()
+{
+    if (cellFont_) {
+        DeleteObject(cellFont_);
+    }
 }
 
 void GridEditorWindow::createControls()
@@ -161,6 +187,9 @@ void GridEditorWindow::createControls()
     setUpBar(SB_VERT, editor_.hasVerticalBar(), editor_.rowCount(), editor_.visibleRows());
     for (int c = 0; c < editor_.visibleColumns(); ++c) {
         columnLabels_.push_back(addLabel("", editor_.columnLabelBox(c)));
+        // A name longer than its column ends in an ellipsis.
+        HWND label = columnLabels_.back();
+        SetWindowLongPtrW(label, GWL_STYLE, GetWindowLongPtrW(label, GWL_STYLE) | SS_ENDELLIPSIS);
     }
     for (int r = 0; r < editor_.visibleRows(); ++r) {
         rowLabels_.push_back(addLabel("", editor_.rowLabelBox(r)));
@@ -169,15 +198,58 @@ void GridEditorWindow::createControls()
     for (int r = 0; r < editor_.visibleRows(); ++r) {
         for (int c = 0; c < editor_.visibleColumns(); ++c) {
             cells_.push_back(addEdit(editor_.cellBox(r, c), WS_TABSTOP | ES_AUTOHSCROLL));
+            if (cellFont_) {
+                SendMessageW(cells_.back(), WM_SETFONT, reinterpret_cast<WPARAM>(cellFont_), FALSE);
+            }
+            SetWindowSubclass(cells_.back(), wheelToDialog, 0, 0);
         }
     }
+    if (editor_.hasHorizontalBar()) {
+        position_ = addLabel("", editor_.positionBox());
+    }
     refill();
+}
+
+void GridEditorWindow::wheeled(int notches, bool columns)
+{
+    if (editor_.scrollByWheel(notches, columns)) {
+        refill();
+        setBarPositions();
+    }
+}
+
+void GridEditorWindow::okRefused()
+{
+    if (editor_.refusal().empty()) {
+        return;
+    }
+    refill();
+    setBarPositions();
+    HWND field = cells_[std::size_t(editor_.refusedRow() * editor_.visibleColumns() + editor_.refusedColumn())];
+    MessageBoxW(dialog(), toWide(editor_.refusal()).c_str(), toWide(kErrorCaption).c_str(), MB_OK);
+    SetFocus(field);
+    SendMessageW(field, EM_SETSEL, 0, -1);
+}
+
+void GridEditorWindow::setBarPositions()
+{
+    for (const auto& [bar, shown, position] : {std::tuple(SB_HORZ, editor_.hasHorizontalBar(), editor_.firstColumn()),
+                                               std::tuple(SB_VERT, editor_.hasVerticalBar(), editor_.firstRow())}) {
+        if (shown) {
+            SCROLLINFO info{};
+            info.cbSize = sizeof info;
+            info.fMask = SIF_POS;
+            info.nPos = int(position);
+            SetScrollInfo(dialog(), bar, &info, TRUE);
+        }
+    }
 }
 
 void GridEditorWindow::fitToTexts()
 {
     // The fields take the edits' stock font, the labels the system font.
-    editor_.fitTexts(textWidth(dialog(), GetStockObject(ANSI_VAR_FONT), GridEditor::widestCellText()),
+    HGDIOBJ cellFont = cellFont_ ? HGDIOBJ(cellFont_) : GetStockObject(ANSI_VAR_FONT);
+    editor_.fitTexts(textWidth(dialog(), cellFont, GridEditor::widestCellText()),
                      textWidth(dialog(), GetStockObject(SYSTEM_FONT), editor_.widestRowLabel()));
     // The caption's room: its text in the title bar's font, and the frame's ends.
     NONCLIENTMETRICSW metrics{};
@@ -194,11 +266,13 @@ void GridEditorWindow::fitToTexts()
     GetClientRect(dialog(), &client);
     GetWindowRect(dialog(), &outer);
     const int frameWidth = int(outer.right - outer.left) - int(client.right);
-    const int width = std::max({int(outer.right - outer.left), frameWidth + editor_.minimumClientWidth(), captionWidth});
-    // A widened dialog stays on its owner's screen.
+    // A grid wider than the screen shows fewer columns, so that it and its bars stay on it.
     MONITORINFO monitor{};
     monitor.cbSize = sizeof monitor;
     GetMonitorInfoW(MonitorFromWindow(dialog(), MONITOR_DEFAULTTONEAREST), &monitor);
+    editor_.limitVisibleColumns(int(monitor.rcWork.right - monitor.rcWork.left) - frameWidth);
+    const int width = std::max({int(outer.right - outer.left), frameWidth + editor_.minimumClientWidth(), captionWidth});
+    // A widened dialog stays on its owner's screen.
     const int left = std::max(int(monitor.rcWork.left), std::min(int(outer.left), int(monitor.rcWork.right) - width));
     SetWindowPos(dialog(), nullptr, left, outer.top, width, int(outer.bottom - outer.top), SWP_NOZORDER | SWP_NOACTIVATE);
 }
@@ -227,6 +301,9 @@ void GridEditorWindow::refill()
     }
     for (int r = 0; r < editor_.visibleRows(); ++r) {
         SetWindowTextW(rowLabels_[std::size_t(r)], toWide(editor_.rowLabel(r)).c_str());
+    }
+    if (position_) {
+        SetWindowTextW(position_, toWide(editor_.positionText()).c_str());
     }
     for (int r = 0; r < editor_.visibleRows(); ++r) {
         for (int c = 0; c < editor_.visibleColumns(); ++c) {
@@ -267,11 +344,7 @@ void GridEditorWindow::scrolled(int bar, WORD request, int trackPosition)
         return;
     }
     refill();
-    SCROLLINFO info{};
-    info.cbSize = sizeof info;
-    info.fMask = SIF_POS;
-    info.nPos = int(columns ? editor_.firstColumn() : editor_.firstRow());
-    SetScrollInfo(dialog(), bar, &info, TRUE);
+    setBarPositions();
 }
 
 } // namespace kolven

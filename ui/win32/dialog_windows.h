@@ -67,19 +67,28 @@ private:
 class GridEditorWindow : public ModalDialog {
 public:
     explicit GridEditorWindow(GridEditor& editor);
+    ~GridEditorWindow() override;
 
 private:
     void createControls() override;
     void editChanged(HWND edit) override;
     void scrolled(int bar, WORD request, int trackPosition) override;
+    void wheeled(int notches, bool columns) override;
+    void okRefused() override;
+    bool closesOnEscape() const override { return true; }
     void fitToTexts();
     void setUpBar(int bar, bool shown, std::uint32_t count, int page);
     void refill();
+    // The bars' positions from the logic's first column and row.
+    void setBarPositions();
 
     GridEditor& editor_;
     std::vector<HWND> columnLabels_;
     std::vector<HWND> rowLabels_;
     std::vector<HWND> cells_;
+    HWND position_ = nullptr;
+    // The fields' small font, which keeps 15 of them on a screen.
+    HFONT cellFont_ = nullptr;
     bool filling_ = false;
 };
 

@@ -63,7 +63,26 @@ INT_PTR CALLBACK ModalDialog::procedure(HWND dialog, UINT message, WPARAM wParam
     }
     switch (message) {
     case WM_COMMAND:
+        if (LOWORD(wParam) == IDCANCEL && lParam == 0 && self->closesOnEscape() && self->onCancel_) {
+            self->onCancel_();
+            EndDialog(dialog, 0);
+            return TRUE;
+        }
         return self->command(HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_MOUSEWHEEL:
+    case WM_MOUSEHWHEEL: {
+        // The fields pass the wheel on to the dialog; the vertical wheel turns forward as it rolls
+        // away from the user, the sideways one to the right.
+        const bool sideways = message == WM_MOUSEHWHEEL || (GET_KEYSTATE_WPARAM(wParam) & MK_SHIFT) != 0;
+        const int delta = GET_WHEEL_DELTA_WPARAM(wParam);
+        self->wheelRest_ += message == WM_MOUSEHWHEEL ? delta : -delta;
+        const int notches = self->wheelRest_ / WHEEL_DELTA;
+        self->wheelRest_ %= WHEEL_DELTA;
+        if (notches != 0) {
+            self->wheeled(notches, sideways);
+        }
+        return TRUE;
+    }
     case WM_HSCROLL:
     case WM_VSCROLL: {
         // Only the dialog's own bars: they send no control handle.
@@ -93,6 +112,8 @@ INT_PTR ModalDialog::command(WORD code, HWND control)
     if (code == BN_CLICKED && control == ok_) {
         if (onOk_()) {
             EndDialog(dialog_, 1);
+        } else {
+            okRefused();
         }
         return TRUE;
     }

@@ -34,6 +34,12 @@ protected:
     virtual void choiceChanged(HWND) {}
     // A request of the dialog's own scroll bar (SB_HORZ or SB_VERT) with the bar's track position.
     virtual void scrolled(int, WORD, int) {}
+    // The mouse wheel turned by notches (forward positive); sideways when columns is set.
+    virtual void wheeled(int, bool) {}
+    // OK was clicked and the logic refused it; the dialog stays open.
+    virtual void okRefused() {}
+    // Whether Escape ends the dialog as ANULUJ does (otherwise it does nothing).
+    virtual bool closesOnEscape() const { return false; }
 
     HWND dialog() const { return dialog_; }
 
@@ -76,6 +82,8 @@ private:
     std::function<void()> onCancel_;
     // Control identifiers start above IDOK and IDCANCEL, which Enter and Escape send.
     int nextId_ = 100;
+    // Wheel turns short of a notch, added up.
+    int wheelRest_ = 0;
 };
 
 } // namespace kolven
