@@ -12,7 +12,6 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QShortcut>
 #include <QTimer>
 
 namespace kolven {
@@ -95,9 +94,11 @@ void MainWindow::addWindowKeys()
     for (const WindowShortcut& shortcut : kWindowShortcuts) {
         if (shortcut.action == KeyAction::Command)
             continue;
-        auto* key = new QShortcut(keySequence(shortcut), this);
+        auto* key = new QAction(this);
+        key->setShortcut(keySequence(shortcut));
+        addAction(key);
         const bool paging = shortcut.action == KeyAction::NextPage;
-        connect(key, &QShortcut::activated, this, [this, paging] {
+        connect(key, &QAction::triggered, this, [this, paging] {
             const auto& hook = paging ? onNextPage : onExportShown;
             if (hook)
                 hook();
