@@ -102,6 +102,7 @@ TEST_F(Paging, ShowingAgainStartsAtTheTopAClickContinuesTheListingLastShownAndOt
     app.exportShownResults();
     app.runCommand(ExportExhaustive);
     EXPECT_EQ(fileBytes(folder / "ex-keys.txt"), fileBytes(folder / "ex-menu.txt"));
+    app.runCommand(ShowLem2);
     app.runCommand(About);
     app.exportShownResults();
     EXPECT_EQ(screen.saveAnswers.size(), 1u) << "nothing to export, nothing asked";
