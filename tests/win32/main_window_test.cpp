@@ -281,6 +281,7 @@ TEST_F(Win32WindowTest, ARunKeepsTheLoopGoingAndEscapeStopsIt)
     TrackPopupMenu(GetSubMenu(program.window().menu(), 1), TPM_RETURNCMD, 0, 0, 0, window(), nullptr);
     settle([this] { return !computing(); });
     EXPECT_FALSE(computing());
+    EXPECT_TRUE(greyed(CommandId::ShowExhaustive)) << "stopped, not run to its end";
 }
 
 // The shortcuts stand after a tab in their entries' texts, where menus show them.
