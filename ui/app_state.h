@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 namespace kolven {
 
@@ -57,6 +58,8 @@ struct AppState {
     RuleClassification ruleResults;
     CrossValidation cvResults;
     CvSettings cvSettings;
+    // The seed as typed for the last cross-validation: empty when the clock chose it.
+    std::string cvSeedText;
 
     // The last rough-set analysis of the decision system; its texts take the names when shown.
     Approximations approximations;

@@ -52,6 +52,13 @@ void Application::nextPageClicked()
     });
 }
 
+void Application::exportShownResults()
+{
+    if (shownExport_) {
+        runCommand(*shownExport_);
+    }
+}
+
 bool Application::confirmClose()
 {
     if (!screen_.askYesNo(kCloseQuestion)) {
@@ -146,6 +153,7 @@ void Application::testSystemChanged()
 void Application::hideAndClear()
 {
     listingShown_ = false;
+    shownExport_.reset();
     painter_.setNextButtonVisible(false);
     painter_.clearWindow();
 }
@@ -153,6 +161,7 @@ void Application::hideAndClear()
 void Application::startPage()
 {
     listingShown_ = false; // a listing that is drawn sets it again once it is on the page
+    shownExport_.reset();  // and results that can be exported say so
     state_.savedCursorX = 0;
     state_.savedCursorY = 0;
     painter_.beginDrawing();
@@ -168,6 +177,7 @@ void Application::waitPage()
 void Application::showAbout()
 {
     listingShown_ = false;
+    shownExport_.reset();
     painter_.setNextButtonVisible(false);
     painter_.drawAbout();
 }

@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -60,6 +61,9 @@ public:
     // Continues the listing that the last listing page left ("DALEJ"); ignored while the button
     // is hidden or disabled.
     void nextPageClicked();
+    // Ctrl+E: the export of the results on the window, as its menu entry does; nothing while the
+    // window shows no results that can be exported.
+    void exportShownResults();
 
     // Asks kCloseQuestion; true when the window may close. Yes during a computation stops it and
     // waits for its worker first.
@@ -154,6 +158,8 @@ private:
     // What draws the rough-set results on the window again, in the new form, when the names
     // setting changes (while listingShown_ and the listing mode is ListingMode::Text).
     void (Application::*analysisShown_)() = nullptr;
+    // The export entry of the results on the window (Ctrl+E); none while it shows none.
+    std::optional<CommandId> shownExport_;
     // The folder of the last table file chosen to open; the open dialog starts there.
     std::filesystem::path lastOpenFolder_;
 };

@@ -92,6 +92,8 @@ void Application::showExhaustive()
     state_.listing.exhaustiveObject = 0;
     state_.listing.exhaustiveOffset = 0;
     state_.listing.listingMode = ListingMode::Exhaustive;
+    // A listing that fits shows no "DALEJ", whatever the one before left.
+    painter_.setNextButtonVisible(false);
     painter_.setNextButtonEnabled(true);
     startPage();
     painter_.drawElapsedTime(state_.ercim->elapsedSeconds);
@@ -101,6 +103,7 @@ void Application::showExhaustive()
     }
     listExhaustiveRules(*state_.ercim, state_.listing, painter_, state_.shownNames());
     listingShown_ = true;
+    shownExport_ = CommandId::ExportExhaustive;
 }
 
 // The plain and the simplified rules share one place: computing either offers the other.
@@ -125,11 +128,13 @@ void Application::showLem2()
 {
     state_.listing.lem2Position = 0;
     state_.listing.listingMode = ListingMode::Lem2;
+    painter_.setNextButtonVisible(false);
     painter_.setNextButtonEnabled(true);
     startPage();
     painter_.drawElapsedTime(state_.lem2->elapsedSeconds);
     listLem2Rules(*state_.lem2, state_.listing, painter_, state_.shownNames());
     listingShown_ = true;
+    shownExport_ = CommandId::ExportLem2;
 }
 
 namespace {
@@ -257,20 +262,27 @@ void Application::showRuleResults()
     painter_.drawBlock(ruleSummaryText(state_.ruleResults));
     painter_.drawColumns(7, confusionMatrixCells(state_.ruleResults));
     painter_.endDrawing();
+    shownExport_ = CommandId::ExportRuleClassification;
 }
 
 void Application::crossValidateSystem()
 {
     hideAndClear();
-    CrossValidationDialog dialog(state_.cvSettings);
-    if (!screen_.runCrossValidationDialog(dialog) || !dialog.accepted()) {
-        return;
-    }
-    const CvSettings settings = dialog.settings(static_cast<std::uint32_t>(std::time(nullptr)));
-    if (const auto refusal = checkCvSettings(*state_.ercim, settings)) {
+    CrossValidationDialog dialog(state_.cvSettings, state_.cvSeedText);
+    // A refusal is explained, then the dialog opens again with what was typed, to be mended.
+    CvSettings settings;
+    for (;;) {
+        if (!screen_.runCrossValidationDialog(dialog) || !dialog.accepted()) {
+            return;
+        }
+        settings = dialog.settings(static_cast<std::uint32_t>(std::time(nullptr)));
+        const auto refusal = checkCvSettings(*state_.ercim, settings);
+        if (!refusal) {
+            break;
+        }
         screen_.showMessage(refusalMessage(*refusal), kErrorCaption);
-        return;
     }
+    const std::string seedText = dialog.fieldText(CvField::Seed);
     auto table = std::make_shared<SystemDecyzyjny>();
     table->copyFrom(*state_.ercim);
     auto results = std::make_shared<CrossValidation>();
@@ -278,9 +290,10 @@ void Application::crossValidateSystem()
                     [table, settings, results](Progress& progress) {
                         return crossValidate(*table, settings, *results, progress);
                     },
-                    [this, settings, results] {
+                    [this, settings, seedText, results] {
                         state_.cvResults = std::move(*results);
                         state_.cvSettings = settings;
+                        state_.cvSeedText = seedText;
                         state_.computed.crossValidation = true;
                         showCrossValidation();
                     },
@@ -292,6 +305,7 @@ void Application::crossValidateSystem()
 void Application::showCrossValidation()
 {
     showPagedText(state_.cvResults.elapsedSeconds, crossValidationText(state_.cvResults));
+    shownExport_ = CommandId::ExportCrossValidation;
 }
 
 void Application::showPagedText(double elapsedSeconds, std::string text)

@@ -37,6 +37,7 @@ void Application::showApproximations()
     showPagedText(state_.approximations.elapsedSeconds, approximationsText(state_.approximations, state_.shownNames()));
     listingShown_ = true;
     analysisShown_ = &Application::showApproximations;
+    shownExport_ = CommandId::ExportApproximations;
 }
 
 void Application::computeReducts(ReductMethod method)
@@ -61,6 +62,7 @@ void Application::showReducts()
     showPagedText(state_.reducts.elapsedSeconds, reductsText(state_.reducts, state_.shownNames()));
     listingShown_ = true;
     analysisShown_ = &Application::showReducts;
+    shownExport_ = CommandId::ExportReducts;
 }
 
 } // namespace kolven

@@ -4,13 +4,19 @@
 
 namespace kolven {
 
-CrossValidationDialog::CrossValidationDialog(const CvSettings& last)
+CrossValidationDialog::CrossValidationDialog(const CvSettings& last, std::string_view seedText)
 {
     const auto chosen = std::find_if(kCvMethodChoices.begin(), kCvMethodChoices.end(),
                                      [&last](const MethodInfo& c) { return c.method == last.method; });
     method_ = std::size_t(chosen - kCvMethodChoices.begin()) % kCvMethodChoices.size();
     texts_[std::size_t(CvField::Folds)] = std::to_string(last.folds);
     texts_[std::size_t(CvField::K)] = std::to_string(std::max(last.k, 1u));
+    texts_[std::size_t(CvField::Seed)] = std::string(seedText);
+}
+
+bool CrossValidationDialog::fieldEnabled(CvField field) const
+{
+    return field != CvField::K || kCvMethodChoices[method_].family == MethodFamily::Knn;
 }
 
 void CrossValidationDialog::setMethod(std::size_t index)
@@ -32,7 +38,7 @@ bool CrossValidationDialog::setFieldText(CvField field, std::string_view text)
 
 bool CrossValidationDialog::okEnabled() const
 {
-    return !fieldText(CvField::Folds).empty() && !fieldText(CvField::K).empty();
+    return !fieldText(CvField::Folds).empty() && (!fieldEnabled(CvField::K) || !fieldText(CvField::K).empty());
 }
 
 CvSettings CrossValidationDialog::settings(std::uint32_t clockSeed) const

@@ -37,13 +37,14 @@ inline constexpr std::array kCvFields{
 inline constexpr const auto& kCvMethodChoices = kMethods;
 
 // What the cross-validation dialog asks: the method, the number of folds, k and the seed. It
-// opens with the settings of the last run (the seed empty, so that the clock seeds a new run).
-// Either adapter's dialog shows the list and the edits, hands every change to setMethod or
-// setFieldText (showing fieldText when that returns true), enables OK as okEnabled() says and
+// opens with the settings of the last run and the seed as typed for it (empty: the clock seeds
+// each run). Either adapter's dialog shows the list and the edits, hands every change to
+// setMethod or setFieldText (showing fieldText when that returns true), enables each edit as
+// fieldEnabled says (again after each change of method), enables OK as okEnabled() says and
 // calls accept() or cancel() when OK or ANULUJ is clicked.
 class CrossValidationDialog {
 public:
-    explicit CrossValidationDialog(const CvSettings& last);
+    explicit CrossValidationDialog(const CvSettings& last, std::string_view seedText = {});
 
     // Caption and frame: 175, 100, 195 x 78 dialog units.
     DialogFrame frame() const { return {kCrossValidationCaption, 175, 100, 195, 78}; }
@@ -59,7 +60,10 @@ public:
     bool setFieldText(CvField field, std::string_view text);
     const std::string& fieldText(CvField field) const { return texts_[std::size_t(field)]; }
 
-    // True while the folds and k hold text.
+    // k is asked for k-NN only: the rule methods have no use for it.
+    bool fieldEnabled(CvField field) const;
+
+    // True while the folds, and k where it is asked, hold text.
     bool okEnabled() const;
     void accept() { accepted_ = okEnabled(); }
     void cancel() { accepted_ = false; }

@@ -28,6 +28,9 @@ struct DialogFrame {
 
 inline constexpr std::string_view kOkText = "OK";
 inline constexpr std::string_view kCancelText = "ANULUJ";
+// The buttons of the program's own message boxes, whatever the system's language.
+inline constexpr std::string_view kYesText = "Tak";
+inline constexpr std::string_view kNoText = "Nie";
 
 // A dialog field reads at most this many characters of its text.
 inline constexpr std::size_t kFieldTextLimit = 10;

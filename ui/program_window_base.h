@@ -18,6 +18,7 @@ public:
     {
         window_.onCommand = [this](CommandId id) { application_.runCommand(id); };
         window_.onNextPage = [this] { application_.nextPageClicked(); };
+        window_.onExportShown = [this] { application_.exportShownResults(); };
         window_.confirmClose = [this] { return application_.confirmClose(); };
     }
     ProgramWindowBase(const ProgramWindowBase&) = delete;

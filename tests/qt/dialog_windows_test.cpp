@@ -110,6 +110,7 @@ TEST_F(DialogWindowsTest, KnnAndCrossValidationDialogsShowATypedZeroKAsOneAndPas
     ASSERT_TRUE(choose(CommandId::ClassifyKnn, {inspectAndPress(typeZero, QStringLiteral("OK"))}));
 
     QString caption;
+    bool kAsked = true;
     auto fill = [&](QDialog* dialog) {
         caption = dialog->windowTitle();
         dialog->findChild<QComboBox*>(QStringLiteral("method"))->setCurrentIndex(1);
@@ -120,9 +121,11 @@ TEST_F(DialogWindowsTest, KnnAndCrossValidationDialogsShowATypedZeroKAsOneAndPas
         edits[1]->setText(QStringLiteral("0"));
         kShown.push_back(edits[1]->text());
         edits[2]->setText(QStringLiteral("3"));
+        kAsked = edits[1]->isEnabled();
     };
     ASSERT_TRUE(choose(CommandId::CrossValidate, {inspectAndPress(fill, QStringLiteral("OK"))}));
     EXPECT_EQ(caption, QStringLiteral("Walidacja krzyzowa"));
+    EXPECT_FALSE(kAsked) << "k is not asked for LEM2";
     EXPECT_EQ(ok, (std::vector<bool>{false, true, false}));
     EXPECT_EQ(kShown, (QStringList{QStringLiteral("1"), QStringLiteral("1")}));
     EXPECT_EQ(shownLines().at(1), "Walidacja krzyzowa: 5 czesci, metoda lem2, ziarno 3");

@@ -98,5 +98,39 @@ TEST_F(MainWindowTest, ExhaustiveRulesArePagedAboveDalejExportedAndSavedAfterThe
     EXPECT_EQ(reread.values, state_.ercim->values);
 }
 
+// The keys, without a menu opened: Ctrl+O loads, Space and PageDown turn the page as DALEJ does,
+// Ctrl+E exports the results shown, Ctrl+S saves; the menu shows them where shortcuts go. The
+// program's own question has the program's button texts, with no translation installed.
+TEST_F(MainWindowTest, KeysLoadTurnPagesExportAndSaveAndTheMenuShowsThem)
+{
+    EXPECT_EQ(window().action(CommandId::LoadSystem)->shortcut(), QKeySequence(QStringLiteral("Ctrl+O")));
+    EXPECT_EQ(window().action(CommandId::ExportReducts)->shortcut(), QKeySequence(QStringLiteral("Ctrl+E")));
+    auto press = [this](Qt::Key key, std::vector<ModalScript::Step> steps, Qt::KeyboardModifiers with = Qt::ControlModifier) {
+        window().activateWindow(); // not given back by the offscreen platform after a dialog
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&window()));
+        return ModalScript(std::move(steps)).run([&] { QTest::keyClick(&window(), key, with); });
+    };
+    ASSERT_TRUE(press(Qt::Key_O, {chooseFile(dataFile("iris.tab"))}));
+    ASSERT_TRUE(choose(CommandId::ComputeExhaustive));
+    for (Qt::Key key : {Qt::Key_Space, Qt::Key_PageDown}) {
+        const auto before = shownLines();
+        ASSERT_TRUE(press(key, {}, Qt::NoModifier));
+        EXPECT_NE(shownLines(), before) << key;
+    }
+    ASSERT_TRUE(press(Qt::Key_E, {chooseFile(path(temp_ / "keys"))}));
+    EXPECT_TRUE(testing::sameLines(testing::fileBytes(temp_ / "keys.txt"), exhaustiveExportText(*state_.ercim)));
+    ASSERT_TRUE(press(Qt::Key_S, {chooseFile(path(temp_ / "keys"))}));
+    EXPECT_TRUE(std::filesystem::exists(temp_ / "keys.msd"));
+
+    QStringList buttons;
+    EXPECT_TRUE(ModalScript({[&](QWidget* w) {
+                    auto* box = qobject_cast<QMessageBox*>(w);
+                    for (QMessageBox::StandardButton which : {QMessageBox::Yes, QMessageBox::No})
+                        buttons.push_back(box->button(which)->text());
+                    box->button(QMessageBox::No)->click();
+                }}).run([&] { window().close(); }));
+    EXPECT_EQ(buttons, (QStringList{QStringLiteral("Tak"), QStringLiteral("Nie")}));
+}
+
 } // namespace
 } // namespace kolven::test

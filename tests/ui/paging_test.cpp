@@ -2,6 +2,7 @@
 
 #include "recording_page.h"
 #include "text_format.h"
+#include "cross_validation_dialog.h"
 
 #include <gtest/gtest.h>
 
@@ -70,6 +71,13 @@ TEST_F(Paging, ShowingAgainStartsAtTheTopAClickContinuesTheListingLastShownAndOt
     loadDistinctObjects(2);
     app.runCommand(ComputeLem2);
     EXPECT_FALSE(screen.buttonVisible || screen.buttonEnabled) << "a short listing never shows the button";
+    // Nor after a listing paged to its end, which left the button greyed.
+    screen.cvScripts.push_back([](CrossValidationDialog& d) { d.setFieldText(CvField::Folds, "2"), d.accept(); });
+    app.runCommand(CrossValidate);
+    app.nextPageClicked();
+    ASSERT_TRUE(screen.buttonVisible && !screen.buttonEnabled);
+    app.runCommand(ShowLem2);
+    EXPECT_FALSE(screen.buttonVisible);
     loadDistinctObjects(12);
     loadTest(tabFile("test.tab", {{1, 1}}));
     app.runCommand(ComputeExhaustive);
@@ -84,6 +92,20 @@ TEST_F(Paging, ShowingAgainStartsAtTheTopAClickContinuesTheListingLastShownAndOt
     EXPECT_TRUE(screen.buttonEnabled);
     app.nextPageClicked();
     EXPECT_EQ(page(), lem2[1]);
+    // Ctrl+E exports the results on the window, on any of their pages, as their entry does.
+    screen.saveAnswers = {folder / "keys.txt", folder / "menu.txt"};
+    app.exportShownResults();
+    app.runCommand(ExportLem2);
+    EXPECT_EQ(fileBytes(folder / "keys.txt"), fileBytes(folder / "menu.txt"));
+    app.runCommand(ShowExhaustive);
+    screen.saveAnswers = {folder / "ex-keys.txt", folder / "ex-menu.txt", folder / "unasked.txt"};
+    app.exportShownResults();
+    app.runCommand(ExportExhaustive);
+    EXPECT_EQ(fileBytes(folder / "ex-keys.txt"), fileBytes(folder / "ex-menu.txt"));
+    app.runCommand(ShowLem2);
+    app.runCommand(About);
+    app.exportShownResults();
+    EXPECT_EQ(screen.saveAnswers.size(), 1u) << "nothing to export, nothing asked";
 
     screen.knnScripts.push_back(typeK("1"));
     for (CommandId hiding : {About, ClassifyKnn, ShowKnn}) {

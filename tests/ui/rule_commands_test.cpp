@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -93,8 +94,14 @@ TEST_F(RuleCommands, CrossValidationAsksItsSettingsRefusesImpossibleFoldsAndShow
     load(tabFile("t.tab", rows));
 
     app.runCommand(CrossValidate); // cancelled
-    screen.cvScripts.push_back(typeCv(0, "13", "2", ""));
+    screen.cvScripts.push_back(typeCv(0, "13", "2", "5"));
+    // Refused, the dialog opens again with what was typed.
+    screen.cvScripts.push_back([](CrossValidationDialog& dialog) {
+        EXPECT_EQ(dialog.fieldText(CvField::Folds) + dialog.fieldText(CvField::K) + dialog.fieldText(CvField::Seed), "1325");
+        dialog.cancel();
+    });
     app.runCommand(CrossValidate);
+    EXPECT_TRUE(screen.cvScripts.empty());
     ASSERT_EQ(screen.messages.size(), 1u);
     EXPECT_EQ(screen.messages[0].text, refusalMessage(CvRefusal::FoldCount));
     EXPECT_FALSE(screen.enabled(ShowCrossValidation));
@@ -117,17 +124,36 @@ TEST_F(RuleCommands, CrossValidationAsksItsSettingsRefusesImpossibleFoldsAndShow
     EXPECT_EQ(screen.messages[1].text, kSaveFailedMessage);
     EXPECT_EQ(fileBytes(folder / "cv.txt"), crossValidationReport(state.cvResults));
 
-    // The dialog opens with the last settings, the seed left to the clock.
+    // The dialog opens with the last settings and the seed typed for them; k is asked for k-NN only.
     screen.cvScripts.push_back([](CrossValidationDialog& dialog) {
         EXPECT_EQ(dialog.methodIndex(), 2u);
         EXPECT_EQ(dialog.fieldText(CvField::Folds), "12");
         EXPECT_EQ(dialog.fieldText(CvField::K), "1");
-        EXPECT_EQ(dialog.fieldText(CvField::Seed), "");
+        EXPECT_EQ(dialog.fieldText(CvField::Seed), "7");
+        EXPECT_FALSE(dialog.fieldEnabled(CvField::K));
+        dialog.setFieldText(CvField::K, "");
+        EXPECT_TRUE(dialog.okEnabled()) << "an empty k that is not asked for";
+        dialog.setMethod(0);
+        EXPECT_TRUE(dialog.fieldEnabled(CvField::K) && dialog.fieldEnabled(CvField::Seed));
+        EXPECT_FALSE(dialog.okEnabled());
+        dialog.setFieldText(CvField::K, "3");
         dialog.setFieldText(CvField::Folds, "");
         dialog.accept(); // ignored while the folds are empty
     });
     app.runCommand(CrossValidate);
     EXPECT_EQ(state.cvSettings.seed, 7u);
+
+    // An empty seed: the clock seeds the run, and the results say with what; the next dialog
+    // leaves the seed to the clock again.
+    const auto before = std::uint32_t(std::time(nullptr));
+    screen.cvScripts.push_back(typeCv(1, "3", "", ""));
+    app.runCommand(CrossValidate);
+    EXPECT_GE(state.cvSettings.seed, before);
+    EXPECT_LE(state.cvSettings.seed, std::uint32_t(std::time(nullptr)));
+    EXPECT_EQ(results(screen), "Walidacja krzyzowa: 3 czesci, metoda lem2, ziarno " + std::to_string(state.cvSettings.seed));
+    screen.cvScripts.push_back([](CrossValidationDialog& dialog) { EXPECT_EQ(dialog.fieldText(CvField::Seed), ""); });
+    app.runCommand(CrossValidate);
+    EXPECT_TRUE(screen.cvScripts.empty());
 
     screen.gridScripts.push_back(editGrid([](GridEditor& g) { g.setCellText(0, 0, "5"); }));
     app.runCommand(EditSystem);

@@ -100,8 +100,13 @@ TEST_F(Win32WindowTest, AltMinimizeRestoreMoveAndSizeLeaveTheWindowMaximized)
 TEST_F(Win32WindowTest, CloseAsksAndNoKeepsTheWindowZakonczClosesWithoutAsking)
 {
     std::wstring question;
-    EXPECT_TRUE(ModalScript({answer(IDNO, &question)}).run([&] { SendMessageW(window(), WM_CLOSE, 0, 0); }));
+    std::wstring buttons;
+    EXPECT_TRUE(ModalScript({[&](HWND box) {
+                    buttons = textOf(GetDlgItem(box, IDYES)) + L"/" + textOf(GetDlgItem(box, IDNO));
+                    answer(IDNO, &question)(box);
+                }}).run([&] { SendMessageW(window(), WM_CLOSE, 0, 0); }));
     EXPECT_EQ(question, L"Czy chcesz zakończyć działanie programu?");
+    EXPECT_EQ(buttons, L"Tak/Nie") << "the program's texts, not the system's";
     EXPECT_TRUE(IsWindow(window()));
     EXPECT_TRUE(choose(CommandId::Quit, {}));
     EXPECT_EQ(window(), nullptr);
@@ -225,6 +230,16 @@ TEST_F(Win32WindowTest, RulesArePagedWithDalejAndTheKDialogTakesZeroAsOne)
     settle([this] { return !computing(); });
     EXPECT_TRUE(dalejShown());
     EXPECT_TRUE(IsWindowEnabled(program.window().nextButton()));
+    // Space and PageDown turn the page as "DALEJ" does.
+    for (WPARAM key : {VK_SPACE, VK_NEXT}) {
+        choose(CommandId::ShowLem2);
+        const std::uint32_t from = state.listing.lem2Position;
+        ASSERT_GT(from, 0u);
+        PostMessageW(window(), WM_KEYDOWN, key, 0);
+        settle([&] { return state.listing.lem2Position != from; }, 3000);
+        EXPECT_NE(state.listing.lem2Position, from) << key;
+    }
+    choose(CommandId::ShowLem2);
     const std::uint32_t before = state.listing.lem2Position;
     EXPECT_GT(before, 0u);
     // The next page: the listing moves on, or ends (back at its start, "DALEJ" disabled).
@@ -254,6 +269,7 @@ TEST_F(Win32WindowTest, RulesArePagedWithDalejAndTheKDialogTakesZeroAsOne)
         HWND methods = child(dialog, L"COMBOBOX", 0);
         SendMessageW(methods, CB_SETCURSEL, 1, 0);
         SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(methods), CBN_SELCHANGE), LPARAM(methods));
+        EXPECT_FALSE(IsWindowEnabled(child(dialog, L"EDIT", 1))) << "k is not asked for LEM2";
         type(child(dialog, L"EDIT", 0), L"");
         EXPECT_FALSE(IsWindowEnabled(test::button(dialog, L"OK")));
         type(child(dialog, L"EDIT", 0), L"3");
@@ -286,6 +302,32 @@ TEST_F(Win32WindowTest, ARunKeepsTheLoopGoingAndEscapeStopsIt)
     EXPECT_FALSE(greyed(CommandId::ComputeExhaustive));
     EXPECT_TRUE(greyed(CommandId::ShowExhaustive));
     EXPECT_TRUE(greyed(CommandId::CancelComputation));
+
+    // Escape in a menu opened during a run closes the menu and stops the run at once.
+    choose(CommandId::ComputeExhaustive);
+    settle([] { return false; }, 500);
+    ASSERT_TRUE(computing());
+    PostMessageW(window(), WM_KEYDOWN, VK_ESCAPE, 0);
+    SetForegroundWindow(window());
+    TrackPopupMenu(GetSubMenu(program.window().menu(), 1), TPM_RETURNCMD, 0, 0, 0, window(), nullptr);
+    settle([this] { return !computing(); });
+    EXPECT_FALSE(computing());
+    EXPECT_TRUE(greyed(CommandId::ShowExhaustive)) << "stopped, not run to its end";
+}
+
+// The shortcuts stand after a tab in their entries' texts, where menus show them.
+TEST_F(Win32WindowTest, MenuEntriesShowTheirShortcuts)
+{
+    auto entry = [this](CommandId id) {
+        wchar_t text[128] = {};
+        GetMenuStringW(program.window().menu(), UINT(id), text, 128, MF_BYCOMMAND);
+        return std::wstring(text);
+    };
+    EXPECT_EQ(entry(CommandId::LoadSystem), L"Wczytaj system decyzyjny...\tCtrl+O");
+    EXPECT_EQ(entry(CommandId::SaveSystem), L"Zapisz system decyzyjny...\tCtrl+S");
+    EXPECT_EQ(entry(CommandId::ExportLem2), L"Eksportuj wyniki LEM2 do pliku...\tCtrl+E");
+    EXPECT_EQ(entry(CommandId::CancelComputation), L"Przerwij obliczenia\tEsc");
+    EXPECT_EQ(entry(CommandId::ShowLem2), L"Wyswietl wyniki LEM2");
 }
 
 } // namespace

@@ -17,11 +17,15 @@ CrossValidationDialogWindow::CrossValidationDialogWindow(CrossValidationDialog& 
         methods->addItem(toQString(choice.windowLabel));
     methods->setCurrentIndex(int(dialog_.methodIndex()));
     connect(methods, &QComboBox::currentIndexChanged, this,
-            [this](int index) { dialog_.setMethod(std::size_t(std::max(index, 0))); });
+            [this](int index) {
+                dialog_.setMethod(std::size_t(std::max(index, 0)));
+                followLogic();
+            });
 
     for (const CvFieldLayout& layout : kCvFields) {
         addLabel(layout.label, layout.labelBox);
         QLineEdit* edit = addEdit(layout.editBox, true);
+        edits_.push_back(edit);
         edit->setText(toQString(dialog_.fieldText(layout.field)));
         const CvField field = layout.field;
         connect(edit, &QLineEdit::textChanged, this, [this, edit, field](const QString& text) {
@@ -31,6 +35,13 @@ CrossValidationDialogWindow::CrossValidationDialogWindow(CrossValidationDialog& 
         });
     }
     ok_ = addOkAndCancel(dialog_).first;
+    followLogic();
+}
+
+void CrossValidationDialogWindow::followLogic()
+{
+    for (std::size_t i = 0; i < edits_.size(); ++i)
+        edits_[i]->setEnabled(dialog_.fieldEnabled(kCvFields[i].field));
     ok_->setEnabled(dialog_.okEnabled());
 }
 

@@ -3,6 +3,9 @@
 #include "cross_validation_dialog.h"
 #include "dialog_window.h"
 
+#include <vector>
+
+class QLineEdit;
 class QPushButton;
 
 namespace kolven {
@@ -16,7 +19,11 @@ public:
     CrossValidationDialogWindow(CrossValidationDialog& dialog, QWidget* owner);
 
 private:
+    // Enables each edit and OK as the logic says.
+    void followLogic();
+
     CrossValidationDialog& dialog_;
+    std::vector<QLineEdit*> edits_; // in the order of kCvFields
     QPushButton* ok_ = nullptr;
 };
 

@@ -37,6 +37,20 @@ public:
     }
 };
 
+QKeySequence keySequence(const WindowShortcut& shortcut)
+{
+    Qt::Key key = Qt::Key_Escape;
+    switch (shortcut.key) {
+    case WindowKey::Escape: key = Qt::Key_Escape; break;
+    case WindowKey::PageDown: key = Qt::Key_PageDown; break;
+    case WindowKey::Space: key = Qt::Key_Space; break;
+    case WindowKey::O: key = Qt::Key_O; break;
+    case WindowKey::S: key = Qt::Key_S; break;
+    case WindowKey::E: key = Qt::Key_E; break;
+    }
+    return shortcut.ctrl ? QKeySequence(Qt::CTRL | key) : QKeySequence(key);
+}
+
 } // namespace
 
 MainWindow::MainWindow(QWidget* parent)
@@ -72,6 +86,24 @@ MainWindow::MainWindow(QWidget* parent)
     });
     placeNextButton();
     buildMenu();
+    addWindowKeys();
+}
+
+void MainWindow::addWindowKeys()
+{
+    for (const WindowShortcut& shortcut : kWindowShortcuts) {
+        if (shortcut.action == KeyAction::Command)
+            continue;
+        auto* key = new QAction(this);
+        key->setShortcut(keySequence(shortcut));
+        addAction(key);
+        const bool paging = shortcut.action == KeyAction::NextPage;
+        connect(key, &QAction::triggered, this, [this, paging] {
+            const auto& hook = paging ? onNextPage : onExportShown;
+            if (hook)
+                hook();
+        });
+    }
 }
 
 void MainWindow::buildMenu()
@@ -100,9 +132,14 @@ void MainWindow::addCommand(QWidget* owner, const MenuItem& item)
     entry->setCheckable(item.checkable);
     entry->setData(int(id));
     // A shortcut of the window, wherever the focus is (the menu bar keeps it after a menu closed);
-    // like the entry, it does nothing while greyed.
-    if (id == kEscapeCommand)
-        entry->setShortcut(QKeySequence(Qt::Key_Escape));
+    // like the entry, it does nothing while greyed. Ctrl+E is shown on every export of results, but
+    // the window's own key chooses among them (the results on the window): on the entries it
+    // only shows, and acts only inside their open menu.
+    if (const auto shortcut = entryShortcut(id)) {
+        entry->setShortcut(keySequence(*shortcut));
+        if (shortcut->action != KeyAction::Command)
+            entry->setShortcutContext(Qt::WidgetShortcut);
+    }
     connect(entry, &QAction::triggered, this, [this, id] {
         if (onCommand)
             onCommand(id);

@@ -49,10 +49,11 @@ public:
     // Closes the window without the confirmation question.
     void closeWithoutAsking();
 
-    // Called with each chosen menu command, on a "DALEJ" click, and on a close request (a true
+    // Called with each chosen menu command, on a "DALEJ" click (and its keys), on Ctrl+E, and on a close request (a true
     // result lets the window close). Unset hooks do nothing; an unset confirmation allows closing.
     std::function<void(CommandId)> onCommand;
     std::function<void()> onNextPage;
+    std::function<void()> onExportShown;
     std::function<bool()> confirmClose;
 
 protected:
@@ -63,6 +64,8 @@ protected:
 private:
     void buildMenu();
     void addCommand(QWidget* owner, const MenuItem& item);
+    // The keys of kWindowShortcuts that are not a menu entry's: paging and Ctrl+E.
+    void addWindowKeys();
     void placeNextButton();
     void restoreMaximizedLater();
 

@@ -143,12 +143,16 @@ std::optional<std::filesystem::path> QtScreen::askSaveFile(const FileDialogSetti
 void QtScreen::showMessage(std::string_view text, std::string_view caption)
 {
     QMessageBox box(QMessageBox::NoIcon, fromUtf8(caption), fromUtf8(text), QMessageBox::Ok, &window_);
+    box.button(QMessageBox::Ok)->setText(fromUtf8(kOkText));
     box.exec();
 }
 
 bool QtScreen::askYesNo(std::string_view text)
 {
     QMessageBox box(QMessageBox::NoIcon, QString(), fromUtf8(text), QMessageBox::Yes | QMessageBox::No, &window_);
+    // The program's own texts, as in every adapter, whatever translations are installed.
+    box.button(QMessageBox::Yes)->setText(fromUtf8(kYesText));
+    box.button(QMessageBox::No)->setText(fromUtf8(kNoText));
     // Given no title, the platform would show the program's name; a blank one shows nothing.
     box.winId();
     box.windowHandle()->setTitle(QStringLiteral(" "));

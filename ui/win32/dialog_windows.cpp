@@ -138,6 +138,14 @@ void CrossValidationDialogWindow::createControls()
         SetWindowTextW(edit, toWide(dialog_.fieldText(layout.field)).c_str());
     }
     ok_ = addOkAndCancel(dialog_, WS_DISABLED | WS_TABSTOP, WS_TABSTOP);
+    followLogic();
+}
+
+void CrossValidationDialogWindow::followLogic()
+{
+    for (std::size_t i = 0; i < edits_.size(); ++i) {
+        EnableWindow(edits_[i], dialog_.fieldEnabled(kCvFields[i].field));
+    }
     EnableWindow(ok_, dialog_.okEnabled());
 }
 
@@ -160,6 +168,7 @@ void CrossValidationDialogWindow::choiceChanged(HWND list)
     const LRESULT chosen = SendMessageW(list, CB_GETCURSEL, 0, 0);
     if (chosen != CB_ERR) {
         dialog_.setMethod(std::size_t(chosen));
+        followLogic();
     }
 }
 

@@ -54,6 +54,8 @@ private:
     void createControls() override;
     void editChanged(HWND edit) override;
     void choiceChanged(HWND list) override;
+    // Enables each edit and OK as the logic says.
+    void followLogic();
 
     CrossValidationDialog& dialog_;
     std::vector<HWND> edits_; // in the order of kCvFields

@@ -5,6 +5,8 @@
 #include "wide_text.h"
 #include "window_layout.h"
 
+#include <vector>
+
 namespace kolven {
 
 namespace {
@@ -14,6 +16,37 @@ constexpr COLORREF kTextColor = RGB(0, 255, 0);
 constexpr UINT kRunPostedTasks = WM_APP + 1;
 // The notification code of a WM_COMMAND sent by an accelerator key.
 constexpr WORD kFromAccelerator = 1;
+// The identifiers the keys that are no menu entry's send: below every command's.
+constexpr WORD kNextPageKey = 1;
+constexpr WORD kExportShownKey = 2;
+// The window whose menus the thread's menu-key filter watches.
+thread_local MainWindow* menuKeysWindow = nullptr;
+
+WORD virtualKey(WindowKey key)
+{
+    switch (key) {
+    case WindowKey::Escape: return VK_ESCAPE;
+    case WindowKey::PageDown: return VK_NEXT;
+    case WindowKey::Space: return VK_SPACE;
+    case WindowKey::O: return 'O';
+    case WindowKey::S: return 'S';
+    case WindowKey::E: return 'E';
+    }
+    return 0;
+}
+
+// The accelerator table of kWindowShortcuts.
+HACCEL createAccelerators()
+{
+    std::vector<ACCEL> keys;
+    for (const WindowShortcut& shortcut : kWindowShortcuts) {
+        const WORD id = shortcut.action == KeyAction::Command ? WORD(shortcut.command)
+                        : shortcut.action == KeyAction::NextPage ? kNextPageKey
+                                                                 : kExportShownKey;
+        keys.push_back(ACCEL{BYTE(FVIRTKEY | (shortcut.ctrl ? FCONTROL : 0)), virtualKey(shortcut.key), id});
+    }
+    return CreateAcceleratorTableW(keys.data(), int(keys.size()));
+}
 // The mouse's way into the menu bar: SC_MOUSEMENU with the hit-test code of the menu (HTMENU), as
 // Windows sends it, or without a hit-test code, as Wine sends it. (With HTSYSMENU it would open
 // the system menu, which stays closed.)
@@ -31,7 +64,12 @@ std::wstring literalWideText(std::string_view text)
 void appendCommand(HMENU menu, const MenuItem& item)
 {
     const UINT state = enabledAtStart(item.id) ? MF_ENABLED : MF_GRAYED;
-    AppendMenuW(menu, MF_STRING | state, UINT_PTR(item.id), literalWideText(item.text).c_str());
+    // The shortcut goes after a tab, where menus show it, aligned.
+    std::wstring text = literalWideText(item.text);
+    if (const auto shortcut = entryShortcut(item.id)) {
+        text += L'\t' + toWide(shortcutText(*shortcut));
+    }
+    AppendMenuW(menu, MF_STRING | state, UINT_PTR(item.id), text.c_str());
 }
 
 ATOM registerWindowClass()
@@ -83,8 +121,10 @@ MainWindow::MainWindow()
     SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&MainWindow::procedure));
     SetWindowTextW(window_, toWide(kWindowTitle).c_str());
-    ACCEL escape{FVIRTKEY, VK_ESCAPE, WORD(kEscapeCommand)};
-    accelerators_ = CreateAcceleratorTableW(&escape, 1);
+    accelerators_ = createAccelerators();
+    // A menu runs its own message loop, where the accelerators are not seen; this filter sees its keys.
+    menuKeysWindow = this;
+    menuKeys_ = SetWindowsHookExW(WH_MSGFILTER, &MainWindow::menuKeyFilter, nullptr, GetCurrentThreadId());
     taskWindow_ = window_;
     nextButton_ = CreateWindowExW(0, L"BUTTON", toWide(kNextButtonText).c_str(), WS_CHILD | BS_PUSHBUTTON,
                                   kNextButtonX, 0, kNextButtonWidth, kNextButtonHeight, window_, nullptr, instance,
@@ -94,6 +134,10 @@ MainWindow::MainWindow()
 MainWindow::~MainWindow()
 {
     destroy();
+    UnhookWindowsHookEx(menuKeys_);
+    if (menuKeysWindow == this) {
+        menuKeysWindow = nullptr;
+    }
     DestroyAcceleratorTable(accelerators_);
     UnregisterClassW(kClassName, GetModuleHandleW(nullptr));
 }
@@ -198,6 +242,20 @@ bool MainWindow::translateAccelerator(MSG& message)
     return window_ && TranslateAcceleratorW(window_, accelerators_, &message);
 }
 
+LRESULT CALLBACK MainWindow::menuKeyFilter(int code, WPARAM wParam, LPARAM lParam)
+{
+    const MSG* message = reinterpret_cast<const MSG*>(lParam);
+    MainWindow* self = menuKeysWindow;
+    if (code == MSGF_MENU && self && self->window_ && message->message == WM_KEYDOWN && message->wParam == VK_ESCAPE
+        && !(GetMenuState(self->menu_, UINT(kEscapeCommand), MF_BYCOMMAND) & MF_GRAYED)) {
+        // The menu closes, and the command comes as from the key once its loop has ended.
+        EndMenu();
+        PostMessageW(self->window_, WM_COMMAND, MAKEWPARAM(UINT(kEscapeCommand), kFromAccelerator), 0);
+        return TRUE;
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 void MainWindow::paint()
 {
     PAINTSTRUCT paint{};
@@ -284,6 +342,13 @@ LRESULT MainWindow::command(WPARAM wParam, LPARAM lParam)
         return 0;
     }
     const int id = LOWORD(wParam);
+    if (HIWORD(wParam) == kFromAccelerator && (id == kNextPageKey || id == kExportShownKey)) {
+        const auto& hook = id == kNextPageKey ? onNextPage : onExportShown;
+        if (hook) {
+            hook();
+        }
+        return 0;
+    }
     if (isCommandId(id) && onCommand) {
         onCommand(static_cast<CommandId>(id));
     }

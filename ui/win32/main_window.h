@@ -52,14 +52,17 @@ public:
     // thread. Tasks still waiting when the window is destroyed are dropped.
     void post(std::function<void()> task);
 
-    // Turns a key of the window's accelerator table (Escape: kEscapeCommand) into its command, as
-    // the menu entry would; true when message was one. The message loop asks this first.
+    // Turns a key of the window's accelerator table (kWindowShortcuts) into its command, as the
+    // menu entry would, or into a page turn or Ctrl+E's export; true when message was one. The
+    // message loop asks this first. Escape in an open menu (whose loop is the menu's own) closes
+    // it and chooses its command as well, while that command's entry is enabled.
     bool translateAccelerator(MSG& message);
 
     // Called with each chosen menu command, on a "DALEJ" click, on a close request (a true
     // result lets the window close) and once the window is gone.
     std::function<void(CommandId)> onCommand;
     std::function<void()> onNextPage;
+    std::function<void()> onExportShown;
     std::function<bool()> confirmClose;
     std::function<void()> onDestroyed;
 
@@ -82,10 +85,12 @@ private:
     void dropPostedTasks();
     void paint();
     static HMENU buildMenu();
+    static LRESULT CALLBACK menuKeyFilter(int code, WPARAM wParam, LPARAM lParam);
 
     HWND window_ = nullptr;
     HMENU menu_ = nullptr;
     HACCEL accelerators_ = nullptr;
+    HHOOK menuKeys_ = nullptr;
     // The tasks posted from other threads, and the window they wake; both guarded by tasksMutex_.
     std::mutex tasksMutex_;
     std::deque<std::function<void()>> tasks_;

@@ -59,6 +59,35 @@ std::optional<std::filesystem::path> runFileDialog(HWND owner, const FileDialogS
     return std::filesystem::path(name);
 }
 
+// The message box of the thread's next MessageBoxW, whose buttons take the program's texts.
+thread_local HHOOK messageBoxHook = nullptr;
+
+LRESULT CALLBACK nameMessageBoxButtons(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HCBT_ACTIVATE) {
+        const HWND box = reinterpret_cast<HWND>(wParam);
+        SetDlgItemTextW(box, IDOK, toWide(kOkText).c_str());
+        SetDlgItemTextW(box, IDYES, toWide(kYesText).c_str());
+        SetDlgItemTextW(box, IDNO, toWide(kNoText).c_str());
+        UnhookWindowsHookEx(messageBoxHook);
+        messageBoxHook = nullptr;
+        return 0;
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// A message box with the program's texts on its buttons, not the system language's.
+int programMessageBox(HWND owner, std::string_view text, std::string_view caption, UINT type)
+{
+    messageBoxHook = SetWindowsHookExW(WH_CBT, &nameMessageBoxButtons, nullptr, GetCurrentThreadId());
+    const int answer = MessageBoxW(owner, toWide(text).c_str(), toWide(caption).c_str(), type);
+    if (messageBoxHook) {
+        UnhookWindowsHookEx(messageBoxHook);
+        messageBoxHook = nullptr;
+    }
+    return answer;
+}
+
 } // namespace
 
 void Win32Screen::setCommandEnabled(CommandId id, bool enabled)
@@ -119,12 +148,12 @@ std::optional<std::filesystem::path> Win32Screen::askSaveFile(const FileDialogSe
 
 void Win32Screen::showMessage(std::string_view text, std::string_view caption)
 {
-    MessageBoxW(window_.handle(), toWide(text).c_str(), toWide(caption).c_str(), MB_OK);
+    programMessageBox(window_.handle(), text, caption, MB_OK);
 }
 
 bool Win32Screen::askYesNo(std::string_view text)
 {
-    return MessageBoxW(window_.handle(), toWide(text).c_str(), L"", MB_YESNO) == IDYES;
+    return programMessageBox(window_.handle(), text, "", MB_YESNO) == IDYES;
 }
 
 bool Win32Screen::runParameterDialog(ParameterDialog& dialog)
