@@ -123,6 +123,8 @@ void Application::dispatch(CommandId id)
         break;
     case CommandId::ShowReducts: showReducts(); break;
     case CommandId::ExportReducts: exportText(reductsReport(state_.reducts, state_.shownNames())); break;
+    case CommandId::RestrictAttributes: restrictAttributes(); break;
+    case CommandId::DiscretizeSystem: discretizeSystem(); break;
     }
 }
 
@@ -208,7 +210,9 @@ void Application::createSystem()
         return;
     }
     GridEditor editor = GridEditor::forNewSystem(dialog.objects(), dialog.attributes());
-    editAndInstall(editor, {});
+    if (editAndInstall(editor, {})) {
+        state_.preparation.clear();
+    }
 }
 
 void Application::generateSystem()
@@ -231,6 +235,7 @@ void Application::generateSystem()
     auto system = std::make_unique<ERCIM>();
     generator_.generate(*system, dialog.objects(), dialog.attributes(), state_.generatorMin, state_.generatorMax);
     installSystem(std::move(system), {});
+    state_.preparation.clear();
 }
 
 bool Application::loadTable(SystemDecyzyjny& target, TableRead& read)
@@ -261,6 +266,7 @@ void Application::loadSystem()
         return;
     }
     installSystem(std::move(system), std::move(read.names));
+    state_.preparation.clear();
     painter_.setNextButtonEnabled(false);
 }
 
