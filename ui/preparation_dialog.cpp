@@ -18,8 +18,8 @@ constexpr std::array kDiscretizationFields{
 
 DialogFrame PreparationDialog::frame() const
 {
-    return mode_ == PreparationDialogMode::Attributes ? DialogFrame{kAttributesDialogCaption, 175, 100, 220, 52}
-                                                      : DialogFrame{kDiscretizationDialogCaption, 175, 100, 215, 52};
+    return mode_ == PreparationDialogMode::Attributes ? DialogFrame{kAttributesDialogCaption, 175, 100, 220, 54}
+                                                      : DialogFrame{kDiscretizationDialogCaption, 175, 100, 215, 54};
 }
 
 std::span<const PreparationFieldLayout> PreparationDialog::fields() const
@@ -32,12 +32,12 @@ std::span<const PreparationFieldLayout> PreparationDialog::fields() const
 
 ControlBox PreparationDialog::okBox() const
 {
-    return {4, 66, 60, 28};
+    return {4, 72, 60, 28};
 }
 
 ControlBox PreparationDialog::cancelBox() const
 {
-    return {74, 66, 60, 28};
+    return {74, 72, 60, 28};
 }
 
 std::string PreparationDialog::methodText() const
