@@ -278,7 +278,9 @@ void Application::loadTestSystem()
     }
     testSystemChanged();
     state_.testNames = std::move(read.names);
-    alignLabels(state_.names, state_.knn.testSystem, state_.testNames);
+    // A test system is read as the table was loaded, before any restriction or cuts.
+    alignLabels(state_.preparation.empty() ? state_.names : state_.preparation.front().namesBefore,
+                state_.knn.testSystem, state_.testNames);
 }
 
 void Application::saveSystem()

@@ -60,7 +60,7 @@ void Application::restrictAttributes()
     // A table without names keeps the numbers its attributes had, so that its rules read as the
     // command line's on the same list.
     TableNames names = state_.names.fits(*state_.ercim) ? keptNames(state_.names, kept) : numberedNames(kept);
-    PreparationStep step{before, kept, std::nullopt};
+    PreparationStep step{before, kept, std::nullopt, state_.names};
     installSystem(std::move(system), std::move(names));
     state_.preparation.push_back(std::move(step));
 }
@@ -111,7 +111,7 @@ void Application::discretizeSystem()
                     [this, work] {
                         auto system = std::make_unique<ERCIM>();
                         system->copyFrom(work->coded);
-                        PreparationStep step{work->table.attributeCount, {}, work->cuts};
+                        PreparationStep step{work->table.attributeCount, {}, work->cuts, state_.names};
                         std::string shown = cutsSummary(*work->cuts, work->named ? &work->names : nullptr);
                         installSystem(std::move(system), std::move(work->codedNames));
                         state_.preparation.push_back(std::move(step));

@@ -2,6 +2,7 @@
 
 #include "decision_system.h"
 #include "discretization.h"
+#include "table_names.h"
 
 #include <cstdint>
 #include <optional>
@@ -15,6 +16,7 @@ struct PreparationStep {
     std::uint32_t attributesBefore = 0;  // the condition attributes of the table it was applied to
     std::vector<std::uint32_t> kept;     // the attributes kept, ascending, when no cuts
     std::optional<Discretization> cuts;
+    TableNames namesBefore;              // the names of that table: a test system's words are numbered as its
 };
 
 // Applies the steps in order to test, each one only while test has the width the step was

@@ -29,6 +29,9 @@ TEST_F(PreparationCommands, RestrictionStartsFromTheReductRefusesABadListAndKeep
     // A cancelled dialog changes nothing.
     app.runCommand(RestrictAttributes);
     EXPECT_EQ(state.ercim->attributeCount, 2u);
+    // A test system loaded now has its words numbered as the table's before the restriction.
+    loadTest(folder.write("test.csv", "a,b,c,d\ny,y,1,q\n"));
+    EXPECT_EQ(state.knn.testSystem.values, (std::vector<float>{1, 1, 1, 1}));
 }
 
 TEST_F(PreparationCommands, ARestrictedTableKeepsItsNumbersAndATestSystemIsReducedWhenClassified)
