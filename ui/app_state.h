@@ -8,6 +8,7 @@
 #include "reducts.h"
 #include "table_names.h"
 #include "rule_classifier.h"
+#include "table_preparation.h"
 #include "text_page.h"
 
 #include <cstdint>
@@ -66,6 +67,11 @@ struct AppState {
     ReductAnalysis reducts;
 
     ComputedResults computed;
+
+    // What "Ogranicz do atrybutow..." and "Dyskretyzuj system decyzyjny..." did to the decision
+    // system since it was loaded, created or generated: a test system is prepared so before it
+    // is classified.
+    std::vector<PreparationStep> preparation;
 
     // The generator's range last confirmed in the parameter dialog.
     float generatorMin = 0;

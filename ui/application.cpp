@@ -130,6 +130,8 @@ void Application::dispatch(CommandId id)
         break;
     case CommandId::ShowReducts: showReducts(); break;
     case CommandId::ExportReducts: exportText(reductsReport(state_.reducts, state_.shownNames())); break;
+    case CommandId::RestrictAttributes: restrictAttributes(); break;
+    case CommandId::DiscretizeSystem: discretizeSystem(); break;
     }
 }
 
@@ -218,7 +220,9 @@ void Application::createSystem()
         return;
     }
     GridEditor editor = GridEditor::forNewSystem(dialog.objects(), dialog.attributes());
-    editAndInstall(editor, {});
+    if (editAndInstall(editor, {})) {
+        state_.preparation.clear();
+    }
 }
 
 void Application::generateSystem()
@@ -241,6 +245,7 @@ void Application::generateSystem()
     auto system = std::make_unique<ERCIM>();
     generator_.generate(*system, dialog.objects(), dialog.attributes(), state_.generatorMin, state_.generatorMax);
     installSystem(std::move(system), {});
+    state_.preparation.clear();
 }
 
 bool Application::loadTable(SystemDecyzyjny& target, TableRead& read)
@@ -271,6 +276,7 @@ void Application::loadSystem()
         return;
     }
     installSystem(std::move(system), std::move(read.names));
+    state_.preparation.clear();
     painter_.setNextButtonEnabled(false);
 }
 
@@ -282,7 +288,9 @@ void Application::loadTestSystem()
     }
     testSystemChanged();
     state_.testNames = std::move(read.names);
-    alignLabels(state_.names, state_.knn.testSystem, state_.testNames);
+    // A test system is read as the table was loaded, before any restriction or cuts.
+    alignLabels(state_.preparation.empty() ? state_.names : state_.preparation.front().namesBefore,
+                state_.knn.testSystem, state_.testNames);
 }
 
 void Application::saveSystem()

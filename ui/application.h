@@ -135,6 +135,13 @@ private:
     void showApproximations();
     void computeReducts(ReductMethod method);
     void showReducts();
+    // "Ogranicz do atrybutow...": asks for the attributes (the last reduct filled in) and installs
+    // the reduced table; a refused list is explained and asked again.
+    void restrictAttributes();
+    // "Dyskretyzuj system decyzyjny...": asks for the method, fits the cuts in the background and
+    // installs the coded table, showing the cuts.
+    void discretizeSystem();
+    void showCuts();
     void showAbout();
     void toggleNames();
 
@@ -160,6 +167,9 @@ private:
     void (Application::*analysisShown_)() = nullptr;
     // The export entry of the results on the window (Ctrl+E); none while it shows none.
     std::optional<CommandId> shownExport_;
+    // The cuts of the last discretization as shown ("a3 petallength: 2.45 4.95"), with their time.
+    std::string cutsText_;
+    double cutsSeconds_ = 0;
     // The folder of the last table file chosen to open; the open dialog starts there.
     std::filesystem::path lastOpenFolder_;
 };

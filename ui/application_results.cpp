@@ -190,12 +190,15 @@ void Application::classifyKnn()
     auto run = std::make_shared<kNNv1>();
     run->copyFrom(state_.knn);
     run->testSystem.copyFrom(state_.knn.testSystem);
+    prepareTestTable(state_.preparation, run->testSystem);
     run->k = state_.knn.k;
     // Tables that do not fit each other are refused: the last results, and the k that made
     // them, stay.
     runComputation({Computation::Knn, kBefore,
                     [run](Progress& progress) { return run->classifyTestSystem(progress); },
                     [this, run] {
+                        // The test system stays as it was loaded; only its prepared copy was classified.
+                        run->testSystem = std::move(state_.knn.testSystem);
                         state_.knn = std::move(*run);
                         state_.computed.knn = true;
                         showKnnResults();
@@ -243,7 +246,10 @@ void Application::classifyWithRules(const ClassificationRules& rules)
 {
     hideAndClear();
     waitPage();
-    if (const auto refusal = classifyByRules(rules, state_.knn.testSystem, state_.ruleResults)) {
+    SystemDecyzyjny test;
+    test.copyFrom(state_.knn.testSystem);
+    prepareTestTable(state_.preparation, test);
+    if (const auto refusal = classifyByRules(rules, test, state_.ruleResults)) {
         // The last results, and their entries, stay.
         painter_.clearWindow();
         screen_.showMessage(refusalMessage(*refusal), kErrorCaption);

@@ -65,6 +65,8 @@ inline constexpr std::array kActionsMenuItems{
     MenuItem{CommandId::ShowReducts, "Wyswietl redukty"},
     MenuItem{CommandId::ExportApproximations, "Eksportuj przyblizenia do pliku..."},
     MenuItem{CommandId::ExportReducts, "Eksportuj redukty do pliku..."},
+    MenuItem{CommandId::RestrictAttributes, "Ogranicz do atrybutow..."},
+    MenuItem{CommandId::DiscretizeSystem, "Dyskretyzuj system decyzyjny..."},
     MenuItem{},
     MenuItem{CommandId::CancelComputation, "Przerwij obliczenia"},
 };
@@ -82,7 +84,7 @@ inline constexpr CommandId kEscapeCommand = CommandId::CancelComputation;
 
 // The first and the last command identifier; every id in between is a command.
 inline constexpr int kFirstCommandId = static_cast<int>(CommandId::CreateSystem);
-inline constexpr int kLastCommandId = static_cast<int>(CommandId::ExportReducts);
+inline constexpr int kLastCommandId = static_cast<int>(CommandId::DiscretizeSystem);
 inline constexpr int kCommandCount = kLastCommandId - kFirstCommandId + 1;
 
 // True for the identifiers from the first to the last command, the only ones the application

@@ -62,6 +62,9 @@ bool commandAvailable(CommandId id, const AppState& state, bool computing)
     case CommandId::ComputeReducts:
     case CommandId::ComputeReductJohnson:
     case CommandId::ComputeReductGreedy:
+    // So do the changes of the table that the analysis leads to.
+    case CommandId::RestrictAttributes:
+    case CommandId::DiscretizeSystem:
         return state.decisionSystemHasValues();
     case CommandId::ShowApproximations:
     case CommandId::ExportApproximations:

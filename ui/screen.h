@@ -46,6 +46,8 @@ enum class CommandId : int {
     ExportApproximations = 40034,
     ShowReducts = 40035,
     ExportReducts = 40036,
+    RestrictAttributes = 40037,
+    DiscretizeSystem = 40038,
 };
 
 // What an open or save dialog offers: one filter entry, a default suffix, and for saving the
@@ -65,6 +67,7 @@ class ParameterDialog;
 class KnnDialog;
 class CrossValidationDialog;
 class GridEditor;
+class PreparationDialog;
 
 // Everything the application shows goes through this interface: the Qt and the Win32 windows
 // implement it, tests record it. Coordinates are pixels of the main window's client area.
@@ -108,6 +111,8 @@ public:
     // The cross-validation dialog: a list of methods and three digits-only edits.
     virtual bool runCrossValidationDialog(CrossValidationDialog& dialog) = 0;
     virtual bool runGridEditor(GridEditor& editor) = 0;
+    // The attribute list or the discretization method: a drop-down list and edits, as its logic lays them out.
+    virtual bool runPreparationDialog(PreparationDialog& dialog) = 0;
 
     // Closes the main window without asking ("Zakoncz").
     virtual void closeWindow() = 0;

@@ -35,6 +35,7 @@ public:
     bool runKnnDialog(KnnDialog& dialog) override;
     bool runCrossValidationDialog(CrossValidationDialog& dialog) override;
     bool runGridEditor(GridEditor& editor) override;
+    bool runPreparationDialog(PreparationDialog& dialog) override;
 
     void closeWindow() override;
     void post(std::function<void()> task) override;

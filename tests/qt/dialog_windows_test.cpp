@@ -11,6 +11,8 @@
 #include <QTimer>
 #include <QWheelEvent>
 
+#include <algorithm>
+
 namespace kolven::test {
 namespace {
 
@@ -129,6 +131,35 @@ TEST_F(DialogWindowsTest, KnnAndCrossValidationDialogsShowATypedZeroKAsOneAndPas
     EXPECT_EQ(ok, (std::vector<bool>{false, true, false}));
     EXPECT_EQ(kShown, (QStringList{QStringLiteral("1"), QStringLiteral("1")}));
     EXPECT_EQ(shownLines().at(1), "Walidacja krzyzowa: 5 czesci, metoda lem2, ziarno 3");
+}
+
+// The attribute list and the discretization dialogs hand the typed list, the chosen method and K
+// on: a table restricted to two attributes gets two cuts on each of them, equal width with K 3.
+TEST_F(DialogWindowsTest, RestrictionAndDiscretizationDialogsPassTheListTheMethodAndKOn)
+{
+    ASSERT_TRUE(choose(CommandId::LoadSystem, {chooseFile(dataFile("iris.tab"))}));
+    QString offered;
+    auto typeList = [&](QDialog* dialog) {
+        auto* edit = dialog->findChild<QLineEdit*>();
+        offered = edit->text();
+        edit->setText(QStringLiteral("4,3"));
+    };
+    ASSERT_TRUE(choose(CommandId::RestrictAttributes, {inspectAndPress(typeList, QStringLiteral("OK"))}));
+    EXPECT_TRUE(offered.isEmpty()) << "no reduct yet";
+    auto chooseWidth = [&](QDialog* dialog) {
+        dialog->findChild<QComboBox*>(QStringLiteral("method"))->setCurrentIndex(2);
+        dialog->findChild<QLineEdit*>()->setText(QStringLiteral("3"));
+    };
+    ASSERT_TRUE(choose(CommandId::DiscretizeSystem, {inspectAndPress(chooseWidth, QStringLiteral("OK"))}));
+    const std::vector<std::string> lines = shownLines();
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[1].substr(0, 7), "a1 a3: ") << "the restricted table keeps its numbers";
+    EXPECT_EQ(std::count(lines[2].begin(), lines[2].end(), ' '), 3) << lines[2];
+    ASSERT_NE(state_.ercim, nullptr);
+    float highest = 0;
+    for (std::uint32_t o = 0; o < state_.ercim->objectCount; ++o)
+        highest = std::max({highest, state_.ercim->row(o)[0], state_.ercim->row(o)[1]});
+    EXPECT_EQ(highest, 2.0f) << "codes of three intervals";
 }
 
 } // namespace

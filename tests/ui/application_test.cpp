@@ -21,7 +21,8 @@ const Ids kStartMenu{CreateSystem, GenerateSystem, LoadSystem, LoadTestSystem, Q
 const Ids kSystemMenu{CreateSystem, GenerateSystem, LoadSystem,        LoadTestSystem, SaveSystem,
                       Quit,         ComputeExhaustive, EditSystem, About,          ComputeLem2,
                       ComputeExhaustiveAllOrders, ToggleAttributeNames, ComputeLem2Simplified, CrossValidate,
-                      ComputeApproximations, ComputeReducts, ComputeReductJohnson, ComputeReductGreedy};
+                      ComputeApproximations, ComputeReducts, ComputeReductJohnson, ComputeReductGreedy,
+                      RestrictAttributes, DiscretizeSystem};
 
 class ApplicationCommands : public AppTest {};
 

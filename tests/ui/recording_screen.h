@@ -5,6 +5,7 @@
 #include "knn_dialog.h"
 #include "menu.h"
 #include "parameter_dialog.h"
+#include "preparation_dialog.h"
 #include "screen.h"
 
 #include <chrono>
@@ -62,6 +63,7 @@ public:
     bool runKnnDialog(KnnDialog& dialog) override { return play(knnScripts, dialog); }
     bool runCrossValidationDialog(CrossValidationDialog& dialog) override { return play(cvScripts, dialog); }
     bool runGridEditor(GridEditor& editor) override { return play(gridScripts, editor); }
+    bool runPreparationDialog(PreparationDialog& dialog) override { return play(preparationScripts, dialog); }
     void closeWindow() override { closed = true; }
     // Posted tasks wait until the test runs them with runPosted, on its own thread.
     void post(std::function<void()> task) override
@@ -143,6 +145,7 @@ public:
     std::deque<std::function<void(KnnDialog&)>> knnScripts;
     std::deque<std::function<void(CrossValidationDialog&)>> cvScripts;
     std::deque<std::function<void(GridEditor&)>> gridScripts;
+    std::deque<std::function<void(PreparationDialog&)>> preparationScripts;
 
 private:
     void draw(int y, std::string_view text, bool centred)
@@ -195,6 +198,18 @@ inline std::function<void(KnnDialog&)> typeK(std::string text)
 {
     return [text](KnnDialog& dialog) {
         dialog.setFieldText(text);
+        dialog.accept();
+    };
+}
+
+// Chooses the method (discretization), types the edit's text, and presses OK; nullopt types nothing.
+inline std::function<void(PreparationDialog&)> prepare(std::optional<std::string> text, std::size_t choice = 0)
+{
+    return [text, choice](PreparationDialog& dialog) {
+        dialog.setChoice(choice);
+        if (text) {
+            dialog.setFieldText(*text);
+        }
         dialog.accept();
     };
 }

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -282,6 +283,33 @@ TEST_F(Win32WindowTest, RulesArePagedWithDalejAndTheKDialogTakesZeroAsOne)
     EXPECT_EQ(state.cvSettings.method, CvMethod::Lem2);
     EXPECT_EQ(state.cvSettings.folds, 3u);
     EXPECT_EQ(state.cvSettings.seed, 7u);
+}
+
+// The attribute list and the discretization dialogs hand the typed list, the chosen method and K
+// on: a table restricted to two attributes gets codes of three intervals, equal width with K 3.
+TEST_F(Win32WindowTest, RestrictionAndDiscretizationDialogsPassTheListTheMethodAndKOn)
+{
+    ASSERT_TRUE(choose(CommandId::LoadSystem, {chooseFile(windowsName(testing::dataFile("iris.tab")))}));
+    EXPECT_TRUE(choose(CommandId::RestrictAttributes, {[&](HWND dialog) {
+        EXPECT_EQ(textOf(child(dialog, L"EDIT", 0)), L"");
+        type(child(dialog, L"EDIT", 0), L"4,3");
+        click(test::button(dialog, L"OK"));
+    }}));
+    ASSERT_EQ(state.ercim->attributeCount, 2u);
+    EXPECT_TRUE(choose(CommandId::DiscretizeSystem, {[&](HWND dialog) {
+        HWND methods = child(dialog, L"COMBOBOX", 0);
+        SendMessageW(methods, CB_SETCURSEL, 2, 0);
+        SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(methods), CBN_SELCHANGE), LPARAM(methods));
+        type(child(dialog, L"EDIT", 0), L"3");
+        click(test::button(dialog, L"OK"));
+    }}));
+    settle([this] { return !computing(); });
+    float highest = 0;
+    for (std::uint32_t o = 0; o < state.ercim->objectCount; ++o) {
+        highest = std::max({highest, state.ercim->row(o)[0], state.ercim->row(o)[1]});
+    }
+    EXPECT_EQ(highest, 2.0f);
+    EXPECT_EQ(state.names.columns[0].name, "a3");
 }
 
 // A computation runs while the message loop goes on, the menu greyed but for the cancel entry (the

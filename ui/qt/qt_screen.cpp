@@ -5,6 +5,7 @@
 #include "knn_dialog_window.h"
 #include "main_window.h"
 #include "parameter_dialog_window.h"
+#include "preparation_dialog_window.h"
 
 #include <QApplication>
 #include <QFile>
@@ -180,6 +181,12 @@ bool QtScreen::runCrossValidationDialog(CrossValidationDialog& dialog)
 bool QtScreen::runGridEditor(GridEditor& editor)
 {
     GridEditorWindow window(editor, &window_);
+    return window.exec() == QDialog::Accepted;
+}
+
+bool QtScreen::runPreparationDialog(PreparationDialog& dialog)
+{
+    PreparationDialogWindow window(dialog, &window_);
     return window.exec() == QDialog::Accepted;
 }
 

@@ -2,6 +2,7 @@
 
 #include "dialog_windows.h"
 #include "main_window.h"
+#include "preparation_dialog_window.h"
 #include "wide_text.h"
 
 #include <windows.h>
@@ -174,6 +175,11 @@ bool Win32Screen::runCrossValidationDialog(CrossValidationDialog& dialog)
 bool Win32Screen::runGridEditor(GridEditor& editor)
 {
     return GridEditorWindow(editor).run(window_.handle());
+}
+
+bool Win32Screen::runPreparationDialog(PreparationDialog& dialog)
+{
+    return PreparationDialogWindow(dialog).run(window_.handle());
 }
 
 void Win32Screen::closeWindow()

@@ -1,0 +1,79 @@
+// Keeping the attributes of a reduct and discretizing the decision system from the window: what
+// the dialogs refuse, what is installed, and how a test system is prepared the same way.
+#include "app_fixture.h"
+
+namespace kolven::testing {
+namespace {
+
+using enum CommandId;
+using PreparationCommands = AppTest;
+
+TEST_F(PreparationCommands, RestrictionStartsFromTheReductRefusesABadListAndKeepsTheNames)
+{
+    load(folder.write("t.csv", "a,b,c,d\nx,x,1,p\ny,y,1,q\n"));
+    app.runCommand(ComputeReducts);
+    std::string offered;
+    std::string reopened;
+    screen.preparationScripts = {[&](PreparationDialog& dialog) { offered = dialog.fieldText(); dialog.setFieldText("b,zz"); dialog.accept(); },
+                                 [&](PreparationDialog& dialog) { reopened = dialog.fieldText(); dialog.setFieldText("c, b"); dialog.accept(); }};
+    app.runCommand(RestrictAttributes);
+    EXPECT_EQ(offered, "a") << "the first reduct, by name";
+    EXPECT_EQ(reopened, "b,zz");
+    ASSERT_EQ(screen.messages.size(), 1u);
+    EXPECT_EQ(screen.messages[0].text, "Lista atrybutow: nieznany atrybut warunkowy \"zz\"; numery atrybutow warunkowych: od 1 do 3.");
+    ASSERT_EQ(state.ercim->attributeCount, 2u);
+    EXPECT_EQ(state.names.columns[0].name, "b");
+    EXPECT_EQ(state.names.columns[1].name, "c");
+    EXPECT_EQ(state.names.columns[2].name, "d");
+    EXPECT_FALSE(screen.enabled(ShowReducts)) << "computed results are discarded";
+    // A cancelled dialog changes nothing.
+    app.runCommand(RestrictAttributes);
+    EXPECT_EQ(state.ercim->attributeCount, 2u);
+    // A test system loaded now has its words numbered as the table's before the restriction.
+    loadTest(folder.write("test.csv", "a,b,c,d\ny,y,1,q\n"));
+    EXPECT_EQ(state.knn.testSystem.values, (std::vector<float>{1, 1, 1, 1}));
+}
+
+TEST_F(PreparationCommands, ARestrictedTableKeepsItsNumbersAndATestSystemIsReducedWhenClassified)
+{
+    load(tabFile("t.tab", {{1, 5, 0}, {2, 5, 1}}));
+    loadTest(tabFile("test.tab", {{2, 9, 1}, {1, 9, 0}, {2, 9, 0}}));
+    screen.preparationScripts.push_back(prepare("1"));
+    app.runCommand(RestrictAttributes);
+    app.runCommand(ComputeReducts);
+    screen.preparationScripts.push_back([](PreparationDialog& dialog) { EXPECT_EQ(dialog.fieldText(), "a1"); dialog.cancel(); });
+    app.runCommand(RestrictAttributes);
+    screen.knnScripts.push_back(typeK("1"));
+    app.runCommand(ClassifyKnn);
+    EXPECT_TRUE(screen.messages.empty());
+    EXPECT_EQ(state.knn.correctCount, 2u);
+    EXPECT_EQ(state.knn.testSystem.attributeCount, 2u) << "the test system stays as loaded";
+}
+
+TEST_F(PreparationCommands, DiscretizationShowsTheCutsInstallsTheCodesAndCodesTheTestSystem)
+{
+    load(tabFile("t.tab", {{1, 0}, {2, 0}, {3, 1}, {4, 1}}));
+    loadTest(tabFile("test.tab", {{1.5f, 0}, {3.5f, 1}, {10, 1}}));
+    screen.preparationScripts = {prepare("1", 2), prepare(std::nullopt, 0)};
+    app.runCommand(DiscretizeSystem);
+    ASSERT_EQ(screen.messages.size(), 1u);
+    EXPECT_EQ(screen.messages[0].text, kIntervalCountRefused);
+    const auto lines = page();
+    EXPECT_EQ(std::vector(lines.begin() + 1, lines.end()), std::vector<std::string>{"a1: 2.5"});
+    EXPECT_EQ(state.ercim->values, (std::vector<float>{0, 0, 0, 0, 1, 1, 1, 1}));
+    EXPECT_EQ(state.names.columns[0].labels, (std::vector<std::string>{"(-inf;2.5]", "(2.5;inf)"}));
+    screen.knnScripts.push_back(typeK("1"));
+    app.runCommand(ClassifyKnn);
+    EXPECT_EQ(state.knn.correctCount, 3u);
+    app.runCommand(ComputeLem2);
+    app.runCommand(ClassifyLem2);
+    EXPECT_EQ(state.ruleResults.correctCount, 3u);
+    // Loading a table forgets the cuts: its test system is classified as it is.
+    load(tabFile("u.tab", {{1, 0}, {4, 1}}));
+    screen.knnScripts.push_back(typeK("1"));
+    app.runCommand(ClassifyKnn);
+    EXPECT_EQ(state.knn.correctCount, 3u);
+}
+
+} // namespace
+} // namespace kolven::testing

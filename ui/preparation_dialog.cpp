@@ -1,0 +1,52 @@
+#include "preparation_dialog.h"
+
+namespace kolven {
+
+namespace {
+
+constexpr std::array kAttributesFields{
+    PreparationFieldLayout{"Atrybuty warunkowe (numery od 1 albo nazwy, po przecinku):", {4, 10, 432, 16},
+                           {4, 30, 432, 20}, false, false},
+};
+
+constexpr std::array kDiscretizationFields{
+    PreparationFieldLayout{"Metoda:", {4, 10, 150, 16}, {160, 8, 260, 22}, true, false},
+    PreparationFieldLayout{"Liczba przedzialow K:", {4, 38, 150, 16}, {160, 38, 48, 20}, false, true},
+};
+
+} // namespace
+
+DialogFrame PreparationDialog::frame() const
+{
+    return mode_ == PreparationDialogMode::Attributes ? DialogFrame{kAttributesDialogCaption, 175, 100, 220, 54}
+                                                      : DialogFrame{kDiscretizationDialogCaption, 175, 100, 215, 54};
+}
+
+std::span<const PreparationFieldLayout> PreparationDialog::fields() const
+{
+    if (mode_ == PreparationDialogMode::Attributes) {
+        return kAttributesFields;
+    }
+    return kDiscretizationFields;
+}
+
+ControlBox PreparationDialog::okBox() const
+{
+    return {4, 72, 60, 28};
+}
+
+ControlBox PreparationDialog::cancelBox() const
+{
+    return {74, 72, 60, 28};
+}
+
+std::string PreparationDialog::methodText() const
+{
+    switch (choice_) {
+    case 1: return "entropy";
+    case 2: return "width:" + text_;
+    default: return "md";
+    }
+}
+
+} // namespace kolven
