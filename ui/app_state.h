@@ -7,6 +7,7 @@
 #include "approximations.h"
 #include "reducts.h"
 #include "table_names.h"
+#include "table_summary.h"
 #include "rule_classifier.h"
 #include "text_page.h"
 
@@ -63,6 +64,13 @@ struct AppState {
     ReductAnalysis reducts;
 
     ComputedResults computed;
+
+    // Where each system came from (the name of the file it was read from; empty for a table that
+    // was typed, generated or edited since) and what reading it noticed: its description says so.
+    std::string systemFile;
+    std::string testFile;
+    TableReadNotes systemNotes;
+    TableReadNotes testNotes;
 
     // The generator's range last confirmed in the parameter dialog.
     float generatorMin = 0;

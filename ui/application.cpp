@@ -109,7 +109,7 @@ void Application::dispatch(CommandId id)
     case CommandId::ClassifyLem2: classifyWithRules(classificationRules(*state_.lem2)); break;
     case CommandId::ClassifyExhaustive: classifyWithRules(classificationRules(*state_.ercim)); break;
     case CommandId::ShowRuleClassification: showRuleResults(); break;
-    case CommandId::ExportRuleClassification: exportText(ruleReportText(state_.ruleResults)); break;
+    case CommandId::ExportRuleClassification: exportText(ruleReportText(state_.ruleResults, matrixNames())); break;
     case CommandId::CrossValidate: crossValidateSystem(); break;
     case CommandId::ShowCrossValidation: showCrossValidation(); break;
     case CommandId::ExportCrossValidation: exportText(crossValidationReport(state_.cvResults)); break;
@@ -123,6 +123,10 @@ void Application::dispatch(CommandId id)
         break;
     case CommandId::ShowReducts: showReducts(); break;
     case CommandId::ExportReducts: exportText(reductsReport(state_.reducts, state_.shownNames())); break;
+    case CommandId::ShowSystemInfo: showSystemInfo(); break;
+    case CommandId::ExportSystemInfo: exportSystemInfo(false); break;
+    case CommandId::ShowTestSystemInfo: showTestSystemInfo(); break;
+    case CommandId::ExportTestSystemInfo: exportSystemInfo(true); break;
     }
 }
 
@@ -185,6 +189,8 @@ void Application::installSystem(std::unique_ptr<ERCIM> system, TableNames names)
     state_.computed = {};
     state_.names = std::move(names);
     alignLabels(state_.names, state_.knn.testSystem, state_.testNames);
+    state_.systemFile.clear();
+    state_.systemNotes = {};
 }
 
 bool Application::editAndInstall(GridEditor& editor, const TableNames& names)
@@ -243,6 +249,8 @@ bool Application::loadTable(SystemDecyzyjny& target, TableRead& read)
         return false;
     }
     lastOpenFolder_ = path->parent_path();
+    const std::u8string file = path->filename().u8string();
+    lastOpenFile_.assign(file.begin(), file.end());
     if (!readTable(*path, target, read)) {
         screen_.showMessage(readFailureText(path->filename().string(), read.refusal), kErrorCaption);
         return false;
@@ -261,7 +269,9 @@ void Application::loadSystem()
         return;
     }
     installSystem(std::move(system), std::move(read.names));
-    painter_.setNextButtonEnabled(false);
+    state_.systemFile = lastOpenFile_;
+    state_.systemNotes = {read.nonNumericValues, read.weightedRows};
+    showSystemInfo();
 }
 
 void Application::loadTestSystem()
@@ -273,13 +283,25 @@ void Application::loadTestSystem()
     testSystemChanged();
     state_.testNames = std::move(read.names);
     alignLabels(state_.names, state_.knn.testSystem, state_.testNames);
+    state_.testFile = lastOpenFile_;
+    state_.testNotes = {read.nonNumericValues, read.weightedRows};
+    showTestSystemInfo();
 }
 
 void Application::saveSystem()
 {
     hideAndClear();
     const auto path = screen_.askSaveFile(kSaveTableDialog);
-    if (path && !writeMsd(*path, *state_.ercim)) {
+    if (!path) {
+        return;
+    }
+    // A table with names keeps them in a .csv file whatever the window shows: saving loses nothing.
+    const TableFormat format = writtenFormat(*path);
+    const bool written = format == TableFormat::Msd
+                             ? writeMsd(*path, *state_.ercim)
+                             : writeFileBytes(*path, formatEntry(format).write(*state_.ercim,
+                                                                               namesToShow(state_.names, *state_.ercim, true)));
+    if (!written) {
         screen_.showMessage(kSaveFailedMessage, kErrorCaption);
     }
 }
@@ -301,6 +323,8 @@ void Application::editTestSystem()
     }
     test.installValues(test.objectCount, test.attributeCount, editor.takeValues());
     testSystemChanged();
+    state_.testFile.clear();
+    state_.testNotes = {};
 }
 
 } // namespace kolven

@@ -46,6 +46,10 @@ enum class CommandId : int {
     ExportApproximations = 40034,
     ShowReducts = 40035,
     ExportReducts = 40036,
+    ShowSystemInfo = 40037,
+    ExportSystemInfo = 40038,
+    ShowTestSystemInfo = 40039,
+    ExportTestSystemInfo = 40040,
 };
 
 // What an open or save dialog offers: one filter entry, a default suffix, and for saving the
