@@ -21,16 +21,29 @@ std::string Application::systemInfoText(bool testSystem) const
                                namesToShow(names, system, state_.showNames));
 }
 
+namespace {
+
+// A text's lines without the line end of the last one, which would page as an empty line.
+std::string withoutFinalLineEnd(std::string text)
+{
+    if (!text.empty() && text.back() == '\n') {
+        text.pop_back();
+    }
+    return text;
+}
+
+} // namespace
+
 void Application::showSystemInfo()
 {
-    showPagedText(std::nullopt, systemInfoText(false));
+    showPagedText(std::nullopt, withoutFinalLineEnd(systemInfoText(false)));
     listingShown_ = true;
     analysisShown_ = &Application::showSystemInfo;
 }
 
 void Application::showTestSystemInfo()
 {
-    showPagedText(std::nullopt, systemInfoText(true));
+    showPagedText(std::nullopt, withoutFinalLineEnd(systemInfoText(true)));
     listingShown_ = true;
     analysisShown_ = &Application::showTestSystemInfo;
 }
