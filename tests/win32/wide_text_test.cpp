@@ -9,6 +9,7 @@ TEST(WideText, ReplacesEachInvalidByteAndKeepsWhatFollows)
 {
     // A Latin-2 letter in a damaged file's line, then the message's closing characters.
     EXPECT_EQ(toWide("wiersz 2: \"a\xB3" "b)\""), L"wiersz 2: \"a\uFFFD" L"b)\"");
+    EXPECT_EQ(toWide("\"g\xF3ra\xF3)\""), L"\"g\uFFFDra\uFFFD)\"");
     // A sequence cut short, at the end and before ASCII; an overlong form; a surrogate.
     EXPECT_EQ(toWide("x\xC5"), L"x\uFFFD");
     EXPECT_EQ(toWide("\xE2\x82z"), L"\uFFFD\uFFFDz");
