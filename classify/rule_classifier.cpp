@@ -32,28 +32,34 @@ std::size_t indexOf(const std::vector<float>& distinct, float value)
     return std::size_t(std::lower_bound(distinct.begin(), distinct.end(), value) - distinct.begin());
 }
 
-std::string label(float value)
+std::string label(float value, const TableNames* names)
 {
     std::string text;
     // -0 is the decision 0, and is labelled so.
-    appendFixed(text, value == 0 ? 0.0f : value, 3);
+    value = value == 0 ? 0.0f : value;
+    if (names != nullptr) {
+        names->appendValue(text, std::uint32_t(names->columns.size() - 1), value);
+    } else {
+        appendFixed(text, value, 3);
+    }
     return text;
 }
 
 } // namespace
 
-std::vector<std::vector<std::string>> confusionMatrixCells(const RuleClassification& results)
+std::vector<std::vector<std::string>> confusionMatrixCells(const RuleClassification& results, const TableNames* names)
 {
+    names = names != nullptr && !names->empty() ? names : nullptr;
     std::vector<std::vector<std::string>> cells;
-    std::vector<std::string> header{""};
+    std::vector<std::string> header{names != nullptr ? std::string(kConfusionMatrixCorner) : std::string()};
     for (float value : results.predictedDecisions) {
-        header.push_back(label(value));
+        header.push_back(label(value, names));
     }
     header.emplace_back(kNotCaughtLabel);
     cells.push_back(std::move(header));
     const std::size_t columns = results.predictedDecisions.size() + 1;
     for (std::size_t row = 0; row < results.trueDecisions.size(); ++row) {
-        std::vector<std::string> line{label(results.trueDecisions[row])};
+        std::vector<std::string> line{label(results.trueDecisions[row], names)};
         for (std::size_t column = 0; column < columns; ++column) {
             line.push_back(std::to_string(results.counts[row * columns + column]));
         }
@@ -66,9 +72,9 @@ namespace {
 
 // The rows of the matrix, the labels of the first column left-aligned, every other column
 // right-aligned to its widest cell, columns two blanks apart.
-std::string matrixText(const RuleClassification& results)
+std::string matrixText(const RuleClassification& results, const TableNames* names)
 {
-    const auto cells = confusionMatrixCells(results);
+    const auto cells = confusionMatrixCells(results, names);
     std::vector<std::size_t> widths(cells.front().size(), 0);
     for (const auto& row : cells) {
         for (std::size_t column = 0; column < row.size(); ++column) {
@@ -221,14 +227,14 @@ std::string ruleSummaryText(const RuleClassification& results)
                                      results.accuracy, results.coverage);
 }
 
-std::string ruleResultsText(const RuleClassification& results)
+std::string ruleResultsText(const RuleClassification& results, const TableNames* names)
 {
-    return ruleSummaryText(results) + '\n' + matrixText(results);
+    return ruleSummaryText(results) + '\n' + matrixText(results, names);
 }
 
-std::string ruleReportText(const RuleClassification& results)
+std::string ruleReportText(const RuleClassification& results, const TableNames* names)
 {
-    return timedReport(results.elapsedSeconds, ruleResultsText(results));
+    return timedReport(results.elapsedSeconds, ruleResultsText(results, names));
 }
 
 } // namespace kolven

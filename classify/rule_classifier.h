@@ -3,6 +3,7 @@
 #include "decision_system.h"
 #include "ercim.h"
 #include "lem2.h"
+#include "table_names.h"
 
 #include <cstdint>
 #include <optional>
@@ -62,13 +63,19 @@ std::optional<RuleRefusal> classifyByRules(const ClassificationRules& rules, con
 
 // "Reguly: LEM2" and the five count lines in the k-NN results' form, joined by "\n".
 std::string ruleSummaryText(const RuleClassification& results);
+// The corner of a confusion matrix labelled by names: which axis is which.
+inline constexpr std::string_view kConfusionMatrixCorner = "rzeczywista \\ przewidziana";
+
 // The confusion matrix as rows of cells: a header row (an empty cell, the predicted values as
-// "%.3f", "nie chwycone"), then a row per true decision (its value, then the counts).
-std::vector<std::vector<std::string>> confusionMatrixCells(const RuleClassification& results);
+// "%.3f", "nie chwycone"), then a row per true decision (its value, then the counts). With names
+// (of the test table, its words numbered as the training table's) the decisions are shown as
+// their words and the corner cell is kConfusionMatrixCorner.
+std::vector<std::vector<std::string>> confusionMatrixCells(const RuleClassification& results,
+                                                           const TableNames* names = nullptr);
 // The summary, a blank line and the confusion matrix, its first column left-aligned and the others
 // right-aligned, two blanks apart; lines joined by "\n".
-std::string ruleResultsText(const RuleClassification& results);
+std::string ruleResultsText(const RuleClassification& results, const TableNames* names = nullptr);
 // The time line and the results lines, each ended by CR LF: what kolven-cli classify prints.
-std::string ruleReportText(const RuleClassification& results);
+std::string ruleReportText(const RuleClassification& results, const TableNames* names = nullptr);
 
 } // namespace kolven

@@ -22,6 +22,7 @@
 #include "file_access.h"
 #include "table_files.h"
 #include "table_formats.h"
+#include "table_summary.h"
 #include "text_format.h"
 
 #include <CLI/CLI.hpp>
@@ -496,60 +497,6 @@ int emit(const std::string& bytes, const std::string& outputPath, std::ostream& 
     return kExitOk;
 }
 
-// One line per column of a named table: its number, its name and how often each of its values
-// occurs ("?" for missing ones), or for a numeric column how many different numbers it holds.
-std::string attributeSummary(const SystemDecyzyjny& table, const TableNames& names)
-{
-    std::string text = "Atrybuty:\n";
-    for (std::uint32_t c = 0; c < table.rowLength; ++c) {
-        const NamedColumn& column = names.columns[c];
-        std::map<float, std::uint32_t> counts;
-        for (std::uint32_t object = 0; object < table.objectCount; ++object) {
-            ++counts[table.row(object)[c]];
-        }
-        text += "  " + (c < table.attributeCount ? "a" + std::to_string(c + 1) : std::string("d")) + " ";
-        appendWord(text, column.name);
-        text += ":";
-        if (!column.nominal) {
-            text += " liczbowy, " + std::to_string(counts.size()) + " roznych wartosci\n";
-            continue;
-        }
-        const char* separator = " ";
-        for (const auto& [value, count] : counts) {
-            text += separator;
-            names.appendValue(text, c, value);
-            text += " " + std::to_string(count);
-            separator = ", ";
-        }
-        text += "\n";
-    }
-    return text;
-}
-
-std::string tableSummary(SystemDecyzyjny& table, const TableRead& read, const TableNames* names)
-{
-    std::string text = "Liczba obiektow: " + std::to_string(table.objectCount) + "\n";
-    text += "Liczba atrybutow warunkowych: " + std::to_string(table.attributeCount) + "\n";
-    if (read.nonNumericValues > 0) {
-        text += nonNumericWarning(read.nonNumericValues) + "\n";
-    }
-    if (read.weightedRows > 0) {
-        text += "Wagi obiektow pominieto (wierszy z waga: " + std::to_string(read.weightedRows) + "): kazdy obiekt liczy sie raz.\n";
-    }
-    if (names != nullptr) {
-        text += attributeSummary(table, *names);
-    }
-    table.buildDecisionClasses();
-    text += "Liczba klas decyzyjnych: " + std::to_string(table.classCount) + "\n";
-    for (std::uint32_t c = 0; c < table.classCount; ++c) {
-        text += "  ";
-        appendDecisionTerm(text, table.classDecision(c), names);
-        text += ": " + std::to_string(table.classSize(c)) + "\n";
-    }
-    table.releaseDecisionClasses();
-    return text;
-}
-
 // Each sub-command declares its arguments on sub and returns the action that runs it.
 Action defineConvert(CLI::App& sub)
 {
@@ -617,7 +564,8 @@ Action defineInfo(CLI::App& sub)
         if (!loadTable(*input, table, *options, read, err)) {
             return int(kExitFailed);
         }
-        std::string summary = tableSummary(table, read, shownNames(read, table, *options));
+        std::string summary =
+            tableSummary(table, {read.nonNumericValues, read.weightedRows}, shownNames(read, table, *options));
         if (!options->missingNote.empty()) {
             summary += options->missingNote + "\n";
         }
@@ -790,10 +738,24 @@ Action defineClassify(CLI::App& sub)
             return int(kExitFailed);
         }
         SystemDecyzyjny test;
+        TableRead trainRead;
+        TableRead testRead;
+        // The test table's names also name the training table's decisions once its words are
+        // numbered as the training table's, which needs names in both.
+        const TableNames* matrixNames = nullptr;
+        const auto load = [&](SystemDecyzyjny& train) {
+            if (!loadTrainingAndTest(p->train, train, p->test, test, p->table, trainRead, testRead, err) ||
+                !discretizeTables(p->preparation, train, trainRead.names, &test, &testRead.names, p->table, err)) {
+                return false;
+            }
+            const bool trainNamed = namesToShow(trainRead.names, train, !p->table.codes) != nullptr;
+            matrixNames = trainNamed ? namesToShow(testRead.names, test, true) : nullptr;
+            return true;
+        };
         ClassificationRules rules;
         if (methodInfo(*methodNamed(p->rules, {})).family == MethodFamily::Lem2) {
             LEM2v1 lem2;
-            if (!loadTrainingAndTest(p->train, lem2, p->test, test, p->table, p->preparation, err)) {
+            if (!load(lem2)) {
                 return int(kExitFailed);
             }
             if (const int exit = induceLem2(lem2, p->simplify, err); exit != kExitOk) {
@@ -802,7 +764,7 @@ Action defineClassify(CLI::App& sub)
             rules = classificationRules(lem2);
         } else {
             ERCIM ercim;
-            if (!loadTrainingAndTest(p->train, ercim, p->test, test, p->table, p->preparation, err)) {
+            if (!load(ercim)) {
                 return int(kExitFailed);
             }
             if (RunWatch watch(Computation::Exhaustive, err); !ercim.computeRules(watch, {p->allOrders})) {
@@ -814,7 +776,7 @@ Action defineClassify(CLI::App& sub)
         if (const auto refusal = classifyByRules(rules, test, results)) {
             return fail(err, refusalMessage(*refusal));
         }
-        return emit(ruleReportText(results), p->output, out, err);
+        return emit(ruleReportText(results, matrixNames), p->output, out, err);
     };
 }
 

@@ -1,6 +1,7 @@
 #include "named_rows.h"
 
 #include "table_files.h"
+#include "text_format.h"
 
 #include <algorithm>
 #include <cmath>
@@ -12,7 +13,7 @@ namespace kolven::named_rows {
 
 std::string inQuotes(std::string_view text)
 {
-    return "\"" + std::string(text) + "\"";
+    return "\"" + printableExcerpt(text) + "\"";
 }
 
 bool refuse(ReadRefusal& refusal, std::uint64_t line, std::string what)

@@ -142,6 +142,28 @@ std::string openDialogFilterPattern()
     return text;
 }
 
+std::string saveDialogFilterLabel()
+{
+    std::string text = "Pliki";
+    for (const TableFormatEntry& entry : kFormats) {
+        if (entry.write != nullptr) {
+            text += (text.size() == 5 ? " " : ", ") + std::string(entry.dialogName);
+        }
+    }
+    return text;
+}
+
+std::string saveDialogFilterPattern()
+{
+    std::string text;
+    for (const TableFormatEntry& entry : kFormats) {
+        if (entry.write != nullptr) {
+            text += (text.empty() ? "*" : ";*") + std::string(entry.extension);
+        }
+    }
+    return text;
+}
+
 std::string readFormatsHelp()
 {
     return "(" + formatList([](const TableFormatEntry&) { return true; }, [](const TableFormatEntry& e) { return e.readFallback; }) + ")";

@@ -67,6 +67,9 @@ TableFormat writtenFormat(const std::filesystem::path& path);
 // an output table ("the file to write: .csv, or .msd for any other extension").
 std::string openDialogFilterLabel();
 std::string openDialogFilterPattern();
+// The save dialog's filter over the formats the program writes: "Pliki MSD, CSV", "*.msd;*.csv".
+std::string saveDialogFilterLabel();
+std::string saveDialogFilterPattern();
 std::string readFormatsHelp();
 std::string writtenFormatsHelp();
 

@@ -93,4 +93,70 @@ std::string timedReport(double seconds, std::string_view lines)
     return text;
 }
 
+namespace {
+
+// The length of the valid UTF-8 sequence of a printable character beyond ASCII that starts text,
+// or 0: a stray or cut-short sequence, an overlong or surrogate form, a C1 control character.
+std::size_t printableSequence(std::string_view text)
+{
+    const auto lead = static_cast<unsigned char>(text.front());
+    std::size_t length = 0;
+    char32_t code = 0;
+    char32_t smallest = 0;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+        code = lead & 0x1Fu;
+        smallest = 0x80;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        code = lead & 0x0Fu;
+        smallest = 0x800;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        code = lead & 0x07u;
+        smallest = 0x10000;
+    }
+    if (length == 0 || length > text.size()) {
+        return 0;
+    }
+    for (std::size_t k = 1; k < length; ++k) {
+        const auto next = static_cast<unsigned char>(text[k]);
+        if ((next & 0xC0u) != 0x80u) {
+            return 0;
+        }
+        code = (code << 6) | (next & 0x3Fu);
+    }
+    const bool valid = code >= smallest && code <= 0x10FFFF && !(code >= 0xD800 && code <= 0xDFFF) && code >= 0xA0;
+    return valid ? length : 0;
+}
+
+} // namespace
+
+std::string printableExcerpt(std::string_view text, std::size_t limit)
+{
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string shown;
+    std::size_t characters = 0;
+    for (std::size_t i = 0; i < text.size(); ++characters) {
+        if (characters == limit) {
+            shown += "...";
+            break;
+        }
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c >= 0x20 && c < 0x7F) {
+            shown += char(c);
+            ++i;
+        } else if (const std::size_t length = c >= 0x80 ? printableSequence(text.substr(i)) : 0; length > 0) {
+            shown += text.substr(i, length);
+            i += length;
+        } else {
+            shown += "\\x";
+            shown += kHex[c >> 4];
+            shown += kHex[c & 0x0Fu];
+            ++i;
+        }
+    }
+    return shown;
+}
+
 } // namespace kolven

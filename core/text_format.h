@@ -25,6 +25,12 @@ std::string elapsedTimeLine(double seconds);
 // and kolven-cli write it.
 std::string timedReport(double seconds, std::string_view lines);
 
+// A piece of a read file as a message quotes it: at most limit characters (then "..."), valid
+// UTF-8 letters kept, every other byte that is not printable ASCII (control bytes, bytes of no
+// valid UTF-8 sequence: a binary file's) written as \xNN, so a message stays one short line.
+inline constexpr std::size_t kExcerptLimit = 40;
+std::string printableExcerpt(std::string_view text, std::size_t limit = kExcerptLimit);
+
 // Every line the program writes to a file ends with these two bytes, whatever the platform.
 inline constexpr std::string_view kLineEnd = "\r\n";
 

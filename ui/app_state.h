@@ -7,6 +7,7 @@
 #include "approximations.h"
 #include "reducts.h"
 #include "table_names.h"
+#include "table_summary.h"
 #include "rule_classifier.h"
 #include "table_preparation.h"
 #include "text_page.h"
@@ -72,6 +73,12 @@ struct AppState {
     // system since it was loaded, created or generated: a test system is prepared so before it
     // is classified.
     std::vector<PreparationStep> preparation;
+    // Where each system came from (the name of the file it was read from; empty for a table that
+    // was typed, generated or edited since) and what reading it noticed: its description says so.
+    std::string systemFile;
+    std::string testFile;
+    TableReadNotes systemNotes;
+    TableReadNotes testNotes;
 
     // The generator's range last confirmed in the parameter dialog.
     float generatorMin = 0;

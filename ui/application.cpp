@@ -116,7 +116,7 @@ void Application::dispatch(CommandId id)
     case CommandId::ClassifyLem2: classifyWithRules(classificationRules(*state_.lem2)); break;
     case CommandId::ClassifyExhaustive: classifyWithRules(classificationRules(*state_.ercim)); break;
     case CommandId::ShowRuleClassification: showRuleResults(); break;
-    case CommandId::ExportRuleClassification: exportText(ruleReportText(state_.ruleResults)); break;
+    case CommandId::ExportRuleClassification: exportText(ruleReportText(state_.ruleResults, matrixNames())); break;
     case CommandId::CrossValidate: crossValidateSystem(); break;
     case CommandId::ShowCrossValidation: showCrossValidation(); break;
     case CommandId::ExportCrossValidation: exportText(crossValidationReport(state_.cvResults)); break;
@@ -132,6 +132,10 @@ void Application::dispatch(CommandId id)
     case CommandId::ExportReducts: exportText(reductsReport(state_.reducts, state_.shownNames())); break;
     case CommandId::RestrictAttributes: restrictAttributes(); break;
     case CommandId::DiscretizeSystem: discretizeSystem(); break;
+    case CommandId::ShowSystemInfo: showSystemInfo(); break;
+    case CommandId::ExportSystemInfo: exportSystemInfo(false); break;
+    case CommandId::ShowTestSystemInfo: showTestSystemInfo(); break;
+    case CommandId::ExportTestSystemInfo: exportSystemInfo(true); break;
     }
 }
 
@@ -197,6 +201,8 @@ void Application::installSystem(std::unique_ptr<ERCIM> system, TableNames names)
     state_.computed = {};
     state_.names = std::move(names);
     alignLabels(state_.names, state_.knn.testSystem, state_.testNames);
+    state_.systemFile.clear();
+    state_.systemNotes = {};
 }
 
 bool Application::editAndInstall(GridEditor& editor, const TableNames& names)
@@ -258,6 +264,8 @@ bool Application::loadTable(SystemDecyzyjny& target, TableRead& read)
         return false;
     }
     lastOpenFolder_ = path->parent_path();
+    const std::u8string file = path->filename().u8string();
+    lastOpenFile_.assign(file.begin(), file.end());
     if (!readTable(*path, target, read)) {
         screen_.showMessage(readFailureText(path->filename().string(), read.refusal), kErrorCaption);
         return false;
@@ -277,7 +285,9 @@ void Application::loadSystem()
     }
     installSystem(std::move(system), std::move(read.names));
     state_.preparation.clear();
-    painter_.setNextButtonEnabled(false);
+    state_.systemFile = lastOpenFile_;
+    state_.systemNotes = {read.nonNumericValues, read.weightedRows};
+    showSystemInfo();
 }
 
 void Application::loadTestSystem()
@@ -291,13 +301,25 @@ void Application::loadTestSystem()
     // A test system is read as the table was loaded, before any restriction or cuts.
     alignLabels(state_.preparation.empty() ? state_.names : state_.preparation.front().namesBefore,
                 state_.knn.testSystem, state_.testNames);
+    state_.testFile = lastOpenFile_;
+    state_.testNotes = {read.nonNumericValues, read.weightedRows};
+    showTestSystemInfo();
 }
 
 void Application::saveSystem()
 {
     hideAndClear();
     const auto path = screen_.askSaveFile(kSaveTableDialog);
-    if (path && !writeMsd(*path, *state_.ercim)) {
+    if (!path) {
+        return;
+    }
+    // A table with names keeps them in a .csv file whatever the window shows: saving loses nothing.
+    const TableFormat format = writtenFormat(*path);
+    const bool written = format == TableFormat::Msd
+                             ? writeMsd(*path, *state_.ercim)
+                             : writeFileBytes(*path, formatEntry(format).write(*state_.ercim,
+                                                                               namesToShow(state_.names, *state_.ercim, true)));
+    if (!written) {
         screen_.showMessage(kSaveFailedMessage, kErrorCaption);
     }
 }
@@ -319,6 +341,8 @@ void Application::editTestSystem()
     }
     test.installValues(test.objectCount, test.attributeCount, editor.takeValues());
     testSystemChanged();
+    state_.testFile.clear();
+    state_.testNotes = {};
 }
 
 } // namespace kolven

@@ -25,7 +25,7 @@ inline constexpr std::string_view kCloseQuestion = "Czy chcesz zakończyć dzia�
 
 // The file dialogs: tables to open, tables to save (with the overwrite prompt), rule exports.
 inline const FileDialogSettings kOpenTableDialog{openDialogFilterLabel(), openDialogFilterPattern(), "msd", true, {}};
-inline const FileDialogSettings kSaveTableDialog{"Pliki MSD", "*.msd", "msd", false, {}};
+inline const FileDialogSettings kSaveTableDialog{saveDialogFilterLabel(), saveDialogFilterPattern(), "msd", false, {}};
 inline const FileDialogSettings kExportDialog{"Pliki TXT", "*.txt", "txt", false, {}};
 
 // The caption of the warning after a .tab file whose values were not all numbers.
@@ -127,10 +127,13 @@ private:
     void showKnnResults();
     void classifyWithRules(const ClassificationRules& rules);
     void showRuleResults();
+    // The names the confusion matrix labels the decisions with: none when hidden or when either
+    // system has none.
+    const TableNames* matrixNames() const;
     void crossValidateSystem();
     void showCrossValidation();
     // Draws the time line, then text paged with "DALEJ" (the listing mode Text).
-    void showPagedText(double elapsedSeconds, std::string text);
+    void showPagedText(std::optional<double> elapsedSeconds, std::string text);
     void computeApproximations();
     void showApproximations();
     void computeReducts(ReductMethod method);
@@ -144,6 +147,12 @@ private:
     void showCuts();
     void showAbout();
     void toggleNames();
+    // The description of the decision system, or of the test system, as kolven-cli info gives it,
+    // under a line naming the system and its file; paged like the rough-set results.
+    std::string systemInfoText(bool testSystem) const;
+    void showSystemInfo();
+    void showTestSystemInfo();
+    void exportSystemInfo(bool testSystem);
 
     // Installs a decision system with its names (empty for a table without them).
     void installSystem(std::unique_ptr<ERCIM> system, TableNames names);
@@ -172,6 +181,8 @@ private:
     double cutsSeconds_ = 0;
     // The folder of the last table file chosen to open; the open dialog starts there.
     std::filesystem::path lastOpenFolder_;
+    // The name of the last table file read, as the description of its system names it.
+    std::string lastOpenFile_;
 };
 
 } // namespace kolven

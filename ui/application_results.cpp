@@ -20,7 +20,9 @@ void Application::runComputation(ComputationRequest request)
 {
     auto shared = std::make_shared<const ComputationRequest>(std::move(request));
     waitPage();
-    // "DALEJ" would continue a listing under the wait line; the results page enables it again.
+    // "DALEJ" would continue a listing under the wait line; the results page shows and enables it
+    // again when they run over a page.
+    painter_.setNextButtonVisible(false);
     painter_.setNextButtonEnabled(false);
     run_.start(
         shared->work, [this, shared] { drawProgress(shared->computation); },
@@ -157,7 +159,7 @@ void Application::exportRules(const Rules& rules)
     if (!path) {
         return;
     }
-    const bool written = isCsvPath(*path) ? writeFileBytes(*path, ruleStatisticsCsv(rules, listedRules(rules)))
+    const bool written = isCsvPath(*path) ? writeFileBytes(*path, ruleStatisticsCsv(rules, listedRules(rules, state_.shownNames())))
                                           : rules.exportResults(*path, state_.shownNames());
     if (!written) {
         screen_.showMessage(kSaveFailedMessage, kErrorCaption);
@@ -266,9 +268,22 @@ void Application::showRuleResults()
     painter_.drawElapsedTime(state_.ruleResults.elapsedSeconds);
     // The six lines, a blank line, then the confusion matrix in columns.
     painter_.drawBlock(ruleSummaryText(state_.ruleResults));
-    painter_.drawColumns(7, confusionMatrixCells(state_.ruleResults));
+    auto cells = confusionMatrixCells(state_.ruleResults, matrixNames());
+    int matrixLine = 7;
+    if (!cells.front().front().empty()) {
+        // The corner's words are wider than a column: they stand on a line of their own above it.
+        painter_.drawColumns(matrixLine++, {{cells.front().front()}});
+        cells.front().front().clear();
+    }
+    painter_.drawColumns(matrixLine, cells);
     painter_.endDrawing();
     shownExport_ = CommandId::ExportRuleClassification;
+}
+
+const TableNames* Application::matrixNames() const
+{
+    // The test system's words are numbered as the decision system's only when both have names.
+    return state_.shownNames() != nullptr ? namesToShow(state_.testNames, state_.knn.testSystem, true) : nullptr;
 }
 
 void Application::crossValidateSystem()
@@ -314,14 +329,16 @@ void Application::showCrossValidation()
     shownExport_ = CommandId::ExportCrossValidation;
 }
 
-void Application::showPagedText(double elapsedSeconds, std::string text)
+void Application::showPagedText(std::optional<double> elapsedSeconds, std::string text)
 {
     pagedText_ = std::move(text);
     state_.listing.textLine = 0;
     painter_.setNextButtonVisible(false);
     painter_.setNextButtonEnabled(true);
     startPage();
-    painter_.drawElapsedTime(elapsedSeconds);
+    if (elapsedSeconds) {
+        painter_.drawElapsedTime(*elapsedSeconds);
+    }
     listTextLines(pagedText_, state_.listing, painter_);
 }
 

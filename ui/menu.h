@@ -44,8 +44,12 @@ inline constexpr std::array kActionsMenuItems{
     MenuItem{CommandId::ExportLem2, "Eksportuj wyniki LEM2 do pliku..."},
     MenuItem{CommandId::EditSystem, "Wyswietl/Modyfikuj system decyzyjny"},
     MenuItem{CommandId::ToggleAttributeNames, "Pokaz nazwy atrybutow", true},
+    MenuItem{CommandId::ShowSystemInfo, "Wyswietl informacje o systemie"},
+    MenuItem{CommandId::ExportSystemInfo, "Eksportuj informacje o systemie do pliku..."},
     MenuItem{},
     MenuItem{CommandId::EditTestSystem, "Wyswietl/Modyfikuj system testowy"},
+    MenuItem{CommandId::ShowTestSystemInfo, "Wyswietl informacje o systemie testowym"},
+    MenuItem{CommandId::ExportTestSystemInfo, "Eksportuj informacje o systemie testowym do pliku..."},
     MenuItem{CommandId::ClassifyKnn, "Przeprowadz klasyfikacje k-NN..."},
     MenuItem{CommandId::ShowKnn, "Wyswietl wyniki klasyfikacji k-NN..."},
     MenuItem{CommandId::ClassifyLem2, "Klasyfikuj regulami LEM2"},
@@ -84,7 +88,7 @@ inline constexpr CommandId kEscapeCommand = CommandId::CancelComputation;
 
 // The first and the last command identifier; every id in between is a command.
 inline constexpr int kFirstCommandId = static_cast<int>(CommandId::CreateSystem);
-inline constexpr int kLastCommandId = static_cast<int>(CommandId::DiscretizeSystem);
+inline constexpr int kLastCommandId = static_cast<int>(CommandId::ExportTestSystemInfo);
 inline constexpr int kCommandCount = kLastCommandId - kFirstCommandId + 1;
 
 // True for the identifiers from the first to the last command, the only ones the application

@@ -23,6 +23,8 @@ bool commandAvailable(CommandId id, const AppState& state, bool computing)
     case CommandId::EditSystem:
     case CommandId::ToggleAttributeNames:
     case CommandId::CrossValidate:
+    case CommandId::ShowSystemInfo:
+    case CommandId::ExportSystemInfo:
         return system;
     // A search is offered until its own results are the current ones; the plain and the other
     // variant share one place, so having either offers the other.
@@ -41,6 +43,8 @@ bool commandAvailable(CommandId id, const AppState& state, bool computing)
     case CommandId::ExportLem2:
         return done.lem2;
     case CommandId::EditTestSystem:
+    case CommandId::ShowTestSystemInfo:
+    case CommandId::ExportTestSystemInfo:
         return test;
     case CommandId::ClassifyKnn:
         return test && state.decisionSystemHasValues();

@@ -66,10 +66,24 @@ void Painter::drawBlock(std::string_view text)
 
 void Painter::drawColumns(int firstLine, const std::vector<std::vector<std::string>>& rows)
 {
+    // A column of long words (a decision's labels) is widened so that they do not run into the
+    // next one; numbers and "nie chwycone" keep the columns kColumnWidth apart.
+    std::vector<int> lefts;
+    for (const auto& cells : rows) {
+        for (std::size_t column = 0; column < cells.size(); ++column) {
+            if (lefts.size() <= column + 1) {
+                lefts.resize(column + 2, 0);
+            }
+            const int width = std::max(kColumnWidth, int(cells[column].size()) * kWidestCharacter);
+            lefts[column + 1] = std::max(lefts[column + 1], width);
+        }
+    }
+    for (std::size_t column = 1; column < lefts.size(); ++column) {
+        lefts[column] += lefts[column - 1];
+    }
     for (std::size_t row = 0; row < rows.size(); ++row) {
         for (std::size_t column = 0; column < rows[row].size(); ++column) {
-            screen_.drawText(cursorX_ + int(column) * kColumnWidth, cursorY_ + (firstLine + int(row)) * kLineHeight,
-                             rows[row][column]);
+            screen_.drawText(cursorX_ + lefts[column], cursorY_ + (firstLine + int(row)) * kLineHeight, rows[row][column]);
         }
     }
 }

@@ -49,6 +49,9 @@ public:
     // aligned in the window's proportional font.
     void drawColumns(int firstLine, const std::vector<std::vector<std::string>>& rows);
     static constexpr int kColumnWidth = 100;
+    // The most a character of the window's font takes, in pixels: a column of longer cells is
+    // widened to hold them.
+    static constexpr int kWidestCharacter = 9;
 
     // TextPage: the listings' lines, page bottom and "DALEJ".
     void drawLine(std::string_view text) override;

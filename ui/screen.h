@@ -48,6 +48,10 @@ enum class CommandId : int {
     ExportReducts = 40036,
     RestrictAttributes = 40037,
     DiscretizeSystem = 40038,
+    ShowSystemInfo = 40039,
+    ExportSystemInfo = 40040,
+    ShowTestSystemInfo = 40041,
+    ExportTestSystemInfo = 40042,
 };
 
 // What an open or save dialog offers: one filter entry, a default suffix, and for saving the

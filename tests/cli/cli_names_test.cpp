@@ -23,7 +23,8 @@ TEST_F(CliNames, WithCodesAnArffTableGivesWhatItsNumberedTabGives)
     for (const auto& [coded, numbered] : std::vector<std::pair<std::vector<std::string>, std::vector<std::string>>>{
              {{"lem2", "--codes", arff}, {"lem2", tab}},
              {{"exhaustive", "--codes", arff}, {"exhaustive", tab}},
-             {{"knn", "--codes", arff, arff}, {"knn", tab, tab}}}) {
+             {{"knn", "--codes", arff, arff}, {"knn", tab, tab}},
+             {{"classify", "--codes", arff, arff, "--rules", "lem2"}, {"classify", tab, tab, "--rules", "lem2"}}}) {
         const CliRun r = run(coded);
         EXPECT_EQ(r.code, kExitOk) << r.err;
         EXPECT_EQ(afterTimeLine(r.out), afterTimeLine(run(numbered).out)) << coded[0];
@@ -48,6 +49,11 @@ TEST_F(CliNames, NamedTablesShowTheirWordsAndChooseTheirDecision)
               "  a1 outlook: sunny 5, overcast 4, rainy 5\n  a2 temperature: hot 4, mild 6, cool 4\n"
               "  a3 humidity: high 7, normal 7\n  a4 windy: TRUE 6, FALSE 8\n  d play: yes 9, no 5\n"
               "Liczba klas decyzyjnych: 2\n  (play=yes): 9\n  (play=no): 5\n");
+    // The confusion matrix says which axis is which, in the decision's words.
+    EXPECT_TRUE(run({"classify", data("weather.nominal.arff"), data("weather.nominal.arff"), "--rules", "lem2"})
+                    .out.ends_with("\r\nrzeczywista \\ przewidziana  yes  no  nie chwycone\r\n"
+                                   "yes                           9   0             0\r\n"
+                                   "no                            0   5             0\r\n"));
     const std::string byHumidity = run({"info", "--decision", "humidity", data("weather.nominal.arff")}).out;
     EXPECT_NE(byHumidity.find("  a4 play: yes 9, no 5\n  d humidity: high 7, normal 7\n"), std::string::npos) << byHumidity;
     EXPECT_EQ(run({"info", "--codes", data("weather.nominal.arff")}).out,

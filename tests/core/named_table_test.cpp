@@ -134,6 +134,10 @@ TEST(NamedTableReaders, RefuseNamingTheLineAndTheFaultChangingNothing)
         {true, "@relation r\n@attribute a {x}\n@data\n", 3, "zadnego obiektu"},
         {true, "@relation r\nx\n", 2, "oczekiwano @relation"},
         {true, "@relation r\n@attribute a {x}\n@data\n'x\n", 4, "nie zostal zamkniety"},
+        // A binary file's bytes and a Latin-2 letter are quoted escaped, a long word cut short.
+        {true, std::string("\x7F" "ELF\x02\x01\x01\0", 8) + std::string(60, 'x') + "\n", 1,
+         "a jest \"\\x7FELF\\x02\\x01\\x01\\x00" + std::string(32, 'x') + "...\""},
+        {true, "@relation r\n@attribute a real\n@data\nz\xB3\xC3\xB3\n", 4, "\"z\\xB3\xC3\xB3\" atrybutu liczbowego"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);

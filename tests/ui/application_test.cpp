@@ -22,7 +22,7 @@ const Ids kSystemMenu{CreateSystem, GenerateSystem, LoadSystem,        LoadTestS
                       Quit,         ComputeExhaustive, EditSystem, About,          ComputeLem2,
                       ComputeExhaustiveAllOrders, ToggleAttributeNames, ComputeLem2Simplified, CrossValidate,
                       ComputeApproximations, ComputeReducts, ComputeReductJohnson, ComputeReductGreedy,
-                      RestrictAttributes, DiscretizeSystem};
+                      RestrictAttributes, DiscretizeSystem, ShowSystemInfo, ExportSystemInfo};
 
 class ApplicationCommands : public AppTest {};
 
@@ -53,14 +53,14 @@ TEST_F(ApplicationCommands, LoadInstallsTheSystemInAllThreeCopiesAndAFailedLoadC
 {
     loadTest(tabFile("test.tab", {{1, 0}}));
     EXPECT_EQ(screen.enabledCommands(), (Ids{CreateSystem, GenerateSystem, LoadSystem, LoadTestSystem, Quit,
-                                             About, EditTestSystem}));
+                                             About, EditTestSystem, ShowTestSystemInfo, ExportTestSystemInfo}));
     load(tabFile("t.tab", {{1, 2, 0}, {3.5f, 4, 1}}));
     ASSERT_TRUE(state.ercim && state.lem2);
     EXPECT_EQ(state.ercim->values, (std::vector<float>{1, 2, 0, 3.5f, 4, 1}));
     EXPECT_EQ(state.lem2->values, state.ercim->values);
     EXPECT_EQ(state.knn.values, state.ercim->values);
     Ids both = kSystemMenu;
-    both.insert(both.end(), {EditTestSystem, ClassifyKnn});
+    both.insert(both.end(), {EditTestSystem, ClassifyKnn, ShowTestSystemInfo, ExportTestSystemInfo});
     std::sort(both.begin(), both.end());
     EXPECT_EQ(screen.enabledCommands(), both);
     EXPECT_EQ(screen.fileDialogs.at(0).filterPattern, "*.msd;*.tab;*.csv;*.arff");
@@ -249,7 +249,7 @@ TEST_F(ApplicationCommands, SaveAndExportWriteTheirFilesAndAFailedWriteIsReporte
     app.runCommand(ComputeExhaustive);
     app.runCommand(ComputeLem2);
     app.runCommand(SaveSystem); // cancelled
-    EXPECT_EQ(screen.fileDialogs.back().filterPattern, "*.msd");
+    EXPECT_EQ(screen.fileDialogs.back().filterPattern, "*.msd;*.csv");
     EXPECT_FALSE(screen.fileDialogs.back().offerAllFiles) << "saving offers only its own type";
     app.runCommand(ExportExhaustive); // cancelled
     EXPECT_EQ(screen.fileDialogs.back().filterLabel, "Pliki TXT");

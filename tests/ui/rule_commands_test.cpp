@@ -91,6 +91,7 @@ TEST_F(RuleCommands, CrossValidationAsksItsSettingsRefusesImpossibleFoldsAndShow
     for (int i = 0; i < 12; ++i) {
         rows.push_back({float(i % 3), float(i % 2)});
     }
+    screen.setPageBottom(200); // taken by the first page drawn, the table's description
     load(tabFile("t.tab", rows));
 
     app.runCommand(CrossValidate); // cancelled
@@ -107,7 +108,6 @@ TEST_F(RuleCommands, CrossValidationAsksItsSettingsRefusesImpossibleFoldsAndShow
     EXPECT_FALSE(screen.enabled(ShowCrossValidation));
 
     // A line a fold: twelve folds go on to a second page, which ends with the totals.
-    screen.setPageBottom(200);
     screen.cvScripts.push_back(typeCv(2, "12", "0", "7"));
     app.runCommand(CrossValidate);
     const auto pages = pagesFromHere();
