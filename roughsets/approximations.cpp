@@ -31,17 +31,13 @@ bool computeApproximations(const SystemDecyzyjny& table, std::span<const std::ui
         ++approximation.upper;
         ++found.indiscernibilityClasses;
     };
-    Partition partition = Partition::whole(coded.objectCount());
-    Refiner refiner(coded);
-    Partition next;
-    for (std::size_t i = 0; i < attributes.size() && partition.classCount() > 0; ++i) {
-        if (progress.cancelled()) {
-            return false;
-        }
-        refiner.refine(partition, attributes[i], next, KeepClasses::Several, settle);
-        std::swap(partition, next);
-        progress.report(0, i + 1, attributes.size());
+    if (progress.cancelled()) {
+        return false;
     }
+    Partition partition;
+    Refiner refiner(coded);
+    refiner.refineBy(Partition::whole(coded.objectCount()), attributes, partition, KeepClasses::Several, settle);
+    progress.report(0, attributes.size(), attributes.size());
     if (progress.cancelled()) {
         return false;
     }
