@@ -249,9 +249,12 @@ void Refiner::keepOrDrop(std::span<const std::uint32_t> group, KeepClasses keep,
     const auto holdsPositive = [&] {
         return std::any_of(group.begin(), group.end(), [&](std::uint32_t o) { return (*positive_)[o] != 0; });
     };
-    const bool kept = keep == KeepClasses::All || (keep == KeepClasses::Several && group.size() > 1) ||
-                      (keep != KeepClasses::Several && !decisionConsistent(table_, group) &&
-                       (keep == KeepClasses::Inconsistent || holdsPositive()));
+    // A class of one object is consistent, so only KeepClasses::All keeps it: its decision is not
+    // looked up (at random, once the table is mostly split).
+    const bool kept = keep == KeepClasses::All ||
+                      (group.size() > 1 && (keep == KeepClasses::Several ||
+                                            (!decisionConsistent(table_, group) &&
+                                             (keep == KeepClasses::Inconsistent || holdsPositive()))));
     if (kept) {
         into.objects.insert(into.objects.end(), group.begin(), group.end());
         into.starts.push_back(std::uint32_t(into.objects.size()));
