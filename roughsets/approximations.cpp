@@ -24,26 +24,27 @@ bool computeApproximations(const SystemDecyzyjny& table, std::span<const std::ui
     for (std::uint32_t o = 0; o < coded.objectCount(); ++o) {
         ++found.classes[coded.decisionClass(o)].objects;
     }
-    // A class of one object is final: it is settled when it appears and refined no further.
-    const auto settle = [&](std::span<const std::uint32_t> single) {
-        ClassApproximation& approximation = found.classes[coded.decisionClass(single.front())];
-        ++approximation.lower;
-        ++approximation.upper;
-        ++found.indiscernibilityClasses;
-    };
-    Partition partition = Partition::whole(coded.objectCount());
-    Refiner refiner(coded);
-    Partition next;
-    for (std::size_t i = 0; i < attributes.size() && partition.classCount() > 0; ++i) {
-        if (progress.cancelled()) {
-            return false;
-        }
-        refiner.refine(partition, attributes[i], next, KeepClasses::Several, settle);
-        std::swap(partition, next);
-        progress.report(0, i + 1, attributes.size());
-    }
     if (progress.cancelled()) {
         return false;
+    }
+    Partition partition;
+    Refiner refiner(coded);
+    refiner.refineBy(Partition::whole(coded.objectCount()), attributes, partition, KeepClasses::Several);
+    progress.report(0, attributes.size(), attributes.size());
+    if (progress.cancelled()) {
+        return false;
+    }
+    // The objects left out are classes of their own, each inside the approximations of its
+    // decision: counted as the objects of a decision not in the classes kept, rather than one by one.
+    std::vector<std::uint32_t> kept(coded.decisionClassCount(), 0);
+    for (std::uint32_t o : partition.objects) {
+        ++kept[coded.decisionClass(o)];
+    }
+    for (std::uint32_t d = 0; d < coded.decisionClassCount(); ++d) {
+        const std::uint32_t alone = found.classes[d].objects - kept[d];
+        found.classes[d].lower += alone;
+        found.classes[d].upper += alone;
+        found.indiscernibilityClasses += alone;
     }
     // A class lies inside the approximations of its one decision, or meets those of several.
     found.indiscernibilityClasses += partition.classCount();

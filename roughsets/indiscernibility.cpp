@@ -4,6 +4,7 @@
 #include "parallel_for.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <type_traits>
 
@@ -85,6 +86,9 @@ private:
     std::vector<std::uint32_t> slots_ = std::vector<std::uint32_t>(16, kFree);
     std::vector<std::uint32_t> values_;
 };
+
+// The number of different keys a refinement by several attributes combines codes into.
+constexpr std::uint64_t kKeyValues = std::uint64_t(1) << 32;
 
 // Rows are read in blocks that stay in the cache while each column of the block is coded.
 constexpr std::uint32_t kRowBlock = 2048;
@@ -239,26 +243,33 @@ std::uint32_t Refiner::nextStamp()
     return currentStamp_;
 }
 
+void Refiner::keepOrDrop(std::span<const std::uint32_t> group, KeepClasses keep, Partition& into,
+                         const std::function<void(std::span<const std::uint32_t>)>& dropped) const
+{
+    const auto holdsPositive = [&] {
+        return std::any_of(group.begin(), group.end(), [&](std::uint32_t o) { return (*positive_)[o] != 0; });
+    };
+    // A class of one object is consistent, so only KeepClasses::All keeps it: its decision is not
+    // looked up (at random, once the table is mostly split).
+    const bool kept = keep == KeepClasses::All ||
+                      (group.size() > 1 && (keep == KeepClasses::Several ||
+                                            (!decisionConsistent(table_, group) &&
+                                             (keep == KeepClasses::Inconsistent || holdsPositive()))));
+    if (kept) {
+        into.objects.insert(into.objects.end(), group.begin(), group.end());
+        into.starts.push_back(std::uint32_t(into.objects.size()));
+    } else if (dropped) {
+        dropped(group);
+    }
+}
+
 void Refiner::refine(const Partition& from, std::uint32_t attribute, Partition& into, KeepClasses keep,
                      const std::function<void(std::span<const std::uint32_t>)>& dropped)
 {
     into.objects.clear();
     into.starts.assign(1, 0);
     into.objects.reserve(from.objects.size());
-    const auto emit = [&](std::span<const std::uint32_t> group) {
-        const auto holdsPositive = [&] {
-            return std::any_of(group.begin(), group.end(), [&](std::uint32_t o) { return (*positive_)[o] != 0; });
-        };
-        const bool kept = keep == KeepClasses::All || (keep == KeepClasses::Several && group.size() > 1) ||
-                          (keep != KeepClasses::Several && !decisionConsistent(table_, group) &&
-                           (keep == KeepClasses::Inconsistent || holdsPositive()));
-        if (kept) {
-            into.objects.insert(into.objects.end(), group.begin(), group.end());
-            into.starts.push_back(std::uint32_t(into.objects.size()));
-        } else if (dropped) {
-            dropped(group);
-        }
-    };
+    const auto emit = [&](std::span<const std::uint32_t> group) { keepOrDrop(group, keep, into, dropped); };
     table_.withColumn(attribute, [&](const auto* codes) {
         for (std::uint32_t c = 0; c < from.classCount(); ++c) {
             const std::span<const std::uint32_t> members = from.members(c);
@@ -333,6 +344,146 @@ std::uint64_t Refiner::consistentAfter(const Partition& from, std::uint32_t attr
         }
     });
     return consistent;
+}
+
+void Refiner::refineBy(const Partition& from, std::span<const std::uint32_t> attributes, Partition& into,
+                       KeepClasses keep, const std::function<void(std::span<const std::uint32_t>)>& dropped)
+{
+    if (attributes.empty()) {
+        into = from;
+        return;
+    }
+    // An attribute of one value splits nothing; the others go in chunks whose codes combine into
+    // 32 bits. At least one pass is made, so that the rule of what is kept applies.
+    std::vector<std::uint32_t> splitting;
+    for (std::uint32_t a : attributes) {
+        if (table_.valueCount(a) > 1) {
+            splitting.push_back(a);
+        }
+    }
+    const Partition* source = &from;
+    Partition staged;
+    std::size_t first = 0;
+    do {
+        std::uint64_t combinations = 1;
+        std::size_t last = first;
+        while (last < splitting.size() && combinations * table_.valueCount(splitting[last]) <= kKeyValues) {
+            combinations *= table_.valueCount(splitting[last]);
+            ++last;
+        }
+        if (source != &from) {
+            std::swap(into, staged);
+            source = &staged;
+        }
+        splitByKey(*source, std::span<const std::uint32_t>(splitting).subspan(first, last - first), into, keep,
+                   dropped);
+        source = &into;
+        first = last;
+    } while (first < splitting.size() && into.classCount() > 0);
+}
+
+void Refiner::splitByKey(const Partition& from, std::span<const std::uint32_t> attributes, Partition& into, KeepClasses keep,
+                         const std::function<void(std::span<const std::uint32_t>)>& dropped)
+{
+    into.objects.clear();
+    into.starts.assign(1, 0);
+    into.objects.reserve(from.objects.size());
+    const std::size_t count = from.objects.size();
+    const std::uint32_t* objects = from.objects.data();
+    keys_.assign(count, 0);
+    std::uint32_t* keys = keys_.data();
+    for (std::uint32_t a : attributes) {
+        const std::uint32_t values = table_.valueCount(a);
+        table_.withColumn(a, [&](const auto* codes) {
+            for (std::size_t i = 0; i < count; ++i) {
+                keys[i] = keys[i] * values + codes[objects[i]];
+            }
+        });
+    }
+    for (std::uint32_t c = 0; c < from.classCount(); ++c) {
+        const std::uint32_t begin = from.starts[c];
+        const std::uint32_t size = from.starts[c + 1] - begin;
+        if (size == 1) {
+            keepOrDrop(from.members(c), keep, into, dropped);
+            continue;
+        }
+        sortByKey(keys + begin, objects + begin, size);
+        std::uint32_t run = 0;
+        for (std::uint32_t i = 1; i <= size; ++i) {
+            if (i == size || sortedKeys_[i] != sortedKeys_[run]) {
+                keepOrDrop({sortedObjects_.data() + run, sortedObjects_.data() + i}, keep, into, dropped);
+                run = i;
+            }
+        }
+    }
+}
+
+void Refiner::sortByKey(const std::uint32_t* keys, const std::uint32_t* objects, std::size_t count)
+{
+    sortedKeys_.resize(count);
+    sortedObjects_.resize(count);
+    // Insertion sort of a small range, in place; stable.
+    const auto insertionSort = [this](std::size_t begin, std::size_t end) {
+        for (std::size_t i = begin + 1; i < end; ++i) {
+            const std::uint32_t key = sortedKeys_[i];
+            const std::uint32_t object = sortedObjects_[i];
+            std::size_t j = i;
+            for (; j > begin && sortedKeys_[j - 1] > key; --j) {
+                sortedKeys_[j] = sortedKeys_[j - 1];
+                sortedObjects_[j] = sortedObjects_[j - 1];
+            }
+            sortedKeys_[j] = key;
+            sortedObjects_[j] = object;
+        }
+    };
+    if (count <= 64) {
+        std::copy(keys, keys + count, sortedKeys_.begin());
+        std::copy(objects, objects + count, sortedObjects_.begin());
+        insertionSort(0, count);
+        return;
+    }
+    // One counting pass on the leading bits of key - smallest, about as many buckets as keys,
+    // then each bucket sorted on its own (most hold one or two keys).
+    const auto [smallest, largest] = std::minmax_element(keys, keys + count);
+    const std::uint32_t low = *smallest;
+    const std::uint32_t span = *largest - low;
+    const unsigned bits = unsigned(std::bit_width(span));
+    const unsigned bucketBits = std::min(16u, unsigned(std::bit_width(count)));
+    const unsigned shift = bits > bucketBits ? bits - bucketBits : 0;
+    const std::size_t buckets = std::size_t(span >> shift) + 1;
+    bucketStarts_.assign(buckets + 1, 0);
+    for (std::size_t i = 0; i < count; ++i) {
+        ++bucketStarts_[((keys[i] - low) >> shift) + 1];
+    }
+    for (std::size_t b = 0; b < buckets; ++b) {
+        bucketStarts_[b + 1] += bucketStarts_[b];
+    }
+    bucketFill_.assign(bucketStarts_.begin(), bucketStarts_.end() - 1);
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::uint32_t slot = bucketFill_[(keys[i] - low) >> shift]++;
+        sortedKeys_[slot] = keys[i];
+        sortedObjects_[slot] = objects[i];
+    }
+    if (shift == 0) {
+        return; // a bucket holds one key
+    }
+    for (std::size_t b = 0; b < buckets; ++b) {
+        const std::size_t begin = bucketStarts_[b];
+        const std::size_t end = bucketStarts_[b + 1];
+        if (end - begin <= 64) {
+            insertionSort(begin, end);
+            continue;
+        }
+        pairs_.clear();
+        for (std::size_t i = begin; i < end; ++i) {
+            pairs_.emplace_back(sortedKeys_[i], sortedObjects_[i]);
+        }
+        std::stable_sort(pairs_.begin(), pairs_.end(), [](const auto& x, const auto& y) { return x.first < y.first; });
+        for (std::size_t i = begin; i < end; ++i) {
+            sortedKeys_[i] = pairs_[i - begin].first;
+            sortedObjects_[i] = pairs_[i - begin].second;
+        }
+    }
 }
 
 Partition indiscernibilityClasses(const CodedTable& table, std::span<const std::uint32_t> attributes)

@@ -32,13 +32,8 @@ void searchCore(Refiner& refiner, const Partition& partition, std::span<const st
     const std::size_t middle = half.size() / 2;
     const std::span<const std::uint32_t> parts[2] = {half.first(middle), half.subspan(middle)};
     Partition refined;
-    Partition next;
     for (int side = 0; side < 2; ++side) {
-        refined = partition;
-        for (std::uint32_t a : parts[1 - side]) {
-            refiner.refine(refined, a, next, KeepClasses::InconsistentWithPositive);
-            std::swap(refined, next);
-        }
+        refiner.refineBy(partition, parts[1 - side], refined, KeepClasses::InconsistentWithPositive);
         searchCore(refiner, refined, parts[side], inCore, done, progress);
     }
 }
@@ -66,12 +61,8 @@ bool coreAttributes(const CodedTable& table, const PositiveRegion& positive, std
         forEachOnThreads(2, threads, [&](std::uint32_t side, unsigned) {
             Refiner refiner(table);
             refiner.setPositive(&positive.member);
-            Partition refined = whole;
-            Partition next;
-            for (std::uint32_t a : parts[1 - side]) {
-                refiner.refine(refined, a, next, KeepClasses::InconsistentWithPositive);
-                std::swap(refined, next);
-            }
+            Partition refined;
+            refiner.refineBy(whole, parts[1 - side], refined, KeepClasses::InconsistentWithPositive);
             searchCore(refiner, refined, parts[side], inCore, done, progress);
         });
     } else if (attributes > 0) {
@@ -297,11 +288,7 @@ bool greedyReduct(const CodedTable& table, std::uint32_t positiveSize, std::vect
         if (progress.cancelled()) {
             return false;
         }
-        trial = before;
-        for (std::size_t j = i + 1; j < chosen.size() && trial.classCount() > 0; ++j) {
-            checker.refine(trial, chosen[j], next, KeepClasses::Inconsistent);
-            std::swap(trial, next);
-        }
+        checker.refineBy(before, std::span<const std::uint32_t>(chosen).subspan(i + 1), trial, KeepClasses::Inconsistent);
         if (table.objectCount() - trial.objects.size() != positiveSize) {
             kept.push_back(chosen[i]);
             checker.refine(before, chosen[i], next, KeepClasses::Inconsistent);
