@@ -97,16 +97,19 @@ std::vector<std::uint32_t> stratifiedFolds(const SystemDecyzyjny& table, std::ui
 {
     std::vector<std::uint32_t> objects(table.objectCount);
     std::iota(objects.begin(), objects.end(), 0u);
-    // Classes in ascending decision value, objects in table order inside a class; -0 joins 0.
-    std::stable_sort(objects.begin(), objects.end(),
-                     [&table](std::uint32_t a, std::uint32_t b) { return table.decision(a) < table.decision(b); });
+    // Classes in ascending decision value, objects in table order inside a class; -0 joins 0. A
+    // missing decision (NaN, completed later in each fold) is a class of its own, the last.
+    const auto before = [&table](std::uint32_t a, std::uint32_t b) {
+        return !std::isnan(table.decision(a)) && (std::isnan(table.decision(b)) || table.decision(a) < table.decision(b));
+    };
+    std::stable_sort(objects.begin(), objects.end(), before);
     LinearCongruential source;
     source.seed(seed);
     std::vector<std::uint32_t> foldOf(table.objectCount, 0);
     std::uint32_t turn = 0;
     for (std::size_t first = 0; first < objects.size();) {
         std::size_t end = first + 1;
-        while (end < objects.size() && table.decision(objects[end]) == table.decision(objects[first])) {
+        while (end < objects.size() && !before(objects[first], objects[end])) {
             ++end;
         }
         for (std::size_t i = end - first - 1; i > 0; --i) {
@@ -122,8 +125,34 @@ std::vector<std::uint32_t> stratifiedFolds(const SystemDecyzyjny& table, std::ui
     return foldOf;
 }
 
+std::optional<std::string> foldMissingRefusal(const SystemDecyzyjny& table, const CvSettings& settings,
+                                              const FoldPreparation& preparation)
+{
+    if (!preparation.missing || *preparation.missing == MissingTreatment::Drop) {
+        return std::nullopt;
+    }
+    const auto foldOf = stratifiedFolds(table, settings.folds, settings.seed);
+    for (std::uint32_t fold = 0; fold < settings.folds; ++fold) {
+        SystemDecyzyjny training;
+        SystemDecyzyjny test;
+        splitFold(table, foldOf, fold, training, test);
+        MissingFill fill;
+        if (auto refusal = fill.fit(training, preparation.missingNames, *preparation.missing)) {
+            return "czesc " + std::to_string(fold + 1) + ": " + *refusal + " w czesci uczacej";
+        }
+    }
+    return std::nullopt;
+}
+
 void prepareFold(SystemDecyzyjny& training, SystemDecyzyjny& test, CvMethod method, const FoldPreparation& preparation)
 {
+    if (preparation.missing) {
+        // The test part never completes itself: its values come from the training part.
+        MissingFill fill;
+        fill.fit(training, preparation.missingNames, *preparation.missing);
+        fill.apply(training, preparation.missingNames);
+        fill.apply(test, preparation.missingNames);
+    }
     if (preparation.discretization) {
         const std::vector<bool> cut = preparation.cutAttributes.empty()
                                           ? std::vector<bool>(training.attributeCount, true)

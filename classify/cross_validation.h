@@ -4,7 +4,9 @@
 #include "discretization.h"
 #include "normalization.h"
 #include "methods.h"
+#include "missing_values.h"
 #include "progress.h"
+#include "table_names.h"
 
 #include <cstdint>
 #include <optional>
@@ -22,12 +24,15 @@ struct CvSettings {
 };
 
 // How each fold's two parts are prepared before the method runs, fitted on the training part
-// alone: cuts for the attributes marked in cutAttributes (empty: every condition attribute),
-// none without a method; then, for k-NN only, rescaling.
+// alone: first missing values completed (mean or mode; the column kinds in missingNames tell a
+// nominal missing value, -1, from a number), then cuts for the attributes marked in cutAttributes
+// (empty: every condition attribute), none without a method; then, for k-NN only, rescaling.
 struct FoldPreparation {
     std::optional<DiscretizationMethod> discretization;
     std::vector<bool> cutAttributes;
     std::optional<Normalization> normalization;
+    std::optional<MissingTreatment> missing = std::nullopt;
+    TableNames missingNames = {};
 };
 
 // One fold's test: its objects, how many were caught and how many of those correctly, and the
@@ -62,8 +67,13 @@ std::optional<CvRefusal> checkCvSettings(const SystemDecyzyjny& table, const CvS
 // the folds' sizes. The same table, folds and seed always give the same folds.
 std::vector<std::uint32_t> stratifiedFolds(const SystemDecyzyjny& table, std::uint32_t folds, std::uint32_t seed);
 
-// Prepares a fold's two parts for method: cuts and rescaling fitted on training alone and
-// applied to training and test.
+// Why preparation.missing cannot complete every fold: the first fold whose training part has no
+// value in a column that has missing values, and the column; nothing when each fold can be completed.
+std::optional<std::string> foldMissingRefusal(const SystemDecyzyjny& table, const CvSettings& settings,
+                                              const FoldPreparation& preparation);
+
+// Prepares a fold's two parts for method: missing values, cuts and rescaling fitted on training
+// alone and applied to training and test.
 void prepareFold(SystemDecyzyjny& training, SystemDecyzyjny& test, CvMethod method, const FoldPreparation& preparation);
 
 // Fills training with the objects outside fold and test with those in it, both in table order.

@@ -784,8 +784,12 @@ Action defineClassify(CLI::App& sub)
 // kExitOk, or with the message the exit of a failed or stopped write: then none of the files is
 // replaced, since all are prepared before any is committed.
 int writeFolds(const std::filesystem::path& folder, const SystemDecyzyjny& table, const CvSettings& settings,
-               std::ostream& err)
+               const FoldPreparation& preparation, std::ostream& err)
 {
+    // The written parts are complete tables: missing values filled as the run fills them.
+    FoldPreparation missingOnly;
+    missingOnly.missing = preparation.missing;
+    missingOnly.missingNames = preparation.missingNames;
     std::error_code error;
     std::filesystem::create_directories(folder, error);
     const auto foldOf = stratifiedFolds(table, settings.folds, settings.seed);
@@ -794,6 +798,7 @@ int writeFolds(const std::filesystem::path& folder, const SystemDecyzyjny& table
         SystemDecyzyjny training;
         SystemDecyzyjny test;
         splitFold(table, foldOf, fold, training, test);
+        prepareFold(training, test, settings.method, missingOnly);
         const std::string name = "fold" + std::to_string(fold + 1);
         for (const auto& [path, part] : {std::pair{folder / (name + "-train.msd"), &training},
                                          std::pair{folder / (name + "-test.msd"), &test}}) {
@@ -857,14 +862,12 @@ Action defineCrossValidate(CLI::App& sub)
         if (!checkPreparation(p->preparation, err)) {
             return int(kExitFailed);
         }
-        if (!p->options.missing.empty() && p->options.missing != "drop") {
-            // Each fold's test part would have to be completed from its own training part.
-            return fail(err, "cv: --missing " + p->options.missing +
-                                 " nie jest obslugiwane w walidacji krzyzowej; uzyj --missing drop.");
-        }
+        // mean and mode are fitted on each fold's training part, so the table is read with its
+        // missing values kept; drop needs no fitting and goes at once.
+        const bool completeInFolds = !p->options.missing.empty() && p->options.missing != "drop";
         SystemDecyzyjny table;
         TableRead read;
-        if (!loadTable(p->table, table, p->options, read, err)) {
+        if (!loadTable(p->table, table, p->options, read, err, nullptr, completeInFolds)) {
             return int(kExitFailed);
         }
         warnAboutNonNumbers(p->table, read, err);
@@ -879,6 +882,14 @@ Action defineCrossValidate(CLI::App& sub)
         settings.k = p->k;
         settings.folds = p->folds;
         FoldPreparation preparation{p->preparation.method, {}, p->preparation.normalization};
+        if (completeInFolds) {
+            preparation.missing = missingTreatmentNamed(p->options.missing);
+            for (const NamedColumn& column : read.names.columns) {
+                preparation.missingNames.columns.push_back({column.name, column.nominal, {}});
+            }
+            p->options.missingNote =
+                foldMissingTreatmentNote(*preparation.missing, missingCellCount(table, preparation.missingNames));
+        }
         if (preparation.discretization &&
             !cutAttributes(p->preparation.cut, table, read.names, preparation.cutAttributes, err)) {
             return int(kExitFailed);
@@ -893,8 +904,11 @@ Action defineCrossValidate(CLI::App& sub)
             settings.seed = static_cast<std::uint32_t>(std::time(nullptr));
             err << "seed: " << settings.seed << '\n';
         }
+        if (const auto refusal = foldMissingRefusal(table, settings, preparation)) {
+            return fail(err, p->table + ": " + *refusal);
+        }
         if (!p->foldsDir.empty()) {
-            if (const int exit = writeFolds(pathFromUtf8(p->foldsDir), table, settings, err); exit != kExitOk) {
+            if (const int exit = writeFolds(pathFromUtf8(p->foldsDir), table, settings, preparation, err); exit != kExitOk) {
                 return exit;
             }
         }

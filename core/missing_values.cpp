@@ -119,4 +119,21 @@ std::string missingTreatmentNote(MissingTreatment treatment, std::uint64_t chang
     return "braki: usuniete obiekty z brakami, " + std::to_string(changed);
 }
 
+std::string foldMissingTreatmentNote(MissingTreatment treatment, std::uint64_t missingValues)
+{
+    const std::string kind = treatment == MissingTreatment::Mean ? "srednia (dla nominalnych moda)" : "moda";
+    return "braki: uzupelnione " + kind + " z czesci uczacej kazdej czesci, " + std::to_string(missingValues) + " wartosci";
+}
+
+std::uint64_t missingCellCount(const SystemDecyzyjny& table, const TableNames& names)
+{
+    std::uint64_t count = 0;
+    for (std::uint32_t o = 0; o < table.objectCount; ++o) {
+        for (std::uint32_t c = 0; c < table.rowLength; ++c) {
+            count += isMissingCell(table.row(o)[c], c, names) ? 1 : 0;
+        }
+    }
+    return count;
+}
+
 } // namespace kolven

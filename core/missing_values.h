@@ -43,5 +43,11 @@ private:
 
 // The line info and the results' headers show: "braki: uzupelnione srednia (3 wartosci)".
 std::string missingTreatmentNote(MissingTreatment treatment, std::uint64_t changed);
+// The same for a cross-validation, where each fold is completed from its own training part;
+// missingValues counts the table's missing values (each completed once in every fold).
+std::string foldMissingTreatmentNote(MissingTreatment treatment, std::uint64_t missingValues);
+
+// The number of missing values in table (described by names, as isMissingCell tells them).
+std::uint64_t missingCellCount(const SystemDecyzyjny& table, const TableNames& names);
 
 } // namespace kolven

@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -68,31 +69,37 @@ bool installNamed(NamedRows table, std::string_view decision, SystemDecyzyjny& t
 // The labels of a nominal column being read, numbered as they are added.
 class LabelIndex {
 public:
-    explicit LabelIndex(NamedColumn& column) : column_(column) {}
+    explicit LabelIndex(NamedColumn& column) : column_(&column) {}
     // The number of label, adding it when it is new. False when the column would hold more labels
     // than a float counts exactly.
-    bool add(const std::string& label, float& value)
+    bool add(std::string_view label, float& value)
     {
-        const auto [found, added] = index_.emplace(label, float(column_.labels.size()));
-        if (added) {
-            if (column_.labels.size() == kMaxLabels) {
-                index_.erase(found);
-                return false;
-            }
-            column_.labels.push_back(label);
+        if (const auto found = index_.find(label); found != index_.end()) {
+            value = found->second;
+            return true;
         }
-        value = found->second;
+        if (column_->labels.size() == kMaxLabels) {
+            return false;
+        }
+        value = float(column_->labels.size());
+        index_.emplace(std::string(label), value);
+        column_->labels.emplace_back(label);
         return true;
     }
-    const float* find(const std::string& label) const
+    const float* find(std::string_view label) const
     {
         const auto found = index_.find(label);
         return found == index_.end() ? nullptr : &found->second;
     }
 
 private:
-    NamedColumn& column_;
-    std::unordered_map<std::string, float> index_;
+    // Looked up by a view of the text read, without a string made for it.
+    struct Hash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>()(text); }
+    };
+    NamedColumn* column_;
+    std::unordered_map<std::string, float, Hash, std::equal_to<>> index_;
 };
 
 // The missing numbers of a table read so far (before installNamed moves its values).

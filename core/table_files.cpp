@@ -12,8 +12,10 @@
 #include <fstream>
 #include <limits>
 #include <new>
+#include <optional>
 #include <string>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 namespace kolven {
@@ -119,6 +121,42 @@ private:
     const char* end_;
 };
 
+// The common case of a table's number, "123" or "123.456" (digits, a point and digits) ending
+// the text or followed by anything but a point or an exponent: read exactly without the general
+// parser. Its digits as a whole number below 2^53 and a power of ten up to 10^22 are both exact
+// doubles, so their quotient is the correctly rounded value, the one from_chars gives. Nothing
+// for any other text, which from_chars reads.
+std::optional<std::pair<double, const char*>> plainDecimal(const char* first, const char* last)
+{
+    static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                         1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    constexpr std::uint64_t kExact = std::uint64_t(1) << 53;
+    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    const char* p = first;
+    std::uint64_t mantissa = 0;
+    int digits = 0;
+    for (; p != last && digit(*p) && digits < 19; ++p, ++digits) {
+        mantissa = mantissa * 10 + std::uint64_t(*p - '0');
+    }
+    if (digits == 0) {
+        return std::nullopt;
+    }
+    int fraction = 0;
+    if (p != last && *p == '.') {
+        const char* point = p++;
+        for (; p != last && digit(*p) && digits < 19; ++p, ++digits, ++fraction) {
+            mantissa = mantissa * 10 + std::uint64_t(*p - '0');
+        }
+        if (p == point + 1) {
+            return std::nullopt;
+        }
+    }
+    if ((p != last && (digit(*p) || *p == '.' || *p == 'e' || *p == 'E')) || mantissa >= kExact || fraction > 22) {
+        return std::nullopt;
+    }
+    return std::pair{double(mantissa) / kPowers[fraction], p};
+}
+
 } // namespace
 
 const char* findTokenStart(const char* position, const char* end)
@@ -176,6 +214,9 @@ NumberScan scanNumber(std::string_view token)
         return {};
     }
     double value = 0.0;
+    if (const auto quick = plainDecimal(first, last)) {
+        return {negative ? -quick->first : quick->first, true, std::size_t(quick->second - token.data())};
+    }
     const auto result = std::from_chars(first, last, value, std::chars_format::general);
     if (result.ec == std::errc::invalid_argument) {
         return {};

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets with clang and runs each for SECONDS (default 60) on a corpus seeded
-# from the test tables, after the inputs of earlier findings (fuzz/regressions/TARGET-*).
+# from the test tables and fuzz/seeds/TARGET-*, after the inputs of earlier findings
+# (fuzz/regressions/TARGET-*).
 # New findings are written to build-fuzz/findings/.
 #   ./scripts/fuzz.sh [SECONDS] [TARGET...]     TARGET: tab msd csv arff algorithms
 set -euo pipefail
@@ -25,6 +26,9 @@ for target in "${targets[@]}"; do
     arff) cp tests/data/*.arff "$corpus/" ;;
     *) cp tests/data/*.tab "$corpus/" ;;
   esac
+  # Seeds for the paths the tables above do not reach (decimal commas, missing values, weights).
+  seeds=(fuzz/seeds/"$target"-*)
+  if [ -e "${seeds[0]}" ]; then cp "${seeds[@]}" "$corpus/"; fi
   # Inputs that once found a fault run first, every time.
   regressions=(fuzz/regressions/"$target"-*)
   if [ -e "${regressions[0]}" ]; then

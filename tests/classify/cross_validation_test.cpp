@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -164,6 +165,25 @@ TEST(CrossValidation, FitsEachFoldsPreparationOnItsTrainingPartOnly)
             EXPECT_EQ(results.folds[fold].caught, expected.caught) << fold;
             EXPECT_EQ(results.folds[fold].correct, expected.correct) << fold;
         }
+    }
+}
+
+// A fold's test part is completed with its training part's mean or mode, never its own: here the
+// training part's mean of a is 2 and its modes 1 (a) and x (b); the test part's own are 10 and y.
+TEST(CrossValidation, CompletesEachFoldsTestPartFromItsTrainingPart)
+{
+    const float nan = std::nanf("");
+    TableNames names;
+    names.columns = {{"a", false, {}}, {"b", true, {"x", "y"}}, {"d", true, {"p", "q"}}};
+    for (const auto& [treatment, a] : {std::pair{MissingTreatment::Mean, 2.0f}, std::pair{MissingTreatment::Mode, 1.0f}}) {
+        SystemDecyzyjny training = testing::tableOf(2, {{1, 0, 0}, {3, 0, 1}, {nan, 1, 0}});
+        SystemDecyzyjny test = testing::tableOf(2, {{nan, -1, 0}, {10, 1, 1}, {10, 1, 0}});
+        FoldPreparation preparation;
+        preparation.missing = treatment;
+        preparation.missingNames = names;
+        prepareFold(training, test, CvMethod::Knn, preparation);
+        EXPECT_EQ(test.values, (std::vector<float>{a, 0, 0, 10, 1, 1, 10, 1, 0}));
+        EXPECT_EQ(training.row(2)[0], a);
     }
 }
 

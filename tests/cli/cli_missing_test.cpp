@@ -27,7 +27,27 @@ TEST_F(CliMissing, RefusesWithoutATreatmentAndWritesWhatItReadsBack)
     EXPECT_EQ(fileBytes(file("again.csv")), fileBytes(file("out.csv")));
 
     EXPECT_NE(run({"info", arff, "--missing", "drop"}).out.find("braki: usuniete obiekty z brakami, 3"), std::string::npos);
-    EXPECT_NE(run({"cv", arff, "--missing", "mode", "--method", "knn"}).err.find("uzyj --missing drop"), std::string::npos);
+}
+
+// cv completes each fold's test part with its training part's values: the second fold's test part
+// gets the mean of 1, 2, 20 and the mode x, where its own would be 35 and y; the folds written
+// are those completed parts. A column whose only value is in the test part is refused.
+TEST_F(CliMissing, CrossValidationCompletesEachTestPartFromItsTrainingPart)
+{
+    const std::string table = write("t.csv", "a,b,d\n1,x,p\n2,x,p\n?,y,p\n20,y,q\n30,?,q\n40,y,q\n");
+    const CliRun r = run({"cv", table, "--method", "knn", "--folds", "2", "--seed", "1", "--missing", "mean",
+                          "--folds-dir", file("folds")});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_NE(r.out.find("ziarno 1, braki: uzupelnione srednia (dla nominalnych moda) z czesci uczacej kazdej czesci, 2 wartosci\r\n"),
+              std::string::npos) << r.out;
+    ASSERT_EQ(run({"convert", file("folds/fold2-test.msd"), "-o", file("test.csv")}).code, 0);
+    EXPECT_EQ(fileBytes(file("test.csv")), "a1,a2,d\r\n7.6666665,1,0\r\n30,0,1\r\n40,1,1\r\n");
+
+    const std::string lone = write("lone.csv", "a,d\n1,p\n?,p\n?,q\n?,q\n");
+    const CliRun refused = run({"cv", lone, "--method", "knn", "--folds", "2", "--seed", "1", "--missing", "mode"});
+    EXPECT_EQ(refused.code, 1);
+    EXPECT_NE(refused.err.find("\"a\" nie ma zadnej wartosci, z ktorej mozna uzupelnic braki w czesci uczacej"),
+              std::string::npos) << refused.err;
 }
 
 // A test table's missing word is the training table's most common word, numbered as the training

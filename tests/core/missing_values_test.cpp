@@ -31,6 +31,8 @@ TEST(MissingValues, ReadersRefuseOrKeepAndEachTreatmentCompletesFromTheTrainingT
     EXPECT_FALSE(parseCsv(kTrain, {}, refused, names, refusal, 0, &missing));
     // The empty nominal value is no missing number.
     EXPECT_EQ(std::tuple(refusal.line, missing.firstColumn, missing.inFirstColumn, missing.total), std::tuple(3U, "a", 3U, 3U));
+    // In a nominal column NA and NaN are words; only ? and an empty field are missing.
+    EXPECT_EQ(readKept("b,d\nNA,p\n?,q\nNaN,p\n", names, missing).values, (std::vector<float>{0, 0, -1, 1, 1, 0}));
 
     const std::vector<std::pair<MissingTreatment, std::vector<float>>> cases{
         {MissingTreatment::Mean, {1, 0, 0, 3, 1, 1, 4, 0, 0, 4, 0, 0, 3, 0, 1, 3, 1, 0}},

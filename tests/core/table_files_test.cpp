@@ -4,8 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <clocale>
+#include <cstring>
 #include <limits>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -79,6 +82,35 @@ std::string msdFile(std::uint32_t objects, std::uint32_t attributes, const std::
     std::string bytes(reinterpret_cast<const char*>(&objects), 4);
     bytes.append(reinterpret_cast<const char*>(&attributes), 4);
     return bytes.append(reinterpret_cast<const char*>(values.data()), values.size() * 4);
+}
+
+// A number read by the quick path for plain decimals is the double from_chars reads, bit for
+// bit, and takes as many characters: random decimals of every length, and the edges where the
+// quick path must give way (19 digits, 2^53, a 23rd decimal, an exponent, a second point).
+TEST(TabReader, ReadsEveryPlainDecimalExactlyAsTheGeneralParser)
+{
+    std::vector<std::string> tokens = {"9007199254740991", "9007199254740993", "1234567890123456789", "12345678901234567890",
+                                       "0.1234567890123456789012", "0.12345678901234567890123", "1.5e3", "1.5E-3", "2.5.1",
+                                       "7.", "3,5", "0000000000000000000001", "1e400", "-0", "0.000"};
+    std::mt19937_64 random(5);
+    for (int i = 0; i < 200000; ++i) {
+        std::string token = std::to_string(random() >> (random() % 64));
+        if (random() % 2 != 0) {
+            token.insert(random() % token.size(), ".");
+        }
+        tokens.push_back(token);
+    }
+    for (const std::string& token : tokens) {
+        for (const std::string& signed_ : {token, "-" + token}) {
+            const NumberScan scan = scanNumber(signed_);
+            double expected = 0;
+            const auto result = std::from_chars(signed_.data(), signed_.data() + signed_.size(), expected);
+            if (result.ec == std::errc()) {
+                EXPECT_EQ(std::memcmp(&scan.value, &expected, sizeof expected), 0) << signed_;
+                EXPECT_EQ(scan.length, std::size_t(result.ptr - signed_.data())) << signed_;
+            }
+        }
+    }
 }
 
 TEST(MsdFile, WritesAndReadsBackTheMatrixAndRefusesBadLengthsAndValuesThatAreNotFinite)
