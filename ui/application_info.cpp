@@ -39,6 +39,7 @@ void Application::showSystemInfo()
     showPagedText(std::nullopt, withoutFinalLineEnd(systemInfoText(false)));
     listingShown_ = true;
     analysisShown_ = &Application::showSystemInfo;
+    shownExport_ = CommandId::ExportSystemInfo;
 }
 
 void Application::showTestSystemInfo()
@@ -46,6 +47,7 @@ void Application::showTestSystemInfo()
     showPagedText(std::nullopt, withoutFinalLineEnd(systemInfoText(true)));
     listingShown_ = true;
     analysisShown_ = &Application::showTestSystemInfo;
+    shownExport_ = CommandId::ExportTestSystemInfo;
 }
 
 void Application::exportSystemInfo(bool testSystem)

@@ -72,7 +72,8 @@ constexpr bool isResultsExport(CommandId id)
 {
     using enum CommandId;
     return id == ExportExhaustive || id == ExportLem2 || id == ExportRuleClassification
-           || id == ExportCrossValidation || id == ExportApproximations || id == ExportReducts;
+           || id == ExportCrossValidation || id == ExportApproximations || id == ExportReducts
+           || id == ExportSystemInfo || id == ExportTestSystemInfo;
 }
 
 // The shortcut a menu entry shows in the menu's shortcut place; none when the entry has none.

@@ -32,8 +32,14 @@ TEST_F(SystemTexts, ALoadShowsTheSystemsDescriptionWhichFollowsTheNamesSettingAn
     EXPECT_THAT(page(), ElementsAre("System testowy: test.tab", "Liczba obiektow: 2", "Liczba atrybutow warunkowych: 1",
                                     "1 wartosci nie jest liczbami i wczytano je jako 0.", "Liczba klas decyzyjnych: 2",
                                     "  (d=0.000): 1", "  (d=1.000): 1"));
+    screen.saveAnswers.push_back(folder / "test-info.txt");
+    app.exportShownResults();
+    EXPECT_EQ(fileBytes(folder / "test-info.txt").substr(0, 24), "System testowy: test.tab");
     app.runCommand(ShowSystemInfo);
     EXPECT_EQ(page().front(), "System decyzyjny: t.csv");
+    screen.saveAnswers.push_back(folder / "keys.txt");
+    app.exportShownResults();
+    EXPECT_EQ(fileBytes(folder / "keys.txt"), fileBytes(folder / "info.txt"));
     // An edited table is no longer the file's.
     screen.gridScripts.push_back(editGrid([](GridEditor& g) { g.setCellText(0, 0, "1"); }));
     app.runCommand(EditSystem);
