@@ -79,6 +79,10 @@ struct AppState {
     std::string testFile;
     TableReadNotes systemNotes;
     TableReadNotes testNotes;
+    // How the missing values of each system were completed when it was read ("braki: ..."), or
+    // empty: its description says so.
+    std::string systemMissingNote;
+    std::string testMissingNote;
 
     // The generator's range last confirmed in the parameter dialog.
     float generatorMin = 0;

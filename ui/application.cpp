@@ -203,6 +203,7 @@ void Application::installSystem(std::unique_ptr<ERCIM> system, TableNames names)
     alignLabels(state_.names, state_.knn.testSystem, state_.testNames);
     state_.systemFile.clear();
     state_.systemNotes = {};
+    state_.systemMissingNote.clear();
 }
 
 bool Application::editAndInstall(GridEditor& editor, const TableNames& names)
@@ -266,7 +267,8 @@ bool Application::loadTable(SystemDecyzyjny& target, TableRead& read)
     lastOpenFolder_ = path->parent_path();
     const std::u8string file = path->filename().u8string();
     lastOpenFile_.assign(file.begin(), file.end());
-    if (!readTable(*path, target, read)) {
+    // Missing numbers are kept, to be completed as the user chooses, rather than refused.
+    if (!readTable(*path, tableFormat(*path), target, read, TableReadOptions{.decision = {}, .separator = 0, .keepMissing = true})) {
         screen_.showMessage(readFailureText(path->filename().string(), read.refusal), kErrorCaption);
         return false;
     }
@@ -283,26 +285,39 @@ void Application::loadSystem()
     if (!loadTable(*system, read)) {
         return;
     }
+    std::string missingNote;
+    if (read.missing.total > 0 && !completeMissingValues(*system, read.names, read.missing, false, missingNote)) {
+        return;
+    }
     installSystem(std::move(system), std::move(read.names));
     state_.preparation.clear();
     state_.systemFile = lastOpenFile_;
     state_.systemNotes = {read.nonNumericValues, read.weightedRows};
+    state_.systemMissingNote = std::move(missingNote);
     showSystemInfo();
 }
 
 void Application::loadTestSystem()
 {
+    SystemDecyzyjny table;
     TableRead read;
-    if (!loadTable(state_.knn.testSystem, read)) {
+    if (!loadTable(table, read)) {
         return;
     }
+    // A test system is read as the table was loaded, before any restriction or cuts.
+    alignLabels(state_.preparation.empty() ? state_.names : state_.preparation.front().namesBefore, table,
+                read.names);
+    // Its words now numbered as the decision system's, its missing values are completed from it.
+    std::string missingNote;
+    if (read.missing.total > 0 && !completeMissingValues(table, read.names, read.missing, true, missingNote)) {
+        return;
+    }
+    state_.knn.testSystem = std::move(table);
     testSystemChanged();
     state_.testNames = std::move(read.names);
-    // A test system is read as the table was loaded, before any restriction or cuts.
-    alignLabels(state_.preparation.empty() ? state_.names : state_.preparation.front().namesBefore,
-                state_.knn.testSystem, state_.testNames);
     state_.testFile = lastOpenFile_;
     state_.testNotes = {read.nonNumericValues, read.weightedRows};
+    state_.testMissingNote = std::move(missingNote);
     showTestSystemInfo();
 }
 
@@ -343,6 +358,7 @@ void Application::editTestSystem()
     testSystemChanged();
     state_.testFile.clear();
     state_.testNotes = {};
+    state_.testMissingNote.clear();
 }
 
 } // namespace kolven

@@ -93,6 +93,11 @@ private:
     // the line and the fault of a refused .csv or .arff file) and leaves target as it was. A .tab
     // file with values that are not numbers is read, and the user is told. False when nothing was read.
     bool loadTable(SystemDecyzyjny& target, TableRead& read);
+    // Completes the missing values of a table just read as the user chooses (or cancels): fitted
+    // on the table itself, or for a test system on the decision system, never on its own values.
+    // False, with the reason shown, when nothing is to be installed; note says what was done.
+    bool completeMissingValues(SystemDecyzyjny& table, const TableNames& names, const MissingNumbers& missing,
+                               bool testSystem, std::string& note);
     void loadSystem();
     void loadTestSystem();
     void saveSystem();

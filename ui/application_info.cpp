@@ -17,8 +17,10 @@ std::string Application::systemInfoText(bool testSystem) const
     // The summary builds the decision classes; a copy keeps the installed system as it is.
     SystemDecyzyjny copy;
     copy.copyFrom(system);
-    return text + tableSummary(copy, testSystem ? state_.testNotes : state_.systemNotes,
-                               namesToShow(names, system, state_.showNames));
+    text += tableSummary(copy, testSystem ? state_.testNotes : state_.systemNotes,
+                         namesToShow(names, system, state_.showNames));
+    const std::string& missingNote = testSystem ? state_.testMissingNote : state_.systemMissingNote;
+    return missingNote.empty() ? text : text + missingNote + "\n";
 }
 
 namespace {

@@ -14,20 +14,38 @@ constexpr std::array kDiscretizationFields{
     PreparationFieldLayout{"Liczba przedzialow K:", {4, 38, 150, 16}, {160, 38, 48, 20}, false, true},
 };
 
+constexpr std::array kMissingValueFields{
+    PreparationFieldLayout{"Uzupelnij braki:", {4, 10, 150, 16}, {160, 8, 260, 22}, true, false},
+};
+
 } // namespace
 
 DialogFrame PreparationDialog::frame() const
 {
-    return mode_ == PreparationDialogMode::Attributes ? DialogFrame{kAttributesDialogCaption, 175, 100, 220, 54}
-                                                      : DialogFrame{kDiscretizationDialogCaption, 175, 100, 215, 54};
+    switch (mode_) {
+    case PreparationDialogMode::Attributes: return {kAttributesDialogCaption, 175, 100, 220, 54};
+    case PreparationDialogMode::Discretization: return {kDiscretizationDialogCaption, 175, 100, 215, 54};
+    case PreparationDialogMode::MissingValues: return {kMissingValuesDialogCaption, 175, 100, 215, 54};
+    }
+    return {};
 }
 
 std::span<const PreparationFieldLayout> PreparationDialog::fields() const
 {
-    if (mode_ == PreparationDialogMode::Attributes) {
-        return kAttributesFields;
+    switch (mode_) {
+    case PreparationDialogMode::Attributes: return kAttributesFields;
+    case PreparationDialogMode::Discretization: return kDiscretizationFields;
+    case PreparationDialogMode::MissingValues: return kMissingValueFields;
     }
-    return kDiscretizationFields;
+    return {};
+}
+
+std::span<const std::string_view> PreparationDialog::choices() const
+{
+    if (mode_ == PreparationDialogMode::MissingValues) {
+        return kMissingValueChoices;
+    }
+    return kDiscretizationChoices;
 }
 
 ControlBox PreparationDialog::okBox() const

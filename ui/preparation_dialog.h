@@ -10,13 +10,14 @@
 
 namespace kolven {
 
-// The two dialogs that change the decision system before anything is computed on it: the
-// attributes to keep ("Ogranicz do atrybutow...") and the discretization ("Dyskretyzuj system
-// decyzyjny...").
-enum class PreparationDialogMode { Attributes, Discretization };
+// The dialogs that change a table before anything is computed on it: the attributes to keep
+// ("Ogranicz do atrybutow..."), the discretization ("Dyskretyzuj system decyzyjny...") and how to
+// complete the missing values of a table just read.
+enum class PreparationDialogMode { Attributes, Discretization, MissingValues };
 
 inline constexpr std::string_view kAttributesDialogCaption = "Ograniczenie do atrybutow";
 inline constexpr std::string_view kDiscretizationDialogCaption = "Dyskretyzacja systemu decyzyjnego";
+inline constexpr std::string_view kMissingValuesDialogCaption = "Brakujace wartosci";
 
 // Before the refusal of parseAttributeList, and for a K of equal width that is not a number from 2.
 inline constexpr std::string_view kAttributeListRefused = "Lista atrybutow: ";
@@ -35,6 +36,9 @@ struct PreparationFieldLayout {
 // The methods of discretization the list offers, top to bottom.
 inline constexpr std::array<std::string_view, 3> kDiscretizationChoices{
     "MD (maksymalna rozroznialnosc)", "Entropia (MDL)", "Rowna szerokosc (K przedzialow)"};
+// The treatments of missing values, in the order of MissingTreatment (mean, mode, drop).
+inline constexpr std::array<std::string_view, 3> kMissingValueChoices{
+    "Srednia (dla nominalnych moda)", "Moda (najczestsza wartosc)", "Usun obiekty z brakami"};
 
 // What either dialog asks. Either adapter's dialog creates fields() top to bottom, hands every
 // change of an edit to setFieldText and of the list to setChoice, and calls accept() or cancel()
@@ -50,8 +54,10 @@ public:
     ControlBox okBox() const;
     ControlBox cancelBox() const;
 
-    // The index of the chosen method in kDiscretizationChoices.
-    void setChoice(std::size_t index) { choice_ = index < kDiscretizationChoices.size() ? index : 0; }
+    // What the list offers: kDiscretizationChoices, or kMissingValueChoices.
+    std::span<const std::string_view> choices() const;
+    // The index of the chosen entry in choices().
+    void setChoice(std::size_t index) { choice_ = index < choices().size() ? index : 0; }
     std::size_t choice() const { return choice_; }
 
     // The one edit's text (the attribute list, or K).

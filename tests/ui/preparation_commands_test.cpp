@@ -75,5 +75,32 @@ TEST_F(PreparationCommands, DiscretizationShowsTheCutsInstallsTheCodesAndCodesTh
     EXPECT_EQ(state.knn.correctCount, 3u);
 }
 
+TEST_F(PreparationCommands, MissingNumbersAreCompletedAsChosenATestSystemFromTheDecisionSystem)
+{
+    // A test system cannot complete itself: without a decision system it is not installed.
+    loadTest(folder.write("test.csv", "a,b,d\n?,x,p\n7,y,q\n"));
+    ASSERT_EQ(screen.messages.size(), 1u);
+    EXPECT_EQ(state.knn.testSystem.objectCount, 0u);
+    const std::string table = folder.write("t.csv", "a,b,d\n1,x,p\n?,y,q\n4,x,p\n");
+    screen.preparationScripts.push_back([](PreparationDialog& dialog) { dialog.cancel(); });
+    load(table);
+    EXPECT_EQ(screen.messages.back().text,
+              "t.csv: 1 brakujacych wartosci liczbowych (atrybut \"a\": 1). Wybierz, jak je uzupelnic.");
+    EXPECT_FALSE(state.ercim) << "a cancelled question installs nothing";
+    screen.preparationScripts.push_back(prepare(std::nullopt, 0));
+    load(table);
+    ASSERT_TRUE(state.ercim);
+    EXPECT_EQ(state.ercim->values[3], 2.5f) << "the mean of the values there";
+    EXPECT_EQ(page().back(), "braki: uzupelnione srednia (dla nominalnych moda), 1 wartosci");
+    // The test system's gap gets the decision system's mean, not its own 7; dropping drops.
+    screen.preparationScripts.push_back(prepare(std::nullopt, 0));
+    loadTest(folder.write("test.csv", "a,b,d\n?,x,p\n7,y,q\n"));
+    EXPECT_EQ(state.knn.testSystem.values[0], 2.5f);
+    screen.preparationScripts.push_back(prepare(std::nullopt, 2));
+    loadTest(folder.write("test.csv", "a,b,d\n?,x,p\n7,y,q\n"));
+    EXPECT_EQ(state.knn.testSystem.objectCount, 1u);
+    EXPECT_EQ(state.knn.testSystem.values[0], 7.0f);
+}
+
 } // namespace
 } // namespace kolven::testing

@@ -16,7 +16,7 @@ PreparationDialogWindow::PreparationDialogWindow(PreparationDialog& dialog, QWid
             auto* methods = new QComboBox(this);
             methods->setObjectName(QStringLiteral("method"));
             methods->setGeometry(field.box.x, field.box.y, field.box.width, field.box.height);
-            for (std::string_view choice : kDiscretizationChoices)
+            for (std::string_view choice : dialog_.choices())
                 methods->addItem(toQString(choice));
             methods->setCurrentIndex(int(dialog_.choice()));
             connect(methods, &QComboBox::currentIndexChanged, this,

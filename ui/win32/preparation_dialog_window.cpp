@@ -11,7 +11,7 @@ void PreparationDialogWindow::createControls()
     for (const PreparationFieldLayout& field : dialog_.fields()) {
         addLabel(field.label, field.labelBox);
         if (field.choice) {
-            addChoiceList(field.box, kDiscretizationChoices, dialog_.choice());
+            addChoiceList(field.box, dialog_.choices(), dialog_.choice());
             continue;
         }
         HWND edit = addEdit(field.box, WS_TABSTOP | ES_AUTOHSCROLL | (field.digitsOnly ? ES_NUMBER : 0));
