@@ -93,13 +93,15 @@ std::string timedReport(double seconds, std::string_view lines)
     return text;
 }
 
-namespace {
-
-// The length of the valid UTF-8 sequence of a printable character beyond ASCII that starts text,
-// or 0: a stray or cut-short sequence, an overlong or surrogate form, a C1 control character.
-std::size_t printableSequence(std::string_view text)
+Utf8Character decodeUtf8(std::string_view text)
 {
+    if (text.empty()) {
+        return {};
+    }
     const auto lead = static_cast<unsigned char>(text.front());
+    if (lead < 0x80) {
+        return {lead, 1};
+    }
     std::size_t length = 0;
     char32_t code = 0;
     char32_t smallest = 0;
@@ -117,17 +119,29 @@ std::size_t printableSequence(std::string_view text)
         smallest = 0x10000;
     }
     if (length == 0 || length > text.size()) {
-        return 0;
+        return {};
     }
     for (std::size_t k = 1; k < length; ++k) {
         const auto next = static_cast<unsigned char>(text[k]);
         if ((next & 0xC0u) != 0x80u) {
-            return 0;
+            return {};
         }
         code = (code << 6) | (next & 0x3Fu);
     }
-    const bool valid = code >= smallest && code <= 0x10FFFF && !(code >= 0xD800 && code <= 0xDFFF) && code >= 0xA0;
-    return valid ? length : 0;
+    if (code < smallest || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
+        return {};
+    }
+    return {code, length};
+}
+
+namespace {
+
+// The length of the valid UTF-8 sequence of a printable character beyond ASCII that starts text,
+// or 0: a stray or cut-short sequence, an overlong or surrogate form, a C1 control character.
+std::size_t printableSequence(std::string_view text)
+{
+    const Utf8Character character = decodeUtf8(text);
+    return character.length > 1 && character.code >= 0xA0 ? character.length : 0;
 }
 
 } // namespace

@@ -25,6 +25,15 @@ std::string elapsedTimeLine(double seconds);
 // and kolven-cli write it.
 std::string timedReport(double seconds, std::string_view lines);
 
+// One character decoded from the UTF-8 at the start of text: its code and its length in bytes;
+// length 0 when text starts with no valid sequence (a stray continuation byte, a sequence cut
+// short, an overlong or surrogate form) or is empty.
+struct Utf8Character {
+    char32_t code = 0;
+    std::size_t length = 0;
+};
+Utf8Character decodeUtf8(std::string_view text);
+
 // A piece of a read file as a message quotes it: at most limit characters (then "..."), valid
 // UTF-8 letters kept, every other byte that is not printable ASCII (control bytes, bytes of no
 // valid UTF-8 sequence: a binary file's) written as \xNN, so a message stays one short line.

@@ -1,5 +1,7 @@
 #include "wide_text.h"
 
+#include "text_format.h"
+
 #include <windows.h>
 
 namespace kolven {
@@ -13,49 +15,20 @@ std::wstring toWide(std::string_view utf8)
     constexpr wchar_t kReplacement = 0xFFFD;
     std::wstring wide;
     wide.reserve(utf8.size());
-    std::size_t i = 0;
-    while (i < utf8.size()) {
-        const auto lead = static_cast<unsigned char>(utf8[i]);
-        if (lead < 0x80) {
-            wide += wchar_t(lead);
-            ++i;
-            continue;
-        }
-        std::size_t length = 0;
-        char32_t code = 0;
-        char32_t smallest = 0;
-        if (lead >= 0xC2 && lead <= 0xDF) {
-            length = 2;
-            code = lead & 0x1Fu;
-            smallest = 0x80;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            length = 3;
-            code = lead & 0x0Fu;
-            smallest = 0x800;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            length = 4;
-            code = lead & 0x07u;
-            smallest = 0x10000;
-        }
-        bool valid = length > 0 && i + length <= utf8.size();
-        for (std::size_t k = 1; valid && k < length; ++k) {
-            const auto next = static_cast<unsigned char>(utf8[i + k]);
-            valid = (next & 0xC0u) == 0x80u;
-            code = (code << 6) | (next & 0x3Fu);
-        }
-        if (!valid || code < smallest || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
+    for (std::size_t i = 0; i < utf8.size();) {
+        const Utf8Character character = decodeUtf8(utf8.substr(i));
+        if (character.length == 0) {
             wide += kReplacement;
             ++i;
             continue;
         }
-        if (code >= 0x10000) {
-            code -= 0x10000;
-            wide += wchar_t(0xD800 + (code >> 10));
-            wide += wchar_t(0xDC00 + (code & 0x3FFu));
+        if (const char32_t code = character.code; code >= 0x10000) {
+            wide += wchar_t(0xD800 + ((code - 0x10000) >> 10));
+            wide += wchar_t(0xDC00 + ((code - 0x10000) & 0x3FFu));
         } else {
             wide += wchar_t(code);
         }
-        i += length;
+        i += character.length;
     }
     return wide;
 }
