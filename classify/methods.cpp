@@ -12,11 +12,16 @@ namespace kolven {
 
 namespace {
 
-TestCounts byRules(const ClassificationRules& rules, const SystemDecyzyjny& test)
+// The counts of classifying test by the rules of a training run; none once progress cancels, so
+// that a cancelled fold neither converts nor applies its rules.
+TestCounts byRules(const auto& trained, const SystemDecyzyjny& test, const Progress& progress)
 {
+    if (progress.cancelled()) {
+        return {};
+    }
     RuleClassification classified;
     // The rules come from a run on a table of the test's width, so nothing is refused here.
-    static_cast<void>(classifyByRules(rules, test, classified));
+    static_cast<void>(classifyByRules(classificationRules(trained), test, classified, progress));
     return {classified.testObjectCount, classified.caughtCount, classified.correctCount};
 }
 
@@ -79,13 +84,13 @@ TestCounts trainAndClassify(CvMethod method, SystemDecyzyjny training, SystemDec
         takeValues(lem2, training);
         static_cast<void>(method == CvMethod::Lem2Simplified ? lem2.runLem2Simplified(progress)
                                                              : lem2.runLem2(progress));
-        return byRules(classificationRules(lem2), test);
+        return byRules(lem2, test, progress);
     }
     case MethodFamily::Exhaustive: {
         ERCIM ercim;
         takeValues(ercim, training);
         ercim.computeRules(progress, {.allOrders = method == CvMethod::ExhaustiveAllOrders});
-        return byRules(classificationRules(ercim), test);
+        return byRules(ercim, test, progress);
     }
     }
     return {};

@@ -92,11 +92,16 @@ std::string matrixText(const RuleClassification& results, const TableNames* name
     return text;
 }
 
-// The predictions of every test object (nullopt: not caught), in table order.
-std::vector<std::optional<float>> predictions(const ClassificationRules& rules, const SystemDecyzyjny& test)
+// The predictions of every test object (nullopt: not caught), in table order; nothing when
+// progress cancels them.
+std::optional<std::vector<std::optional<float>>> predictions(const ClassificationRules& rules,
+                                                             const SystemDecyzyjny& test, const Progress& progress)
 {
     std::vector<std::optional<float>> predicted(test.objectCount);
     for (std::uint32_t object = 0; object < test.objectCount; ++object) {
+        if (progress.cancelled()) {
+            return std::nullopt;
+        }
         predicted[object] = ruleVote(rules.rules, test.row(object));
     }
     return predicted;
@@ -179,7 +184,7 @@ std::optional<float> ruleVote(std::span<const Lem2Rule> rules, const float* row)
 }
 
 std::optional<RuleRefusal> classifyByRules(const ClassificationRules& rules, const SystemDecyzyjny& test,
-                                           RuleClassification& results)
+                                           RuleClassification& results, const Progress& progress)
 {
     if (!rules.computed) {
         return RuleRefusal::NotComputed;
@@ -189,7 +194,11 @@ std::optional<RuleRefusal> classifyByRules(const ClassificationRules& rules, con
     }
     PerfTimer timer;
     timer.start();
-    const auto predicted = predictions(rules, test);
+    const auto cancellable = predictions(rules, test, progress);
+    if (!cancellable) {
+        return std::nullopt;
+    }
+    const auto& predicted = *cancellable;
     RuleClassification made;
     made.kind = rules.kind;
     made.testObjectCount = test.objectCount;

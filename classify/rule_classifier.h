@@ -1,6 +1,7 @@
 #pragma once
 
 #include "decision_system.h"
+#include "progress.h"
 #include "ercim.h"
 #include "lem2.h"
 #include "table_names.h"
@@ -57,9 +58,10 @@ struct RuleClassification {
 };
 
 // Classifies every object of test by ruleVote and times it. Refuses, leaving results as they
-// were, rules never computed and a test table with another number of condition attributes.
+// were, rules never computed and a test table with another number of condition attributes. A
+// classification that progress cancels stops between objects, results left as they were too.
 std::optional<RuleRefusal> classifyByRules(const ClassificationRules& rules, const SystemDecyzyjny& test,
-                                           RuleClassification& results);
+                                           RuleClassification& results, const Progress& progress = noProgress());
 
 // "Reguly: LEM2" and the five count lines in the k-NN results' form, joined by "\n".
 std::string ruleSummaryText(const RuleClassification& results);

@@ -87,6 +87,12 @@ TEST(RuleClassifier, RefusesRulesNotComputedAndTablesOfAnotherWidthChangingNothi
     EXPECT_EQ(classifyByRules(ClassificationRules{RuleKind::Lem2, 2, true, {rule({0}, 1)}}, test, results),
               RuleRefusal::AttributeMismatch);
     EXPECT_EQ(results.caughtCount, 77u);
+    // A cancelled classification (a cross-validation stopped inside a fold) changes nothing either.
+    struct Cancelled : Progress {
+        bool cancelled() const override { return true; }
+    } stopped;
+    EXPECT_FALSE(classifyByRules(ClassificationRules{RuleKind::Lem2, 1, true, {rule({0}, 1)}}, test, results, stopped));
+    EXPECT_EQ(results.caughtCount, 77u);
 
     // Fresh algorithm objects hold no rules yet; after their runs they do.
     ERCIM ercim = tableOf<ERCIM>(1, {{1, 0}, {2, 1}});
