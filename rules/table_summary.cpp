@@ -3,11 +3,33 @@
 #include "rule_terms.h"
 #include "table_files.h"
 
-#include <map>
+#include <algorithm>
+#include <utility>
+#include <vector>
 
 namespace kolven {
 
 namespace {
+
+// How often each value of column c occurs, values ascending (-0 counted with 0): sorted rather
+// than kept in a tree, which a numeric column of a million different values makes slow.
+std::vector<std::pair<float, std::uint32_t>> valueCounts(const SystemDecyzyjny& table, std::uint32_t c)
+{
+    std::vector<float> column(table.objectCount);
+    for (std::uint32_t object = 0; object < table.objectCount; ++object) {
+        column[object] = table.row(object)[c];
+    }
+    std::sort(column.begin(), column.end());
+    std::vector<std::pair<float, std::uint32_t>> counts;
+    for (const float value : column) {
+        if (!counts.empty() && counts.back().first == value) {
+            ++counts.back().second;
+        } else {
+            counts.emplace_back(value, 1);
+        }
+    }
+    return counts;
+}
 
 // One line per column of a named table: its number, its name and how often each of its values
 // occurs ("?" for missing ones), or for a numeric column how many different numbers it holds.
@@ -16,10 +38,7 @@ std::string attributeSummary(const SystemDecyzyjny& table, const TableNames& nam
     std::string text = "Atrybuty:\n";
     for (std::uint32_t c = 0; c < table.rowLength; ++c) {
         const NamedColumn& column = names.columns[c];
-        std::map<float, std::uint32_t> counts;
-        for (std::uint32_t object = 0; object < table.objectCount; ++object) {
-            ++counts[table.row(object)[c]];
-        }
+        const auto counts = valueCounts(table, c);
         text += "  " + (c < table.attributeCount ? "a" + std::to_string(c + 1) : std::string("d")) + " ";
         appendWord(text, column.name);
         text += ":";

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <new>
 #include <vector>
 
@@ -41,6 +42,33 @@ TEST(DecisionSystem, GroupsRowsByAscendingDecisionKeepingTheirOrder)
     same.buildDecisionClasses();
     EXPECT_EQ(same.classCount, 1u);
     EXPECT_EQ(same.groupedRows, same.values);
+}
+
+TEST(DecisionSystem, GroupsATableOfManyDecisionValuesAsAFewTheSameWay)
+{
+    // 300 objects with 97 decision values (one of them written both 0 and -0): the grouping of a
+    // table with many classes must be the one a stable sort by decision gives.
+    std::vector<float> values;
+    for (std::uint32_t object = 0; object < 300; ++object) {
+        const float d = float((object * 37) % 97) - 48;
+        values.insert(values.end(), {float(object), d == 0 && object % 2 == 1 ? -0.0f : d});
+    }
+    SystemDecyzyjny table;
+    table.installValues(300, 1, values);
+    table.buildDecisionClasses();
+    std::vector<std::uint32_t> order(300);
+    for (std::uint32_t object = 0; object < 300; ++object) {
+        order[object] = object;
+    }
+    std::stable_sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) { return values[2 * a + 1] < values[2 * b + 1]; });
+    std::vector<float> expected;
+    for (const std::uint32_t object : order) {
+        expected.insert(expected.end(), {values[2 * object], values[2 * object + 1]});
+    }
+    EXPECT_EQ(table.classCount, 97u);
+    EXPECT_EQ(table.groupedRows, expected);
+    const auto zeros = std::count_if(order.begin(), order.end(), [&](std::uint32_t o) { return values[2 * o + 1] == 0; });
+    EXPECT_EQ(table.classSize(48), std::uint32_t(zeros)) << "-0 and 0 are one class";
 }
 
 } // namespace
