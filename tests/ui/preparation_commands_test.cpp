@@ -81,7 +81,7 @@ TEST_F(PreparationCommands, MissingNumbersAreCompletedAsChosenATestSystemFromThe
     loadTest(folder.write("test.csv", "a,b,d\n?,x,p\n7,y,q\n"));
     ASSERT_EQ(screen.messages.size(), 1u);
     EXPECT_EQ(state.knn.testSystem.objectCount, 0u);
-    const std::string table = folder.write("t.csv", "a,b,d\n1,x,p\n?,y,q\n4,x,p\n");
+    const auto table = folder.write("t.csv", "a,b,d\n1,x,p\n?,y,q\n4,x,p\n");
     screen.preparationScripts.push_back([](PreparationDialog& dialog) { dialog.cancel(); });
     load(table);
     EXPECT_EQ(screen.messages.back().text,
