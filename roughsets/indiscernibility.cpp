@@ -30,21 +30,36 @@ std::uint32_t sortKey(std::uint32_t bits)
 }
 
 // The different values of one column, by their bits: first gathered, then numbered by rank.
+// Small whole numbers, the values of most coded tables, are looked up in a plain array; other
+// values in a hash table.
 class ValueIndex {
 public:
     void insert(std::uint32_t bits)
     {
-        const std::size_t slot = find(bits);
-        if (slots_[slot] == kFree) {
-            slots_[slot] = std::uint32_t(values_.size());
-            keys_[slot] = bits;
+        std::uint32_t* code = nullptr;
+        if (std::uint32_t whole = 0; isSmallWhole(bits, whole)) {
+            code = &direct_[whole];
+        } else {
+            const std::size_t slot = find(bits);
+            if (slots_[slot] == kFree) {
+                keys_[slot] = bits;
+                ++hashed_;
+            }
+            code = &slots_[slot];
+        }
+        if (*code == kFree) {
+            *code = std::uint32_t(values_.size());
             values_.push_back(bits);
-            if (values_.size() * 2 > slots_.size()) {
+            if (hashed_ * 2 > slots_.size()) {
                 grow();
             }
         }
     }
-    std::uint32_t codeOf(std::uint32_t bits) const { return slots_[find(bits)]; }
+    std::uint32_t codeOf(std::uint32_t bits) const
+    {
+        std::uint32_t whole = 0;
+        return isSmallWhole(bits, whole) ? direct_[whole] : slots_[find(bits)];
+    }
     std::uint32_t size() const { return std::uint32_t(values_.size()); }
 
     // Renumbers the values by rank and returns them ascending.
@@ -53,7 +68,8 @@ public:
         std::sort(values_.begin(), values_.end(), [](std::uint32_t a, std::uint32_t b) { return sortKey(a) < sortKey(b); });
         std::vector<float> ascending(values_.size());
         for (std::uint32_t r = 0; r < values_.size(); ++r) {
-            slots_[find(values_[r])] = r;
+            std::uint32_t whole = 0;
+            (isSmallWhole(values_[r], whole) ? direct_[whole] : slots_[find(values_[r])]) = r;
             std::memcpy(&ascending[r], &values_[r], sizeof(float));
         }
         return ascending;
@@ -61,7 +77,19 @@ public:
 
 private:
     static constexpr std::uint32_t kFree = UINT32_MAX;
+    static constexpr std::uint32_t kDirect = 1024;
 
+    // True when the value is one of 0, 1, ..., kDirect - 1, which whole is then set to.
+    static bool isSmallWhole(std::uint32_t bits, std::uint32_t& whole)
+    {
+        float value = 0.0f;
+        std::memcpy(&value, &bits, sizeof value);
+        if (!(value >= 0.0f && value < float(kDirect))) {
+            return false;
+        }
+        whole = static_cast<std::uint32_t>(value);
+        return static_cast<float>(whole) == value;
+    }
     std::size_t find(std::uint32_t bits) const
     {
         const std::size_t mask = slots_.size() - 1;
@@ -76,19 +104,38 @@ private:
         keys_.assign(slots_.size() * 2, 0);
         slots_.assign(slots_.size() * 2, kFree);
         for (std::uint32_t i = 0; i < values_.size(); ++i) {
-            const std::size_t slot = find(values_[i]);
-            slots_[slot] = i;
-            keys_[slot] = values_[i];
+            if (std::uint32_t whole = 0; !isSmallWhole(values_[i], whole)) {
+                const std::size_t slot = find(values_[i]);
+                slots_[slot] = i;
+                keys_[slot] = values_[i];
+            }
         }
     }
 
+    std::vector<std::uint32_t> direct_ = std::vector<std::uint32_t>(kDirect, kFree);
     std::vector<std::uint32_t> keys_ = std::vector<std::uint32_t>(16, 0);
     std::vector<std::uint32_t> slots_ = std::vector<std::uint32_t>(16, kFree);
+    std::uint32_t hashed_ = 0;
     std::vector<std::uint32_t> values_;
 };
 
 // The number of different keys a refinement by several attributes combines codes into.
 constexpr std::uint64_t kKeyValues = std::uint64_t(1) << 32;
+
+// True when objects are 0, 1, ..., count - 1.
+bool countsUp(const std::uint32_t* objects, std::size_t count)
+{
+    for (std::size_t i = 0; i < count; ++i) {
+        if (objects[i] != i) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Classes of at least this many objects are sorted by radix, kRadixDigitBits bits a pass at most.
+constexpr std::size_t kRadixObjects = 1024;
+constexpr unsigned kRadixDigitBits = 11;
 
 // Rows are read in blocks that stay in the cache while each column of the block is coded.
 constexpr std::uint32_t kRowBlock = 2048;
@@ -120,8 +167,9 @@ CodedTable::CodedTable(const SystemDecyzyjny& table, unsigned threads)
         for (std::uint32_t start = 0; start < objects_; start += kRowBlock) {
             const std::uint32_t end = std::min(objects_, start + kRowBlock);
             for (std::uint32_t c = part; c < columnCount; c += parts) {
-                for (std::uint32_t o = start; o < end; ++o) {
-                    indexes[c].insert(valueBits(table.value(o, c)));
+                const float* cell = table.row(start) + c;
+                for (std::uint32_t o = start; o < end; ++o, cell += columnCount) {
+                    indexes[c].insert(valueBits(*cell));
                 }
             }
         }
@@ -142,9 +190,10 @@ CodedTable::CodedTable(const SystemDecyzyjny& table, unsigned threads)
             const std::uint32_t end = std::min(objects_, start + kRowBlock);
             for (std::uint32_t c = part; c < columnCount; c += parts) {
                 const auto write = [&](auto* codes) {
-                    for (std::uint32_t o = start; o < end; ++o) {
-                        codes[o] = static_cast<std::remove_reference_t<decltype(*codes)>>(
-                            indexes[c].codeOf(valueBits(table.value(o, c))));
+                    const ValueIndex& index = indexes[c];
+                    const float* cell = table.row(start) + c;
+                    for (std::uint32_t o = start; o < end; ++o, cell += columnCount) {
+                        codes[o] = static_cast<std::remove_reference_t<decltype(*codes)>>(index.codeOf(valueBits(*cell)));
                     }
                 };
                 if (c == table.attributeCount) {
@@ -161,37 +210,54 @@ CodedTable::CodedTable(const SystemDecyzyjny& table, unsigned threads)
     });
 }
 
+namespace {
+
+// The codes of the given objects, in that order; nothing from a column kept in another width.
+template <typename Code>
+std::vector<Code> gathered(const std::vector<Code>& codes, std::span<const std::uint32_t> objects)
+{
+    std::vector<Code> into;
+    if (codes.empty()) {
+        return into;
+    }
+    into.reserve(objects.size());
+    for (std::uint32_t o : objects) {
+        into.push_back(codes[o]);
+    }
+    return into;
+}
+
+} // namespace
+
 CodedTable::CodedTable(const CodedTable& source, std::span<const std::uint32_t> objects,
                        const std::vector<std::uint8_t>& kept)
     : objects_(std::uint32_t(objects.size())), columns_(source.attributeCount()),
-      decisionValues_(source.decisionValues_)
+      decisions_(gathered(source.decisions_, objects)), decisionValues_(source.decisionValues_)
 {
-    decisions_.reserve(objects.size());
-    for (std::uint32_t o : objects) {
-        decisions_.push_back(source.decisions_[o]);
-    }
     for (std::uint32_t a = 0; a < source.attributeCount(); ++a) {
         const Column& from = source.columns_[a];
         Column& to = columns_[a];
         to.values = from.values;
         to.width = from.width;
-        if (kept[a] == 0) {
-            continue;
-        }
-        const auto gather = [&](const auto& codes, auto& into) {
-            into.reserve(objects.size());
-            for (std::uint32_t o : objects) {
-                into.push_back(codes[o]);
-            }
-        };
-        if (from.width == 1) {
-            gather(from.narrow, to.narrow);
-        } else if (from.width == 2) {
-            gather(from.middle, to.middle);
-        } else {
-            gather(from.wide, to.wide);
+        if (kept[a] != 0) {
+            to.narrow = gathered(from.narrow, objects);
+            to.middle = gathered(from.middle, objects);
+            to.wide = gathered(from.wide, objects);
         }
     }
+}
+
+void CodedTable::narrow(std::span<const std::uint32_t> objects, const std::vector<std::uint8_t>& kept)
+{
+    decisions_ = gathered(decisions_, objects);
+    for (std::uint32_t a = 0; a < attributeCount(); ++a) {
+        Column& column = columns_[a];
+        const bool keep = kept[a] != 0;
+        column.narrow = keep ? gathered(column.narrow, objects) : std::vector<std::uint8_t>();
+        column.middle = keep ? gathered(column.middle, objects) : std::vector<std::uint16_t>();
+        column.wide = keep ? gathered(column.wide, objects) : std::vector<std::uint32_t>();
+    }
+    objects_ = std::uint32_t(objects.size());
 }
 
 std::uint32_t CodedTable::code(std::uint32_t object, std::uint32_t attribute) const
@@ -392,11 +458,20 @@ void Refiner::splitByKey(const Partition& from, std::span<const std::uint32_t> a
     const std::uint32_t* objects = from.objects.data();
     keys_.assign(count, 0);
     std::uint32_t* keys = keys_.data();
+    // The objects of the whole table in their order (the first split of a search) are read
+    // straight down the columns, which the processor does several objects at a time.
+    const bool wholeTable = count == table_.objectCount() && countsUp(objects, count);
     for (std::uint32_t a : attributes) {
         const std::uint32_t values = table_.valueCount(a);
         table_.withColumn(a, [&](const auto* codes) {
-            for (std::size_t i = 0; i < count; ++i) {
-                keys[i] = keys[i] * values + codes[objects[i]];
+            if (wholeTable) {
+                for (std::size_t i = 0; i < count; ++i) {
+                    keys[i] = keys[i] * values + codes[i];
+                }
+            } else {
+                for (std::size_t i = 0; i < count; ++i) {
+                    keys[i] = keys[i] * values + codes[objects[i]];
+                }
             }
         });
     }
@@ -448,6 +523,10 @@ void Refiner::sortByKey(const std::uint32_t* keys, const std::uint32_t* objects,
     const std::uint32_t low = *smallest;
     const std::uint32_t span = *largest - low;
     const unsigned bits = unsigned(std::bit_width(span));
+    if (count >= kRadixObjects && bits > 0) {
+        radixSort(keys, objects, count, low, bits);
+        return;
+    }
     const unsigned bucketBits = std::min(16u, unsigned(std::bit_width(count)));
     const unsigned shift = bits > bucketBits ? bits - bucketBits : 0;
     const std::size_t buckets = std::size_t(span >> shift) + 1;
@@ -483,6 +562,39 @@ void Refiner::sortByKey(const std::uint32_t* keys, const std::uint32_t* objects,
             sortedKeys_[i] = pairs_[i - begin].first;
             sortedObjects_[i] = pairs_[i - begin].second;
         }
+    }
+}
+
+void Refiner::radixSort(const std::uint32_t* keys, const std::uint32_t* objects, std::size_t count, std::uint32_t low,
+                        unsigned bits)
+{
+    // Each key travels with its object as one 64-bit number: key - low above, the object below.
+    const unsigned passes = (bits + kRadixDigitBits - 1) / kRadixDigitBits;
+    const unsigned digitBits = (bits + passes - 1) / passes;
+    const std::uint64_t digitMask = (std::uint64_t(1) << digitBits) - 1;
+    radixFrom_.resize(count);
+    radixTo_.resize(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        radixFrom_[i] = std::uint64_t(keys[i] - low) << 32 | objects[i];
+    }
+    for (unsigned pass = 0; pass < passes; ++pass) {
+        const unsigned shift = 32 + pass * digitBits;
+        const auto digit = [&](std::uint64_t item) { return std::size_t((item >> shift) & digitMask); };
+        bucketStarts_.assign(std::size_t(digitMask) + 2, 0);
+        for (std::size_t i = 0; i < count; ++i) {
+            ++bucketStarts_[digit(radixFrom_[i]) + 1];
+        }
+        for (std::size_t d = 0; d <= digitMask; ++d) {
+            bucketStarts_[d + 1] += bucketStarts_[d];
+        }
+        for (std::size_t i = 0; i < count; ++i) {
+            radixTo_[bucketStarts_[digit(radixFrom_[i])]++] = radixFrom_[i];
+        }
+        std::swap(radixFrom_, radixTo_);
+    }
+    for (std::size_t i = 0; i < count; ++i) {
+        sortedKeys_[i] = std::uint32_t(radixFrom_[i] >> 32) + low;
+        sortedObjects_[i] = std::uint32_t(radixFrom_[i]);
     }
 }
 

@@ -30,6 +30,9 @@ public:
     // The given objects of source, in that order (object i here is objects[i] there), with the
     // codes of the attributes marked in kept only; the others keep their value counts but no codes.
     CodedTable(const CodedTable& source, std::span<const std::uint32_t> objects, const std::vector<std::uint8_t>& kept);
+    // Makes this table what the constructor above makes of it, one column at a time, so that
+    // the memory it needs beyond the result is one column's.
+    void narrow(std::span<const std::uint32_t> objects, const std::vector<std::uint8_t>& kept);
 
     std::uint32_t objectCount() const { return objects_; }
     std::uint32_t attributeCount() const { return std::uint32_t(columns_.size()); }
@@ -137,6 +140,10 @@ private:
     // Sorts count objects by their keys (objects with equal keys keep their order) into
     // sortedKeys_ and sortedObjects_.
     void sortByKey(const std::uint32_t* keys, const std::uint32_t* objects, std::size_t count);
+    // sortByKey for many objects: a radix sort of key - low, whose significant bits are given,
+    // from the lowest digit up.
+    void radixSort(const std::uint32_t* keys, const std::uint32_t* objects, std::size_t count, std::uint32_t low,
+                   unsigned bits);
 
     const CodedTable& table_;
     const std::vector<std::uint8_t>* positive_ = nullptr;
@@ -152,6 +159,8 @@ private:
     std::vector<std::uint32_t> bucketStarts_;
     std::vector<std::uint32_t> bucketFill_;
     std::vector<std::pair<std::uint32_t, std::uint32_t>> pairs_;
+    std::vector<std::uint64_t> radixFrom_;
+    std::vector<std::uint64_t> radixTo_;
 };
 
 // True when all objects have the same decision.

@@ -258,14 +258,18 @@ bool greedyReduct(const CodedTable& table, std::uint32_t positiveSize, std::vect
         std::swap(partition, next);
         regionSize = regionSize + std::uint32_t(growth[best]);
         // The objects still undecided, copied side by side in the order of their classes, so that
-        // the next step reads them in sequence rather than all over the table.
+        // the next step reads them in sequence rather than all over the table; a copy already made
+        // is narrowed in place, column by column, rather than copied again beside itself.
         std::vector<std::uint8_t> open(attributes);
         for (std::uint32_t a = 0; a < attributes; ++a) {
             open[a] = isChosen[a] == 0;
         }
-        auto gathered = std::make_unique<CodedTable>(*current, partition.objects, open);
         refiners.clear();
-        local = std::move(gathered);
+        if (local) {
+            local->narrow(partition.objects, open);
+        } else {
+            local = std::make_unique<CodedTable>(table, partition.objects, open);
+        }
         current = local.get();
         std::iota(partition.objects.begin(), partition.objects.end(), 0u);
         for (unsigned worker = 0; worker < workers; ++worker) {

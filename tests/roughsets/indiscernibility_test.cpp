@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <numeric>
 #include <random>
 #include <vector>
 
@@ -97,6 +98,50 @@ TEST(Indiscernibility, RefiningByAllAttributesAtOnceEndsAsOneAtATime)
     SystemDecyzyjny table;
     table.installValues(65539, 2, std::move(matrix));
     expectSameRefinement(table, {0, 1}, std::vector<std::uint8_t>(65539, 1));
+}
+
+// Codes are the ranks of a column's values by exact float equality (-0 equal to 0), whether a
+// value is a small whole number or anything else, and the narrowed copy keeps the codes it was
+// asked for.
+TEST(Indiscernibility, CodesAreTheRanksOfTheValues)
+{
+    const float pool[] = {0.0f, -0.0f, 1.0f, 2.0f, 2.5f, 1023.0f, 1023.5f, 1024.0f, -1.0f, -2.5f, 0.25f, 1e9f, 7e-30f, 65536.0f};
+    std::mt19937 random(77);
+    const std::uint32_t objects = 5000;
+    std::vector<float> matrix;
+    for (std::uint32_t o = 0; o < objects; ++o) {
+        for (int column = 0; column < 3; ++column) {
+            matrix.push_back(pool[random() % std::size(pool)]);
+        }
+    }
+    SystemDecyzyjny table;
+    table.installValues(objects, 2, std::vector<float>(matrix));
+    const CodedTable coded(table, 2);
+    std::vector<std::uint32_t> some;
+    for (std::uint32_t o = 0; o < objects; o += 1 + random() % 3) {
+        some.push_back(objects - 1 - o);
+    }
+    std::vector<std::uint32_t> all(objects);
+    std::iota(all.begin(), all.end(), 0u);
+    CodedTable narrowed(coded, all, {1, 1});
+    narrowed.narrow(some, {0, 1});
+    for (std::uint32_t a = 0; a < 2; ++a) {
+        std::vector<float> values;
+        for (std::uint32_t o = 0; o < objects; ++o) {
+            values.push_back(matrix[o * 3 + a] == 0.0f ? 0.0f : matrix[o * 3 + a]);
+        }
+        std::sort(values.begin(), values.end());
+        values.erase(std::unique(values.begin(), values.end()), values.end());
+        ASSERT_EQ(coded.valueCount(a), values.size());
+        for (std::uint32_t o = 0; o < objects; ++o) {
+            const auto rank = std::lower_bound(values.begin(), values.end(), matrix[o * 3 + a]) - values.begin();
+            ASSERT_EQ(coded.code(o, a), std::uint32_t(rank)) << "object " << o << ", attribute " << a;
+        }
+    }
+    for (std::uint32_t i = 0; i < some.size(); ++i) {
+        ASSERT_EQ(narrowed.code(i, 1), coded.code(some[i], 1));
+        ASSERT_EQ(narrowed.decisionClass(i), coded.decisionClass(some[i]));
+    }
 }
 
 } // namespace
