@@ -152,15 +152,11 @@ TEST(RuleClassifier, CountsCaughtAndCorrectObjectsWithAConfusionMatrix)
     results.trueDecisions = {-0.0f};
     results.predictedDecisions = {-0.0f};
     EXPECT_EQ(confusionMatrixCells(results)[0][1] + confusionMatrixCells(results)[1][0], "0.0000.000");
-
-    // Partial matching: the object of value 4 meets half of (a0=4) & (a1=7) => 5, and is caught.
+    // Partial matching catches the object of value 4 by half of (a0=4) & (a1=7) => 5.
     rules.rules.push_back(Lem2Rule{{{0, 4}, {1, 7}}, {5}, 1});
     rules.matching = RuleMatching::Partial;
     ASSERT_EQ(classifyByRules(rules, test, results), std::nullopt);
-    const std::string partly = "Reguly: LEM2 (uproszczone), dopasowanie czesciowe\n"
-                               "Ilosc obiektow systemu testowego: 8\n"
-                               "Ilosc obiektow chwyconych: 7\n";
-    EXPECT_EQ(ruleSummaryText(results).substr(0, partly.size()), partly);
+    EXPECT_EQ(results.caughtCount, 7u);
 }
 
 TEST(RuleClassifier, RefusesRulesNotComputedAndTablesOfAnotherWidthChangingNothing)
