@@ -223,7 +223,8 @@ std::string crossValidationText(const CrossValidation& results)
                        (results.preparation.normalization
                             ? ", normalizacja " + std::string(normalizationName(*results.preparation.normalization))
                             : std::string()) +
-                       (results.settings.matching == RuleMatching::Partial && methodInfo(results.settings.method).family != MethodFamily::Knn
+                       (results.settings.matching == RuleMatching::Partial &&
+                                methodInfo(results.settings.method).family != MethodFamily::Knn
                             ? ", " + std::string(kPartialMatchingLabel)
                             : std::string()) +
                        ", ziarno " +

@@ -208,8 +208,8 @@ std::optional<float> partialRuleVote(std::span<const Lem2Rule> rules, const floa
     std::uint64_t bestOf = 1;
     for (std::size_t i = 0; i < rules.size(); ++i) {
         const auto& conditions = rules[i].conditions;
-        held[i] = std::uint64_t(std::count_if(conditions.begin(), conditions.end(),
-                                              [row](const Lem2Rule::Condition& c) { return row[c.attribute] == c.value; }));
+        const auto holds = [row](const Lem2Rule::Condition& c) { return row[c.attribute] == c.value; };
+        held[i] = std::uint64_t(std::count_if(conditions.begin(), conditions.end(), holds));
         if (held[i] == conditions.size()) {
             return ruleVote(rules, row);
         }
