@@ -40,7 +40,8 @@ FoldResult testFold(const SystemDecyzyjny& table, const std::vector<std::uint32_
     SystemDecyzyjny test;
     splitFold(table, foldOf, fold, training, test);
     prepareFold(training, test, settings.method, preparation);
-    const TestCounts counts = trainAndClassify(settings.method, std::move(training), std::move(test), settings.k, watch);
+    const TestCounts counts = trainAndClassify(settings.method, std::move(training), std::move(test), settings.k, watch,
+                                               settings.matching);
     return foldResult(counts.objects, counts.caught, counts.correct);
 }
 
@@ -221,6 +222,10 @@ std::string crossValidationText(const CrossValidation& results)
                             : std::string()) +
                        (results.preparation.normalization
                             ? ", normalizacja " + std::string(normalizationName(*results.preparation.normalization))
+                            : std::string()) +
+                       (results.settings.matching == RuleMatching::Partial &&
+                                methodInfo(results.settings.method).family != MethodFamily::Knn
+                            ? ", " + std::string(kPartialMatchingLabel)
                             : std::string()) +
                        ", ziarno " +
                        std::to_string(results.settings.seed);

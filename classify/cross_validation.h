@@ -21,6 +21,7 @@ struct CvSettings {
     std::uint32_t k = 2; // k-NN only; 0 is taken as 1
     std::uint32_t folds = 10;
     std::uint32_t seed = 0;
+    RuleMatching matching = RuleMatching::Complete; // the rule methods only
 };
 
 // How each fold's two parts are prepared before the method runs, fitted on the training part

@@ -14,14 +14,16 @@ namespace {
 
 // The counts of classifying test by the rules of a training run; none once progress cancels, so
 // that a cancelled fold neither converts nor applies its rules.
-TestCounts byRules(const auto& trained, const SystemDecyzyjny& test, const Progress& progress)
+TestCounts byRules(const auto& trained, const SystemDecyzyjny& test, const Progress& progress, RuleMatching matching)
 {
     if (progress.cancelled()) {
         return {};
     }
     RuleClassification classified;
+    ClassificationRules rules = classificationRules(trained);
+    rules.matching = matching;
     // The rules come from a run on a table of the test's width, so nothing is refused here.
-    static_cast<void>(classifyByRules(classificationRules(trained), test, classified, progress));
+    static_cast<void>(classifyByRules(rules, test, classified, progress));
     return {classified.testObjectCount, classified.caughtCount, classified.correctCount};
 }
 
@@ -68,7 +70,7 @@ std::optional<CvMethod> methodNamed(std::string_view cliName, const std::vector<
 }
 
 TestCounts trainAndClassify(CvMethod method, SystemDecyzyjny training, SystemDecyzyjny test, std::uint32_t k,
-                            Progress& progress)
+                            Progress& progress, RuleMatching matching)
 {
     switch (methodInfo(method).family) {
     case MethodFamily::Knn: {
@@ -84,13 +86,13 @@ TestCounts trainAndClassify(CvMethod method, SystemDecyzyjny training, SystemDec
         takeValues(lem2, training);
         static_cast<void>(method == CvMethod::Lem2Simplified ? lem2.runLem2Simplified(progress)
                                                              : lem2.runLem2(progress));
-        return byRules(lem2, test, progress);
+        return byRules(lem2, test, progress, matching);
     }
     case MethodFamily::Exhaustive: {
         ERCIM ercim;
         takeValues(ercim, training);
         ercim.computeRules(progress, {.allOrders = method == CvMethod::ExhaustiveAllOrders});
-        return byRules(ercim, test, progress);
+        return byRules(ercim, test, progress, matching);
     }
     }
     return {};

@@ -2,6 +2,7 @@
 
 #include "decision_system.h"
 #include "progress.h"
+#include "rule_classifier.h"
 
 #include <array>
 #include <cstdint>
@@ -61,8 +62,9 @@ struct TestCounts {
 
 // Trains method on training and classifies test with it (k neighbours per class for k-NN, 0
 // taken as 1). The tables must be of one width; a LEM2 method needs a condition attribute. The
-// computations watch progress for a cancel; a cancelled run's counts mean nothing.
+// computations watch progress for a cancel; a cancelled run's counts mean nothing. The rules meet
+// the test objects as matching says (k-NN ignores it).
 TestCounts trainAndClassify(CvMethod method, SystemDecyzyjny training, SystemDecyzyjny test, std::uint32_t k,
-                            Progress& progress = noProgress());
+                            Progress& progress = noProgress(), RuleMatching matching = RuleMatching::Complete);
 
 } // namespace kolven

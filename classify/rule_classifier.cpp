@@ -92,6 +92,50 @@ std::string matrixText(const RuleClassification& results, const TableNames* name
     return text;
 }
 
+// The support totals of the decisions of the rules that vote for an object.
+class DecisionTotals {
+public:
+    // Adds the support of rule once to each distinct decision on its right side (equal values, -0
+    // and 0 among them, being one decision).
+    void add(const Lem2Rule& rule)
+    {
+        for (std::size_t i = 0; i < rule.decisions.size(); ++i) {
+            const float decision = rule.decisions[i];
+            const auto earlier = rule.decisions.begin() + std::ptrdiff_t(i);
+            if (std::find(rule.decisions.begin(), earlier, decision) != earlier) {
+                continue; // a decision listed twice on one right side gets the support once
+            }
+            const auto total = std::find_if(totals_.begin(), totals_.end(),
+                                            [decision](const Total& t) { return t.decision == decision; });
+            if (total == totals_.end()) {
+                totals_.push_back({decision, rule.support});
+            } else {
+                total->support += rule.support;
+            }
+        }
+    }
+
+    // The decision of the strictly largest total; nullopt when no rule voted or the top is shared.
+    std::optional<float> winner() const
+    {
+        if (totals_.empty()) {
+            return std::nullopt;
+        }
+        const auto best = std::max_element(totals_.begin(), totals_.end(),
+                                           [](const Total& a, const Total& b) { return a.support < b.support; });
+        const auto sharing =
+            std::count_if(totals_.begin(), totals_.end(), [&](const Total& t) { return t.support == best->support; });
+        return sharing == 1 ? std::optional<float>(best->decision) : std::nullopt;
+    }
+
+private:
+    struct Total {
+        float decision;
+        std::uint64_t support;
+    };
+    std::vector<Total> totals_;
+};
+
 // The predictions of every test object (nullopt: not caught), in table order; nothing when
 // progress cancels them.
 std::optional<std::vector<std::optional<float>>> predictions(const ClassificationRules& rules,
@@ -102,7 +146,8 @@ std::optional<std::vector<std::optional<float>>> predictions(const Classificatio
         if (progress.cancelled()) {
             return std::nullopt;
         }
-        predicted[object] = ruleVote(rules.rules, test.row(object));
+        predicted[object] = rules.matching == RuleMatching::Partial ? partialRuleVote(rules.rules, test.row(object))
+                                                                    : ruleVote(rules.rules, test.row(object));
     }
     return predicted;
 }
@@ -146,41 +191,40 @@ std::string_view refusalMessage(RuleRefusal refusal)
 
 std::optional<float> ruleVote(std::span<const Lem2Rule> rules, const float* row)
 {
-    struct Total {
-        float decision;
-        std::uint64_t support;
-    };
-    std::vector<Total> totals;
-    const auto totalOf = [&totals](float decision) {
-        return std::find_if(totals.begin(), totals.end(),
-                            [decision](const Total& t) { return t.decision == decision; });
-    };
+    DecisionTotals totals;
     for (const Lem2Rule& rule : rules) {
-        if (!ruleMatches(rule, row)) {
-            continue;
-        }
-        for (std::size_t i = 0; i < rule.decisions.size(); ++i) {
-            const float decision = rule.decisions[i];
-            const auto earlier = rule.decisions.begin() + std::ptrdiff_t(i);
-            if (std::find(rule.decisions.begin(), earlier, decision) != earlier) {
-                continue; // a decision listed twice on one right side gets the support once
-            }
-            const auto total = totalOf(decision);
-            if (total == totals.end()) {
-                totals.push_back({decision, rule.support});
-            } else {
-                total->support += rule.support;
-            }
+        if (ruleMatches(rule, row)) {
+            totals.add(rule);
         }
     }
-    if (totals.empty()) {
-        return std::nullopt;
+    return totals.winner();
+}
+
+std::optional<float> partialRuleVote(std::span<const Lem2Rule> rules, const float* row)
+{
+    // held[i]: how many conditions of rule i hold; the largest share so far is bestHeld / bestOf.
+    std::vector<std::uint64_t> held(rules.size());
+    std::uint64_t bestHeld = 0;
+    std::uint64_t bestOf = 1;
+    for (std::size_t i = 0; i < rules.size(); ++i) {
+        const auto& conditions = rules[i].conditions;
+        const auto holds = [row](const Lem2Rule::Condition& c) { return row[c.attribute] == c.value; };
+        held[i] = std::uint64_t(std::count_if(conditions.begin(), conditions.end(), holds));
+        if (held[i] == conditions.size()) {
+            return ruleVote(rules, row);
+        }
+        if (held[i] * bestOf > bestHeld * conditions.size()) {
+            bestHeld = held[i];
+            bestOf = conditions.size();
+        }
     }
-    const auto best = std::max_element(totals.begin(), totals.end(),
-                                       [](const Total& a, const Total& b) { return a.support < b.support; });
-    const auto sharing =
-        std::count_if(totals.begin(), totals.end(), [&](const Total& t) { return t.support == best->support; });
-    return sharing == 1 ? std::optional<float>(best->decision) : std::nullopt;
+    DecisionTotals totals;
+    for (std::size_t i = 0; i < rules.size() && bestHeld > 0; ++i) {
+        if (held[i] * bestOf == bestHeld * rules[i].conditions.size()) {
+            totals.add(rules[i]);
+        }
+    }
+    return totals.winner();
 }
 
 std::optional<RuleRefusal> classifyByRules(const ClassificationRules& rules, const SystemDecyzyjny& test,
@@ -201,6 +245,7 @@ std::optional<RuleRefusal> classifyByRules(const ClassificationRules& rules, con
     const auto& predicted = *cancellable;
     RuleClassification made;
     made.kind = rules.kind;
+    made.matching = rules.matching;
     made.testObjectCount = test.objectCount;
     std::vector<float> own(test.objectCount);
     std::vector<float> given;
@@ -232,6 +277,7 @@ std::optional<RuleRefusal> classifyByRules(const ClassificationRules& rules, con
 std::string ruleSummaryText(const RuleClassification& results)
 {
     return "Reguly: " + std::string(ruleKindName(results.kind)) +
+           (results.matching == RuleMatching::Partial ? ", " + std::string(kPartialMatchingLabel) : std::string()) +
            classificationFiguresText(results.testObjectCount, results.caughtCount, results.correctCount,
                                      results.accuracy, results.coverage);
 }

@@ -20,13 +20,22 @@ enum class RuleKind { Lem2, Lem2Simplified, Exhaustive };
 // "LEM2", "LEM2 (uproszczone)", "Exhaustive".
 std::string_view ruleKindName(RuleKind kind);
 
+// How the rules meet an object: Complete, every condition of a rule holding (ruleVote), or Partial,
+// which also lets the rules that meet an object in part classify it when none meets it completely
+// (partialRuleVote). Chosen by the user; Complete unless asked.
+enum class RuleMatching { Complete, Partial };
+// How the results name partial matching (cross-validation's header, the classification's summary).
+inline constexpr std::string_view kPartialMatchingLabel = "dopasowanie czesciowe";
+
 // A rule set ready to classify with: the rules its listing shows, the number of condition
-// attributes of the table they were induced from, and whether they were computed at all.
+// attributes of the table they were induced from, whether they were computed at all, and how
+// they meet an object.
 struct ClassificationRules {
     RuleKind kind = RuleKind::Lem2;
     std::uint32_t attributeCount = 0;
     bool computed = false;
     std::vector<Lem2Rule> rules;
+    RuleMatching matching = RuleMatching::Complete;
 };
 ClassificationRules classificationRules(const ERCIM& ercim);
 ClassificationRules classificationRules(const LEM2v1& lem2);
@@ -41,9 +50,19 @@ std::string_view refusalMessage(RuleRefusal refusal);
 // total is shared.
 std::optional<float> ruleVote(std::span<const Lem2Rule> rules, const float* row);
 
+// The decision the rules give row with partial matching. When some rule matches row completely
+// (a rule without conditions always does), exactly ruleVote. Otherwise a rule of n conditions of
+// which m hold matches the share m / n; the rules of the largest share, if it is above 0, vote:
+// each adds support * m / n once to each distinct decision on its right side. Shares are compared
+// exactly (m1 * n2 against m2 * n1 in 64-bit integers), and since the voters share one m / n, the
+// totals compare as their sums of supports: the decision with the strictly largest sum wins.
+// nullopt when no condition of any rule holds or the largest total is shared.
+std::optional<float> partialRuleVote(std::span<const Lem2Rule> rules, const float* row);
+
 // The results of classifying a test table by rules, with its confusion matrix.
 struct RuleClassification {
     RuleKind kind = RuleKind::Lem2;
+    RuleMatching matching = RuleMatching::Complete;
     std::uint32_t testObjectCount = 0;
     std::uint32_t caughtCount = 0;
     std::uint32_t correctCount = 0;
@@ -57,13 +76,14 @@ struct RuleClassification {
     std::vector<std::uint32_t> counts; // row by row, predictedDecisions.size() + 1 a row
 };
 
-// Classifies every object of test by ruleVote and times it. Refuses, leaving results as they
+// Classifies every object of test by ruleVote (partialRuleVote when the rules ask for partial
+// matching) and times it. Refuses, leaving results as they
 // were, rules never computed and a test table with another number of condition attributes. A
 // classification that progress cancels stops between objects, results left as they were too.
 std::optional<RuleRefusal> classifyByRules(const ClassificationRules& rules, const SystemDecyzyjny& test,
                                            RuleClassification& results, const Progress& progress = noProgress());
 
-// "Reguly: LEM2" and the five count lines in the k-NN results' form, joined by "\n".
+// "Reguly: LEM2" (", dopasowanie czesciowe" added with partial matching) and the five count lines in the k-NN results' form, joined by "\n".
 std::string ruleSummaryText(const RuleClassification& results);
 // The corner of a confusion matrix labelled by names: which axis is which.
 inline constexpr std::string_view kConfusionMatrixCorner = "rzeczywista \\ przewidziana";

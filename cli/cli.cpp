@@ -706,6 +706,10 @@ Action defineKnn(CLI::App& sub)
     };
 }
 
+// What --partial does, for the help of every command that classifies by rules.
+constexpr const char* kPartialHelp =
+    "an object no rule matches completely is classified by the rules that match the largest share of their conditions";
+
 Action defineClassify(CLI::App& sub)
 {
     struct Parameters {
@@ -714,6 +718,7 @@ Action defineClassify(CLI::App& sub)
         std::string rules;
         bool simplify = false;
         bool allOrders = false;
+        bool partial = false;
         std::string output;
         TableOptions table;
         Preparation preparation;
@@ -726,6 +731,7 @@ Action defineClassify(CLI::App& sub)
         ->check(CLI::IsMember(methodCliNames(true)));
     sub.add_flag("--simplify", p->simplify, "simplify the LEM2 rules");
     sub.add_flag("--all-orders", p->allOrders, "search every order of exhaustive rules, not only up to the first short one");
+    sub.add_flag("--partial", p->partial, kPartialHelp);
     sub.add_option("-o,--output", p->output, "file for the results (standard output without it)");
     addTableOptions(sub, p->table);
     addAttributesOption(sub, p->table);
@@ -772,6 +778,7 @@ Action defineClassify(CLI::App& sub)
             }
             rules = classificationRules(ercim);
         }
+        rules.matching = p->partial ? RuleMatching::Partial : RuleMatching::Complete;
         RuleClassification results;
         if (const auto refusal = classifyByRules(rules, test, results)) {
             return fail(err, refusalMessage(*refusal));
@@ -825,6 +832,7 @@ Action defineCrossValidate(CLI::App& sub)
         std::string method;
         bool simplify = false;
         bool allOrders = false;
+        bool partial = false;
         std::uint32_t k = 2;
         std::uint32_t folds = 10;
         std::optional<std::uint32_t> seed;
@@ -840,6 +848,7 @@ Action defineCrossValidate(CLI::App& sub)
         ->check(CLI::IsMember(methodCliNames()));
     sub.add_flag("--simplify", p->simplify, "simplify the LEM2 rules");
     sub.add_flag("--all-orders", p->allOrders, "search every order of exhaustive rules, not only up to the first short one");
+    sub.add_flag("--partial", p->partial, kPartialHelp);
     sub.add_option("-k", p->k, "neighbours per class for knn (0 is taken as 1)");
     sub.add_option("--folds", p->folds, "number of folds, 2 to the number of objects (default 10)");
     sub.add_option("--seed", p->seed, "seed of the shuffle instead of the clock");
@@ -855,6 +864,9 @@ Action defineCrossValidate(CLI::App& sub)
         }
         if (p->allOrders && !methodTakesFlag(p->method, "--all-orders")) {
             return fail(err, "--all-orders dotyczy tylko metody exhaustive.");
+        }
+        if (p->partial && p->method == "knn") {
+            return fail(err, "--partial dotyczy tylko metod lem2 i exhaustive.");
         }
         if (!p->preparation.normalize.empty() && p->method != "knn") {
             return fail(err, "--normalize dotyczy tylko metody knn.");
@@ -881,6 +893,7 @@ Action defineCrossValidate(CLI::App& sub)
         settings.method = *methodNamed(p->method, flags);
         settings.k = p->k;
         settings.folds = p->folds;
+        settings.matching = p->partial ? RuleMatching::Partial : RuleMatching::Complete;
         FoldPreparation preparation{p->preparation.method, {}, p->preparation.normalization};
         if (completeInFolds) {
             preparation.missing = missingTreatmentNamed(p->options.missing);

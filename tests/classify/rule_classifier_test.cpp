@@ -4,7 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
 #include <optional>
+#include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -51,6 +55,79 @@ TEST(RuleVote, TheStrictlyLargestSupportTotalWins)
     }
 }
 
+// A rule asking attribute i for values[i], a negative value leaving attribute i out.
+Lem2Rule ruleOn(std::vector<float> values, std::vector<float> decisions, std::uint32_t support)
+{
+    Lem2Rule made{{}, std::move(decisions), support};
+    for (std::uint32_t i = 0; i < values.size(); ++i) {
+        if (values[i] >= 0) {
+            made.conditions.push_back({i, values[i]});
+        }
+    }
+    return made;
+}
+
+TEST(PartialRuleVote, TheRulesOfTheLargestShareVoteWhenNoneMatchesCompletely)
+{
+    const VoteCase cases[] = { // the object is all 1; a condition on 0 fails
+        {"a complete match votes alone", {ruleOn({1, 1}, {0}, 1), ruleOn({1, 0, 1, 1}, {1}, 9)}, 1, 0.0f},
+        {"a complete tie stays a tie", {ruleOn({1}, {0}, 1), ruleOn({1, 1}, {1}, 1), ruleOn({1, 0}, {2}, 9)}, 1, std::nullopt},
+        {"a rule without conditions matches completely", {ruleOn({}, {2}, 1), ruleOn({1, 0}, {1}, 9)}, 1, 2.0f},
+        {"no condition holds", {ruleOn({0, 0}, {0}, 1), ruleOn({0}, {1}, 1)}, 1, std::nullopt},
+        {"a larger share beats more support", {ruleOn({1, 1, 0}, {0}, 1), ruleOn({1, 0}, {1}, 100)}, 1, 0.0f},
+        {"2/3 beats 3/5", {ruleOn({1, 0, 0, 1, 1}, {0}, 50), ruleOn({1, 1, 0}, {1}, 1)}, 1, 1.0f},
+        {"5/7 beats 7/10", {ruleOn({1, 1, 1, 1, 1, 1, 1, 0, 0, 0}, {0}, 50), ruleOn({1, 1, 1, 1, 1, 0, 0}, {1}, 1)}, 1, 1.0f},
+        {"1/2 and 2/4 are one share", {ruleOn({1, 0}, {0}, 3), ruleOn({1, 1, 0, 0}, {1}, 2), ruleOn({0, 1}, {1}, 2)}, 1, 1.0f},
+        {"top shared", {ruleOn({1, 0}, {0}, 2), ruleOn({0, 1}, {1}, 2), ruleOn({0, 0, 1}, {2}, 9)}, 1, std::nullopt},
+        {"support 0 alone names its decision", {ruleOn({1, 0}, {3}, 0), ruleOn({1, 0, 0}, {1}, 5)}, 1, 3.0f},
+        {"support 0 loses to 1", {ruleOn({1, 0}, {3}, 0), ruleOn({0, 1}, {1}, 1)}, 1, 1.0f},
+        {"several decisions, each once", {ruleOn({1, 0}, {0, 1, 1}, 2), ruleOn({-1, 1, 0}, {1}, 1)}, 1, 1.0f},
+    };
+    const float row[] = {1, 1, 1, 1, 1, 1, 1, 1, 1, 1};
+    for (const VoteCase& c : cases) {
+        EXPECT_EQ(partialRuleVote(c.rules, row), c.expected) << c.name;
+    }
+}
+
+// The definition evaluated directly for rules of 1 to 4 conditions: each share in twelfths, a
+// complete match being the share 12 that only complete matches reach.
+TEST(PartialRuleVote, AgreesWithTheDefinitionOnRandomRules)
+{
+    std::mt19937 random(2026);
+    const auto below = [&random](int n) { return float(random() % std::uint32_t(n)); };
+    int partlyMatched = 0;
+    for (int round = 0; round < 3000; ++round) {
+        const float row[] = {below(3), below(3), below(3), below(3)};
+        std::vector<Lem2Rule> rules;
+        std::vector<std::uint64_t> twelfths;
+        for (float count = below(6); count > 0; --count) {
+            std::vector<float> values{below(4) - 1, below(4) - 1, below(4) - 1, below(4) - 1};
+            values[std::size_t(below(4))] = below(3); // 1 to 4 conditions
+            rules.push_back(ruleOn(values, {below(3), below(3)}, std::uint32_t(below(4))));
+            const auto& conditions = rules.back().conditions;
+            const auto held = std::count_if(conditions.begin(), conditions.end(), [&](auto& c) { return row[c.attribute] == c.value; });
+            twelfths.push_back(std::uint64_t(held) * 12 / conditions.size());
+        }
+        const std::uint64_t top = twelfths.empty() ? 0 : *std::max_element(twelfths.begin(), twelfths.end());
+        std::map<float, std::uint64_t> totals;
+        for (std::size_t i = 0; i < rules.size(); ++i) {
+            for (float d : std::set<float>(rules[i].decisions.begin(), rules[i].decisions.end())) {
+                if (top > 0 && twelfths[i] == top) {
+                    totals[d] += rules[i].support * top;
+                }
+            }
+        }
+        std::optional<float> expected;
+        for (const auto& [d, total] : totals) {
+            const auto larger = std::count_if(totals.begin(), totals.end(), [&](auto& t) { return t.second >= total; });
+            expected = larger == 1 ? std::optional<float>(d) : expected;
+        }
+        ASSERT_EQ(partialRuleVote(rules, row), expected) << "round " << round;
+        partlyMatched += expected && top < 12 ? 1 : 0;
+    }
+    EXPECT_GT(partlyMatched, 300); // the draws reach the partial matching often
+}
+
 TEST(RuleClassifier, CountsCaughtAndCorrectObjectsWithAConfusionMatrix)
 {
     ClassificationRules rules{RuleKind::Lem2Simplified, 1, true, {rule({0}, 2, 1), rule({1}, 1, 2), rule({0}, 1, 3), rule({1}, 1, 3)}};
@@ -75,6 +152,11 @@ TEST(RuleClassifier, CountsCaughtAndCorrectObjectsWithAConfusionMatrix)
     results.trueDecisions = {-0.0f};
     results.predictedDecisions = {-0.0f};
     EXPECT_EQ(confusionMatrixCells(results)[0][1] + confusionMatrixCells(results)[1][0], "0.0000.000");
+    // Partial matching catches the object of value 4 by half of (a0=4) & (a1=7) => 5.
+    rules.rules.push_back(Lem2Rule{{{0, 4}, {1, 7}}, {5}, 1});
+    rules.matching = RuleMatching::Partial;
+    ASSERT_EQ(classifyByRules(rules, test, results), std::nullopt);
+    EXPECT_EQ(results.caughtCount, 7u);
 }
 
 TEST(RuleClassifier, RefusesRulesNotComputedAndTablesOfAnotherWidthChangingNothing)

@@ -34,6 +34,7 @@ TEST_F(CliClassify, ClassifiesByTheRulesInducedFromTheTrainingTable)
              {{"classify", train, test, "--rules", "lem2"}, "Ilosc obiektow poprawnie sklasyfikowanych: 1"},
              {{"classify", train, test, "--rules", "exhaustive"}, "Ilosc obiektow poprawnie sklasyfikowanych: 2"},
              {{"classify", train, test, "--rules", "lem2", "--simplify"}, "Reguly: LEM2 (uproszczone)"},
+             {{"classify", train, test, "--rules", "lem2", "--partial"}, "Reguly: LEM2, dopasowanie czesciowe"},
              // The exclusive-or table has rules of order 2 only, which the listing stops short of.
              {{"classify", xor_, xor_, "--rules", "exhaustive"}, "Ilosc obiektow chwyconych: 0"},
              {{"classify", xor_, xor_, "--rules", "exhaustive", "--all-orders"}, "Ilosc obiektow chwyconych: 4"},
@@ -57,6 +58,7 @@ TEST_F(CliClassify, EveryFoldReranFromItsFilesGivesItsLine)
         {{"--method", "lem2", "--simplify"}, {"classify", "--rules", "lem2", "--simplify"}, "lem2 (uproszczone)"},
         {{"--method", "exhaustive", "--all-orders"}, {"classify", "--rules", "exhaustive", "--all-orders"},
          "exhaustive (wszystkie reguly)"},
+        {{"--method", "lem2", "--partial"}, {"classify", "--rules", "lem2", "--partial"}, "lem2, dopasowanie czesciowe"},
     };
     for (const Case& c : cases) {
         std::vector<std::string> args{"cv", data("breast-cancer.tab"), "--folds", "4", "--seed", "77", "--folds-dir",
