@@ -2,11 +2,13 @@
 
 #include "generator.h"
 #include "lem2.h"
+#include "parallel_for.h"
 #include "perf_timer.h"
 #include "ratio.h"
 #include "text_format.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <numeric>
 #include <utility>
@@ -194,16 +196,20 @@ bool crossValidate(const SystemDecyzyjny& table, const CvSettings& settings, con
 {
     PerfTimer timer;
     timer.start();
-    CrossValidation made{settings, {}, 0, preparation};
+    CrossValidation made{settings, std::vector<FoldResult>(settings.folds), 0, preparation};
     const auto foldOf = stratifiedFolds(table, settings.folds, settings.seed);
-    for (std::uint32_t fold = 0; fold < settings.folds; ++fold) {
+    std::atomic<std::uint32_t> finished{0};
+    progress.report(0, 0, settings.folds);
+    // Each fold has its own slot, so the results come out in fold order whichever thread ends first.
+    parallelFor(settings.folds, settings.threads, [&](std::uint32_t fold, unsigned) {
         if (progress.cancelled()) {
             return false;
         }
-        progress.report(0, fold, settings.folds);
         FoldWatch watch(progress);
-        made.folds.push_back(testFold(table, foldOf, fold, settings, preparation, watch));
-    }
+        made.folds[fold] = testFold(table, foldOf, fold, settings, preparation, watch);
+        progress.report(0, finished.fetch_add(1) + 1, settings.folds);
+        return true;
+    });
     if (progress.cancelled()) {
         return false;
     }
