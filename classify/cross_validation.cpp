@@ -36,13 +36,15 @@ private:
 // Trains the method on the objects outside fold and tests it on those inside. A cancel seen by
 // the computation leaves a result that the caller, seeing the cancel too, throws away.
 FoldResult testFold(const SystemDecyzyjny& table, const std::vector<std::uint32_t>& foldOf, std::uint32_t fold,
-                    const CvSettings& settings, const FoldPreparation& preparation, Progress& watch)
+                    const CvSettings& settings, const FoldPreparation& preparation, Progress& watch,
+                    unsigned threads)
 {
     SystemDecyzyjny training;
     SystemDecyzyjny test;
     splitFold(table, foldOf, fold, training, test);
     prepareFold(training, test, settings.method, preparation);
-    const TestCounts counts = trainAndClassify(settings.method, std::move(training), std::move(test), settings.k, watch);
+    const TestCounts counts = trainAndClassify(settings.method, std::move(training), std::move(test), settings.k, watch,
+                                              threads);
     return foldResult(counts.objects, counts.caught, counts.correct);
 }
 
@@ -200,13 +202,17 @@ bool crossValidate(const SystemDecyzyjny& table, const CvSettings& settings, con
     const auto foldOf = stratifiedFolds(table, settings.folds, settings.seed);
     std::atomic<std::uint32_t> finished{0};
     progress.report(0, 0, settings.folds);
+    // The threads are shared among the folds running at once: a fold's own computation gets the
+    // threads left over when there are fewer folds than threads.
+    const unsigned threads = workerThreads(settings.threads);
+    const unsigned foldThreads = std::max(1u, threads / settings.folds);
     // Each fold has its own slot, so the results come out in fold order whichever thread ends first.
-    parallelFor(settings.folds, settings.threads, [&](std::uint32_t fold, unsigned) {
+    parallelFor(settings.folds, threads, [&](std::uint32_t fold, unsigned) {
         if (progress.cancelled()) {
             return false;
         }
         FoldWatch watch(progress);
-        made.folds[fold] = testFold(table, foldOf, fold, settings, preparation, watch);
+        made.folds[fold] = testFold(table, foldOf, fold, settings, preparation, watch, foldThreads);
         progress.report(0, finished.fetch_add(1) + 1, settings.folds);
         return true;
     });

@@ -21,7 +21,8 @@ struct CvSettings {
     std::uint32_t k = 2; // k-NN only; 0 is taken as 1
     std::uint32_t folds = 10;
     std::uint32_t seed = 0;
-    // The folds tested at the same time (0: one per core); the results do not depend on it.
+    // The threads the run takes (0: one per core), as many folds tested at a time; the results do
+    // not depend on it.
     unsigned threads = 0;
 };
 
