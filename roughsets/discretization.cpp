@@ -357,6 +357,13 @@ std::vector<double> entropyCutsOf(const std::vector<std::pair<float, std::uint32
     return cuts;
 }
 
+// The two searches on threads threads (0: one per core).
+std::optional<Discretization> maximalDiscernibilityCutsOn(const SystemDecyzyjny& table,
+                                                          const std::vector<bool>& cutAttributes, Progress& progress,
+                                                          unsigned threads);
+std::optional<Discretization> entropyCutsOn(const SystemDecyzyjny& table, const std::vector<bool>& cutAttributes,
+                                            Progress& progress, unsigned threads);
+
 } // namespace
 
 std::uint32_t intervalCode(const std::vector<double>& cuts, float value)
@@ -433,16 +440,30 @@ std::optional<Discretization> fitDiscretization(const SystemDecyzyjny& table, co
                                                 unsigned threads)
 {
     switch (method.method) {
-    case CutMethod::MaximalDiscernibility: return maximalDiscernibilityCuts(table, cutAttributes, progress, threads);
-    case CutMethod::Entropy: return entropyCuts(table, cutAttributes, progress, threads);
+    case CutMethod::MaximalDiscernibility: return maximalDiscernibilityCutsOn(table, cutAttributes, progress, threads);
+    case CutMethod::Entropy: return entropyCutsOn(table, cutAttributes, progress, threads);
     case CutMethod::EqualWidth: return equalWidthCuts(table, cutAttributes, method.intervals);
     }
     return std::nullopt;
 }
 
 std::optional<Discretization> maximalDiscernibilityCuts(const SystemDecyzyjny& table,
-                                                        const std::vector<bool>& cutAttributes, Progress& progress,
-                                                        unsigned threads)
+                                                        const std::vector<bool>& cutAttributes, Progress& progress)
+{
+    return maximalDiscernibilityCutsOn(table, cutAttributes, progress, 0);
+}
+
+std::optional<Discretization> entropyCuts(const SystemDecyzyjny& table, const std::vector<bool>& cutAttributes,
+                                          Progress& progress)
+{
+    return entropyCutsOn(table, cutAttributes, progress, 0);
+}
+
+namespace {
+
+std::optional<Discretization> maximalDiscernibilityCutsOn(const SystemDecyzyjny& table,
+                                                          const std::vector<bool>& cutAttributes, Progress& progress,
+                                                          unsigned threads)
 {
     Discretization made = noCuts(cutAttributes);
     const std::vector<std::uint32_t> attributes = markedAttributes(cutAttributes);
@@ -466,8 +487,8 @@ std::optional<Discretization> maximalDiscernibilityCuts(const SystemDecyzyjny& t
     return made;
 }
 
-std::optional<Discretization> entropyCuts(const SystemDecyzyjny& table, const std::vector<bool>& cutAttributes,
-                                          Progress& progress, unsigned threads)
+std::optional<Discretization> entropyCutsOn(const SystemDecyzyjny& table, const std::vector<bool>& cutAttributes,
+                                            Progress& progress, unsigned threads)
 {
     Discretization made = noCuts(cutAttributes);
     const std::vector<std::uint32_t> attributes = markedAttributes(cutAttributes);
@@ -498,6 +519,8 @@ std::optional<Discretization> entropyCuts(const SystemDecyzyjny& table, const st
     }
     return made;
 }
+
+} // namespace
 
 Discretization equalWidthCuts(const SystemDecyzyjny& table, const std::vector<bool>& cutAttributes,
                               std::uint32_t intervals)

@@ -67,10 +67,9 @@ std::optional<Discretization> fitDiscretization(const SystemDecyzyjny& table, co
 
 // Each method on its own, for the attributes marked in cutAttributes; nullopt when stopped.
 std::optional<Discretization> maximalDiscernibilityCuts(const SystemDecyzyjny& table,
-                                                        const std::vector<bool>& cutAttributes, Progress& progress,
-                                                        unsigned threads = 0);
+                                                        const std::vector<bool>& cutAttributes, Progress& progress);
 std::optional<Discretization> entropyCuts(const SystemDecyzyjny& table, const std::vector<bool>& cutAttributes,
-                                          Progress& progress, unsigned threads = 0);
+                                          Progress& progress);
 Discretization equalWidthCuts(const SystemDecyzyjny& table, const std::vector<bool>& cutAttributes,
                               std::uint32_t intervals);
 
