@@ -2,11 +2,13 @@
 
 #include "generator.h"
 #include "lem2.h"
+#include "parallel_for.h"
 #include "perf_timer.h"
 #include "ratio.h"
 #include "text_format.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <numeric>
 #include <utility>
@@ -34,14 +36,15 @@ private:
 // Trains the method on the objects outside fold and tests it on those inside. A cancel seen by
 // the computation leaves a result that the caller, seeing the cancel too, throws away.
 FoldResult testFold(const SystemDecyzyjny& table, const std::vector<std::uint32_t>& foldOf, std::uint32_t fold,
-                    const CvSettings& settings, const FoldPreparation& preparation, Progress& watch)
+                    const CvSettings& settings, const FoldPreparation& preparation, Progress& watch,
+                    unsigned threads)
 {
     SystemDecyzyjny training;
     SystemDecyzyjny test;
     splitFold(table, foldOf, fold, training, test);
     prepareFold(training, test, settings.method, preparation);
     const TestCounts counts = trainAndClassify(settings.method, std::move(training), std::move(test), settings.k, watch,
-                                               settings.matching);
+                                               settings.matching, threads);
     return foldResult(counts.objects, counts.caught, counts.correct);
 }
 
@@ -195,16 +198,24 @@ bool crossValidate(const SystemDecyzyjny& table, const CvSettings& settings, con
 {
     PerfTimer timer;
     timer.start();
-    CrossValidation made{settings, {}, 0, preparation};
+    CrossValidation made{settings, std::vector<FoldResult>(settings.folds), 0, preparation};
     const auto foldOf = stratifiedFolds(table, settings.folds, settings.seed);
-    for (std::uint32_t fold = 0; fold < settings.folds; ++fold) {
+    std::atomic<std::uint32_t> finished{0};
+    progress.report(0, 0, settings.folds);
+    // The threads are shared among the folds running at once: a fold's own computation gets the
+    // threads left over when there are fewer folds than threads.
+    const unsigned threads = workerThreads(settings.threads);
+    const unsigned foldThreads = std::max(1u, threads / settings.folds);
+    // Each fold has its own slot, so the results come out in fold order whichever thread ends first.
+    parallelFor(settings.folds, threads, [&](std::uint32_t fold, unsigned) {
         if (progress.cancelled()) {
             return false;
         }
-        progress.report(0, fold, settings.folds);
         FoldWatch watch(progress);
-        made.folds.push_back(testFold(table, foldOf, fold, settings, preparation, watch));
-    }
+        made.folds[fold] = testFold(table, foldOf, fold, settings, preparation, watch, foldThreads);
+        progress.report(0, finished.fetch_add(1) + 1, settings.folds);
+        return true;
+    });
     if (progress.cancelled()) {
         return false;
     }

@@ -22,6 +22,9 @@ struct CvSettings {
     std::uint32_t folds = 10;
     std::uint32_t seed = 0;
     RuleMatching matching = RuleMatching::Complete; // the rule methods only
+    // The threads the run takes (0: one per core), as many folds tested at a time; the results do
+    // not depend on it.
+    unsigned threads = 0;
 };
 
 // How each fold's two parts are prepared before the method runs, fitted on the training part
@@ -81,9 +84,11 @@ void prepareFold(SystemDecyzyjny& training, SystemDecyzyjny& test, CvMethod meth
 void splitFold(const SystemDecyzyjny& table, const std::vector<std::uint32_t>& foldOf, std::uint32_t fold,
                SystemDecyzyjny& training, SystemDecyzyjny& test);
 
-// Tests each fold with the method trained on the other folds, fold by fold, and times it all.
+// Tests each fold with the method trained on the other folds, several folds at a time on
+// settings.threads threads, and times it all; the folds' results are kept in fold order.
 // settings must pass checkCvSettings. Returns false, leaving results as they were, when progress
-// asks to stop (checked between folds and by each fold's computation). Throws std::bad_alloc, leaving results, when memory runs out.
+// asks to stop (checked before each fold and by each fold's computation); progress is told the
+// folds finished. Throws std::bad_alloc, leaving results, when memory runs out.
 bool crossValidate(const SystemDecyzyjny& table, const CvSettings& settings, CrossValidation& results,
                    Progress& progress = noProgress());
 // The same with each fold's parts prepared; the results' header names the preparation.

@@ -4,8 +4,19 @@
 #include "knn_scoring.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <limits>
+
+// On x86-64 the prefilter has a second version written for AVX2 and FMA, taken when the processor
+// has them (asked once per scorer), so that one program runs everywhere at the speed of each.
+// Windows programs keep the portable version, like the kernels above.
+#if defined(__x86_64__) && defined(__GNUC__) && defined(__ELF__)
+#define KOLVEN_PICKS_VECTORS 1
+#include <immintrin.h>
+#else
+#define KOLVEN_PICKS_VECTORS 0
+#endif
 
 namespace kolven {
 
@@ -52,11 +63,12 @@ constexpr std::uint32_t kLanes = sizeof(Lanes) / sizeof(float);
 
 // The squared distances of a block like blockDistances, but summed in plain float arithmetic:
 // several times cheaper, and within a known factor of the exact square sums. The sums stay in
-// registers across the attributes. Returns the smallest of them. (A fused multiply and add only
-// makes the float sums more accurate, which the error bound allows.)
+// registers across the attributes. Returns the smallest of them and sets in below bit i for
+// every square i that is at most bound. (A fused multiply and add only makes the float sums more
+// accurate, which the error bound allows.)
 KOLVEN_WIDE_VECTORS
 float blockSquares(const float* column, std::size_t stride, const float* testRow, std::uint32_t attributeCount,
-                   float* squares)
+                   float bound, float* squares, std::uint64_t& below)
 {
     constexpr std::uint32_t groups = kBlock / kLanes;
     Lanes sums[groups];
@@ -88,8 +100,69 @@ float blockSquares(const float* column, std::size_t stride, const float* testRow
     smallest = smallest < turned ? smallest : turned;
     turned = __builtin_shufflevector(smallest, smallest, 1, 0, 3, 2, 5, 4, 7, 6);
     smallest = smallest < turned ? smallest : turned;
+    below = 0;
+    if (smallest[0] <= bound) {
+        for (std::uint32_t i = 0; i < kBlock; ++i) {
+            below |= std::uint64_t(squares[i] <= bound) << i;
+        }
+    }
     return smallest[0];
 }
+
+#if KOLVEN_PICKS_VECTORS
+// One bit for each of the eight sums, set where the sum is at most limit.
+__attribute__((target("avx2,fma"))) inline std::uint64_t bits(__m256 sums, __m256 limit)
+{
+    return std::uint64_t(unsigned(_mm256_movemask_ps(_mm256_cmp_ps(sums, limit, _CMP_LE_OQ))));
+}
+
+// blockSquares for processors with AVX2 and FMA, written out: each attribute costs one subtraction
+// and one fused multiply and add per eight objects, and the comparison with the bound gives the
+// bits directly.
+__attribute__((target("avx2,fma"))) float blockSquaresAvx2(const float* column, std::size_t stride,
+                                                          const float* testRow, std::uint32_t attributeCount,
+                                                          float bound, float* squares, std::uint64_t& below)
+{
+    static_assert(kBlock == 64);
+    __m256 s0 = _mm256_setzero_ps(), s1 = s0, s2 = s0, s3 = s0, s4 = s0, s5 = s0, s6 = s0, s7 = s0;
+    for (std::uint32_t a = 0; a < attributeCount; ++a, column += stride) {
+        const __m256 value = _mm256_broadcast_ss(testRow + a);
+        __m256 d0 = _mm256_sub_ps(value, _mm256_loadu_ps(column));
+        __m256 d1 = _mm256_sub_ps(value, _mm256_loadu_ps(column + 8));
+        __m256 d2 = _mm256_sub_ps(value, _mm256_loadu_ps(column + 16));
+        __m256 d3 = _mm256_sub_ps(value, _mm256_loadu_ps(column + 24));
+        s0 = _mm256_fmadd_ps(d0, d0, s0);
+        s1 = _mm256_fmadd_ps(d1, d1, s1);
+        s2 = _mm256_fmadd_ps(d2, d2, s2);
+        s3 = _mm256_fmadd_ps(d3, d3, s3);
+        d0 = _mm256_sub_ps(value, _mm256_loadu_ps(column + 32));
+        d1 = _mm256_sub_ps(value, _mm256_loadu_ps(column + 40));
+        d2 = _mm256_sub_ps(value, _mm256_loadu_ps(column + 48));
+        d3 = _mm256_sub_ps(value, _mm256_loadu_ps(column + 56));
+        s4 = _mm256_fmadd_ps(d0, d0, s4);
+        s5 = _mm256_fmadd_ps(d1, d1, s5);
+        s6 = _mm256_fmadd_ps(d2, d2, s6);
+        s7 = _mm256_fmadd_ps(d3, d3, s7);
+    }
+    _mm256_storeu_ps(squares, s0);
+    _mm256_storeu_ps(squares + 8, s1);
+    _mm256_storeu_ps(squares + 16, s2);
+    _mm256_storeu_ps(squares + 24, s3);
+    _mm256_storeu_ps(squares + 32, s4);
+    _mm256_storeu_ps(squares + 40, s5);
+    _mm256_storeu_ps(squares + 48, s6);
+    _mm256_storeu_ps(squares + 56, s7);
+    const __m256 limit = _mm256_set1_ps(bound);
+    below = bits(s0, limit) | bits(s1, limit) << 8 | bits(s2, limit) << 16 | bits(s3, limit) << 24 |
+            bits(s4, limit) << 32 | bits(s5, limit) << 40 | bits(s6, limit) << 48 | bits(s7, limit) << 56;
+    __m256 smallest = _mm256_min_ps(_mm256_min_ps(_mm256_min_ps(s0, s1), _mm256_min_ps(s2, s3)),
+                                    _mm256_min_ps(_mm256_min_ps(s4, s5), _mm256_min_ps(s6, s7)));
+    __m128 half = _mm_min_ps(_mm256_castps256_ps128(smallest), _mm256_extractf128_ps(smallest, 1));
+    half = _mm_min_ps(half, _mm_movehl_ps(half, half));
+    half = _mm_min_ss(half, _mm_shuffle_ps(half, half, 1));
+    return _mm_cvtss_f32(half);
+}
+#endif
 
 // The k smallest distances offered so far, in the order the full insertion sort gives them: a
 // distance goes before the first entry >= it, and once k entries are held one that would land
@@ -170,9 +243,17 @@ float KnnSquareBound::operator()(float square) const
     return static_cast<double>(rounded) < bound ? std::nextafter(rounded, kInfinity) : rounded;
 }
 
-KnnFastScorer::KnnFastScorer(const SystemDecyzyjny& training, std::uint32_t k)
-    : attributeCount_(training.attributeCount), k_(k), candidateBound_(training.attributeCount)
+KnnFastScorer::KnnFastScorer(const SystemDecyzyjny& training, std::uint32_t k, KnnVectors vectors)
+    : attributeCount_(training.attributeCount), k_(k), candidateBound_(training.attributeCount),
+      blockSquares_(blockSquares)
 {
+#if KOLVEN_PICKS_VECTORS
+    if (vectors == KnnVectors::Widest && __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma")) {
+        blockSquares_ = blockSquaresAvx2;
+    }
+#else
+    (void)vectors;
+#endif
     std::size_t total = 0;
     for (std::uint32_t c = 0; c < training.classCount; ++c) {
         const std::uint32_t size = training.classSize(c);
@@ -249,7 +330,8 @@ float KnnFastScorer::exactScore(const ClassLayout& layout, const float* testRow,
 // objects, only to those whose float square is within the bound of the k-th smallest. Every
 // object among the k nearest is one of them, so the k smallest exact distances, and thus the
 // score, are the same. Only the smallest square of each block is kept between the passes: the
-// second one passes over most blocks whole and sums the squares of the few others again.
+// second one passes over most blocks whole and sums the squares of the few others again. Within
+// a block only the objects whose bits the prefilter set are looked at.
 void KnnFastScorer::filteredScores(const ClassLayout& layout, const float* const* rows, std::uint32_t count,
                                    Scratch& scratch, float* scores) const
 {
@@ -257,27 +339,31 @@ void KnnFastScorer::filteredScores(const ClassLayout& layout, const float* const
     float* squares = scratch.block.data();
     NearestDistances smallestSquares[kBatch];
     float bound[kBatch];
+    float boundOf[kBatch]; // the square bound[r] was found from
     for (std::uint32_t r = 0; r < count; ++r) {
         smallestSquares[r] = NearestDistances(scratch.nearestSquares.data() + std::size_t(r) * k_, k_);
         bound[r] = kInfinity;
+        boundOf[r] = kInfinity;
     }
 
     for (std::uint32_t first = 0, b = 0; first < layout.size; first += kBlock, ++b) {
         const float* column = columns_.data() + layout.offset + first;
         const std::uint32_t inBlock = std::min(kBlock, layout.size - first);
+        const std::uint64_t inside = inBlock == kBlock ? ~std::uint64_t(0) : (std::uint64_t(1) << inBlock) - 1;
         for (std::uint32_t r = 0; r < count; ++r) {
-            float& blockMinimum = scratch.blockMinimum[r * blocksPerRow + b];
-            blockMinimum = blockSquares(column, layout.stride, rows[r], attributeCount_, squares);
-            if (blockMinimum > bound[r]) {
+            std::uint64_t below = 0;
+            scratch.blockMinimum[r * blocksPerRow + b] =
+                blockSquares_(column, layout.stride, rows[r], attributeCount_, bound[r], squares, below);
+            below &= inside;
+            if (below == 0) {
                 continue;
             }
-            for (std::uint32_t i = 0; i < inBlock; ++i) {
-                if (squares[i] <= bound[r]) {
-                    smallestSquares[r].offer(squares[i]);
-                }
+            for (; below != 0; below &= below - 1) {
+                smallestSquares[r].offer(squares[std::countr_zero(below)]);
             }
-            if (smallestSquares[r].full()) {
-                bound[r] = candidateBound_(smallestSquares[r].largest());
+            if (smallestSquares[r].full() && smallestSquares[r].largest() != boundOf[r]) {
+                boundOf[r] = smallestSquares[r].largest();
+                bound[r] = candidateBound_(boundOf[r]);
             }
         }
     }
@@ -290,11 +376,15 @@ void KnnFastScorer::filteredScores(const ClassLayout& layout, const float* const
                 continue;
             }
             const float* column = columns_.data() + layout.offset + first;
-            blockSquares(column, layout.stride, rows[r], attributeCount_, squares);
-            for (std::uint32_t i = 0; i < std::min(kBlock, layout.size - first); ++i) {
-                if (squares[i] <= bound[r]) {
-                    nearest.offer(knnDistance(rows[r], column + i, layout.stride, attributeCount_));
-                }
+            const std::uint32_t inBlock = std::min(kBlock, layout.size - first);
+            std::uint64_t below = 0;
+            blockSquares_(column, layout.stride, rows[r], attributeCount_, bound[r], squares, below);
+            if (inBlock != kBlock) {
+                below &= (std::uint64_t(1) << inBlock) - 1;
+            }
+            for (; below != 0; below &= below - 1) {
+                const auto i = std::uint32_t(std::countr_zero(below));
+                nearest.offer(knnDistance(rows[r], column + i, layout.stride, attributeCount_));
             }
         }
         scores[r] = nearest.sum();

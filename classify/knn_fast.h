@@ -26,6 +26,10 @@ private:
     double term_;
 };
 
+// Which prefilter a KnnFastScorer takes: the widest vectors the processor has, or the portable
+// one every processor runs (the scores are the same; tests compare both).
+enum class KnnVectors { Widest, Portable };
+
 // The class scores of referenceClassScores, bit for bit, computed faster. The training classes
 // are laid out attribute by attribute so that many distances are computed side by side, for a
 // few test objects at a time while the training values are in cache. A class score needs only
@@ -41,7 +45,7 @@ public:
 
     // Lays out training, whose decision classes must be built, for 1 <= k <= its smallest class.
     // Throws std::bad_alloc when the layout cannot be allocated.
-    KnnFastScorer(const SystemDecyzyjny& training, std::uint32_t k);
+    KnnFastScorer(const SystemDecyzyjny& training, std::uint32_t k, KnnVectors vectors = KnnVectors::Widest);
 
     // The work memory of one thread for kBatch rows; made before the threads start, as it
     // allocates.
@@ -76,6 +80,10 @@ private:
     std::uint32_t longestStride_ = 0;
     bool trainingFinite_ = true;
     KnnSquareBound candidateBound_;
+    // The float squares of one block of a class, the smallest of them returned and bit i of the
+    // last argument set where square i is at most the bound given before the squares.
+    float (*blockSquares_)(const float* column, std::size_t stride, const float* testRow, std::uint32_t attributeCount,
+                           float bound, float* squares, std::uint64_t& below);
 };
 
 } // namespace kolven

@@ -70,7 +70,7 @@ std::optional<CvMethod> methodNamed(std::string_view cliName, const std::vector<
 }
 
 TestCounts trainAndClassify(CvMethod method, SystemDecyzyjny training, SystemDecyzyjny test, std::uint32_t k,
-                            Progress& progress, RuleMatching matching)
+                            Progress& progress, RuleMatching matching, unsigned threads)
 {
     switch (methodInfo(method).family) {
     case MethodFamily::Knn: {
@@ -78,7 +78,7 @@ TestCounts trainAndClassify(CvMethod method, SystemDecyzyjny training, SystemDec
         takeValues(knn, training);
         takeValues(knn.testSystem, test);
         knn.k = std::max(k, 1u);
-        static_cast<void>(knn.classifyTestSystem(progress));
+        static_cast<void>(knn.classifyTestSystem(KnnScoring::Fast, threads, progress));
         return {knn.testObjectCount, knn.caughtCount, knn.correctCount};
     }
     case MethodFamily::Lem2: {
@@ -91,7 +91,7 @@ TestCounts trainAndClassify(CvMethod method, SystemDecyzyjny training, SystemDec
     case MethodFamily::Exhaustive: {
         ERCIM ercim;
         takeValues(ercim, training);
-        ercim.computeRules(progress, {.allOrders = method == CvMethod::ExhaustiveAllOrders});
+        ercim.computeRules(progress, {.allOrders = method == CvMethod::ExhaustiveAllOrders, .threads = threads});
         return byRules(ercim, test, progress, matching);
     }
     }

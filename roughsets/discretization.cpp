@@ -64,25 +64,21 @@ void shareOut(std::uint32_t count, std::uint32_t threads, const Work& work)
     });
 }
 
-std::uint32_t hardwareThreads()
-{
-    return workerThreads(0);
-}
 
 // The state of the maximal-discernibility search: the blocks of objects that no cut or uncut
 // attribute tells apart yet, with their class counts, and for every cut attribute its objects in
 // ascending value, kept to those still lying in a block with two decisions.
 class DiscernibilitySearch {
 public:
-    DiscernibilitySearch(const SystemDecyzyjny& table, const std::vector<std::uint32_t>& attributes)
-        : table_(table), attributes_(attributes)
+    DiscernibilitySearch(const SystemDecyzyjny& table, const std::vector<std::uint32_t>& attributes, unsigned threads)
+        : table_(table), attributes_(attributes), threads_(workerThreads(threads))
     {
         classOf_ = decisionClasses(table, classCount_);
         formFirstBlocks();
         distinct_.resize(attributes.size());
         rank_.resize(attributes.size());
         order_.resize(attributes.size());
-        shareOut(std::uint32_t(attributes.size()), hardwareThreads(), [this](std::uint32_t i) { sortAttribute(i); });
+        shareOut(std::uint32_t(attributes.size()), threads_, [this](std::uint32_t i) { sortAttribute(i); });
         countBlocks();
         total_ = remaining_;
     }
@@ -102,7 +98,7 @@ public:
     {
         std::vector<Best> perAttribute(attributes_.size());
         const std::uint64_t work = std::uint64_t(active_) * attributes_.size();
-        const std::uint32_t threads = work > 20000 ? hardwareThreads() : 1;
+        const std::uint32_t threads = work > 20000 ? threads_ : 1;
         shareOut(std::uint32_t(attributes_.size()), threads,
                  [this, &perAttribute](std::uint32_t i) { perAttribute[i] = bestOf(i); });
         Best chosen;
@@ -255,6 +251,7 @@ private:
 
     const SystemDecyzyjny& table_;
     const std::vector<std::uint32_t>& attributes_;
+    unsigned threads_;
     std::vector<std::uint32_t> classOf_;
     std::uint32_t classCount_ = 0;
     std::vector<std::uint32_t> block_;
@@ -360,6 +357,13 @@ std::vector<double> entropyCutsOf(const std::vector<std::pair<float, std::uint32
     return cuts;
 }
 
+// The two searches on threads threads (0: one per core).
+std::optional<Discretization> maximalDiscernibilityCutsOn(const SystemDecyzyjny& table,
+                                                          const std::vector<bool>& cutAttributes, Progress& progress,
+                                                          unsigned threads);
+std::optional<Discretization> entropyCutsOn(const SystemDecyzyjny& table, const std::vector<bool>& cutAttributes,
+                                            Progress& progress, unsigned threads);
+
 } // namespace
 
 std::uint32_t intervalCode(const std::vector<double>& cuts, float value)
@@ -432,11 +436,12 @@ std::vector<bool> defaultCutAttributes(const SystemDecyzyjny& table, const Table
 }
 
 std::optional<Discretization> fitDiscretization(const SystemDecyzyjny& table, const std::vector<bool>& cutAttributes,
-                                                const DiscretizationMethod& method, Progress& progress)
+                                                const DiscretizationMethod& method, Progress& progress,
+                                                unsigned threads)
 {
     switch (method.method) {
-    case CutMethod::MaximalDiscernibility: return maximalDiscernibilityCuts(table, cutAttributes, progress);
-    case CutMethod::Entropy: return entropyCuts(table, cutAttributes, progress);
+    case CutMethod::MaximalDiscernibility: return maximalDiscernibilityCutsOn(table, cutAttributes, progress, threads);
+    case CutMethod::Entropy: return entropyCutsOn(table, cutAttributes, progress, threads);
     case CutMethod::EqualWidth: return equalWidthCuts(table, cutAttributes, method.intervals);
     }
     return std::nullopt;
@@ -445,12 +450,27 @@ std::optional<Discretization> fitDiscretization(const SystemDecyzyjny& table, co
 std::optional<Discretization> maximalDiscernibilityCuts(const SystemDecyzyjny& table,
                                                         const std::vector<bool>& cutAttributes, Progress& progress)
 {
+    return maximalDiscernibilityCutsOn(table, cutAttributes, progress, 0);
+}
+
+std::optional<Discretization> entropyCuts(const SystemDecyzyjny& table, const std::vector<bool>& cutAttributes,
+                                          Progress& progress)
+{
+    return entropyCutsOn(table, cutAttributes, progress, 0);
+}
+
+namespace {
+
+std::optional<Discretization> maximalDiscernibilityCutsOn(const SystemDecyzyjny& table,
+                                                          const std::vector<bool>& cutAttributes, Progress& progress,
+                                                          unsigned threads)
+{
     Discretization made = noCuts(cutAttributes);
     const std::vector<std::uint32_t> attributes = markedAttributes(cutAttributes);
     if (attributes.empty() || table.objectCount == 0) {
         return made;
     }
-    DiscernibilitySearch search(table, attributes);
+    DiscernibilitySearch search(table, attributes, threads);
     while (search.remainingPairs() > 0) {
         if (progress.cancelled()) {
             return std::nullopt;
@@ -467,8 +487,8 @@ std::optional<Discretization> maximalDiscernibilityCuts(const SystemDecyzyjny& t
     return made;
 }
 
-std::optional<Discretization> entropyCuts(const SystemDecyzyjny& table, const std::vector<bool>& cutAttributes,
-                                          Progress& progress)
+std::optional<Discretization> entropyCutsOn(const SystemDecyzyjny& table, const std::vector<bool>& cutAttributes,
+                                            Progress& progress, unsigned threads)
 {
     Discretization made = noCuts(cutAttributes);
     const std::vector<std::uint32_t> attributes = markedAttributes(cutAttributes);
@@ -479,7 +499,7 @@ std::optional<Discretization> entropyCuts(const SystemDecyzyjny& table, const st
     const std::vector<std::uint32_t> classOf = decisionClasses(table, classCount);
     std::atomic<std::uint64_t> finished{0};
     std::atomic<bool> stopped{false};
-    shareOut(std::uint32_t(attributes.size()), hardwareThreads(), [&](std::uint32_t place) {
+    shareOut(std::uint32_t(attributes.size()), workerThreads(threads), [&](std::uint32_t place) {
         if (stopped.load() || progress.cancelled()) {
             stopped.store(true);
             return;
@@ -499,6 +519,8 @@ std::optional<Discretization> entropyCuts(const SystemDecyzyjny& table, const st
     }
     return made;
 }
+
+} // namespace
 
 Discretization equalWidthCuts(const SystemDecyzyjny& table, const std::vector<bool>& cutAttributes,
                               std::uint32_t intervals)

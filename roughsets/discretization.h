@@ -59,10 +59,11 @@ std::vector<bool> defaultCutAttributes(const SystemDecyzyjny& table, const Table
 
 // Fits the cuts of method on table for the attributes marked in cutAttributes (one entry a
 // condition attribute). Reports progress (stage 0) and returns nullopt when progress asks to
-// stop. Throws std::bad_alloc when memory runs out.
+// stop. Throws std::bad_alloc when memory runs out. The searches run on threads threads (0: one
+// per core); the cuts do not depend on it.
 std::optional<Discretization> fitDiscretization(const SystemDecyzyjny& table, const std::vector<bool>& cutAttributes,
                                                 const DiscretizationMethod& method,
-                                                Progress& progress = noProgress());
+                                                Progress& progress = noProgress(), unsigned threads = 0);
 
 // Each method on its own, for the attributes marked in cutAttributes; nullopt when stopped.
 std::optional<Discretization> maximalDiscernibilityCuts(const SystemDecyzyjny& table,

@@ -26,7 +26,7 @@ awk -F, '
   function seconds(t, unit) { return unit == "ns" ? t / 1e9 : unit == "us" ? t / 1e6 : unit == "ms" ? t / 1e3 : t }
   /^name,/ { for (i = 1; i <= NF; i++) if (unquote($i) == "peak_MiB") peakColumn = i; next }
   {
-    name = unquote($1); gsub(/\/(real_time|iterations:[0-9]+)/, "", name); n++; names[n] = name
+    name = unquote($1); gsub(/\/(real_time|process_time|iterations:[0-9]+)/, "", name); n++; names[n] = name
     time[name] = seconds($3, unquote($5)); cpu[name] = seconds($4, unquote($5))
     peak[name] = $peakColumn; rate[name] = $6
   }

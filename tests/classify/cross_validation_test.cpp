@@ -85,6 +85,23 @@ TEST(CrossValidation, EachFoldsComputationWatchesTheCancel)
     }
 }
 
+// Folds tested side by side give what one thread gives, fold by fold in fold order, and the
+// progress ends at every fold finished.
+TEST(CrossValidation, GivesTheSameFoldsOnAnyNumberOfThreads)
+{
+    const SystemDecyzyjny table = classTable({13, 9, 7});
+    for (const CvMethod method : {CvMethod::Knn, CvMethod::Lem2}) {
+        CrossValidation one;
+        CrossValidation many;
+        SharedProgress progress;
+        ASSERT_TRUE(crossValidate(table, {method, 1, 6, 5, 1}, one));
+        ASSERT_TRUE(crossValidate(table, {method, 1, 6, 5, 4}, many, progress));
+        EXPECT_EQ(crossValidationText(one), crossValidationText(many));
+        EXPECT_EQ(progress.done(), 6u);
+        EXPECT_EQ(progress.total(), 6u);
+    }
+}
+
 TEST(CrossValidation, RefusesFoldCountsOutsideTwoToTheObjectsAndLem2WithoutAttributes)
 {
     const SystemDecyzyjny table = testing::tableOf(0, {{0}, {1}, {0}});

@@ -73,11 +73,13 @@ void expectSameScores(SystemDecyzyjny& training, SystemDecyzyjny& test)
     std::vector<float> buffer;
     std::vector<float> expected(training.classCount);
     std::vector<float> actual(KnnFastScorer::kBatch * training.classCount);
-    for (std::uint32_t k = 1; k <= smallest; ++k) {
-        const KnnFastScorer fast(training, k);
+    for (std::uint32_t run = 0; run < 2 * smallest; ++run) {
+        // Each k with the widest vectors the processor has and with the portable ones.
+        const std::uint32_t k = 1 + run / 2;
+        const KnnFastScorer fast(training, k, run % 2 == 0 ? KnnVectors::Widest : KnnVectors::Portable);
         auto scratch = fast.makeScratch();
         // Batches of every size from one row up, so rows share the passes over the training.
-        const std::uint32_t batch = 1 + (k - 1) % KnnFastScorer::kBatch;
+        const std::uint32_t batch = 1 + run % KnnFastScorer::kBatch;
         for (std::uint32_t first = 0; first < test.objectCount; first += batch) {
             const std::uint32_t count = std::min(batch, test.objectCount - first);
             fast.classScores(test.row(first), test.rowLength, count, scratch, actual.data());
@@ -86,7 +88,7 @@ void expectSameScores(SystemDecyzyjny& training, SystemDecyzyjny& test)
                 for (std::uint32_t c = 0; c < training.classCount; ++c) {
                     ASSERT_EQ(std::bit_cast<std::uint32_t>(actual[(t - first) * training.classCount + c]),
                               std::bit_cast<std::uint32_t>(expected[c]))
-                        << "k " << k << ", test object " << t << ", class " << c;
+                        << "k " << k << (run % 2 == 0 ? " widest" : " portable") << ", test object " << t << ", class " << c;
                 }
             }
         }
