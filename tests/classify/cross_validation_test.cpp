@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdint>
 #include <map>
@@ -73,14 +74,14 @@ TEST(CrossValidation, EachFoldsComputationWatchesTheCancel)
 {
     struct CancelOnSecondLook : Progress {
         bool cancelled() const override { return ++looks > 1; }
-        mutable int looks = 0;
+        mutable std::atomic<int> looks{0}; // the folds look from several threads
     };
     const SystemDecyzyjny table = classTable({6, 6});
     for (const CvMethod method : {CvMethod::Knn, CvMethod::Lem2, CvMethod::Exhaustive}) {
         CancelOnSecondLook progress;
         CrossValidation results;
         EXPECT_FALSE(crossValidate(table, {method, 1, 3, 7}, results, progress));
-        EXPECT_GT(progress.looks, 2) << methodInfo(method).resultsName; // only 2 when the folds ignore it
+        EXPECT_GT(progress.looks.load(), 2) << methodInfo(method).resultsName; // only 2 when the folds ignore it
         EXPECT_TRUE(results.folds.empty());
     }
 }
