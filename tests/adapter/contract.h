@@ -36,6 +36,8 @@ public:
     virtual std::string label(int index) = 0;
     virtual void chooseMethod(int index) = 0;
     virtual bool okEnabled() = 0;
+    // The tooltip of OK, where a disabled OK says why.
+    virtual std::string okReason() = 0;
     // Presses the button of that text; then, when given, runs once the press is handled (a
     // message box it raised answered by the next step) while the dialog may still be open.
     virtual void press(const std::string& button, std::function<void()> then = {}) = 0;

@@ -1,5 +1,7 @@
 #include "contract.h"
 
+#include "generator.h"
+#include "table_files.h"
 #include "test_files.h"
 
 #include <gtest/gtest.h>
@@ -20,6 +22,17 @@ protected:
 Step file(const std::filesystem::path& path)
 {
     return [path](Dialog& dialog) { dialog.chooseFile(path); };
+}
+
+// Types the texts into the dialog's edits in order, then presses the button.
+Step fill(const std::vector<std::string>& texts, const std::string& button)
+{
+    return [texts, button](Dialog& dialog) {
+        for (std::size_t i = 0; i < texts.size(); ++i) {
+            dialog.type(int(i), texts[i]);
+        }
+        dialog.press(button);
+    };
 }
 
 const std::filesystem::path iris = testing::dataFile("iris.tab");
@@ -57,6 +70,36 @@ TEST_F(AdapterContract, GridScrollsByTheWheelRefusesATextThatIsNoNumberAndCloses
     EXPECT_EQ(kept, "abc");
     EXPECT_TRUE(focused);
     EXPECT_EQ(p.state().ercim->values, before) << "closed as ANULUJ";
+}
+
+// The refusal comes in a message box with its caption; the dialog opened again after it shows the
+// values the logic kept; a disabled OK carries the reason as its tooltip.
+TEST_F(AdapterContract, RefusedRangeReopensWithTheTypedValuesAndZeroObjectsSaysWhyOnOk)
+{
+    const std::vector<std::string> typed{"4", "2", "5", "3"};
+    std::string refusal;
+    std::string caption;
+    std::vector<std::string> reopened;
+    std::string reasons;
+    EXPECT_TRUE(p.choose(CommandId::GenerateSystem, {fill(typed, "OK"),
+                                                     [&](Dialog& box) {
+                                                         refusal = box.message();
+                                                         caption = box.title();
+                                                         box.answer(Answer::Ok);
+                                                     },
+                                                     [&](Dialog& dialog) {
+                                                         for (std::size_t i = 0; i < typed.size(); ++i) {
+                                                             reopened.push_back(dialog.text(int(i)));
+                                                         }
+                                                         reasons = "[" + dialog.okReason() + "] ";
+                                                         dialog.type(0, "0");
+                                                         reasons += dialog.okEnabled() ? "enabled" : dialog.okReason();
+                                                         dialog.press("ANULUJ");
+                                                     }}));
+    EXPECT_EQ(refusal, refusalMessage(GeneratorRefusal::EmptyRange));
+    EXPECT_EQ(caption, kErrorCaption);
+    EXPECT_EQ(reopened, typed);
+    EXPECT_EQ(reasons, "[] Liczba obiektow musi byc wieksza od zera.");
 }
 
 // The k field shows at once the 1 that a typed 0 becomes, in both dialogs that ask for k; OK
@@ -135,13 +178,7 @@ TEST_F(AdapterContract, RestrictionAndDiscretizationDialogsPassTheListTheMethodA
 // and PageDown do, and "Autor" hides it.
 TEST_F(AdapterContract, RulesArePagedByDalejSpaceAndPageDown)
 {
-    ASSERT_TRUE(p.choose(CommandId::GenerateSystem, {[](Dialog& dialog) {
-        const std::vector<std::string> typed{"300", "2", "0", "9"};
-        for (std::size_t i = 0; i < typed.size(); ++i) {
-            dialog.type(int(i), typed[i]);
-        }
-        dialog.press("OK");
-    }}));
+    ASSERT_TRUE(p.choose(CommandId::GenerateSystem, {fill({"300", "2", "0", "9"}, "OK")}));
     ASSERT_TRUE(p.choose(CommandId::ComputeLem2));
     EXPECT_TRUE(p.dalejShown());
     EXPECT_TRUE(p.dalejEnabled());

@@ -20,15 +20,6 @@
 
 namespace kolven::test {
 
-// The OK button of one of the program's dialogs.
-inline QPushButton* okButton(const QDialog* dialog)
-{
-    for (QPushButton* button : dialog->findChildren<QPushButton*>())
-        if (button->text() == QStringLiteral("OK"))
-            return button;
-    return nullptr;
-}
-
 // The whole program in its window, as the entry point builds it, over a fresh state: the Qt side
 // of the adapter contract, and what the Qt window's own tests look into.
 class QtProgram : public Program {

@@ -19,6 +19,15 @@ QMessageBox::StandardButton standardButton(Answer which)
     return which == Answer::Yes ? QMessageBox::Yes : which == Answer::No ? QMessageBox::No : QMessageBox::Ok;
 }
 
+// The OK button of one of the program's dialogs.
+QPushButton* okButton(const QWidget* dialog)
+{
+    for (QPushButton* button : dialog->findChildren<QPushButton*>())
+        if (button->text() == QStringLiteral("OK"))
+            return button;
+    return nullptr;
+}
+
 // Kept alive by the presses it schedules, which run after the step that made them.
 class QtDialog : public Dialog, public std::enable_shared_from_this<QtDialog> {
 public:
@@ -40,7 +49,8 @@ public:
     {
         widget_->findChild<QComboBox*>(QStringLiteral("method"))->setCurrentIndex(index);
     }
-    bool okEnabled() override { return okButton(static_cast<QDialog*>(widget_.data()))->isEnabled(); }
+    bool okEnabled() override { return okButton(widget_)->isEnabled(); }
+    std::string okReason() override { return okButton(widget_)->toolTip().toStdString(); }
     void press(const std::string& button, std::function<void()> then) override
     {
         for (QPushButton* candidate : widget_->findChildren<QPushButton*>()) {

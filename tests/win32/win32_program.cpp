@@ -2,6 +2,8 @@
 
 #include "wide_text.h"
 
+#include <commctrl.h>
+
 namespace kolven::test {
 
 namespace {
@@ -19,7 +21,7 @@ public:
     // The message box's text is its static control with the text id.
     std::string message() override { return toUtf8(textOf(GetDlgItem(dialog_, 0xFFFF))); }
     std::string buttonText(Answer which) override { return toUtf8(textOf(GetDlgItem(dialog_, buttonId(which)))); }
-    void answer(Answer which) override { test::answer(buttonId(which))(dialog_); }
+    void answer(Answer which) override { SendMessageW(dialog_, WM_COMMAND, MAKEWPARAM(buttonId(which), BN_CLICKED), 0); }
     void chooseFile(const std::filesystem::path& file) override
     {
         test::chooseFile(Win32Program::windowsName(file))(dialog_);
@@ -35,6 +37,21 @@ public:
         SendMessageW(dialog_, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(methods), CBN_SELCHANGE), LPARAM(methods));
     }
     bool okEnabled() override { return IsWindowEnabled(button(dialog_, L"OK")); }
+    // The text of the dialog's tooltip, which OK carries.
+    std::string okReason() override
+    {
+        HWND tip = nullptr;
+        while ((tip = FindWindowExW(nullptr, tip, TOOLTIPS_CLASSW, nullptr)) && GetWindow(tip, GW_OWNER) != dialog_) {
+        }
+        wchar_t text[256] = {};
+        TTTOOLINFOW tool{};
+        tool.cbSize = TTTOOLINFOW_V2_SIZE;
+        tool.hwnd = dialog_;
+        tool.uId = 1;
+        tool.lpszText = text;
+        SendMessageW(tip, TTM_GETTEXTW, 256, reinterpret_cast<LPARAM>(&tool));
+        return toUtf8(text);
+    }
     // The click returns once the dialog has handled it, message boxes it raised answered meanwhile.
     void press(const std::string& text, std::function<void()> then) override
     {
