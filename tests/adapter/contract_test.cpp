@@ -81,21 +81,23 @@ TEST_F(AdapterContract, RefusedRangeReopensWithTheTypedValuesAndZeroObjectsSaysW
     std::string caption;
     std::vector<std::string> reopened;
     std::string reasons;
-    EXPECT_TRUE(p.choose(CommandId::GenerateSystem, {fill(typed, "OK"),
-                                                     [&](Dialog& box) {
-                                                         refusal = box.message();
-                                                         caption = box.title();
-                                                         box.answer(Answer::Ok);
-                                                     },
-                                                     [&](Dialog& dialog) {
-                                                         for (std::size_t i = 0; i < typed.size(); ++i) {
-                                                             reopened.push_back(dialog.text(int(i)));
-                                                         }
-                                                         reasons = "[" + dialog.okReason() + "] ";
-                                                         dialog.type(0, "0");
-                                                         reasons += dialog.okEnabled() ? "enabled" : dialog.okReason();
-                                                         dialog.press("ANULUJ");
-                                                     }}));
+    EXPECT_TRUE(p.choose(CommandId::GenerateSystem, {
+        fill(typed, "OK"),
+        [&](Dialog& box) {
+            refusal = box.message();
+            caption = box.title();
+            box.answer(Answer::Ok);
+        },
+        [&](Dialog& dialog) {
+            for (std::size_t i = 0; i < typed.size(); ++i) {
+                reopened.push_back(dialog.text(int(i)));
+            }
+            reasons = "[" + dialog.okReason() + "] ";
+            dialog.type(0, "0");
+            reasons += dialog.okEnabled() ? "enabled" : dialog.okReason();
+            dialog.press("ANULUJ");
+        },
+    }));
     EXPECT_EQ(refusal, refusalMessage(GeneratorRefusal::EmptyRange));
     EXPECT_EQ(caption, kErrorCaption);
     EXPECT_EQ(reopened, typed);
