@@ -69,6 +69,22 @@ std::optional<CvMethod> methodNamed(std::string_view cliName, const std::vector<
     return std::nullopt;
 }
 
+bool runMethod(CvMethod method, LEM2v1& lem2, Progress& progress)
+{
+    return method == CvMethod::Lem2Simplified ? lem2.runLem2Simplified(progress) : lem2.runLem2(progress);
+}
+
+bool runMethod(CvMethod method, ERCIM& ercim, Progress& progress, unsigned threads)
+{
+    return ercim.computeRules(progress, {.allOrders = method == CvMethod::ExhaustiveAllOrders, .threads = threads});
+}
+
+bool runMethod(kNNv1& knn, std::uint32_t k, Progress& progress, unsigned threads)
+{
+    knn.k = std::max(k, 1u);
+    return knn.classifyTestSystem(KnnScoring::Fast, threads, progress);
+}
+
 TestCounts trainAndClassify(CvMethod method, SystemDecyzyjny training, SystemDecyzyjny test, std::uint32_t k,
                             Progress& progress, RuleMatching matching, unsigned threads)
 {
@@ -77,21 +93,19 @@ TestCounts trainAndClassify(CvMethod method, SystemDecyzyjny training, SystemDec
         kNNv1 knn;
         takeValues(knn, training);
         takeValues(knn.testSystem, test);
-        knn.k = std::max(k, 1u);
-        static_cast<void>(knn.classifyTestSystem(KnnScoring::Fast, threads, progress));
+        static_cast<void>(runMethod(knn, k, progress, threads));
         return {knn.testObjectCount, knn.caughtCount, knn.correctCount};
     }
     case MethodFamily::Lem2: {
         LEM2v1 lem2;
         takeValues(lem2, training);
-        static_cast<void>(method == CvMethod::Lem2Simplified ? lem2.runLem2Simplified(progress)
-                                                             : lem2.runLem2(progress));
+        static_cast<void>(runMethod(method, lem2, progress));
         return byRules(lem2, test, progress, matching);
     }
     case MethodFamily::Exhaustive: {
         ERCIM ercim;
         takeValues(ercim, training);
-        ercim.computeRules(progress, {.allOrders = method == CvMethod::ExhaustiveAllOrders, .threads = threads});
+        static_cast<void>(runMethod(method, ercim, progress, threads));
         return byRules(ercim, test, progress, matching);
     }
     }

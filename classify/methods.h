@@ -13,6 +13,10 @@
 
 namespace kolven {
 
+class ERCIM;
+class LEM2v1;
+class kNNv1;
+
 // The methods that induce rules or classify, each named once here: the command line's option
 // values, the cross-validation dialog's list and cross-validation all read this registry.
 enum class CvMethod { Knn, Lem2, Lem2Simplified, Exhaustive, ExhaustiveAllOrders };
@@ -51,6 +55,23 @@ bool methodTakesFlag(std::string_view cliName, std::string_view flag);
 
 // The method that cliName and the flags given choose; nothing when they choose none.
 std::optional<CvMethod> methodNamed(std::string_view cliName, const std::vector<std::string_view>& flagsGiven);
+
+// The variant of a rule family that its flag chooses.
+inline CvMethod lem2Method(bool simplify) { return simplify ? CvMethod::Lem2Simplified : CvMethod::Lem2; }
+inline CvMethod exhaustiveMethod(bool allOrders)
+{
+    return allOrders ? CvMethod::ExhaustiveAllOrders : CvMethod::Exhaustive;
+}
+
+// A method's run on a table made ready for it (read, restricted, discretized), watching progress:
+// the rules induced into lem2 or ercim by the method's variant, or knn's test system classified
+// with k neighbours a class (0 taken as 1); the results stay with the table they describe. The
+// command line runs on the table it read, the window on a copy it installs once the run has
+// finished, cross-validation on each fold. False when the run was cancelled or refused its table
+// (LEM2 without a condition attribute, k-NN tables of different widths).
+bool runMethod(CvMethod method, LEM2v1& lem2, Progress& progress);
+bool runMethod(CvMethod method, ERCIM& ercim, Progress& progress, unsigned threads = 0);
+bool runMethod(kNNv1& knn, std::uint32_t k, Progress& progress, unsigned threads = 0);
 
 // How one test of a trained classifier went: the objects tested, those it caught, those it
 // classified correctly.

@@ -11,6 +11,7 @@
 #include "lem2.h"
 #include "listed_rules.h"
 #include "messages.h"
+#include "methods.h"
 #include "missing_values.h"
 #include "reducts.h"
 #include "roughsets_text.h"
@@ -615,7 +616,7 @@ void addRulesOptions(CLI::App& sub, RulesParameters& p)
 int induceLem2(LEM2v1& lem2, bool simplify, std::ostream& err)
 {
     RunWatch watch(Computation::Lem2, err);
-    if (simplify ? lem2.runLem2Simplified(watch) : lem2.runLem2(watch)) {
+    if (runMethod(lem2Method(simplify), lem2, watch)) {
         return kExitOk;
     }
     return watch.cancelled() ? interruptedExit(err) : fail(err, kLem2NoAttributesMessage);
@@ -637,7 +638,8 @@ Action defineExhaustive(CLI::App& sub)
         if (!discretizeTables(p->preparation, ercim, read.names, nullptr, nullptr, p->table, err)) {
             return int(kExitFailed);
         }
-        if (RunWatch watch(Computation::Exhaustive, err); !ercim.computeRules(watch, p->search)) {
+        if (RunWatch watch(Computation::Exhaustive, err);
+            !runMethod(exhaustiveMethod(p->search.allOrders), ercim, watch, p->search.threads)) {
             return interruptedExit(err);
         }
         const TableNames* names = shownNames(read, ercim, p->table);
@@ -698,8 +700,7 @@ Action defineKnn(CLI::App& sub)
             rescaling.applyInPlace(knn);
             rescaling.applyInPlace(knn.testSystem);
         }
-        knn.k = p->k == 0 ? 1 : p->k;
-        if (RunWatch watch(Computation::Knn, err); !knn.classifyTestSystem(watch)) {
+        if (RunWatch watch(Computation::Knn, err); !runMethod(knn, p->k, watch)) {
             return watch.cancelled() ? interruptedExit(err) : fail(err, kKnnAttributeMismatchMessage);
         }
         return emit(knnReportText(knn), p->output, out, err);
@@ -773,7 +774,7 @@ Action defineClassify(CLI::App& sub)
             if (!load(ercim)) {
                 return int(kExitFailed);
             }
-            if (RunWatch watch(Computation::Exhaustive, err); !ercim.computeRules(watch, {p->allOrders})) {
+            if (RunWatch watch(Computation::Exhaustive, err); !runMethod(exhaustiveMethod(p->allOrders), ercim, watch)) {
                 return interruptedExit(err);
             }
             rules = classificationRules(ercim);

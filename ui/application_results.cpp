@@ -6,6 +6,7 @@
 #include "knn_dialog.h"
 #include "listed_rules.h"
 #include "messages.h"
+#include "methods.h"
 
 #include <algorithm>
 #include <cctype>
@@ -77,7 +78,7 @@ void Application::computeExhaustive(bool allOrders)
     run->copyFrom(*state_.ercim);
     runComputation({Computation::Exhaustive, state_.knn.k,
                     [run, allOrders](Progress& progress) {
-                        return run->computeRules(progress, ExhaustiveOptions{.allOrders = allOrders});
+                        return runMethod(exhaustiveMethod(allOrders), *run, progress);
                     },
                     [this, run, allOrders] {
                         *state_.ercim = std::move(*run);
@@ -115,7 +116,7 @@ void Application::computeLem2(bool simplify)
     run->copyFrom(*state_.lem2);
     runComputation({Computation::Lem2, state_.knn.k,
                     [run, simplify](Progress& progress) {
-                        return simplify ? run->runLem2Simplified(progress) : run->runLem2(progress);
+                        return runMethod(lem2Method(simplify), *run, progress);
                     },
                     [this, run, simplify] {
                         *state_.lem2 = std::move(*run);
@@ -197,7 +198,7 @@ void Application::classifyKnn()
     // Tables that do not fit each other are refused: the last results, and the k that made
     // them, stay.
     runComputation({Computation::Knn, kBefore,
-                    [run](Progress& progress) { return run->classifyTestSystem(progress); },
+                    [run](Progress& progress) { return runMethod(*run, run->k, progress); },
                     [this, run] {
                         // The test system stays as it was loaded; only its prepared copy was classified.
                         run->testSystem = std::move(state_.knn.testSystem);

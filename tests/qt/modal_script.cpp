@@ -86,7 +86,7 @@ ModalScript::Step chooseFile(const QString& path)
     };
 }
 
-ModalScript::Step answer(QMessageBox::StandardButton button, QString* text, QString* caption)
+ModalScript::Step answer(QMessageBox::StandardButton button, QString* text)
 {
     return [=](QWidget* widget) {
         auto* box = qobject_cast<QMessageBox*>(widget);
@@ -94,8 +94,6 @@ ModalScript::Step answer(QMessageBox::StandardButton button, QString* text, QStr
             return;
         if (text)
             *text = box->text();
-        if (caption)
-            *caption = box->windowTitle();
         clickLater(box->button(button));
     };
 }
@@ -109,17 +107,6 @@ ModalScript::Step inspectAndPress(std::function<void(QDialog*)> inspect, const Q
             if (candidate->text() == button)
                 return clickLater(candidate);
     };
-}
-
-ModalScript::Step fillAndPress(const std::vector<QString>& texts, const QString& button)
-{
-    return inspectAndPress(
-        [texts](QDialog* dialog) {
-            const QList<QLineEdit*> edits = dialog->findChildren<QLineEdit*>();
-            for (std::size_t i = 0; i < texts.size() && i < std::size_t(edits.size()); ++i)
-                edits[qsizetype(i)]->setText(texts[i]);
-        },
-        button);
 }
 
 } // namespace kolven::test

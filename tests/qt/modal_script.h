@@ -41,12 +41,10 @@ private:
     QTimer timer_;
 };
 
-// Steps: pick a file in a file dialog; answer a message box (its text and caption recorded);
-// act on a dialog (look at it, type into it), then press one of its buttons; type into a
-// dialog's edits in order, then press a button.
+// Steps: pick a file in a file dialog; answer a message box (its text recorded);
+// act on a dialog (look at it, type into it), then press one of its buttons.
 ModalScript::Step chooseFile(const QString& path);
-ModalScript::Step answer(QMessageBox::StandardButton button, QString* text = nullptr, QString* caption = nullptr);
+ModalScript::Step answer(QMessageBox::StandardButton button, QString* text = nullptr);
 ModalScript::Step inspectAndPress(std::function<void(QDialog*)> inspect, const QString& button);
-ModalScript::Step fillAndPress(const std::vector<QString>& texts, const QString& button);
 
 } // namespace kolven::test

@@ -129,31 +129,6 @@ TEST_F(WindowMendsTest, OpenDialogOffersAllFilesStartsInTheLastFolderAndTellsTyp
     EXPECT_FALSE(enabled(CommandId::EditTestSystem)) << "a cancelled dialog loads nothing";
 }
 
-// The refusal comes in a message box with its caption; the dialog opened again after it shows the
-// values the logic kept; a disabled OK carries the reason as its tooltip.
-TEST_F(WindowMendsTest, RefusedRangeReopensWithTheTypedValuesAndZeroObjectsSaysWhyOnOk)
-{
-    const QStringList typed{QStringLiteral("4"), QStringLiteral("2"), QStringLiteral("5"), QStringLiteral("3")};
-    QString refusal;
-    QString caption;
-    QStringList reopened;
-    QString reason;
-    auto mend = [&](QDialog* dialog) {
-        const QList<QLineEdit*> edits = dialog->findChildren<QLineEdit*>();
-        for (QLineEdit* edit : edits)
-            reopened.push_back(edit->text());
-        edits[0]->setText(QStringLiteral("0"));
-        reason = okButton(dialog)->isEnabled() ? QStringLiteral("enabled") : okButton(dialog)->toolTip();
-    };
-    EXPECT_TRUE(choose(CommandId::GenerateSystem, {fillAndPress({typed.begin(), typed.end()}, QStringLiteral("OK")),
-                                                   answer(QMessageBox::Ok, &refusal, &caption),
-                                                   inspectAndPress(mend, QStringLiteral("ANULUJ"))}));
-    EXPECT_EQ(refusal.toStdString(), refusalMessage(GeneratorRefusal::EmptyRange));
-    EXPECT_EQ(caption.toStdString(), kErrorCaption);
-    EXPECT_EQ(reopened, typed);
-    EXPECT_EQ(reason, QStringLiteral("Liczba obiektow musi byc wieksza od zera."));
-}
-
 // A table of the given shape whose values and row labels are the widest the grid must show.
 ERCIM wideTable(std::uint32_t objects, std::uint32_t attributes)
 {

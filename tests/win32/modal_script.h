@@ -129,29 +129,6 @@ private:
     UINT_PTR timer_ = 0;
 };
 
-// Steps: type the texts into the dialog's edits in order, then click a button.
-inline ModalScript::Step fillAndClick(std::vector<std::wstring> texts, const std::wstring& buttonText)
-{
-    return [texts, buttonText](HWND dialog) {
-        for (std::size_t i = 0; i < texts.size(); ++i) {
-            type(child(dialog, L"EDIT", int(i)), texts[i]);
-        }
-        click(button(dialog, buttonText));
-    };
-}
-
-// Answers a message box with IDYES, IDNO or IDOK, recording its text.
-inline ModalScript::Step answer(int buttonId, std::wstring* text = nullptr)
-{
-    return [buttonId, text](HWND box) {
-        if (text) {
-            // The message box's text is its static control with the text id.
-            *text = textOf(GetDlgItem(box, 0xFFFF));
-        }
-        SendMessageW(box, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), 0);
-    };
-}
-
 // Chooses a file in the open or save dialog: its file name box, then its OK.
 inline ModalScript::Step chooseFile(const std::wstring& path)
 {

@@ -180,6 +180,15 @@ void MainWindow::clearText()
     InvalidateRect(window_, nullptr, TRUE);
 }
 
+std::vector<std::wstring> MainWindow::lineTexts() const
+{
+    std::vector<std::wstring> texts;
+    for (const Line& line : lines_) {
+        texts.push_back(line.text);
+    }
+    return texts;
+}
+
 void MainWindow::addText(int x, int y, std::string_view text, bool centered)
 {
     // Lines split at '\n'; a line's own '\r' and a final line break draw nothing.

@@ -45,6 +45,8 @@ public:
     // window asks, so a page survives a dialog that covered it.
     void clearText();
     void addText(int x, int y, std::string_view text, bool centered);
+    // The texts of the lines kept, in drawing order.
+    std::vector<std::wstring> lineTexts() const;
     // Paints what is pending now, not when the message loop next runs.
     void paintNow();
 
