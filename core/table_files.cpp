@@ -288,6 +288,19 @@ NumberScan scanNumber(std::string_view token)
     return {negative ? -value : value, true, std::size_t(result.ptr - token.data())};
 }
 
+NumberScan scanPlainDecimal(std::string_view text)
+{
+    const char* first = text.data();
+    const char* last = first + text.size();
+    const bool negative = first != last && *first == '-';
+    first += first != last && (*first == '-' || *first == '+') ? 1 : 0;
+    const auto quick = plainDecimal(first, last);
+    if (!quick) {
+        return {};
+    }
+    return {negative ? -quick->first : quick->first, true, std::size_t(quick->second - text.data())};
+}
+
 double parseValue(std::string_view token)
 {
     return scanNumber(token).value;
