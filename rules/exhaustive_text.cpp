@@ -68,14 +68,76 @@ void appendRuleLine(std::string& line, const ERCIM& ercim, std::uint32_t object,
     }
 }
 
-void appendObjectLines(std::string& text, const ERCIM& ercim, std::uint32_t order, std::uint32_t object,
-                       const TableNames* names)
-{
-    forEachPrintedEntry(ercim, order, object, [&](const std::uint32_t* entry) {
-        appendRuleLine(text, ercim, object, entry, order, names);
-        text += kLineEnd;
-    });
-}
+// The pieces of one object's rule lines, each made once however many rules use it: " term &"
+// for a condition on an attribute, made when a rule first needs it, and "=> term" for the
+// decision. A line is then copied together from them, the same text appendRuleLine makes.
+class ObjectPieces {
+public:
+    ObjectPieces(const ERCIM& ercim, const TableNames* names)
+        : ercim_(ercim), names_(names), madeIn_(ercim.attributeCount, 0), pieces_(ercim.attributeCount)
+    {
+    }
+
+    void appendLines(std::string& text, std::uint32_t order, std::uint32_t object)
+    {
+        forEachPrintedEntry(ercim_, order, object, [&](const std::uint32_t* entry) {
+            if (round_ == 0 || object != object_) {
+                start(object);
+            }
+            for (std::uint32_t i = 0; i < order; ++i) {
+                const Piece piece = condition(entry[i]);
+                // The "&" after the last condition is left out; its blank stays before the arrow.
+                text.append(texts_.data() + piece.begin, piece.length - (i + 1 == order ? 1 : 0));
+            }
+            text += decision_;
+            const std::uint32_t support = entry[order];
+            if (support > 1) {
+                char digits[16] = " [";
+                char* end = std::to_chars(digits + 2, digits + sizeof digits - 1, support).ptr;
+                *end++ = ']';
+                text.append(digits, end);
+            }
+            text += kLineEnd;
+        });
+    }
+
+private:
+    struct Piece {
+        std::size_t begin = 0;
+        std::size_t length = 0;
+    };
+
+    void start(std::uint32_t object)
+    {
+        object_ = object;
+        ++round_;
+        texts_.clear();
+        decision_ = "=> ";
+        appendDecisionTerm(decision_, ercim_.decision(object), names_);
+    }
+
+    Piece condition(std::uint32_t attribute)
+    {
+        if (madeIn_[attribute] != round_) {
+            madeIn_[attribute] = round_;
+            const std::size_t begin = texts_.size();
+            texts_ += ' ';
+            appendConditionTerm(texts_, attribute, ercim_.value(object_, attribute), names_);
+            texts_ += " &";
+            pieces_[attribute] = {begin, texts_.size() - begin};
+        }
+        return pieces_[attribute];
+    }
+
+    const ERCIM& ercim_;
+    const TableNames* names_;
+    std::uint32_t object_ = 0;
+    std::uint64_t round_ = 0; // counts the objects started; 0 before the first
+    std::vector<std::uint64_t> madeIn_; // the round in which each attribute's piece was made
+    std::vector<Piece> pieces_;
+    std::string texts_;
+    std::string decision_;
+};
 
 bool noRoomForHeader(const TextPage& page)
 {
@@ -148,11 +210,12 @@ std::string exhaustiveExportText(const ERCIM& ercim, const TableNames* names)
     std::string text;
     text.reserve(room);
     text += elapsedTimeLine(ercim.elapsedSeconds);
+    ObjectPieces pieces(ercim, names);
     for (std::uint32_t order = 1; order <= ercim.order; ++order) {
         text += orderHeader(order);
         text += kLineEnd;
         for (std::uint32_t object = 0; object < ercim.objectCount; ++object) {
-            appendObjectLines(text, ercim, order, object, names);
+            pieces.appendLines(text, order, object);
         }
     }
     return text;
