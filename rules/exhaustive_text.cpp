@@ -5,7 +5,9 @@
 #include "text_format.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
+#include <cstring>
 #include <cstddef>
 #include <span>
 #include <string>
@@ -74,7 +76,8 @@ void appendRuleLine(std::string& line, const ERCIM& ercim, std::uint32_t object,
 class ObjectPieces {
 public:
     ObjectPieces(const ERCIM& ercim, const TableNames* names)
-        : ercim_(ercim), names_(names), madeIn_(ercim.attributeCount, 0), pieces_(ercim.attributeCount)
+        : ercim_(ercim), names_(names), madeIn_(ercim.attributeCount, 0), pieces_(ercim.attributeCount),
+          slots_(std::size_t(ercim.attributeCount) * kSlot, ' ')
     {
     }
 
@@ -84,20 +87,39 @@ public:
             if (round_ == 0 || object != object_) {
                 start(object);
             }
-            for (std::uint32_t i = 0; i < order; ++i) {
+            // A line of short pieces is put together in a buffer, each piece copied as a whole
+            // slot, and appended at once; a longer one piece by piece.
+            char line[kLineRoom];
+            char* end = line;
+            bool inSlots = order <= kSlotLines && decision_.size() <= kSlot;
+            for (std::uint32_t i = 0; i < order && inSlots; ++i) {
                 const Piece piece = condition(entry[i]);
-                // The "&" after the last condition is left out; its blank stays before the arrow.
-                text.append(texts_.data() + piece.begin, piece.length - (i + 1 == order ? 1 : 0));
+                inSlots = piece.length <= kSlot;
+                std::memcpy(end, slots_.data() + std::size_t(entry[i]) * kSlot, kSlot);
+                end += piece.length;
             }
-            text += decision_;
+            if (inSlots) {
+                --end; // the "&" after the last condition; its blank stays before the arrow
+                std::memcpy(end, decisionSlot_.data(), kSlot);
+                end += decision_.size();
+            } else {
+                end = line;
+                for (std::uint32_t i = 0; i < order; ++i) {
+                    const Piece piece = condition(entry[i]);
+                    text.append(texts_.data() + piece.begin, piece.length - (i + 1 == order ? 1 : 0));
+                }
+                text += decision_;
+            }
             const std::uint32_t support = entry[order];
             if (support > 1) {
-                char digits[16] = " [";
-                char* end = std::to_chars(digits + 2, digits + sizeof digits - 1, support).ptr;
+                *end++ = ' ';
+                *end++ = '[';
+                end = std::to_chars(end, end + 10, support).ptr;
                 *end++ = ']';
-                text.append(digits, end);
             }
-            text += kLineEnd;
+            std::memcpy(end, kLineEnd.data(), kLineEnd.size());
+            end += kLineEnd.size();
+            text.append(line, end);
         });
     }
 
@@ -107,6 +129,12 @@ private:
         std::size_t length = 0;
     };
 
+    // A slot holds a piece of up to kSlot characters; a line of up to kSlotLines of them, the
+    // decision, the support and the line end fits the buffer with a slot to spare.
+    static constexpr std::size_t kSlot = 32;
+    static constexpr std::size_t kSlotLines = 60;
+    static constexpr std::size_t kLineRoom = (kSlotLines + 2) * kSlot + 16;
+
     void start(std::uint32_t object)
     {
         object_ = object;
@@ -114,6 +142,8 @@ private:
         texts_.clear();
         decision_ = "=> ";
         appendDecisionTerm(decision_, ercim_.decision(object), names_);
+        decisionSlot_.fill(' ');
+        std::memcpy(decisionSlot_.data(), decision_.data(), std::min(decision_.size(), kSlot));
     }
 
     Piece condition(std::uint32_t attribute)
@@ -125,6 +155,9 @@ private:
             appendConditionTerm(texts_, attribute, ercim_.value(object_, attribute), names_);
             texts_ += " &";
             pieces_[attribute] = {begin, texts_.size() - begin};
+            char* slot = slots_.data() + std::size_t(attribute) * kSlot;
+            std::fill(slot, slot + kSlot, ' ');
+            std::memcpy(slot, texts_.data() + begin, std::min(texts_.size() - begin, kSlot));
         }
         return pieces_[attribute];
     }
@@ -135,8 +168,10 @@ private:
     std::uint64_t round_ = 0; // counts the objects started; 0 before the first
     std::vector<std::uint64_t> madeIn_; // the round in which each attribute's piece was made
     std::vector<Piece> pieces_;
+    std::vector<char> slots_; // each attribute's piece again, in a slot of its own
     std::string texts_;
     std::string decision_;
+    std::array<char, kSlot> decisionSlot_{};
 };
 
 bool noRoomForHeader(const TextPage& page)

@@ -78,7 +78,9 @@ TEST(ExhaustiveExport, EveryLineIsTheRuleLineBuiltAlone)
         ASSERT_TRUE(table.computeRules());
         TableNames names;
         for (std::uint32_t a = 0; a <= table.attributeCount; ++a) {
-            names.columns.push_back({"c" + std::to_string(a), a % 2 == 0, {"x", "y z"}});
+            // Some names long enough that a line is put together piece by piece.
+            const std::string name = "c" + std::to_string(a) + ((a * seed) % 3 == 0 ? std::string(30, 'n') : "");
+            names.columns.push_back({name, a % 2 == 0, {"x", "y z"}});
         }
         for (const TableNames* given : {static_cast<const TableNames*>(nullptr), static_cast<const TableNames*>(&names)}) {
             const std::vector<ListedRule> rules = listedRules(table, given);
