@@ -95,8 +95,10 @@ public:
             for (std::uint32_t i = 0; i < order && inSlots; ++i) {
                 const Piece piece = condition(entry[i]);
                 inSlots = piece.length <= kSlot;
-                std::memcpy(end, slots_.data() + std::size_t(entry[i]) * kSlot, kSlot);
-                end += piece.length;
+                if (inSlots) {
+                    std::memcpy(end, slots_.data() + std::size_t(entry[i]) * kSlot, kSlot);
+                    end += piece.length;
+                }
             }
             if (inSlots) {
                 --end; // the "&" after the last condition; its blank stays before the arrow
