@@ -5,6 +5,9 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -38,10 +41,13 @@ std::string_view trimmed(std::string_view text)
 }
 
 // One word of an ARFF line: quoted with ' or " (a backslash takes the next character as it is,
-// \n and \t excepted), or bare up to blanks or one of stops, trailing blanks removed.
+// \n and \t excepted), or bare up to blanks or one of stops, trailing blanks removed. The text is
+// a view into the line, or into unescaped for a quoted word with a backslash; a word is therefore
+// neither copied nor moved once read.
 struct ArffWord {
-    std::string text;
+    std::string_view text;
     bool quoted = false;
+    std::string unescaped;
 };
 
 class ArffLine {
@@ -63,21 +69,48 @@ public:
         return false;
     }
     char peek() { return atEnd() ? '\0' : rest_.front(); }
+
+    // Takes the next word when it is a plain decimal (see scanPlainDecimal), the usual value of
+    // a numeric column: its value without the word being cut out first.
+    bool plainNumber(float& value)
+    {
+        atEnd();
+        const NumberScan scan = scanPlainDecimal(rest_);
+        if (!scan.found) {
+            return false;
+        }
+        std::size_t after = scan.length;
+        while (after < rest_.size() && isSpace(rest_[after])) {
+            ++after;
+        }
+        if (after < rest_.size() && rest_[after] != ',') {
+            return false;
+        }
+        value = static_cast<float>(scan.value);
+        rest_.remove_prefix(after);
+        return true;
+    }
     std::string_view rest() { return trimmed(rest_); }
 
     bool word(ArffWord& word, std::string_view stops, bool stopAtBlank, ReadRefusal& refusal)
     {
-        word = {};
+        word.text = {};
+        word.quoted = false;
         atEnd();
         if (!rest_.empty() && (rest_.front() == '\'' || rest_.front() == '"')) {
             return quotedWord(word, refusal);
         }
         std::size_t length = 0;
-        while (length < rest_.size() && stops.find(rest_[length]) == std::string_view::npos &&
-               !(stopAtBlank && isSpace(rest_[length]))) {
-            ++length;
+        if (stops.size() == 1 && !stopAtBlank) {
+            // A value of @data, up to the comma: found at once.
+            length = std::min(rest_.find(stops.front()), rest_.size());
+        } else {
+            while (length < rest_.size() && stops.find(rest_[length]) == std::string_view::npos &&
+                   !(stopAtBlank && isSpace(rest_[length]))) {
+                ++length;
+            }
         }
-        word.text = std::string(trimmed(rest_.substr(0, length)));
+        word.text = trimmed(rest_.substr(0, length));
         rest_.remove_prefix(length);
         return true;
     }
@@ -88,17 +121,25 @@ private:
         const char quote = rest_.front();
         word.quoted = true;
         std::size_t i = 1;
+        bool escaped = false;
         for (; i < rest_.size() && rest_[i] != quote; ++i) {
             char c = rest_[i];
             if (c == '\\' && i + 1 < rest_.size()) {
+                if (!escaped) {
+                    word.unescaped.assign(rest_.substr(1, i - 1));
+                    escaped = true;
+                }
                 c = rest_[++i];
                 c = c == 'n' ? '\n' : c == 't' ? '\t' : c;
             }
-            word.text += c;
+            if (escaped) {
+                word.unescaped += c;
+            }
         }
         if (i == rest_.size()) {
             return refuse(refusal, line_, "cudzyslow nie zostal zamkniety");
         }
+        word.text = escaped ? std::string_view(word.unescaped) : rest_.substr(1, i - 1);
         rest_.remove_prefix(i + 1);
         return true;
     }
@@ -163,7 +204,7 @@ bool readAttribute(ArffLine& words, NamedRows& table, std::uint64_t line, ReadRe
     if (name.text.empty()) {
         return refuse(refusal, line, "@attribute bez nazwy");
     }
-    NamedColumn column{name.text, false, {}};
+    NamedColumn column{std::string(name.text), false, {}};
     if (!readAttributeType(words, column, line, refusal)) {
         return false;
     }
@@ -172,8 +213,14 @@ bool readAttribute(ArffLine& words, NamedRows& table, std::uint64_t line, ReadRe
     return true;
 }
 
+// Looked up by a view of the text read, without a string made for it.
+struct ViewHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>()(text); }
+};
+
 // The number of each declared label, per column (empty for a numeric one).
-using LabelNumbers = std::vector<std::unordered_map<std::string, float>>;
+using LabelNumbers = std::vector<std::unordered_map<std::string, float, ViewHash, std::equal_to<>>>;
 
 LabelNumbers numberLabels(const std::vector<NamedColumn>& columns)
 {
@@ -197,10 +244,13 @@ bool readDataRow(ArffLine& words, NamedRows& table, const LabelNumbers& numbers,
     std::size_t count = 0;
     for (;; ++count) {
         ArffWord word;
-        if (!words.word(word, ",", false, refusal)) {
+        float plain = 0;
+        if (count < width && !table.columns[count].nominal && words.plainNumber(plain)) {
+            // A plain decimal is a number, and finite as a float: what numericValue would find.
+            table.values.push_back(plain);
+        } else if (!words.word(word, ",", false, refusal)) {
             return false;
-        }
-        if (count < width) {
+        } else if (count < width) {
             const NamedColumn& column = table.columns[count];
             const bool missing = !word.quoted && word.text == "?";
             float value = kMissingValue;
@@ -241,6 +291,11 @@ bool readDataRow(ArffLine& words, NamedRows& table, const LabelNumbers& numbers,
 // A data line up to a "%" that stands outside quotes: the rest is a comment.
 std::string_view withoutComment(std::string_view content)
 {
+    // Most lines hold no quote: for them the first "%" ends the line, found by a library search.
+    if (content.find('\'') == std::string_view::npos && content.find('"') == std::string_view::npos) {
+        const std::size_t percent = content.find('%');
+        return percent == std::string_view::npos ? content : trimmed(content.substr(0, percent));
+    }
     char quote = 0;
     for (std::size_t i = 0; i < content.size(); ++i) {
         const char c = content[i];
@@ -260,8 +315,11 @@ std::string_view withoutComment(std::string_view content)
 // weight is ignored: every object counts once.
 std::string_view withoutWeight(std::string_view content, std::uint64_t& weighted)
 {
+    if (!content.ends_with('}')) {
+        return content;
+    }
     const std::size_t open = content.rfind('{');
-    if (!content.ends_with('}') || open == std::string_view::npos || open == 0) {
+    if (open == std::string_view::npos || open == 0) {
         return content;
     }
     const std::string_view before = trimmed(content.substr(0, open));
@@ -317,6 +375,13 @@ bool parseArff(std::string_view text, std::string_view decision, SystemDecyzyjny
             if (table.columns.empty()) {
                 return refuse(refusal, line, "@data przed pierwszym @attribute");
             }
+            // Room for a row on every line left, so that a large table is not moved as it grows;
+            // no more than a value for every two bytes, the least a value and its comma take.
+            std::uint64_t lines = 1;
+            for (std::size_t at = text.find('\n'); at != std::string_view::npos; at = text.find('\n', at + 1)) {
+                ++lines;
+            }
+            table.values.reserve(std::min(lines * table.columns.size(), text.size() / 2 + 1));
         } else {
             return refuse(refusal, line, "oczekiwano @relation, @attribute lub @data, a jest " + inQuotes(keyword));
         }

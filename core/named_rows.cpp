@@ -29,11 +29,12 @@ bool numericValue(std::string_view text, bool missing, const NamedColumn& column
         value = std::numeric_limits<float>::quiet_NaN();
         return true;
     }
-    if (!isWholeNumber(text)) {
+    const NumberScan scan = scanNumber(text);
+    if (!scan.found || scan.length != text.size()) {
         return refuse(refusal, line, "wartosc " + inQuotes(text) + " atrybutu liczbowego " + inQuotes(column.name) +
                                          " nie jest liczba");
     }
-    value = static_cast<float>(parseValue(text));
+    value = static_cast<float>(scan.value);
     if (!std::isfinite(value)) {
         return refuse(refusal, line, "wartosc " + inQuotes(text) + " atrybutu " + inQuotes(column.name) +
                                          " nie jest skonczona liczba");

@@ -63,6 +63,78 @@ bool readWholeFile(const std::filesystem::path& path, std::string& text)
     return in.gcount() == size;
 }
 
+// Appends the decimal digits at p to mantissa, as long as they last and digits stays below 19,
+// advancing p and counting them in digits. Where eight bytes can be read, a run of up to eight
+// digits is found and converted at once in one 64-bit word; the digits and their value are the
+// same as one by one.
+[[gnu::always_inline]] inline void appendDigits(const char*& p, const char* last, std::uint64_t& mantissa, int& digits)
+{
+    static constexpr std::uint64_t kTens[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
+    constexpr std::uint64_t kHigh = 0xF0F0F0F0F0F0F0F0;
+    constexpr std::uint64_t kZeros = 0x3030303030303030;
+    if (last - p >= 8 && digits <= 11) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, p, 8);
+        // A byte is a digit when its high half is 3 and stays 3 once 6 is added. A carry out of a
+        // byte at or above 0xFA can only spoil the bytes after that byte, which is no digit.
+        const std::uint64_t notDigit = ((word & kHigh) ^ kZeros) | (((word + 0x0606060606060606) & kHigh) ^ kZeros);
+        const int run = notDigit == 0 ? 8 : std::countr_zero(notDigit) / 8;
+        if (run == 0) {
+            return;
+        }
+        // The first character is the lowest byte: shifted to the top, the run reads as eight
+        // digits with leading zeros, combined in pairs, fours and eights.
+        std::uint64_t value = (word << (8 * (8 - run))) & 0x0F0F0F0F0F0F0F0F;
+        value = (value * ((10 << 8) + 1)) >> 8 & 0x00FF00FF00FF00FF;
+        value = (value * ((100 << 16) + 1)) >> 16 & 0x0000FFFF0000FFFF;
+        value = (value * ((std::uint64_t(10000) << 32) + 1)) >> 32;
+        mantissa = mantissa * kTens[run] + value;
+        digits += run;
+        p += run;
+        if (run < 8) {
+            return;
+        }
+    }
+    for (std::uint64_t d = 0; p != last && (d = std::uint64_t(static_cast<unsigned char>(*p)) - '0') <= 9 && digits < 19;
+         ++p, ++digits) {
+        mantissa = mantissa * 10 + d;
+    }
+}
+
+// The common case of a table's number, "123" or "123.456" (digits, a point and digits) ending
+// the text or followed by anything but a point or an exponent: read exactly without the general
+// parser. Its digits as a whole number below 2^53 and a power of ten up to 10^22 are both exact
+// doubles, so their quotient is the correctly rounded value, the one from_chars gives. Nothing
+// for any other text, which from_chars reads. Inlined into the readers' loops, where it reads
+// nearly every value of a large table.
+[[gnu::always_inline]] inline std::optional<std::pair<double, const char*>> plainDecimal(const char* first, const char* last)
+{
+    static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                         1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    constexpr std::uint64_t kExact = std::uint64_t(1) << 53;
+    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    const char* p = first;
+    std::uint64_t mantissa = 0;
+    int digits = 0;
+    appendDigits(p, last, mantissa, digits);
+    if (digits == 0) {
+        return std::nullopt;
+    }
+    int fraction = 0;
+    if (p != last && *p == '.') {
+        const char* point = ++p;
+        appendDigits(p, last, mantissa, digits);
+        fraction = int(p - point);
+        if (fraction == 0) {
+            return std::nullopt;
+        }
+    }
+    if ((p != last && (digit(*p) || *p == '.' || *p == 'e' || *p == 'E')) || mantissa >= kExact || fraction > 22) {
+        return std::nullopt;
+    }
+    return std::pair{double(mantissa) / kPowers[fraction], p};
+}
+
 // Walks the tokens of a .tab text. A token that reaches the last byte of the text is an error:
 // every token the reader examines must be followed by a separator or a comment.
 class TabScanner {
@@ -116,46 +188,32 @@ public:
 
     std::size_t remaining() const { return std::size_t(end_ - position_); }
 
+    // The next token when it is a plain decimal (see plainDecimal) with an optional sign and is
+    // followed by a separator or a comment: its value, read in one pass over its characters. For
+    // any other token, false, the scanner left before it for next() and scanNumber, which read it
+    // to the same value.
+    bool nextPlain(double& value)
+    {
+        while (position_ != end_ && !isTokenChar(*position_)) {
+            ++position_;
+        }
+        const char* first = position_;
+        if (first != end_ && (*first == '-' || *first == '+')) {
+            ++first;
+        }
+        const auto quick = plainDecimal(first, end_);
+        if (!quick || quick->second == end_ || (isTokenChar(*quick->second) && !startsComment(quick->second, end_))) {
+            return false;
+        }
+        value = *position_ == '-' ? -quick->first : quick->first;
+        position_ = quick->second;
+        return true;
+    }
+
 private:
     const char* position_;
     const char* end_;
 };
-
-// The common case of a table's number, "123" or "123.456" (digits, a point and digits) ending
-// the text or followed by anything but a point or an exponent: read exactly without the general
-// parser. Its digits as a whole number below 2^53 and a power of ten up to 10^22 are both exact
-// doubles, so their quotient is the correctly rounded value, the one from_chars gives. Nothing
-// for any other text, which from_chars reads.
-std::optional<std::pair<double, const char*>> plainDecimal(const char* first, const char* last)
-{
-    static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-                                         1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-    constexpr std::uint64_t kExact = std::uint64_t(1) << 53;
-    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
-    const char* p = first;
-    std::uint64_t mantissa = 0;
-    int digits = 0;
-    for (; p != last && digit(*p) && digits < 19; ++p, ++digits) {
-        mantissa = mantissa * 10 + std::uint64_t(*p - '0');
-    }
-    if (digits == 0) {
-        return std::nullopt;
-    }
-    int fraction = 0;
-    if (p != last && *p == '.') {
-        const char* point = p++;
-        for (; p != last && digit(*p) && digits < 19; ++p, ++digits, ++fraction) {
-            mantissa = mantissa * 10 + std::uint64_t(*p - '0');
-        }
-        if (p == point + 1) {
-            return std::nullopt;
-        }
-    }
-    if ((p != last && (digit(*p) || *p == '.' || *p == 'e' || *p == 'E')) || mantissa >= kExact || fraction > 22) {
-        return std::nullopt;
-    }
-    return std::pair{double(mantissa) / kPowers[fraction], p};
-}
 
 } // namespace
 
@@ -230,6 +288,19 @@ NumberScan scanNumber(std::string_view token)
     return {negative ? -value : value, true, std::size_t(result.ptr - token.data())};
 }
 
+NumberScan scanPlainDecimal(std::string_view text)
+{
+    const char* first = text.data();
+    const char* last = first + text.size();
+    const bool negative = first != last && *first == '-';
+    first += first != last && (*first == '-' || *first == '+') ? 1 : 0;
+    const auto quick = plainDecimal(first, last);
+    if (!quick) {
+        return {};
+    }
+    return {negative ? -quick->first : quick->first, true, std::size_t(quick->second - text.data())};
+}
+
 double parseValue(std::string_view token)
 {
     return scanNumber(token).value;
@@ -266,15 +337,21 @@ bool parseTab(std::string_view text, SystemDecyzyjny& target, std::uint64_t* non
     std::string_view token;
     std::uint64_t withoutNumber = 0;
     for (float& value : matrix) {
+        // A plain decimal, a table's usual value, is always finite as a float.
+        double plain = 0.0;
+        if (scanner.nextPlain(plain)) {
+            value = static_cast<float>(plain);
+            continue;
+        }
         if (!scanner.next(token, true)) {
             return false;
         }
         const NumberScan scan = scanNumber(token);
         withoutNumber += scan.found ? 0 : 1;
         value = static_cast<float>(scan.value);
-    }
-    if (!allFinite(matrix)) {
-        return false;
+        if (!std::isfinite(value)) {
+            return false;
+        }
     }
     if (nonNumericValues != nullptr) {
         *nonNumericValues = withoutNumber;

@@ -60,6 +60,11 @@ struct NumberScan {
     std::size_t length = 0;
 };
 NumberScan scanNumber(std::string_view token);
+// The quick part of scanNumber for readers that hold a whole line: the plain decimal ("123",
+// "-123.456": a sign, digits, a point and digits) that begins text and is not followed by a
+// digit, a point or an exponent, read exactly as scanNumber reads it alone. Not found for any
+// other text; the reader then takes the token and gives it to scanNumber.
+NumberScan scanPlainDecimal(std::string_view text);
 // A value token read like atof in the "C" locale: decimal only, leading number or 0.
 double parseValue(std::string_view token);
 // True when the whole token is one decimal number (what the .csv reader takes as a number).

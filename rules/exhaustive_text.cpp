@@ -5,7 +5,9 @@
 #include "text_format.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
+#include <cstring>
 #include <cstddef>
 #include <span>
 #include <string>
@@ -68,14 +70,111 @@ void appendRuleLine(std::string& line, const ERCIM& ercim, std::uint32_t object,
     }
 }
 
-void appendObjectLines(std::string& text, const ERCIM& ercim, std::uint32_t order, std::uint32_t object,
-                       const TableNames* names)
-{
-    forEachPrintedEntry(ercim, order, object, [&](const std::uint32_t* entry) {
-        appendRuleLine(text, ercim, object, entry, order, names);
-        text += kLineEnd;
-    });
-}
+// The pieces of one object's rule lines, each made once however many rules use it: " term &"
+// for a condition on an attribute, made when a rule first needs it, and "=> term" for the
+// decision. A line is then copied together from them, the same text appendRuleLine makes.
+class ObjectPieces {
+public:
+    ObjectPieces(const ERCIM& ercim, const TableNames* names)
+        : ercim_(ercim), names_(names), madeIn_(ercim.attributeCount, 0), pieces_(ercim.attributeCount),
+          slots_(std::size_t(ercim.attributeCount) * kSlot, ' ')
+    {
+    }
+
+    void appendLines(std::string& text, std::uint32_t order, std::uint32_t object)
+    {
+        forEachPrintedEntry(ercim_, order, object, [&](const std::uint32_t* entry) {
+            if (round_ == 0 || object != object_) {
+                start(object);
+            }
+            // A line of short pieces is put together in a buffer, each piece copied as a whole
+            // slot, and appended at once; a longer one piece by piece.
+            char line[kLineRoom];
+            char* end = line;
+            bool inSlots = order <= kSlotLines && decision_.size() <= kSlot;
+            for (std::uint32_t i = 0; i < order && inSlots; ++i) {
+                const Piece piece = condition(entry[i]);
+                inSlots = piece.length <= kSlot;
+                if (inSlots) {
+                    std::memcpy(end, slots_.data() + std::size_t(entry[i]) * kSlot, kSlot);
+                    end += piece.length;
+                }
+            }
+            if (inSlots) {
+                --end; // the "&" after the last condition; its blank stays before the arrow
+                std::memcpy(end, decisionSlot_.data(), kSlot);
+                end += decision_.size();
+            } else {
+                end = line;
+                for (std::uint32_t i = 0; i < order; ++i) {
+                    const Piece piece = condition(entry[i]);
+                    text.append(texts_.data() + piece.begin, piece.length - (i + 1 == order ? 1 : 0));
+                }
+                text += decision_;
+            }
+            const std::uint32_t support = entry[order];
+            if (support > 1) {
+                *end++ = ' ';
+                *end++ = '[';
+                end = std::to_chars(end, end + 10, support).ptr;
+                *end++ = ']';
+            }
+            std::memcpy(end, kLineEnd.data(), kLineEnd.size());
+            end += kLineEnd.size();
+            text.append(line, end);
+        });
+    }
+
+private:
+    struct Piece {
+        std::size_t begin = 0;
+        std::size_t length = 0;
+    };
+
+    // A slot holds a piece of up to kSlot characters; a line of up to kSlotLines of them, the
+    // decision, the support and the line end fits the buffer with a slot to spare.
+    static constexpr std::size_t kSlot = 32;
+    static constexpr std::size_t kSlotLines = 60;
+    static constexpr std::size_t kLineRoom = (kSlotLines + 2) * kSlot + 16;
+
+    void start(std::uint32_t object)
+    {
+        object_ = object;
+        ++round_;
+        texts_.clear();
+        decision_ = "=> ";
+        appendDecisionTerm(decision_, ercim_.decision(object), names_);
+        decisionSlot_.fill(' ');
+        std::memcpy(decisionSlot_.data(), decision_.data(), std::min(decision_.size(), kSlot));
+    }
+
+    Piece condition(std::uint32_t attribute)
+    {
+        if (madeIn_[attribute] != round_) {
+            madeIn_[attribute] = round_;
+            const std::size_t begin = texts_.size();
+            texts_ += ' ';
+            appendConditionTerm(texts_, attribute, ercim_.value(object_, attribute), names_);
+            texts_ += " &";
+            pieces_[attribute] = {begin, texts_.size() - begin};
+            char* slot = slots_.data() + std::size_t(attribute) * kSlot;
+            std::fill(slot, slot + kSlot, ' ');
+            std::memcpy(slot, texts_.data() + begin, std::min(texts_.size() - begin, kSlot));
+        }
+        return pieces_[attribute];
+    }
+
+    const ERCIM& ercim_;
+    const TableNames* names_;
+    std::uint32_t object_ = 0;
+    std::uint64_t round_ = 0; // counts the objects started; 0 before the first
+    std::vector<std::uint64_t> madeIn_; // the round in which each attribute's piece was made
+    std::vector<Piece> pieces_;
+    std::vector<char> slots_; // each attribute's piece again, in a slot of its own
+    std::string texts_;
+    std::string decision_;
+    std::array<char, kSlot> decisionSlot_{};
+};
 
 bool noRoomForHeader(const TextPage& page)
 {
@@ -148,11 +247,12 @@ std::string exhaustiveExportText(const ERCIM& ercim, const TableNames* names)
     std::string text;
     text.reserve(room);
     text += elapsedTimeLine(ercim.elapsedSeconds);
+    ObjectPieces pieces(ercim, names);
     for (std::uint32_t order = 1; order <= ercim.order; ++order) {
         text += orderHeader(order);
         text += kLineEnd;
         for (std::uint32_t object = 0; object < ercim.objectCount; ++object) {
-            appendObjectLines(text, ercim, order, object, names);
+            pieces.appendLines(text, order, object);
         }
     }
     return text;

@@ -7,6 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -128,6 +132,7 @@ TEST(NamedTableReaders, RefuseNamingTheLineAndTheFaultChangingNothing)
         {true, "@relation r\n@attribute a {x,y}\n@attribute b real\n@data\nx\n", 5, "wiersz ma 1 wartosci"},
         {true, "@relation r\n@attribute a {x,y}\n@attribute b real\n@data\nx,?\n", 5, "brak wartosci atrybutu liczbowego"},
         {true, "@relation r\n@attribute a real\n@data\nabc\n", 4, "\"abc\" atrybutu liczbowego \"a\" nie jest liczba"},
+        {true, "@relation r\n@attribute a real\n@attribute b real\n@data\n1,1.5 2\n", 5, "\"1.5 2\" atrybutu liczbowego \"b\""},
         {true, "@relation r\n@attribute a {x,x}\n@data\n", 2, "dwa razy"},
         {true, "@relation r\n@attribute a {x,y\n@data\n", 2, "nie jest zamknieta"},
         {true, "@relation r\n@attribute a {x}\n", 2, "brak sekcji @data"},
@@ -147,6 +152,52 @@ TEST(NamedTableReaders, RefuseNamingTheLineAndTheFaultChangingNothing)
         EXPECT_NE(read.refusal.what.find(c.what), std::string::npos) << read.refusal.what;
         EXPECT_EQ(read.table.values, (std::vector<float>{9, 9}));
         EXPECT_EQ(read.names.columns.front().name, "kept");
+    }
+}
+
+// ARFF's quick reading of plain decimals gives each value what the word cut out and read by the
+// general path gives: random numbers among other numbers, missing ones, quoted ones, blanks,
+// comments, weights and line ends.
+TEST(NamedTableReaders, ArffReadsTheNumbersOfRandomRowsAsTheGeneralPath)
+{
+    const std::vector<std::string> others = {"1.5e3", "-2E-2", "?", "'12.5'", "\"-7\"", "NA", "12345678901234567890",
+                                             "0.12345678901234567890123", "99999999.99999999", "+5", "-0"};
+    const std::vector<std::string> blanks = {"", "", " ", "\t", " \t "};
+    const std::vector<std::string> ends = {"\n", "\r\n", " % 1,2\n", ",{3}\n", " \n"};
+    std::mt19937_64 random(17);
+    for (int round = 0; round < 100; ++round) {
+        std::string text = "@relation r\n@attribute x numeric\n@attribute y real\n@attribute z integer\n@attribute d {a,b}\n@data\n";
+        std::vector<float> expected;
+        const std::size_t rows = 1 + random() % 100;
+        for (std::size_t row = 0; row < rows; ++row) {
+            for (int column = 0; column < 3; ++column) {
+                std::string word = others[random() % others.size()];
+                if (random() % 4 != 0) {
+                    word = std::to_string(random() >> (random() % 64));
+                    if (random() % 2 != 0) {
+                        word.insert(random() % word.size(), ".");
+                    }
+                    word = (random() % 4 == 0 ? "-" : "") + word;
+                }
+                const bool missing = word == "?" || word == "NA";
+                const std::string number = word.front() == '\'' || word.front() == '"' ? word.substr(1, word.size() - 2) : word;
+                expected.push_back(missing ? std::numeric_limits<float>::quiet_NaN() : static_cast<float>(scanNumber(number).value));
+                text += blanks[random() % blanks.size()] + word + blanks[random() % blanks.size()] + ",";
+            }
+            const bool b = random() % 2 != 0;
+            expected.push_back(b ? 1.0f : 0.0f);
+            text += (b ? "b" : "a") + ends[random() % ends.size()];
+        }
+        SystemDecyzyjny table;
+        TableNames names;
+        ReadRefusal refusal;
+        MissingNumbers missing;
+        ASSERT_TRUE(parseArff(text, {}, table, names, refusal, nullptr, &missing, true)) << refusal.what << "\n" << text;
+        ASSERT_EQ(table.values.size(), expected.size());
+        for (std::size_t i = 0; i < expected.size(); ++i) {
+            ASSERT_TRUE(std::isnan(expected[i]) ? std::isnan(table.values[i]) : std::memcmp(&expected[i], &table.values[i], 4) == 0)
+                << i << ": " << table.values[i] << " != " << expected[i] << "\n" << text;
+        }
     }
 }
 

@@ -113,6 +113,41 @@ TEST(TabReader, ReadsEveryPlainDecimalExactlyAsTheGeneralParser)
     }
 }
 
+// The reader's own pass over plain decimals in a whole text gives each value the general path
+// (the token alone through scanNumber) gives: random numbers among other tokens, separators and
+// comments, so that numbers meet every neighbour and every distance from the end of the text.
+TEST(TabReader, ReadsTheValuesOfARandomTextAsTheGeneralPath)
+{
+    const std::vector<std::string> others = {"1.5e3", "-2E-2", "abc", "-", "+-1", "1.2.3", "12a", "7.", ".5", "+.5", "-0",
+                                             "3,5", "0x1A", "12345678901234567890", "0.12345678901234567890123",
+                                             "99999999.99999999", "123456789.12345678"};
+    const std::vector<std::string> separators = {" ", "\t", "\n", "\r\n", "  ", " // note 1 2\n", "\n%7 8\n", "\x7f", "~", "{", "\xc3\xb3"};
+    std::mt19937_64 random(11);
+    for (int round = 0; round < 300; ++round) {
+        const std::size_t count = 1 + random() % 400;
+        std::string text = "ATTRIBUTES 1\nOBJECTS " + std::to_string(count) + "\n";
+        std::vector<float> expected;
+        for (std::size_t i = 0; i < count; ++i) {
+            std::string token;
+            if (random() % 5 == 0) {
+                token = others[random() % others.size()];
+            } else {
+                token = std::to_string(random() >> (random() % 64));
+                if (random() % 2 != 0) {
+                    token.insert(random() % token.size(), ".");
+                }
+                token = (random() % 4 == 0 ? "-" : "") + token;
+            }
+            expected.push_back(static_cast<float>(scanNumber(token).value));
+            text += token + separators[random() % separators.size()];
+        }
+        SystemDecyzyjny table;
+        ASSERT_TRUE(parseTab(text, table)) << text;
+        ASSERT_EQ(table.values.size(), count);
+        EXPECT_EQ(std::memcmp(table.values.data(), expected.data(), count * sizeof(float)), 0) << text;
+    }
+}
+
 TEST(MsdFile, WritesAndReadsBackTheMatrixAndRefusesBadLengthsAndValuesThatAreNotFinite)
 {
     testing::TempFolder folder;

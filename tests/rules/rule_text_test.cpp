@@ -1,4 +1,6 @@
 #include "ercim.h"
+#include "generator.h"
+#include "listed_rules.h"
 #include "lem2.h"
 #include "recording_page.h"
 #include "table_files.h"
@@ -62,6 +64,36 @@ TEST(NamedRuleText, BuildersAndExportsUseNamesLabelsAndQuestionMarksOnlyWhenGive
     const std::string rules = " (outlook=sunny) => (play=yes)\r\n (outlook=rainy) => (play=no)\r\n";
     EXPECT_EQ(afterTimeLine(lem2ExportText(lem2, &names)), rules);
     EXPECT_EQ(afterTimeLine(exhaustiveExportText(table, &names)), "Rzad: 1\r\n" + rules);
+}
+
+// The export copies its lines together from pieces made once per object; each line must be the
+// one the listing builds rule by rule: random tables, numbered and named (labels, a value beyond
+// them), with rules of several lengths and supports.
+TEST(ExhaustiveExport, EveryLineIsTheRuleLineBuiltAlone)
+{
+    for (std::uint32_t seed = 1; seed <= 12; ++seed) {
+        ERCIM table;
+        RandomSystemGenerator generator;
+        generator.generate(table, 8 + seed * 5, 2 + seed % 5, -1, 3 + float(seed % 3), seed);
+        ASSERT_TRUE(table.computeRules());
+        TableNames names;
+        for (std::uint32_t a = 0; a <= table.attributeCount; ++a) {
+            // Some names long enough that a line is put together piece by piece.
+            const std::string name = "c" + std::to_string(a) + ((a * seed) % 3 == 0 ? std::string(30, 'n') : "");
+            names.columns.push_back({name, a % 2 == 0, {"x", "y z"}});
+        }
+        for (const TableNames* given : {static_cast<const TableNames*>(nullptr), static_cast<const TableNames*>(&names)}) {
+            const std::vector<ListedRule> rules = listedRules(table, given);
+            std::string expected;
+            for (std::uint32_t order = 1; order <= table.order; ++order) {
+                expected += "Rzad: " + std::to_string(order) + "\r\n";
+                for (const ListedRule& listed : rules) {
+                    expected += listed.rule.conditions.size() == order ? listed.text + "\r\n" : "";
+                }
+            }
+            EXPECT_EQ(afterTimeLine(exhaustiveExportText(table, given)), expected) << seed;
+        }
+    }
 }
 
 // Pages through the whole listing and checks the page limits: headers start no lower than B - 60,
