@@ -162,5 +162,31 @@ TEST_F(DialogWindowsTest, RestrictionAndDiscretizationDialogsPassTheListTheMetho
     EXPECT_EQ(highest, 2.0f) << "codes of three intervals";
 }
 
+// The discretization's list greys K but for equal width and hands the method and K on; the
+// normalization's list hands its choice on.
+TEST_F(DialogWindowsTest, DiscretizationAndNormalizationListsPassTheirChoicesOn)
+{
+    ASSERT_TRUE(choose(CommandId::LoadTestSystem, {chooseFile(dataFile("iris.tab"))}));
+    ASSERT_TRUE(choose(CommandId::LoadSystem, {chooseFile(dataFile("iris.tab"))}));
+    std::vector<bool> kAsked;
+    auto chooseWidth = [&](QDialog* dialog) {
+        const QList<QLineEdit*> edits = dialog->findChildren<QLineEdit*>();
+        kAsked.push_back(edits[3]->isEnabled());
+        dialog->findChild<QComboBox*>(QStringLiteral("discretization"))->setCurrentIndex(3);
+        kAsked.push_back(edits[3]->isEnabled());
+        edits[3]->setText(QStringLiteral("3"));
+        edits[2]->setText(QStringLiteral("1"));
+    };
+    ASSERT_TRUE(choose(CommandId::CrossValidate, {inspectAndPress(chooseWidth, QStringLiteral("OK"))}));
+    EXPECT_EQ(kAsked, (std::vector<bool>{false, true}));
+    EXPECT_EQ(shownLines().at(1), "Walidacja krzyzowa: 10 czesci, metoda knn, dyskretyzacja width:3, ziarno 1");
+    auto chooseRange = [](QDialog* dialog) {
+        dialog->findChild<QLineEdit*>()->setText(QStringLiteral("1"));
+        dialog->findChild<QComboBox*>(QStringLiteral("normalization"))->setCurrentIndex(1);
+    };
+    ASSERT_TRUE(choose(CommandId::ClassifyKnn, {inspectAndPress(chooseRange, QStringLiteral("OK"))}));
+    EXPECT_EQ(state_.knnNormalization, Normalization::Range);
+}
+
 } // namespace
 } // namespace kolven::test
