@@ -44,7 +44,7 @@ inline constexpr std::string_view kCvDiscretizationLabel = "Dyskretyzacja:";
 inline constexpr std::array<std::string_view, 1 + kDiscretizationChoices.size()> kCvDiscretizationChoices{
     "Bez dyskretyzacji", kDiscretizationChoices[0], kDiscretizationChoices[1], kDiscretizationChoices[2]};
 inline constexpr ControlBox kCvDiscretizationLabelBox{4, 112, 150, 16};
-inline constexpr ControlBox kCvDiscretizationBox{160, 110, 220, 22};
+inline constexpr ControlBox kCvDiscretizationBox{160, 110, 260, 22};
 inline constexpr CvFieldLayout kCvIntervalsField{CvField::Intervals, kIntervalCountLabel, {4, 137, 150, 16},
                                                  {160, 137, 48, 20}};
 
@@ -60,8 +60,8 @@ public:
     explicit CrossValidationDialog(const CvSettings& last, std::string_view seedText = {},
                                    const std::optional<DiscretizationMethod>& lastDiscretization = std::nullopt);
 
-    // Caption and frame: 175, 100, 195 x 104 dialog units.
-    DialogFrame frame() const { return {kCrossValidationCaption, 175, 100, 195, 104}; }
+    // Caption and frame: 175, 100, 215 x 104 dialog units, wide enough for the discretization's list.
+    DialogFrame frame() const { return {kCrossValidationCaption, 175, 100, 215, 104}; }
     ControlBox okBox() const { return {4, 172, 60, 28}; }
     ControlBox cancelBox() const { return {74, 172, 60, 28}; }
 
