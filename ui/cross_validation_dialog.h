@@ -4,6 +4,7 @@
 #include "dialog_layout.h"
 #include "preparation_dialog.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -41,8 +42,11 @@ inline constexpr const auto& kCvMethodChoices = kMethods;
 // How each fold is cut before the method runs: none, or a method of the discretization dialog, whose
 // texts the list repeats after "none" (index i + 1 is kDiscretizationChoices[i]), with its K.
 inline constexpr std::string_view kCvDiscretizationLabel = "Dyskretyzacja:";
-inline constexpr std::array<std::string_view, 1 + kDiscretizationChoices.size()> kCvDiscretizationChoices{
-    "Bez dyskretyzacji", kDiscretizationChoices[0], kDiscretizationChoices[1], kDiscretizationChoices[2]};
+inline constexpr auto kCvDiscretizationChoices = [] {
+    std::array<std::string_view, 1 + kDiscretizationChoices.size()> choices{"Bez dyskretyzacji"};
+    std::copy(kDiscretizationChoices.begin(), kDiscretizationChoices.end(), choices.begin() + 1);
+    return choices;
+}();
 inline constexpr ControlBox kCvDiscretizationLabelBox{4, 112, 150, 16};
 inline constexpr ControlBox kCvDiscretizationBox{160, 110, 260, 22};
 inline constexpr CvFieldLayout kCvIntervalsField{CvField::Intervals, kIntervalCountLabel, {4, 137, 150, 16},
