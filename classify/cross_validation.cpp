@@ -166,9 +166,7 @@ void prepareFold(SystemDecyzyjny& training, SystemDecyzyjny& test, CvMethod meth
         cuts.applyInPlace(test);
     }
     if (preparation.normalization && method == CvMethod::Knn) {
-        const Rescaling rescaling = fitRescaling(training, *preparation.normalization);
-        rescaling.applyInPlace(training);
-        rescaling.applyInPlace(test);
+        rescaleBoth(*preparation.normalization, training, test);
     }
 }
 

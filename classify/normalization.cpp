@@ -60,4 +60,14 @@ Rescaling fitRescaling(const SystemDecyzyjny& training, Normalization normalizat
     return made;
 }
 
+void rescaleBoth(Normalization normalization, SystemDecyzyjny& training, SystemDecyzyjny& test)
+{
+    if (training.attributeCount != test.attributeCount) {
+        return;
+    }
+    const Rescaling rescaling = fitRescaling(training, normalization);
+    rescaling.applyInPlace(training);
+    rescaling.applyInPlace(test);
+}
+
 } // namespace kolven

@@ -30,4 +30,9 @@ struct Rescaling {
 // standard deviation. A constant attribute gets scale 1, so that it only moves.
 Rescaling fitRescaling(const SystemDecyzyjny& training, Normalization normalization);
 
+// Rescales training and test by what fitRescaling fits on training, as k-NN's preparation does on
+// the command line, in the window and in each fold; tables of different widths, which k-NN
+// refuses, are left as they are.
+void rescaleBoth(Normalization normalization, SystemDecyzyjny& training, SystemDecyzyjny& test);
+
 } // namespace kolven

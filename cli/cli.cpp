@@ -695,10 +695,8 @@ Action defineKnn(CLI::App& sub)
             !loadTrainingAndTest(p->train, knn, p->test, knn.testSystem, p->options, p->preparation, err)) {
             return int(kExitFailed);
         }
-        if (p->preparation.normalization && knn.attributeCount == knn.testSystem.attributeCount) {
-            const Rescaling rescaling = fitRescaling(knn, *p->preparation.normalization);
-            rescaling.applyInPlace(knn);
-            rescaling.applyInPlace(knn.testSystem);
+        if (p->preparation.normalization) {
+            rescaleBoth(*p->preparation.normalization, knn, knn.testSystem);
         }
         if (RunWatch watch(Computation::Knn, err); !runMethod(knn, p->k, watch)) {
             return watch.cancelled() ? interruptedExit(err) : fail(err, kKnnAttributeMismatchMessage);

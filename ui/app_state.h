@@ -3,6 +3,7 @@
 #include "cross_validation.h"
 #include "ercim.h"
 #include "knn.h"
+#include "normalization.h"
 #include "lem2.h"
 #include "approximations.h"
 #include "reducts.h"
@@ -14,6 +15,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace kolven {
@@ -44,6 +46,9 @@ struct AppState {
     std::unique_ptr<ERCIM> ercim;
     std::unique_ptr<LEM2v1> lem2;
     kNNv1 knn;
+    // How the last k-NN classification rescaled the attributes (none: not at all); the next k-NN
+    // dialog offers it.
+    std::optional<Normalization> knnNormalization;
 
     // Attribute names and value labels of the decision system and of the test system, when they
     // were read with them; the test system's nominal values are numbered as the decision
@@ -55,8 +60,8 @@ struct AppState {
     // The names the rule texts use now: none when they are hidden or the system has none.
     const TableNames* shownNames() const { return ercim ? namesToShow(names, *ercim, showNames) : nullptr; }
 
-    // The last classification by rules, the last cross-validation and the settings it used,
-    // which the next one's dialog offers.
+    // The last classification by rules, the last cross-validation and the settings it used
+    // (its discretization is in cvResults.preparation), which the next one's dialog offers.
     RuleClassification ruleResults;
     CrossValidation cvResults;
     CvSettings cvSettings;

@@ -186,10 +186,11 @@ void Application::classifyKnn()
 {
     const std::uint32_t kBefore = state_.knn.k;
     hideAndClear();
-    KnnDialog dialog(state_.knn);
+    KnnDialog dialog(state_.knn, state_.knnNormalization);
     if (!screen_.runKnnDialog(dialog) || !dialog.accepted()) {
         return;
     }
+    const std::optional<Normalization> normalization = dialog.normalization();
     auto run = std::make_shared<kNNv1>();
     run->copyFrom(state_.knn);
     run->testSystem.copyFrom(state_.knn.testSystem);
@@ -198,11 +199,21 @@ void Application::classifyKnn()
     // Tables that do not fit each other are refused: the last results, and the k that made
     // them, stay.
     runComputation({Computation::Knn, kBefore,
-                    [run](Progress& progress) { return runMethod(*run, run->k, progress); },
-                    [this, run] {
-                        // The test system stays as it was loaded; only its prepared copy was classified.
+                    [run, normalization](Progress& progress) {
+                        if (normalization) {
+                            rescaleBoth(*normalization, *run, run->testSystem);
+                        }
+                        return runMethod(*run, run->k, progress);
+                    },
+                    [this, run, normalization] {
+                        // The test system stays as it was loaded and the decision system keeps its
+                        // own values; only their prepared copies were classified.
                         run->testSystem = std::move(state_.knn.testSystem);
+                        if (normalization) {
+                            run->copyFrom(state_.knn);
+                        }
                         state_.knn = std::move(*run);
+                        state_.knnNormalization = normalization;
                         state_.computed.knn = true;
                         showKnnResults();
                     },
@@ -290,27 +301,41 @@ const TableNames* Application::matrixNames() const
 void Application::crossValidateSystem()
 {
     hideAndClear();
-    CrossValidationDialog dialog(state_.cvSettings, state_.cvSeedText);
+    CrossValidationDialog dialog(state_.cvSettings, state_.cvSeedText, state_.cvResults.preparation.discretization);
     // A refusal is explained, then the dialog opens again with what was typed, to be mended.
     CvSettings settings;
+    FoldPreparation preparation;
     for (;;) {
         if (!screen_.runCrossValidationDialog(dialog) || !dialog.accepted()) {
             return;
         }
         settings = dialog.settings(static_cast<std::uint32_t>(std::time(nullptr)));
+        // The discretization is read as kolven-cli cv --discretize reads it.
+        const std::string discretization = dialog.discretizationText();
+        preparation.discretization.reset();
+        if (!discretization.empty() && !(preparation.discretization = parseDiscretizationMethod(discretization))) {
+            screen_.showMessage(kIntervalCountRefused, kErrorCaption);
+            continue;
+        }
         const auto refusal = checkCvSettings(*state_.ercim, settings);
         if (!refusal) {
             break;
         }
         screen_.showMessage(refusalMessage(*refusal), kErrorCaption);
     }
+    if (preparation.discretization) {
+        // The attributes the command line cuts: the numeric columns of a table with names.
+        preparation.cutAttributes =
+            defaultCutAttributes(*state_.ercim, state_.names.fits(*state_.ercim) ? &state_.names : nullptr);
+    }
     const std::string seedText = dialog.fieldText(CvField::Seed);
     auto table = std::make_shared<SystemDecyzyjny>();
     table->copyFrom(*state_.ercim);
     auto results = std::make_shared<CrossValidation>();
     runComputation({Computation::CrossValidation, state_.knn.k,
-                    [table, settings, results](Progress& progress) {
-                        return crossValidate(*table, settings, *results, progress);
+                    [table, settings, preparation, results](Progress& progress) {
+                        // Each fold's cuts are fitted on its training part alone.
+                        return crossValidate(*table, settings, preparation, *results, progress);
                     },
                     [this, settings, seedText, results] {
                         state_.cvResults = std::move(*results);

@@ -20,6 +20,14 @@ bool KnnDialog::setFieldText(std::string_view text)
     return true;
 }
 
+std::optional<Normalization> KnnDialog::normalization() const
+{
+    if (normalization_ == 0) {
+        return std::nullopt;
+    }
+    return Normalization(normalization_ - 1);
+}
+
 void KnnDialog::accept()
 {
     accepted_ = okEnabled();

@@ -11,7 +11,7 @@ constexpr std::array kAttributesFields{
 
 constexpr std::array kDiscretizationFields{
     PreparationFieldLayout{"Metoda:", {4, 10, 150, 16}, {160, 8, 260, 22}, true, false},
-    PreparationFieldLayout{"Liczba przedzialow K:", {4, 38, 150, 16}, {160, 38, 48, 20}, false, true},
+    PreparationFieldLayout{kIntervalCountLabel, {4, 38, 150, 16}, {160, 38, 48, 20}, false, true},
 };
 
 constexpr std::array kMissingValueFields{
@@ -58,13 +58,18 @@ ControlBox PreparationDialog::cancelBox() const
     return {74, 72, 60, 28};
 }
 
-std::string PreparationDialog::methodText() const
+std::string discretizationMethodText(std::size_t choice, std::string_view intervals)
 {
-    switch (choice_) {
+    switch (choice) {
     case 1: return "entropy";
-    case 2: return "width:" + text_;
+    case kEqualWidthChoice: return "width:" + std::string(intervals);
     default: return "md";
     }
+}
+
+std::string PreparationDialog::methodText() const
+{
+    return discretizationMethodText(choice_, text_);
 }
 
 } // namespace kolven

@@ -33,9 +33,15 @@ struct PreparationFieldLayout {
     bool digitsOnly = false;
 };
 
-// The methods of discretization the list offers, top to bottom.
+// The methods of discretization the list offers, top to bottom, and the one that asks for K.
 inline constexpr std::array<std::string_view, 3> kDiscretizationChoices{
     "MD (maksymalna rozroznialnosc)", "Entropia (MDL)", "Rowna szerokosc (K przedzialow)"};
+inline constexpr std::size_t kEqualWidthChoice = 2;
+inline constexpr std::string_view kIntervalCountLabel = "Liczba przedzialow K:";
+
+// The choice-th method of kDiscretizationChoices as the command line names it, with K as typed
+// for equal width: "md", "entropy" or "width:K" (read by parseDiscretizationMethod).
+std::string discretizationMethodText(std::size_t choice, std::string_view intervals);
 // The treatments of missing values, in the order of MissingTreatment (mean, mode, drop).
 inline constexpr std::array<std::string_view, 3> kMissingValueChoices{
     "Srednia (dla nominalnych moda)", "Moda (najczestsza wartosc)", "Usun obiekty z brakami"};

@@ -34,7 +34,8 @@ public:
     virtual void type(int edit, const std::string& text) = 0;
     virtual bool enabled(int edit) = 0;
     virtual std::string label(int index) = 0;
-    virtual void chooseMethod(int index) = 0;
+    // Chooses an entry of one of the dialog's lists, counted in the order the dialog made them.
+    virtual void chooseItem(int list, int index) = 0;
     virtual bool okEnabled() = 0;
     // The tooltip of OK, where a disabled OK says why.
     virtual std::string okReason() = 0;

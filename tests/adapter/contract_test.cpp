@@ -125,7 +125,7 @@ TEST_F(AdapterContract, KnnAndCrossValidationDialogsShowATypedZeroKAsOneAndPassT
     bool kAsked = true;
     ASSERT_TRUE(p.choose(CommandId::CrossValidate, {[&](Dialog& dialog) {
         caption = dialog.title();
-        dialog.chooseMethod(1);
+        dialog.chooseItem(0, 1);
         dialog.type(0, "");
         ok.push_back(dialog.okEnabled());
         dialog.type(0, "5");
@@ -159,7 +159,7 @@ TEST_F(AdapterContract, RestrictionAndDiscretizationDialogsPassTheListTheMethodA
     EXPECT_EQ(offered, "") << "no reduct yet";
     ASSERT_EQ(p.state().ercim->attributeCount, 2u);
     ASSERT_TRUE(p.choose(CommandId::DiscretizeSystem, {[&](Dialog& dialog) {
-        dialog.chooseMethod(2);
+        dialog.chooseItem(0, 2);
         dialog.type(0, "3");
         dialog.press("OK");
     }}));
@@ -174,6 +174,28 @@ TEST_F(AdapterContract, RestrictionAndDiscretizationDialogsPassTheListTheMethodA
     }
     EXPECT_EQ(highest, 2.0f) << "codes of three intervals";
     EXPECT_EQ(p.state().names.columns[0].name, "a3");
+}
+
+// The discretization's list greys K but for equal width and hands the method and K on; the
+// normalization's list hands its choice on.
+TEST_F(AdapterContract, DiscretizationAndNormalizationListsPassTheirChoicesOn)
+{
+    ASSERT_TRUE(p.choose(CommandId::LoadTestSystem, {file(iris)}));
+    ASSERT_TRUE(p.choose(CommandId::LoadSystem, {file(iris)}));
+    ASSERT_TRUE(p.choose(CommandId::CrossValidate, {[&](Dialog& dialog) {
+        EXPECT_FALSE(dialog.enabled(3));
+        dialog.chooseItem(1, 3);
+        EXPECT_TRUE(dialog.enabled(3));
+        dialog.type(3, "3");
+        dialog.press("OK");
+    }}));
+    EXPECT_EQ(p.state().cvResults.preparation.discretization, (DiscretizationMethod{CutMethod::EqualWidth, 3}));
+    ASSERT_TRUE(p.choose(CommandId::ClassifyKnn, {[&](Dialog& dialog) {
+        dialog.type(0, "1");
+        dialog.chooseItem(0, 1);
+        dialog.press("OK");
+    }}));
+    EXPECT_EQ(p.state().knnNormalization, Normalization::Range);
 }
 
 // A generated table's LEM2 rules fill more than a page: "DALEJ" shows the next ones, as Space

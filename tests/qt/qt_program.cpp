@@ -45,9 +45,9 @@ public:
     void type(int edit, const std::string& text) override { this->edit(edit)->setText(QString::fromStdString(text)); }
     bool enabled(int edit) override { return this->edit(edit)->isEnabled(); }
     std::string label(int index) override { return widget_->findChildren<QLabel*>()[index]->text().toStdString(); }
-    void chooseMethod(int index) override
+    void chooseItem(int list, int index) override
     {
-        widget_->findChild<QComboBox*>(QStringLiteral("method"))->setCurrentIndex(index);
+        widget_->findChildren<QComboBox*>().at(list)->setCurrentIndex(index);
     }
     bool okEnabled() override { return okButton(widget_)->isEnabled(); }
     std::string okReason() override { return okButton(widget_)->toolTip().toStdString(); }

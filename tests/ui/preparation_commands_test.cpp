@@ -2,6 +2,8 @@
 // the dialogs refuse, what is installed, and how a test system is prepared the same way.
 #include "app_fixture.h"
 
+#include <algorithm>
+
 namespace kolven::testing {
 namespace {
 
@@ -100,6 +102,51 @@ TEST_F(PreparationCommands, MissingNumbersAreCompletedAsChosenATestSystemFromThe
     loadTest(folder.write("test.csv", "a,b,d\n?,x,p\n7,y,q\n"));
     EXPECT_EQ(state.knn.testSystem.objectCount, 1u);
     EXPECT_EQ(state.knn.testSystem.values[0], 7.0f);
+}
+
+// Cross-validation cuts each fold as kolven-cli cv --discretize does and says so in its header; a
+// K below 2 is explained and the dialog opens again as typed, and the next time with the last choice.
+TEST_F(PreparationCommands, CrossValidationCutsTheFoldsAsChosenAndRefusesKBelowTwo)
+{
+    load(tabFile("t.tab", {{1, 0}, {2, 0}, {3, 0}, {4, 0}, {5, 0}, {6, 0}, {7, 1}, {8, 1}, {9, 1}, {10, 1}, {11, 1}, {12, 1}}));
+    const auto validate = [&](std::size_t discretization, std::string intervals) {
+        screen.cvScripts.push_front([=](CrossValidationDialog& dialog) {
+            dialog.setMethod(1), dialog.setFieldText(CvField::Folds, "3"), dialog.setFieldText(CvField::Seed, "1");
+            dialog.setDiscretization(discretization), dialog.setFieldText(CvField::Intervals, intervals), dialog.accept();
+        });
+        app.runCommand(CrossValidate);
+        const auto lines = page();
+        return lines.at(1) + " / " + lines.at(5).substr(0, lines.at(5).find(", poprawne"));
+    };
+    // Refused, then mended in the dialog that opens again: MD asks for no K.
+    screen.cvScripts.push_back([](CrossValidationDialog& dialog) {
+        EXPECT_TRUE(dialog.discretizationIndex() == 3u && dialog.fieldText(CvField::Intervals) == "1");
+        dialog.setDiscretization(1), dialog.accept();
+    });
+    EXPECT_EQ(validate(3, "1"), "Walidacja krzyzowa: 3 czesci, metoda lem2, dyskretyzacja md, ziarno 1 / Razem: obiekty 12, chwycone 12");
+    EXPECT_EQ(screen.messages.at(0).text, kIntervalCountRefused);
+    EXPECT_TRUE(validate(3, "3").starts_with("Walidacja krzyzowa: 3 czesci, metoda lem2, dyskretyzacja width:3, ziarno 1 / "));
+    screen.cvScripts.push_back([](CrossValidationDialog& dialog) {
+        EXPECT_TRUE(dialog.discretizationIndex() == 3u && dialog.fieldText(CvField::Intervals) == "3");
+    });
+    app.runCommand(CrossValidate);
+}
+
+// k-NN rescales both systems by the decision system's range or deviation when asked, as kolven-cli
+// knn --normalize does; the decision system keeps its values, the next dialog offers the last choice.
+TEST_F(PreparationCommands, KnnRescalesByTheDecisionSystemAsChosenAndKeepsItsValues)
+{
+    load(tabFile("t.tab", {{0, 500, 0}, {1, 0, 1}}));
+    loadTest(tabFile("test.tab", {{0, 100, 0}}));
+    for (std::size_t normalization : {0u, 1u, 2u}) {
+        screen.knnScripts.push_back([=](KnnDialog& dialog) {
+            EXPECT_EQ(dialog.normalizationIndex(), std::max<std::size_t>(normalization, 1) - 1);
+            dialog.setFieldText("1"), dialog.setNormalization(normalization), dialog.accept();
+        });
+        app.runCommand(ClassifyKnn);
+        EXPECT_EQ(state.knn.correctCount, normalization == 0 ? 0u : 1u) << "unscaled, the wide attribute decides";
+        EXPECT_EQ(state.knn.values, state.ercim->values);
+    }
 }
 
 } // namespace

@@ -30,11 +30,11 @@ public:
     void type(int edit, const std::string& text) override { test::type(this->edit(edit), toWide(text)); }
     bool enabled(int edit) override { return IsWindowEnabled(this->edit(edit)); }
     std::string label(int index) override { return toUtf8(textOf(child(dialog_, L"STATIC", index))); }
-    void chooseMethod(int index) override
+    void chooseItem(int list, int index) override
     {
-        HWND methods = child(dialog_, L"COMBOBOX", 0);
-        SendMessageW(methods, CB_SETCURSEL, WPARAM(index), 0);
-        SendMessageW(dialog_, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(methods), CBN_SELCHANGE), LPARAM(methods));
+        HWND box = child(dialog_, L"COMBOBOX", list);
+        SendMessageW(box, CB_SETCURSEL, WPARAM(index), 0);
+        SendMessageW(dialog_, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(box), CBN_SELCHANGE), LPARAM(box));
     }
     bool okEnabled() override { return IsWindowEnabled(button(dialog_, L"OK")); }
     // The text of the dialog's tooltip, which OK carries.

@@ -22,26 +22,46 @@ CrossValidationDialogWindow::CrossValidationDialogWindow(CrossValidationDialog& 
                 followLogic();
             });
 
-    for (const CvFieldLayout& layout : kCvFields) {
-        addLabel(layout.label, layout.labelBox);
-        QLineEdit* edit = addEdit(layout.editBox, true);
-        edits_.push_back(edit);
-        edit->setText(toQString(dialog_.fieldText(layout.field)));
-        const CvField field = layout.field;
-        connect(edit, &QLineEdit::textChanged, this, [this, edit, field](const QString& text) {
-            if (dialog_.setFieldText(field, toUtf8(text)))
-                edit->setText(toQString(dialog_.fieldText(field)));
-            ok_->setEnabled(dialog_.okEnabled());
-        });
-    }
+    for (const CvFieldLayout& layout : kCvFields)
+        addField(layout);
+
+    addLabel(kCvDiscretizationLabel, kCvDiscretizationLabelBox);
+    auto* discretizations = new QComboBox(this);
+    discretizations->setObjectName(QStringLiteral("discretization"));
+    discretizations->setGeometry(kCvDiscretizationBox.x, kCvDiscretizationBox.y, kCvDiscretizationBox.width,
+                                 kCvDiscretizationBox.height);
+    for (std::string_view choice : kCvDiscretizationChoices)
+        discretizations->addItem(toQString(choice));
+    discretizations->setCurrentIndex(int(dialog_.discretizationIndex()));
+    connect(discretizations, &QComboBox::currentIndexChanged, this,
+            [this](int index) {
+                dialog_.setDiscretization(std::size_t(std::max(index, 0)));
+                followLogic();
+            });
+    addField(kCvIntervalsField);
+
     ok_ = addOkAndCancel(dialog_).first;
     followLogic();
 }
 
+void CrossValidationDialogWindow::addField(const CvFieldLayout& layout)
+{
+    addLabel(layout.label, layout.labelBox);
+    QLineEdit* edit = addEdit(layout.editBox, true);
+    edits_.emplace_back(edit, layout.field);
+    edit->setText(toQString(dialog_.fieldText(layout.field)));
+    const CvField field = layout.field;
+    connect(edit, &QLineEdit::textChanged, this, [this, edit, field](const QString& text) {
+        if (dialog_.setFieldText(field, toUtf8(text)))
+            edit->setText(toQString(dialog_.fieldText(field)));
+        ok_->setEnabled(dialog_.okEnabled());
+    });
+}
+
 void CrossValidationDialogWindow::followLogic()
 {
-    for (std::size_t i = 0; i < edits_.size(); ++i)
-        edits_[i]->setEnabled(dialog_.fieldEnabled(kCvFields[i].field));
+    for (const auto& [edit, field] : edits_)
+        edit->setEnabled(dialog_.fieldEnabled(field));
     ok_->setEnabled(dialog_.okEnabled());
 }
 

@@ -7,7 +7,8 @@ class QPushButton;
 
 namespace kolven {
 
-// The k-NN configuration dialog on screen: "Parametr k:", its digits-only edit, OK and ANULUJ.
+// The k-NN configuration dialog on screen: "Parametr k:", its digits-only edit, the list of
+// normalizations, OK and ANULUJ.
 // A 0 typed as k is replaced by "1" at once, as the logic asks.
 class KnnDialogWindow : public DialogWindow {
     Q_OBJECT

@@ -111,8 +111,18 @@ void KnnDialogWindow::createControls()
 {
     addLabel(kKnnFieldLabel, dialog_.labelBox());
     addEdit(dialog_.editBox(), WS_TABSTOP | ES_NUMBER);
+    addLabel(kKnnNormalizationLabel, dialog_.normalizationLabelBox());
+    addChoiceList(dialog_.normalizationBox(), kNormalizationChoices, dialog_.normalizationIndex());
     ok_ = addOkAndCancel(dialog_, WS_DISABLED | WS_TABSTOP, WS_TABSTOP);
     EnableWindow(ok_, dialog_.okEnabled());
+}
+
+void KnnDialogWindow::choiceChanged(HWND list)
+{
+    const LRESULT chosen = SendMessageW(list, CB_GETCURSEL, 0, 0);
+    if (chosen != CB_ERR) {
+        dialog_.setNormalization(std::size_t(chosen));
+    }
 }
 
 void KnnDialogWindow::editChanged(HWND edit)
@@ -130,33 +140,41 @@ void CrossValidationDialogWindow::createControls()
     for (const MethodInfo& choice : kCvMethodChoices) {
         methods.push_back(choice.windowLabel);
     }
-    addChoiceList(kCvMethodBox, methods, dialog_.methodIndex());
+    methods_ = addChoiceList(kCvMethodBox, methods, dialog_.methodIndex());
     for (const CvFieldLayout& layout : kCvFields) {
-        addLabel(layout.label, layout.labelBox);
-        HWND edit = addEdit(layout.editBox, WS_TABSTOP | ES_NUMBER);
-        edits_.push_back(edit);
-        SetWindowTextW(edit, toWide(dialog_.fieldText(layout.field)).c_str());
+        addField(layout);
     }
+    addLabel(kCvDiscretizationLabel, kCvDiscretizationLabelBox);
+    addChoiceList(kCvDiscretizationBox, kCvDiscretizationChoices, dialog_.discretizationIndex());
+    addField(kCvIntervalsField);
     ok_ = addOkAndCancel(dialog_, WS_DISABLED | WS_TABSTOP, WS_TABSTOP);
     followLogic();
 }
 
+void CrossValidationDialogWindow::addField(const CvFieldLayout& layout)
+{
+    addLabel(layout.label, layout.labelBox);
+    HWND edit = addEdit(layout.editBox, WS_TABSTOP | ES_NUMBER);
+    edits_.emplace_back(edit, layout.field);
+    SetWindowTextW(edit, toWide(dialog_.fieldText(layout.field)).c_str());
+}
+
 void CrossValidationDialogWindow::followLogic()
 {
-    for (std::size_t i = 0; i < edits_.size(); ++i) {
-        EnableWindow(edits_[i], dialog_.fieldEnabled(kCvFields[i].field));
+    for (const auto& [edit, field] : edits_) {
+        EnableWindow(edit, dialog_.fieldEnabled(field));
     }
     EnableWindow(ok_, dialog_.okEnabled());
 }
 
 void CrossValidationDialogWindow::editChanged(HWND edit)
 {
-    const auto found = std::find(edits_.begin(), edits_.end(), edit);
+    const auto found = std::find_if(edits_.begin(), edits_.end(), [edit](const auto& e) { return e.first == edit; });
     // The edits announce their opening texts while they are still being created.
     if (found == edits_.end() || !ok_) {
         return;
     }
-    const CvField field = kCvFields[std::size_t(found - edits_.begin())].field;
+    const CvField field = found->second;
     if (dialog_.setFieldText(field, editText(edit))) {
         SetWindowTextW(edit, toWide(dialog_.fieldText(field)).c_str());
     }
@@ -166,10 +184,15 @@ void CrossValidationDialogWindow::editChanged(HWND edit)
 void CrossValidationDialogWindow::choiceChanged(HWND list)
 {
     const LRESULT chosen = SendMessageW(list, CB_GETCURSEL, 0, 0);
-    if (chosen != CB_ERR) {
-        dialog_.setMethod(std::size_t(chosen));
-        followLogic();
+    if (chosen == CB_ERR) {
+        return;
     }
+    if (list == methods_) {
+        dialog_.setMethod(std::size_t(chosen));
+    } else {
+        dialog_.setDiscretization(std::size_t(chosen));
+    }
+    followLogic();
 }
 
 GridEditorWindow::GridEditorWindow(GridEditor& editor)

@@ -6,6 +6,7 @@
 #include "modal_dialog.h"
 #include "parameter_dialog.h"
 
+#include <utility>
 #include <vector>
 
 namespace kolven {
@@ -28,7 +29,8 @@ private:
     HWND tip_ = nullptr;
 };
 
-// The k-NN configuration dialog on screen: "Parametr k:", a digits-only edit, OK and ANULUJ.
+// The k-NN configuration dialog on screen: "Parametr k:", a digits-only edit, the list of
+// normalizations, OK and ANULUJ.
 class KnnDialogWindow : public ModalDialog {
 public:
     explicit KnnDialogWindow(KnnDialog& dialog) : ModalDialog(dialog.frame()), dialog_(dialog) {}
@@ -36,13 +38,15 @@ public:
 private:
     void createControls() override;
     void editChanged(HWND edit) override;
+    void choiceChanged(HWND list) override;
 
     KnnDialog& dialog_;
     HWND ok_ = nullptr;
 };
 
 // The cross-validation dialog on screen: the list of methods, the digits-only edits for the
-// folds, k and the seed (opening with the logic's texts), OK and ANULUJ.
+// folds, k and the seed, the list of discretizations with the edit for its K (opening with the
+// logic's choices and texts), OK and ANULUJ.
 class CrossValidationDialogWindow : public ModalDialog {
 public:
     explicit CrossValidationDialogWindow(CrossValidationDialog& dialog)
@@ -54,11 +58,14 @@ private:
     void createControls() override;
     void editChanged(HWND edit) override;
     void choiceChanged(HWND list) override;
+    // Adds a label and its digits-only edit, opening with the logic's text.
+    void addField(const CvFieldLayout& layout);
     // Enables each edit and OK as the logic says.
     void followLogic();
 
     CrossValidationDialog& dialog_;
-    std::vector<HWND> edits_; // in the order of kCvFields
+    std::vector<std::pair<HWND, CvField>> edits_;
+    HWND methods_ = nullptr;
     HWND ok_ = nullptr;
 };
 
