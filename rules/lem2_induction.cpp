@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <type_traits>
 #include <unordered_map>
 #include <utility>
 
@@ -25,13 +26,24 @@ namespace {
 //   visit instead of counting its goal set again, and its rows of other concepts never change.
 // So the work of a rule is about the objects it covers and the new prefixes it tries, not the
 // size of the concept or of the table.
+// The rows are read as Code values within their attribute, the pair's code being the attribute's
+// first code plus the value (bytes where every attribute has at most 256 values, the codes
+// themselves otherwise, their attributes' first codes then taken as 0).
+template <typename Code>
 class Lem2FastRun {
 public:
-    Lem2FastRun(const SystemDecyzyjny& table, Progress& runProgress)
-        : source(table), progress(runProgress), codes(table), counts(codes.codeCount(), 0), uncoveredTally(codes.codeCount(), 0),
+    Lem2FastRun(const SystemDecyzyjny& table, Progress& runProgress, const PairCodes& pairCodes)
+        : source(table), progress(runProgress), codes(pairCodes), counts(codes.codeCount(), 0), uncoveredTally(codes.codeCount(), 0),
           firstCarrier(codes.codeCount(), 0), conceptCodes(table.attributeCount), coveredFlags(table.objectCount, 0),
           uncoveredRows(table.objectCount, 0), usedAttributes(table.attributeCount, 0)
     {
+        if constexpr (std::is_same_v<Code, std::uint8_t>) {
+            for (std::uint32_t a = 0; a <= table.attributeCount; ++a) {
+                bases.push_back(codes.firstCode(a));
+            }
+        } else {
+            bases.assign(table.attributeCount + 1, 0);
+        }
         rules.reserve(table.objectCount);
     }
 
@@ -71,7 +83,25 @@ private:
     {
         return source.groupedRows.data() + std::size_t(row) * source.rowLength;
     }
-    const std::uint32_t* conceptColumn(std::uint32_t attribute) const { return codes.column(attribute) + conceptStart; }
+    const Code* columnValues(std::uint32_t attribute) const
+    {
+        if constexpr (std::is_same_v<Code, std::uint8_t>) {
+            return codes.byteColumn(attribute);
+        } else {
+            return codes.column(attribute);
+        }
+    }
+    const Code* rowValues(std::uint32_t groupedRow) const
+    {
+        if constexpr (std::is_same_v<Code, std::uint8_t>) {
+            return codes.byteRow(groupedRow);
+        } else {
+            return codes.row(groupedRow);
+        }
+    }
+    const Code* conceptColumn(std::uint32_t attribute) const { return columnValues(attribute) + conceptStart; }
+    // A pair's code as the rows hold it.
+    Code stored(std::uint32_t code) const { return Code(code - bases[codes.attributeOf(code)]); }
     bool live(std::uint32_t g) const { return uncoveredRows[conceptStart + g] != 0; }
 
     // Rules of one concept until each of its objects is covered, by its own rules or by the
@@ -215,9 +245,10 @@ private:
         } else {
             const Node& from = nodes[parent];
             node.path = from.path;
-            const std::uint32_t* column = conceptColumn(bestAttribute);
+            const Code* values = conceptColumn(bestAttribute);
+            const Code wanted = stored(bestCode);
             for (auto g = from.goal.begin() + std::ptrdiff_t(from.firstLive); g != from.goal.end(); ++g) {
-                if (column[*g] == bestCode && live(*g)) {
+                if (values[*g] == wanted && live(*g)) {
                     node.goal.push_back(*g);
                 }
             }
@@ -284,12 +315,13 @@ private:
             }
             return;
         }
-        const std::uint32_t* column = codes.column(bestAttribute);
+        const Code* values = columnValues(bestAttribute);
+        const Code wanted = stored(bestCode);
         for (const RowWord& word : from) {
             std::uint64_t kept = 0;
             for (std::uint64_t rest = word.bits; rest != 0; rest &= rest - 1) {
                 const int bit = std::countr_zero(rest);
-                if (column[word.index * 64 + std::uint32_t(bit)] == bestCode) {
+                if (values[word.index * 64 + std::uint32_t(bit)] == wanted) {
                     kept |= std::uint64_t{1} << bit;
                 }
             }
@@ -311,7 +343,7 @@ private:
                     countPairs(node.goal, a);
                 }
             }
-            bestCode = conceptColumn(bestAttribute)[bestRow];
+            bestCode = bases[bestAttribute] + conceptColumn(bestAttribute)[bestRow];
         } else {
             catchUp(node);
             for (std::uint32_t a = 0; a < source.attributeCount && bestCount < node.liveCount; ++a) {
@@ -326,12 +358,13 @@ private:
                 }
             }
             // Among the best attribute's values of that count, the first carried in goal order.
-            const std::uint32_t* column = conceptColumn(bestAttribute);
+            const Code* values = conceptColumn(bestAttribute);
+            const std::uint32_t* valueCounts = node.counts.data() + bases[bestAttribute];
             skipDead(node);
             const auto first = std::find_if(node.goal.begin() + std::ptrdiff_t(node.firstLive), node.goal.end(),
-                                            [&](std::uint32_t g) { return node.counts[column[g]] == bestCount && live(g); });
+                                            [&](std::uint32_t g) { return valueCounts[values[g]] == bestCount && live(g); });
             bestRow = first != node.goal.end() ? *first : node.goal[node.firstLive];
-            bestCode = column[bestRow];
+            bestCode = bases[bestAttribute] + values[bestRow];
         }
         bestValue = groupedRow(conceptStart + bestRow)[bestAttribute];
     }
@@ -341,12 +374,13 @@ private:
     // a later attribute or value wins only with a strictly larger count.
     void countPairs(const std::vector<std::uint32_t>& goal, std::uint32_t attribute)
     {
-        const std::uint32_t* column = conceptColumn(attribute);
+        const Code* values = conceptColumn(attribute);
+        std::uint32_t* valueCounts = counts.data() + bases[attribute];
         for (std::uint32_t g : goal) {
-            ++counts[column[g]];
+            ++valueCounts[values[g]];
         }
         for (std::uint32_t g : goal) {
-            std::uint32_t& count = counts[column[g]];
+            std::uint32_t& count = valueCounts[values[g]];
             if (count > bestCount) {
                 bestCount = count;
                 bestAttribute = attribute;
@@ -366,10 +400,10 @@ private:
         }
         if (fresh * node.path.size() <= (node.goal.size() - node.firstLive) * source.attributeCount) {
             for (std::size_t i = node.logSeen; i < coveredLog.size(); ++i) {
-                const std::uint32_t* pairs = codes.row(conceptStart + coveredLog[i]);
+                const Code* pairs = rowValues(conceptStart + coveredLog[i]);
                 if (carriesPath(pairs, node.path)) {
                     for (std::uint32_t a = 0; a < source.attributeCount; ++a) {
-                        --node.counts[pairs[a]];
+                        --node.counts[bases[a] + pairs[a]];
                     }
                     --node.liveCount;
                 }
@@ -386,17 +420,20 @@ private:
     void countGoal(Node& node) const
     {
         for (std::uint32_t g : node.goal) {
-            const std::uint32_t* pairs = codes.row(conceptStart + g);
+            const Code* pairs = rowValues(conceptStart + g);
             for (std::uint32_t a = 0; a < source.attributeCount; ++a) {
-                ++node.counts[pairs[a]];
+                ++node.counts[bases[a] + pairs[a]];
             }
         }
         node.liveCount = std::uint32_t(node.goal.size());
     }
 
-    bool carriesPath(const std::uint32_t* pairs, const std::vector<std::uint32_t>& path) const
+    bool carriesPath(const Code* pairs, const std::vector<std::uint32_t>& path) const
     {
-        return std::all_of(path.begin(), path.end(), [&](std::uint32_t code) { return pairs[codes.attributeOf(code)] == code; });
+        return std::all_of(path.begin(), path.end(), [&](std::uint32_t code) {
+            const std::uint32_t a = codes.attributeOf(code);
+            return bases[a] + pairs[a] == code;
+        });
     }
 
     // Moves firstLive past the dead objects at the front of the goal list.
@@ -452,9 +489,9 @@ private:
         for (std::uint32_t g : node.goal) {
             const std::uint32_t row = conceptStart + g;
             uncoveredRows[row] = 0;
-            const std::uint32_t* pairs = codes.row(row);
+            const Code* pairs = rowValues(row);
             for (std::uint32_t a = 0; a < source.attributeCount; ++a) {
-                --uncoveredTally[pairs[a]];
+                --uncoveredTally[bases[a] + pairs[a]];
             }
             coveredLog.push_back(g);
         }
@@ -467,7 +504,8 @@ private:
 
     const SystemDecyzyjny& source;
     Progress& progress;
-    const PairCodes codes;
+    const PairCodes& codes;
+    std::vector<std::uint32_t> bases; // per attribute and one past: what the rows' values are counted from
     std::vector<std::uint32_t> counts;         // per code; all zero between two countPairs
     std::vector<std::uint32_t> uncoveredTally; // per code: the concept's uncovered objects carrying it
     std::vector<std::uint32_t> firstCarrier;   // per code: no uncovered carrier before this place in its block
@@ -496,7 +534,11 @@ private:
 
 std::vector<Lem2Rule> induceLem2Rules(const SystemDecyzyjny& table, Progress& progress)
 {
-    return Lem2FastRun(table, progress).induceAll();
+    const PairCodes codes(table);
+    if (codes.hasByteCodes()) {
+        return Lem2FastRun<std::uint8_t>(table, progress, codes).induceAll();
+    }
+    return Lem2FastRun<std::uint32_t>(table, progress, codes).induceAll();
 }
 
 } // namespace kolven
