@@ -67,16 +67,29 @@ private:
     // A rule prefix tried in the current concept. Its goal set is the concept's objects carrying
     // every pair of the path that were uncovered when the node was made, ascending; objects covered
     // since stay in the list and are skipped (they are "dead"; the rest "live").
+    // Its lists lie in pools shared by the concept's nodes, which are emptied (their memory kept)
+    // when the nodes are forgotten: making a node allocates nothing once the pools have grown.
     struct Node {
-        std::vector<std::uint32_t> path;      // the codes of the conditions, in order
-        std::vector<std::uint32_t> goal;      // concept-local indices, ascending
-        std::vector<RowWord> opponents;       // grouped rows outside the concept carrying the path
-        std::vector<std::uint32_t> counts;    // per code: live goal objects carrying it; empty when not kept
-        std::size_t firstLive = 0;            // no live goal object before this place in goal
+        std::size_t pathStart = 0;            // the codes of the conditions, in order, in pathPool
+        std::size_t goalStart = 0;            // the goal set in goalPool: concept-local indices, ascending
+        std::size_t goalEnd = 0;
+        std::size_t opponentStart = 0;        // grouped rows outside the concept carrying the path, in opponentPool
+        std::size_t opponentEnd = 0;
+        std::size_t countStart = kNoCounts;   // per code: live goal objects carrying it, in countPool
+        std::size_t firstLive = 0;            // no live goal object before this place in goalPool
         std::size_t logSeen = 0;              // the covered objects reflected in counts: coveredLog up to here
+        std::uint32_t depth = 0;              // the number of conditions
         std::uint32_t liveCount = 0;          // live goal objects, kept with counts
     };
+    static constexpr std::size_t kNoCounts = ~std::size_t{0};
     static constexpr std::uint32_t kRoot = 0;
+
+    std::span<const std::uint32_t> pathOf(const Node& node) const { return {pathPool.data() + node.pathStart, node.depth}; }
+    std::span<const RowWord> opponentsOf(const Node& node) const
+    {
+        return {opponentPool.data() + node.opponentStart, opponentPool.data() + node.opponentEnd};
+    }
+    std::uint32_t* countsOf(const Node& node) { return countPool.data() + node.countStart; }
 
     std::uint32_t conceptEnd() const { return conceptStart + conceptSize; }
     const float* groupedRow(std::uint32_t row) const
@@ -122,6 +135,10 @@ private:
     {
         nodes.assign(1, Node{});
         children.clear();
+        pathPool.clear();
+        goalPool.clear();
+        opponentPool.clear();
+        countPool.clear();
         keptEntries = 0;
     }
 
@@ -166,13 +183,13 @@ private:
         }
         std::uint32_t node = child(kRoot);
         addCondition(rule);
-        while (rule.conditions.size() < source.attributeCount && !nodes[node].opponents.empty()) {
+        while (rule.conditions.size() < source.attributeCount && nodes[node].opponentEnd != nodes[node].opponentStart) {
             selectPair(nodes[node]);
             node = child(node);
             addCondition(rule);
         }
         if (rule.conditions.size() == source.attributeCount) {
-            completeFullLength(rule, nodes[node].opponents);
+            completeFullLength(rule, opponentsOf(nodes[node]));
         }
         coverGoal(rule, nodes[node]);
         return rule;
@@ -232,45 +249,60 @@ private:
         }
         Node node;
         node.logSeen = coveredLog.size();
+        node.pathStart = pathPool.size();
+        node.goalStart = goalPool.size();
+        node.opponentStart = opponentPool.size();
         if (parent == kRoot) {
             const auto block = codes.block(bestCode);
             const auto conceptFirst = std::lower_bound(block.begin(), block.end(), conceptStart);
             const auto conceptLast = std::lower_bound(conceptFirst, block.end(), conceptEnd());
             for (auto row = block.begin() + firstCarrier[bestCode]; row != conceptLast; ++row) {
                 if (uncoveredRows[*row] != 0) {
-                    node.goal.push_back(*row - conceptStart);
+                    goalPool.push_back(*row - conceptStart);
                 }
             }
-            rootOpponents(node.opponents, block, conceptFirst, conceptLast);
+            rootOpponents(block, conceptFirst, conceptLast);
         } else {
-            const Node& from = nodes[parent];
-            node.path = from.path;
+            // Read by place, not by reference: the pools may move as they grow.
+            const Node from = nodes[parent];
+            for (std::size_t i = 0; i < from.depth; ++i) {
+                const std::uint32_t code = pathPool[from.pathStart + i];
+                pathPool.push_back(code);
+            }
+            node.depth = from.depth;
             const Code* values = conceptColumn(bestAttribute);
             const Code wanted = stored(bestCode);
-            for (auto g = from.goal.begin() + std::ptrdiff_t(from.firstLive); g != from.goal.end(); ++g) {
-                if (values[*g] == wanted && live(*g)) {
-                    node.goal.push_back(*g);
+            for (std::size_t i = from.firstLive; i < from.goalEnd; ++i) {
+                const std::uint32_t g = goalPool[i];
+                if (values[g] == wanted && live(g)) {
+                    goalPool.push_back(g);
                 }
             }
-            narrowOpponents(from.opponents, node.opponents);
+            narrowOpponents(from.opponentStart, from.opponentEnd);
         }
-        node.path.push_back(bestCode);
+        pathPool.push_back(bestCode);
+        ++node.depth;
+        node.goalEnd = goalPool.size();
+        node.firstLive = node.goalStart;
+        node.opponentEnd = opponentPool.size();
         // Counts pay off where counting the goal set again would cost more than keeping them.
-        if (node.goal.size() >= kCountedGoal && node.goal.size() * source.attributeCount >= codes.codeCount()) {
-            node.counts.assign(codes.codeCount(), 0);
+        const std::size_t goalSize = node.goalEnd - node.goalStart;
+        if (goalSize >= kCountedGoal && goalSize * source.attributeCount >= codes.codeCount()) {
+            node.countStart = countPool.size();
+            countPool.resize(countPool.size() + codes.codeCount(), 0);
             countGoal(node);
         }
-        keptEntries += node.goal.size() + 2 * node.opponents.size() + node.counts.size() + node.path.size();
-        nodes.push_back(std::move(node));
+        keptEntries = goalPool.size() + 2 * opponentPool.size() + countPool.size() + pathPool.size();
+        nodes.push_back(node);
         return place->second;
     }
 
     // The rows of other concepts, earlier or later, covered or not, that carry the first pair: its
     // block without the concept's own rows (conceptFirst to conceptLast).
-    void rootOpponents(std::vector<RowWord>& opponents, std::span<const std::uint32_t> block,
-                       std::span<const std::uint32_t>::iterator conceptFirst,
-                       std::span<const std::uint32_t>::iterator conceptLast) const
+    void rootOpponents(std::span<const std::uint32_t> block, std::span<const std::uint32_t>::iterator conceptFirst,
+                       std::span<const std::uint32_t>::iterator conceptLast)
     {
+        std::vector<RowWord>& opponents = opponentPool;
         if (const std::uint64_t* bits = codes.bits(bestCode)) {
             const std::uint32_t words = (source.objectCount + 63) / 64;
             for (std::uint32_t i = 0; i < words; ++i) {
@@ -280,8 +312,9 @@ private:
             }
             return;
         }
-        const auto add = [&opponents](std::uint32_t row) {
-            if (opponents.empty() || opponents.back().index != row / 64) {
+        const std::size_t start = opponents.size();
+        const auto add = [&opponents, start](std::uint32_t row) {
+            if (opponents.size() == start || opponents.back().index != row / 64) {
                 opponents.push_back({row / 64, 0});
             }
             opponents.back().bits |= std::uint64_t{1} << (row % 64);
@@ -303,12 +336,15 @@ private:
         return below & ~((std::uint64_t{1} << (from - first)) - 1);
     }
 
-    // Keeps of a parent's opponents those that also carry the selected pair: word by word against
-    // the pair's bits, or row by row where the pair's block is too small to have bits.
-    void narrowOpponents(const std::vector<RowWord>& from, std::vector<RowWord>& to) const
+    // Adds to the pool, as the new node's, those of a parent's opponents (from to end in the pool)
+    // that also carry the selected pair: word by word against the pair's bits, or row by row where
+    // the pair's block is too small to have bits.
+    void narrowOpponents(std::size_t from, std::size_t end)
     {
+        std::vector<RowWord>& to = opponentPool;
         if (const std::uint64_t* bits = codes.bits(bestCode)) {
-            for (const RowWord& word : from) {
+            for (std::size_t i = from; i < end; ++i) {
+                const RowWord word = opponentPool[i];
                 if (const std::uint64_t kept = word.bits & bits[word.index]) {
                     to.push_back({word.index, kept});
                 }
@@ -317,7 +353,8 @@ private:
         }
         const Code* values = columnValues(bestAttribute);
         const Code wanted = stored(bestCode);
-        for (const RowWord& word : from) {
+        for (std::size_t i = from; i < end; ++i) {
+            const RowWord word = opponentPool[i];
             std::uint64_t kept = 0;
             for (std::uint64_t rest = word.bits; rest != 0; rest &= rest - 1) {
                 const int bit = std::countr_zero(rest);
@@ -336,34 +373,37 @@ private:
     void selectPair(Node& node)
     {
         bestCount = 0;
-        if (node.counts.empty()) {
+        if (node.countStart == kNoCounts) {
             dropDead(node);
-            for (std::uint32_t a = 0; a < source.attributeCount && bestCount < node.goal.size(); ++a) {
+            const std::span<const std::uint32_t> goal{goalPool.data() + node.goalStart, goalPool.data() + node.goalEnd};
+            for (std::uint32_t a = 0; a < source.attributeCount && bestCount < goal.size(); ++a) {
                 if (usedAttributes[a] == 0) {
-                    countPairs(node.goal, a);
+                    countPairs(goal, a);
                 }
             }
             bestCode = bases[bestAttribute] + conceptColumn(bestAttribute)[bestRow];
         } else {
             catchUp(node);
+            const std::uint32_t* nodeCounts = countsOf(node);
             for (std::uint32_t a = 0; a < source.attributeCount && bestCount < node.liveCount; ++a) {
                 if (usedAttributes[a] != 0) {
                     continue;
                 }
                 for (std::uint32_t code = codes.firstCode(a); code < codes.firstCode(a + 1); ++code) {
-                    if (node.counts[code] > bestCount) {
-                        bestCount = node.counts[code];
+                    if (nodeCounts[code] > bestCount) {
+                        bestCount = nodeCounts[code];
                         bestAttribute = a;
                     }
                 }
             }
             // Among the best attribute's values of that count, the first carried in goal order.
             const Code* values = conceptColumn(bestAttribute);
-            const std::uint32_t* valueCounts = node.counts.data() + bases[bestAttribute];
+            const std::uint32_t* valueCounts = nodeCounts + bases[bestAttribute];
             skipDead(node);
-            const auto first = std::find_if(node.goal.begin() + std::ptrdiff_t(node.firstLive), node.goal.end(),
+            const auto goalEnd = goalPool.begin() + std::ptrdiff_t(node.goalEnd);
+            const auto first = std::find_if(goalPool.begin() + std::ptrdiff_t(node.firstLive), goalEnd,
                                             [&](std::uint32_t g) { return valueCounts[values[g]] == bestCount && live(g); });
-            bestRow = first != node.goal.end() ? *first : node.goal[node.firstLive];
+            bestRow = first != goalEnd ? *first : goalPool[node.firstLive];
             bestCode = bases[bestAttribute] + values[bestRow];
         }
         bestValue = groupedRow(conceptStart + bestRow)[bestAttribute];
@@ -372,7 +412,7 @@ private:
     // Counts the goal objects of each value of one attribute, then visits the goal objects in
     // order: the first to carry a value sees its full count (and clears it for the next use), so
     // a later attribute or value wins only with a strictly larger count.
-    void countPairs(const std::vector<std::uint32_t>& goal, std::uint32_t attribute)
+    void countPairs(std::span<const std::uint32_t> goal, std::uint32_t attribute)
     {
         const Code* values = conceptColumn(attribute);
         std::uint32_t* valueCounts = counts.data() + bases[attribute];
@@ -398,47 +438,50 @@ private:
         if (fresh == 0) {
             return;
         }
-        if (fresh * node.path.size() <= (node.goal.size() - node.firstLive) * source.attributeCount) {
+        std::uint32_t* nodeCounts = countsOf(node);
+        if (fresh * node.depth <= (node.goalEnd - node.firstLive) * source.attributeCount) {
+            const auto path = pathOf(node);
             for (std::size_t i = node.logSeen; i < coveredLog.size(); ++i) {
                 if (i + kAhead < coveredLog.size()) {
                     prefetch(rowValues(conceptStart + coveredLog[i + kAhead]));
                 }
                 const Code* pairs = rowValues(conceptStart + coveredLog[i]);
-                if (carriesPath(pairs, node.path)) {
+                if (carriesPath(pairs, path)) {
                     for (std::uint32_t a = 0; a < source.attributeCount; ++a) {
-                        --node.counts[bases[a] + pairs[a]];
+                        --nodeCounts[bases[a] + pairs[a]];
                     }
                     --node.liveCount;
                 }
             }
         } else {
             dropDead(node);
-            std::fill(node.counts.begin(), node.counts.end(), 0u);
+            std::fill(nodeCounts, nodeCounts + codes.codeCount(), 0u);
             countGoal(node);
         }
         node.logSeen = coveredLog.size();
     }
 
     // Counts the pairs of a node's goal objects, all live.
-    void countGoal(Node& node) const
+    void countGoal(Node& node)
     {
-        std::uint32_t* goalCounts = node.counts.data();
+        std::uint32_t* goalCounts = countsOf(node);
         const std::uint32_t* base = bases.data();
-        const std::size_t size = node.goal.size();
+        const std::uint32_t* goal = goalPool.data() + node.goalStart;
+        const std::size_t size = node.goalEnd - node.goalStart;
         for (std::size_t i = 0; i < size; ++i) {
             // Goal objects lie far apart: the row some objects ahead is asked for early.
             if (i + kAhead < size) {
-                prefetch(rowValues(conceptStart + node.goal[i + kAhead]));
+                prefetch(rowValues(conceptStart + goal[i + kAhead]));
             }
-            const Code* pairs = rowValues(conceptStart + node.goal[i]);
+            const Code* pairs = rowValues(conceptStart + goal[i]);
             for (std::uint32_t a = 0; a < source.attributeCount; ++a) {
                 ++goalCounts[base[a] + pairs[a]];
             }
         }
-        node.liveCount = std::uint32_t(node.goal.size());
+        node.liveCount = std::uint32_t(size);
     }
 
-    bool carriesPath(const Code* pairs, const std::vector<std::uint32_t>& path) const
+    bool carriesPath(const Code* pairs, std::span<const std::uint32_t> path) const
     {
         return std::all_of(path.begin(), path.end(), [&](std::uint32_t code) {
             const std::uint32_t a = codes.attributeOf(code);
@@ -449,16 +492,19 @@ private:
     // Moves firstLive past the dead objects at the front of the goal list.
     void skipDead(Node& node) const
     {
-        while (node.firstLive < node.goal.size() && !live(node.goal[node.firstLive])) {
+        while (node.firstLive < node.goalEnd && !live(goalPool[node.firstLive])) {
             ++node.firstLive;
         }
     }
 
     // Leaves only live objects in the goal list.
-    void dropDead(Node& node) const
+    void dropDead(Node& node)
     {
-        std::erase_if(node.goal, [this](std::uint32_t g) { return !live(g); });
-        node.firstLive = 0;
+        const auto start = goalPool.begin() + std::ptrdiff_t(node.goalStart);
+        const auto end = std::remove_if(start, goalPool.begin() + std::ptrdiff_t(node.goalEnd),
+                                        [this](std::uint32_t g) { return !live(g); });
+        node.goalEnd = std::size_t(end - goalPool.begin());
+        node.firstLive = node.goalStart;
     }
 
     // The selected pair becomes the rule's next condition, its attribute used; the rule's decision
@@ -473,7 +519,7 @@ private:
     // A rule on every attribute cannot be made consistent: it also takes the rows of later
     // classes with the same values (the later rows still matching, in row order), their
     // decisions and their support, and covers them.
-    void completeFullLength(Lem2Rule& rule, const std::vector<RowWord>& opponents)
+    void completeFullLength(Lem2Rule& rule, std::span<const RowWord> opponents)
     {
         for (const RowWord& word : opponents) {
             for (std::uint64_t rest = word.bits; rest != 0; rest &= rest - 1) {
@@ -496,7 +542,8 @@ private:
     void coverGoal(Lem2Rule& rule, Node& node)
     {
         dropDead(node);
-        for (std::uint32_t g : node.goal) {
+        const std::span<const std::uint32_t> goal{goalPool.data() + node.goalStart, goalPool.data() + node.goalEnd};
+        for (std::uint32_t g : goal) {
             const std::uint32_t row = conceptStart + g;
             uncoveredRows[row] = 0;
             const Code* pairs = rowValues(row);
@@ -505,8 +552,8 @@ private:
             }
             coveredLog.push_back(g);
         }
-        rule.support += static_cast<std::uint32_t>(node.goal.size());
-        uncoveredCount -= static_cast<std::uint32_t>(node.goal.size());
+        rule.support += static_cast<std::uint32_t>(goal.size());
+        uncoveredCount -= static_cast<std::uint32_t>(goal.size());
     }
 
     // How many scattered rows ahead a pass asks for; the memory answers meanwhile.
@@ -529,6 +576,10 @@ private:
     std::uint32_t conceptStart = 0; // first row of the concept in the grouped rows
     std::uint32_t conceptSize = 0;
     std::uint32_t uncoveredCount = 0;
+    std::vector<std::uint32_t> pathPool;     // the nodes' lists (see Node)
+    std::vector<std::uint32_t> goalPool;
+    std::vector<RowWord> opponentPool;
+    std::vector<std::uint32_t> countPool;
     std::vector<Node> nodes;                                    // the concept's prefixes; 0 is the empty one
     std::size_t keptEntries = 0;                                // what the nodes hold, as keptLimit counts it
     std::unordered_map<std::uint64_t, std::uint32_t> children; // (node, code) to the node extended by it
