@@ -272,12 +272,17 @@ private:
             node.depth = from.depth;
             const Code* values = conceptColumn(bestAttribute);
             const Code wanted = stored(bestCode);
+            const std::uint8_t* uncovered = uncoveredRows.data() + conceptStart;
+            // Written at once and kept by moving on: which objects stay is as good as random, and
+            // a branch on it would be mispredicted often.
+            goalPool.resize(node.goalStart + (from.goalEnd - from.firstLive));
+            std::uint32_t* out = goalPool.data() + node.goalStart;
             for (std::size_t i = from.firstLive; i < from.goalEnd; ++i) {
                 const std::uint32_t g = goalPool[i];
-                if (values[g] == wanted && live(g)) {
-                    goalPool.push_back(g);
-                }
+                *out = g;
+                out += (values[g] == wanted) & (uncovered[g] != 0);
             }
+            goalPool.resize(std::size_t(out - goalPool.data()));
             narrowOpponents(from.opponentStart, from.opponentEnd);
         }
         pathPool.push_back(bestCode);
@@ -343,12 +348,16 @@ private:
     {
         std::vector<RowWord>& to = opponentPool;
         if (const std::uint64_t* bits = codes.bits(bestCode)) {
+            const std::size_t start = to.size();
+            to.resize(start + (end - from));
+            RowWord* out = to.data() + start;
             for (std::size_t i = from; i < end; ++i) {
-                const RowWord word = opponentPool[i];
-                if (const std::uint64_t kept = word.bits & bits[word.index]) {
-                    to.push_back({word.index, kept});
-                }
+                const RowWord word = to[i];
+                const std::uint64_t kept = word.bits & bits[word.index];
+                *out = {word.index, kept};
+                out += kept != 0; // without a branch, as for the goal objects
             }
+            to.resize(std::size_t(out - to.data()));
             return;
         }
         const Code* values = columnValues(bestAttribute);
