@@ -477,13 +477,14 @@ private:
         const std::uint32_t* base = bases.data();
         const std::uint32_t* goal = goalPool.data() + node.goalStart;
         const std::size_t size = node.goalEnd - node.goalStart;
+        const std::uint32_t attributes = source.attributeCount; // held, not read again after each count
         for (std::size_t i = 0; i < size; ++i) {
             // Goal objects lie far apart: the row some objects ahead is asked for early.
             if (i + kAhead < size) {
                 prefetch(rowValues(conceptStart + goal[i + kAhead]));
             }
             const Code* pairs = rowValues(conceptStart + goal[i]);
-            for (std::uint32_t a = 0; a < source.attributeCount; ++a) {
+            for (std::uint32_t a = 0; a < attributes; ++a) {
                 ++goalCounts[base[a] + pairs[a]];
             }
         }
