@@ -450,13 +450,14 @@ private:
         std::uint32_t* nodeCounts = countsOf(node);
         if (fresh * node.depth <= (node.goalEnd - node.firstLive) * source.attributeCount) {
             const auto path = pathOf(node);
+            const std::uint32_t attributes = source.attributeCount;
             for (std::size_t i = node.logSeen; i < coveredLog.size(); ++i) {
                 if (i + kAhead < coveredLog.size()) {
                     prefetch(rowValues(conceptStart + coveredLog[i + kAhead]));
                 }
                 const Code* pairs = rowValues(conceptStart + coveredLog[i]);
                 if (carriesPath(pairs, path)) {
-                    for (std::uint32_t a = 0; a < source.attributeCount; ++a) {
+                    for (std::uint32_t a = 0; a < attributes; ++a) {
                         --nodeCounts[bases[a] + pairs[a]];
                     }
                     --node.liveCount;
