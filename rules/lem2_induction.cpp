@@ -142,8 +142,9 @@ private:
         keptEntries = 0;
     }
 
-    // What the nodes may hold, in list entries and counts: four times the codes of the table.
-    std::size_t keptLimit() const { return std::size_t(source.objectCount) * source.attributeCount * 4; }
+    // What the nodes may hold, in list entries and counts: as many as the codes of the table. More
+    // would spare few rebuilt nodes and lose more to the cache than they save.
+    std::size_t keptLimit() const { return std::size_t(source.objectCount) * source.attributeCount; }
 
     // Marks the concept's objects that no earlier full-length rule covered and tallies them per
     // pair, noting for each pair its first carrier in the block.
