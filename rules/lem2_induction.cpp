@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <type_traits>
 #include <unordered_map>
 #include <utility>
 
@@ -25,13 +26,24 @@ namespace {
 //   visit instead of counting its goal set again, and its rows of other concepts never change.
 // So the work of a rule is about the objects it covers and the new prefixes it tries, not the
 // size of the concept or of the table.
+// The rows are read as Code values within their attribute, the pair's code being the attribute's
+// first code plus the value (bytes where every attribute has at most 256 values, the codes
+// themselves otherwise, their attributes' first codes then taken as 0).
+template <typename Code>
 class Lem2FastRun {
 public:
-    Lem2FastRun(const SystemDecyzyjny& table, Progress& runProgress)
-        : source(table), progress(runProgress), codes(table), counts(codes.codeCount(), 0), uncoveredTally(codes.codeCount(), 0),
+    Lem2FastRun(const SystemDecyzyjny& table, Progress& runProgress, const PairCodes& pairCodes)
+        : source(table), progress(runProgress), codes(pairCodes), counts(codes.codeCount(), 0), uncoveredTally(codes.codeCount(), 0),
           firstCarrier(codes.codeCount(), 0), conceptCodes(table.attributeCount), coveredFlags(table.objectCount, 0),
           uncoveredRows(table.objectCount, 0), usedAttributes(table.attributeCount, 0)
     {
+        if constexpr (std::is_same_v<Code, std::uint8_t>) {
+            for (std::uint32_t a = 0; a <= table.attributeCount; ++a) {
+                bases.push_back(codes.firstCode(a));
+            }
+        } else {
+            bases.assign(table.attributeCount + 1, 0);
+        }
         rules.reserve(table.objectCount);
     }
 
@@ -55,23 +67,54 @@ private:
     // A rule prefix tried in the current concept. Its goal set is the concept's objects carrying
     // every pair of the path that were uncovered when the node was made, ascending; objects covered
     // since stay in the list and are skipped (they are "dead"; the rest "live").
+    // Its lists lie in pools shared by the concept's nodes, which are emptied (their memory kept)
+    // when the nodes are forgotten: making a node allocates nothing once the pools have grown.
     struct Node {
-        std::vector<std::uint32_t> path;      // the codes of the conditions, in order
-        std::vector<std::uint32_t> goal;      // concept-local indices, ascending
-        std::vector<RowWord> opponents;       // grouped rows outside the concept carrying the path
-        std::vector<std::uint32_t> counts;    // per code: live goal objects carrying it; empty when not kept
-        std::size_t firstLive = 0;            // no live goal object before this place in goal
+        std::size_t pathStart = 0;            // the codes of the conditions, in order, in pathPool
+        std::size_t goalStart = 0;            // the goal set in goalPool: concept-local indices, ascending
+        std::size_t goalEnd = 0;
+        std::size_t opponentStart = 0;        // grouped rows outside the concept carrying the path, in opponentPool
+        std::size_t opponentEnd = 0;
+        std::size_t countStart = kNoCounts;   // per code: live goal objects carrying it, in countPool
+        std::size_t firstLive = 0;            // no live goal object before this place in goalPool
         std::size_t logSeen = 0;              // the covered objects reflected in counts: coveredLog up to here
+        std::uint32_t depth = 0;              // the number of conditions
         std::uint32_t liveCount = 0;          // live goal objects, kept with counts
     };
+    static constexpr std::size_t kNoCounts = ~std::size_t{0};
     static constexpr std::uint32_t kRoot = 0;
+
+    std::span<const std::uint32_t> pathOf(const Node& node) const { return {pathPool.data() + node.pathStart, node.depth}; }
+    std::span<const RowWord> opponentsOf(const Node& node) const
+    {
+        return {opponentPool.data() + node.opponentStart, opponentPool.data() + node.opponentEnd};
+    }
+    std::uint32_t* countsOf(const Node& node) { return countPool.data() + node.countStart; }
 
     std::uint32_t conceptEnd() const { return conceptStart + conceptSize; }
     const float* groupedRow(std::uint32_t row) const
     {
         return source.groupedRows.data() + std::size_t(row) * source.rowLength;
     }
-    const std::uint32_t* conceptColumn(std::uint32_t attribute) const { return codes.column(attribute) + conceptStart; }
+    const Code* columnValues(std::uint32_t attribute) const
+    {
+        if constexpr (std::is_same_v<Code, std::uint8_t>) {
+            return codes.byteColumn(attribute);
+        } else {
+            return codes.column(attribute);
+        }
+    }
+    const Code* rowValues(std::uint32_t groupedRow) const
+    {
+        if constexpr (std::is_same_v<Code, std::uint8_t>) {
+            return codes.byteRow(groupedRow);
+        } else {
+            return codes.row(groupedRow);
+        }
+    }
+    const Code* conceptColumn(std::uint32_t attribute) const { return columnValues(attribute) + conceptStart; }
+    // A pair's code as the rows hold it.
+    Code stored(std::uint32_t code) const { return Code(code - bases[codes.attributeOf(code)]); }
     bool live(std::uint32_t g) const { return uncoveredRows[conceptStart + g] != 0; }
 
     // Rules of one concept until each of its objects is covered, by its own rules or by the
@@ -92,11 +135,16 @@ private:
     {
         nodes.assign(1, Node{});
         children.clear();
+        pathPool.clear();
+        goalPool.clear();
+        opponentPool.clear();
+        countPool.clear();
         keptEntries = 0;
     }
 
-    // What the nodes may hold, in list entries and counts: four times the codes of the table.
-    std::size_t keptLimit() const { return std::size_t(source.objectCount) * source.attributeCount * 4; }
+    // What the nodes may hold, in list entries and counts: as many as the codes of the table. More
+    // would spare few rebuilt nodes and lose more to the cache than they save.
+    std::size_t keptLimit() const { return std::size_t(source.objectCount) * source.attributeCount; }
 
     // Marks the concept's objects that no earlier full-length rule covered and tallies them per
     // pair, noting for each pair its first carrier in the block.
@@ -136,13 +184,13 @@ private:
         }
         std::uint32_t node = child(kRoot);
         addCondition(rule);
-        while (rule.conditions.size() < source.attributeCount && !nodes[node].opponents.empty()) {
+        while (rule.conditions.size() < source.attributeCount && nodes[node].opponentEnd != nodes[node].opponentStart) {
             selectPair(nodes[node]);
             node = child(node);
             addCondition(rule);
         }
         if (rule.conditions.size() == source.attributeCount) {
-            completeFullLength(rule, nodes[node].opponents);
+            completeFullLength(rule, opponentsOf(nodes[node]));
         }
         coverGoal(rule, nodes[node]);
         return rule;
@@ -202,44 +250,65 @@ private:
         }
         Node node;
         node.logSeen = coveredLog.size();
+        node.pathStart = pathPool.size();
+        node.goalStart = goalPool.size();
+        node.opponentStart = opponentPool.size();
         if (parent == kRoot) {
             const auto block = codes.block(bestCode);
             const auto conceptFirst = std::lower_bound(block.begin(), block.end(), conceptStart);
             const auto conceptLast = std::lower_bound(conceptFirst, block.end(), conceptEnd());
             for (auto row = block.begin() + firstCarrier[bestCode]; row != conceptLast; ++row) {
                 if (uncoveredRows[*row] != 0) {
-                    node.goal.push_back(*row - conceptStart);
+                    goalPool.push_back(*row - conceptStart);
                 }
             }
-            rootOpponents(node.opponents, block, conceptFirst, conceptLast);
+            rootOpponents(block, conceptFirst, conceptLast);
         } else {
-            const Node& from = nodes[parent];
-            node.path = from.path;
-            const std::uint32_t* column = conceptColumn(bestAttribute);
-            for (auto g = from.goal.begin() + std::ptrdiff_t(from.firstLive); g != from.goal.end(); ++g) {
-                if (column[*g] == bestCode && live(*g)) {
-                    node.goal.push_back(*g);
-                }
+            // Read by place, not by reference: the pools may move as they grow.
+            const Node from = nodes[parent];
+            for (std::size_t i = 0; i < from.depth; ++i) {
+                const std::uint32_t code = pathPool[from.pathStart + i];
+                pathPool.push_back(code);
             }
-            narrowOpponents(from.opponents, node.opponents);
+            node.depth = from.depth;
+            const Code* values = conceptColumn(bestAttribute);
+            const Code wanted = stored(bestCode);
+            const std::uint8_t* uncovered = uncoveredRows.data() + conceptStart;
+            // Written at once and kept by moving on: which objects stay is as good as random, and
+            // a branch on it would be mispredicted often.
+            goalPool.resize(node.goalStart + (from.goalEnd - from.firstLive));
+            std::uint32_t* out = goalPool.data() + node.goalStart;
+            for (std::size_t i = from.firstLive; i < from.goalEnd; ++i) {
+                const std::uint32_t g = goalPool[i];
+                *out = g;
+                out += (values[g] == wanted) & (uncovered[g] != 0);
+            }
+            goalPool.resize(std::size_t(out - goalPool.data()));
+            narrowOpponents(from.opponentStart, from.opponentEnd);
         }
-        node.path.push_back(bestCode);
+        pathPool.push_back(bestCode);
+        ++node.depth;
+        node.goalEnd = goalPool.size();
+        node.firstLive = node.goalStart;
+        node.opponentEnd = opponentPool.size();
         // Counts pay off where counting the goal set again would cost more than keeping them.
-        if (node.goal.size() >= kCountedGoal && node.goal.size() * source.attributeCount >= codes.codeCount()) {
-            node.counts.assign(codes.codeCount(), 0);
+        const std::size_t goalSize = node.goalEnd - node.goalStart;
+        if (goalSize >= kCountedGoal && goalSize * source.attributeCount >= codes.codeCount()) {
+            node.countStart = countPool.size();
+            countPool.resize(countPool.size() + codes.codeCount(), 0);
             countGoal(node);
         }
-        keptEntries += node.goal.size() + 2 * node.opponents.size() + node.counts.size() + node.path.size();
-        nodes.push_back(std::move(node));
+        keptEntries = goalPool.size() + 2 * opponentPool.size() + countPool.size() + pathPool.size();
+        nodes.push_back(node);
         return place->second;
     }
 
     // The rows of other concepts, earlier or later, covered or not, that carry the first pair: its
     // block without the concept's own rows (conceptFirst to conceptLast).
-    void rootOpponents(std::vector<RowWord>& opponents, std::span<const std::uint32_t> block,
-                       std::span<const std::uint32_t>::iterator conceptFirst,
-                       std::span<const std::uint32_t>::iterator conceptLast) const
+    void rootOpponents(std::span<const std::uint32_t> block, std::span<const std::uint32_t>::iterator conceptFirst,
+                       std::span<const std::uint32_t>::iterator conceptLast)
     {
+        std::vector<RowWord>& opponents = opponentPool;
         if (const std::uint64_t* bits = codes.bits(bestCode)) {
             const std::uint32_t words = (source.objectCount + 63) / 64;
             for (std::uint32_t i = 0; i < words; ++i) {
@@ -249,8 +318,9 @@ private:
             }
             return;
         }
-        const auto add = [&opponents](std::uint32_t row) {
-            if (opponents.empty() || opponents.back().index != row / 64) {
+        const std::size_t start = opponents.size();
+        const auto add = [&opponents, start](std::uint32_t row) {
+            if (opponents.size() == start || opponents.back().index != row / 64) {
                 opponents.push_back({row / 64, 0});
             }
             opponents.back().bits |= std::uint64_t{1} << (row % 64);
@@ -272,24 +342,33 @@ private:
         return below & ~((std::uint64_t{1} << (from - first)) - 1);
     }
 
-    // Keeps of a parent's opponents those that also carry the selected pair: word by word against
-    // the pair's bits, or row by row where the pair's block is too small to have bits.
-    void narrowOpponents(const std::vector<RowWord>& from, std::vector<RowWord>& to) const
+    // Adds to the pool, as the new node's, those of a parent's opponents (from to end in the pool)
+    // that also carry the selected pair: word by word against the pair's bits, or row by row where
+    // the pair's block is too small to have bits.
+    void narrowOpponents(std::size_t from, std::size_t end)
     {
+        std::vector<RowWord>& to = opponentPool;
         if (const std::uint64_t* bits = codes.bits(bestCode)) {
-            for (const RowWord& word : from) {
-                if (const std::uint64_t kept = word.bits & bits[word.index]) {
-                    to.push_back({word.index, kept});
-                }
+            const std::size_t start = to.size();
+            to.resize(start + (end - from));
+            RowWord* out = to.data() + start;
+            for (std::size_t i = from; i < end; ++i) {
+                const RowWord word = to[i];
+                const std::uint64_t kept = word.bits & bits[word.index];
+                *out = {word.index, kept};
+                out += kept != 0; // without a branch, as for the goal objects
             }
+            to.resize(std::size_t(out - to.data()));
             return;
         }
-        const std::uint32_t* column = codes.column(bestAttribute);
-        for (const RowWord& word : from) {
+        const Code* values = columnValues(bestAttribute);
+        const Code wanted = stored(bestCode);
+        for (std::size_t i = from; i < end; ++i) {
+            const RowWord word = opponentPool[i];
             std::uint64_t kept = 0;
             for (std::uint64_t rest = word.bits; rest != 0; rest &= rest - 1) {
                 const int bit = std::countr_zero(rest);
-                if (column[word.index * 64 + std::uint32_t(bit)] == bestCode) {
+                if (values[word.index * 64 + std::uint32_t(bit)] == wanted) {
                     kept |= std::uint64_t{1} << bit;
                 }
             }
@@ -304,34 +383,38 @@ private:
     void selectPair(Node& node)
     {
         bestCount = 0;
-        if (node.counts.empty()) {
+        if (node.countStart == kNoCounts) {
             dropDead(node);
-            for (std::uint32_t a = 0; a < source.attributeCount && bestCount < node.goal.size(); ++a) {
+            const std::span<const std::uint32_t> goal{goalPool.data() + node.goalStart, goalPool.data() + node.goalEnd};
+            for (std::uint32_t a = 0; a < source.attributeCount && bestCount < goal.size(); ++a) {
                 if (usedAttributes[a] == 0) {
-                    countPairs(node.goal, a);
+                    countPairs(goal, a);
                 }
             }
-            bestCode = conceptColumn(bestAttribute)[bestRow];
+            bestCode = bases[bestAttribute] + conceptColumn(bestAttribute)[bestRow];
         } else {
             catchUp(node);
+            const std::uint32_t* nodeCounts = countsOf(node);
             for (std::uint32_t a = 0; a < source.attributeCount && bestCount < node.liveCount; ++a) {
                 if (usedAttributes[a] != 0) {
                     continue;
                 }
                 for (std::uint32_t code = codes.firstCode(a); code < codes.firstCode(a + 1); ++code) {
-                    if (node.counts[code] > bestCount) {
-                        bestCount = node.counts[code];
+                    if (nodeCounts[code] > bestCount) {
+                        bestCount = nodeCounts[code];
                         bestAttribute = a;
                     }
                 }
             }
             // Among the best attribute's values of that count, the first carried in goal order.
-            const std::uint32_t* column = conceptColumn(bestAttribute);
+            const Code* values = conceptColumn(bestAttribute);
+            const std::uint32_t* valueCounts = nodeCounts + bases[bestAttribute];
             skipDead(node);
-            const auto first = std::find_if(node.goal.begin() + std::ptrdiff_t(node.firstLive), node.goal.end(),
-                                            [&](std::uint32_t g) { return node.counts[column[g]] == bestCount && live(g); });
-            bestRow = first != node.goal.end() ? *first : node.goal[node.firstLive];
-            bestCode = column[bestRow];
+            const auto goalEnd = goalPool.begin() + std::ptrdiff_t(node.goalEnd);
+            const auto first = std::find_if(goalPool.begin() + std::ptrdiff_t(node.firstLive), goalEnd,
+                                            [&](std::uint32_t g) { return valueCounts[values[g]] == bestCount && live(g); });
+            bestRow = first != goalEnd ? *first : goalPool[node.firstLive];
+            bestCode = bases[bestAttribute] + values[bestRow];
         }
         bestValue = groupedRow(conceptStart + bestRow)[bestAttribute];
     }
@@ -339,14 +422,15 @@ private:
     // Counts the goal objects of each value of one attribute, then visits the goal objects in
     // order: the first to carry a value sees its full count (and clears it for the next use), so
     // a later attribute or value wins only with a strictly larger count.
-    void countPairs(const std::vector<std::uint32_t>& goal, std::uint32_t attribute)
+    void countPairs(std::span<const std::uint32_t> goal, std::uint32_t attribute)
     {
-        const std::uint32_t* column = conceptColumn(attribute);
+        const Code* values = conceptColumn(attribute);
+        std::uint32_t* valueCounts = counts.data() + bases[attribute];
         for (std::uint32_t g : goal) {
-            ++counts[column[g]];
+            ++valueCounts[values[g]];
         }
         for (std::uint32_t g : goal) {
-            std::uint32_t& count = counts[column[g]];
+            std::uint32_t& count = valueCounts[values[g]];
             if (count > bestCount) {
                 bestCount = count;
                 bestAttribute = attribute;
@@ -364,54 +448,75 @@ private:
         if (fresh == 0) {
             return;
         }
-        if (fresh * node.path.size() <= (node.goal.size() - node.firstLive) * source.attributeCount) {
+        std::uint32_t* nodeCounts = countsOf(node);
+        if (fresh * node.depth <= (node.goalEnd - node.firstLive) * source.attributeCount) {
+            const auto path = pathOf(node);
+            const std::uint32_t attributes = source.attributeCount;
             for (std::size_t i = node.logSeen; i < coveredLog.size(); ++i) {
-                const std::uint32_t* pairs = codes.row(conceptStart + coveredLog[i]);
-                if (carriesPath(pairs, node.path)) {
-                    for (std::uint32_t a = 0; a < source.attributeCount; ++a) {
-                        --node.counts[pairs[a]];
+                if (i + kAhead < coveredLog.size()) {
+                    prefetch(rowValues(conceptStart + coveredLog[i + kAhead]));
+                }
+                const Code* pairs = rowValues(conceptStart + coveredLog[i]);
+                if (carriesPath(pairs, path)) {
+                    for (std::uint32_t a = 0; a < attributes; ++a) {
+                        --nodeCounts[bases[a] + pairs[a]];
                     }
                     --node.liveCount;
                 }
             }
         } else {
             dropDead(node);
-            std::fill(node.counts.begin(), node.counts.end(), 0u);
+            std::fill(nodeCounts, nodeCounts + codes.codeCount(), 0u);
             countGoal(node);
         }
         node.logSeen = coveredLog.size();
     }
 
     // Counts the pairs of a node's goal objects, all live.
-    void countGoal(Node& node) const
+    void countGoal(Node& node)
     {
-        for (std::uint32_t g : node.goal) {
-            const std::uint32_t* pairs = codes.row(conceptStart + g);
-            for (std::uint32_t a = 0; a < source.attributeCount; ++a) {
-                ++node.counts[pairs[a]];
+        std::uint32_t* goalCounts = countsOf(node);
+        const std::uint32_t* base = bases.data();
+        const std::uint32_t* goal = goalPool.data() + node.goalStart;
+        const std::size_t size = node.goalEnd - node.goalStart;
+        const std::uint32_t attributes = source.attributeCount; // held, not read again after each count
+        for (std::size_t i = 0; i < size; ++i) {
+            // Goal objects lie far apart: the row some objects ahead is asked for early.
+            if (i + kAhead < size) {
+                prefetch(rowValues(conceptStart + goal[i + kAhead]));
+            }
+            const Code* pairs = rowValues(conceptStart + goal[i]);
+            for (std::uint32_t a = 0; a < attributes; ++a) {
+                ++goalCounts[base[a] + pairs[a]];
             }
         }
-        node.liveCount = std::uint32_t(node.goal.size());
+        node.liveCount = std::uint32_t(size);
     }
 
-    bool carriesPath(const std::uint32_t* pairs, const std::vector<std::uint32_t>& path) const
+    bool carriesPath(const Code* pairs, std::span<const std::uint32_t> path) const
     {
-        return std::all_of(path.begin(), path.end(), [&](std::uint32_t code) { return pairs[codes.attributeOf(code)] == code; });
+        return std::all_of(path.begin(), path.end(), [&](std::uint32_t code) {
+            const std::uint32_t a = codes.attributeOf(code);
+            return bases[a] + pairs[a] == code;
+        });
     }
 
     // Moves firstLive past the dead objects at the front of the goal list.
     void skipDead(Node& node) const
     {
-        while (node.firstLive < node.goal.size() && !live(node.goal[node.firstLive])) {
+        while (node.firstLive < node.goalEnd && !live(goalPool[node.firstLive])) {
             ++node.firstLive;
         }
     }
 
     // Leaves only live objects in the goal list.
-    void dropDead(Node& node) const
+    void dropDead(Node& node)
     {
-        std::erase_if(node.goal, [this](std::uint32_t g) { return !live(g); });
-        node.firstLive = 0;
+        const auto start = goalPool.begin() + std::ptrdiff_t(node.goalStart);
+        const auto end = std::remove_if(start, goalPool.begin() + std::ptrdiff_t(node.goalEnd),
+                                        [this](std::uint32_t g) { return !live(g); });
+        node.goalEnd = std::size_t(end - goalPool.begin());
+        node.firstLive = node.goalStart;
     }
 
     // The selected pair becomes the rule's next condition, its attribute used; the rule's decision
@@ -426,7 +531,7 @@ private:
     // A rule on every attribute cannot be made consistent: it also takes the rows of later
     // classes with the same values (the later rows still matching, in row order), their
     // decisions and their support, and covers them.
-    void completeFullLength(Lem2Rule& rule, const std::vector<RowWord>& opponents)
+    void completeFullLength(Lem2Rule& rule, std::span<const RowWord> opponents)
     {
         for (const RowWord& word : opponents) {
             for (std::uint64_t rest = word.bits; rest != 0; rest &= rest - 1) {
@@ -449,25 +554,31 @@ private:
     void coverGoal(Lem2Rule& rule, Node& node)
     {
         dropDead(node);
-        for (std::uint32_t g : node.goal) {
+        const std::span<const std::uint32_t> goal{goalPool.data() + node.goalStart, goalPool.data() + node.goalEnd};
+        for (std::uint32_t g : goal) {
             const std::uint32_t row = conceptStart + g;
             uncoveredRows[row] = 0;
-            const std::uint32_t* pairs = codes.row(row);
+            const Code* pairs = rowValues(row);
             for (std::uint32_t a = 0; a < source.attributeCount; ++a) {
-                --uncoveredTally[pairs[a]];
+                --uncoveredTally[bases[a] + pairs[a]];
             }
             coveredLog.push_back(g);
         }
-        rule.support += static_cast<std::uint32_t>(node.goal.size());
-        uncoveredCount -= static_cast<std::uint32_t>(node.goal.size());
+        rule.support += static_cast<std::uint32_t>(goal.size());
+        uncoveredCount -= static_cast<std::uint32_t>(goal.size());
     }
+
+    // How many scattered rows ahead a pass asks for; the memory answers meanwhile.
+    static constexpr std::size_t kAhead = 8;
+    static void prefetch(const void* address) { __builtin_prefetch(address); }
 
     // Goal sets smaller than this are counted again on each visit rather than keeping counts.
     static constexpr std::size_t kCountedGoal = 32;
 
     const SystemDecyzyjny& source;
     Progress& progress;
-    const PairCodes codes;
+    const PairCodes& codes;
+    std::vector<std::uint32_t> bases; // per attribute and one past: what the rows' values are counted from
     std::vector<std::uint32_t> counts;         // per code; all zero between two countPairs
     std::vector<std::uint32_t> uncoveredTally; // per code: the concept's uncovered objects carrying it
     std::vector<std::uint32_t> firstCarrier;   // per code: no uncovered carrier before this place in its block
@@ -477,6 +588,10 @@ private:
     std::uint32_t conceptStart = 0; // first row of the concept in the grouped rows
     std::uint32_t conceptSize = 0;
     std::uint32_t uncoveredCount = 0;
+    std::vector<std::uint32_t> pathPool;     // the nodes' lists (see Node)
+    std::vector<std::uint32_t> goalPool;
+    std::vector<RowWord> opponentPool;
+    std::vector<std::uint32_t> countPool;
     std::vector<Node> nodes;                                    // the concept's prefixes; 0 is the empty one
     std::size_t keptEntries = 0;                                // what the nodes hold, as keptLimit counts it
     std::unordered_map<std::uint64_t, std::uint32_t> children; // (node, code) to the node extended by it
@@ -496,7 +611,11 @@ private:
 
 std::vector<Lem2Rule> induceLem2Rules(const SystemDecyzyjny& table, Progress& progress)
 {
-    return Lem2FastRun(table, progress).induceAll();
+    const PairCodes codes(table);
+    if (codes.hasByteCodes()) {
+        return Lem2FastRun<std::uint8_t>(table, progress, codes).induceAll();
+    }
+    return Lem2FastRun<std::uint32_t>(table, progress, codes).induceAll();
 }
 
 } // namespace kolven

@@ -40,10 +40,26 @@ PairCodes::PairCodes(const SystemDecyzyjny& table)
             }
         }
     }
-    byRow.resize(codes.size());
+    bool fitBytes = true;
     for (std::uint32_t a = 0; a < table.attributeCount; ++a) {
-        for (std::uint32_t row = 0; row < objects; ++row) {
-            byRow[std::size_t(row) * table.attributeCount + a] = codes[std::size_t(a) * objects + row];
+        fitBytes = fitBytes && attributeFirstCodes[a + 1] - attributeFirstCodes[a] <= 256;
+    }
+    if (fitBytes) {
+        byteCodes.resize(codes.size());
+        byteByRow.resize(codes.size());
+        for (std::uint32_t a = 0; a < table.attributeCount; ++a) {
+            for (std::uint32_t row = 0; row < objects; ++row) {
+                const auto local = std::uint8_t(codes[std::size_t(a) * objects + row] - attributeFirstCodes[a]);
+                byteCodes[std::size_t(a) * objects + row] = local;
+                byteByRow[std::size_t(row) * table.attributeCount + a] = local;
+            }
+        }
+    } else {
+        byRow.resize(codes.size());
+        for (std::uint32_t a = 0; a < table.attributeCount; ++a) {
+            for (std::uint32_t row = 0; row < objects; ++row) {
+                byRow[std::size_t(row) * table.attributeCount + a] = codes[std::size_t(a) * objects + row];
+            }
         }
     }
     codeAttributes.resize(codeCount());

@@ -178,6 +178,29 @@ TEST(Lem2Induction, RandomTablesGiveTheReferenceRulesAndKeepConsistencyCoverageA
     checkRandomTables(300, 12, 3, 2, 20, 6);
 }
 
+// An attribute of more than 256 values makes the fast induction read the rows' full pair codes
+// instead of one byte per attribute.
+TEST(Lem2Induction, TablesWithAnAttributeOfManyValuesGiveTheReferenceRules)
+{
+    std::mt19937 random(9);
+    for (int round = 0; round < 12 && !::testing::Test::HasFailure(); ++round) {
+        const std::uint32_t objects = 300 + random() % 300;
+        const std::uint32_t attributes = 2 + random() % 4;
+        std::vector<float> matrix;
+        for (std::uint32_t i = 0; i < objects * (attributes + 1); ++i) {
+            const std::uint32_t column = i % (attributes + 1);
+            matrix.push_back(float(random() % (column == 0 ? 400 : 3)));
+        }
+        LEM2v1 fast;
+        LEM2v1 reference;
+        fast.installValues(objects, attributes, matrix);
+        reference.installValues(objects, attributes, matrix);
+        ASSERT_TRUE(fast.runLem2());
+        ASSERT_TRUE(reference.runLem2Reference());
+        ASSERT_EQ(ruleTexts(fast), ruleTexts(reference)) << "round " << round;
+    }
+}
+
 TEST(Lem2Progress, CountsDecisionClassesAndACancelledRunKeepsTheEarlierRules)
 {
     LEM2v1 lem2;
