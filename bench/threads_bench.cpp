@@ -40,7 +40,7 @@ void crossValidation(benchmark::State& state, const SystemDecyzyjny& table, CvMe
 {
     CrossValidation results;
     for (auto _ : state) {
-        if (!crossValidate(table, {method, 5, 10, 1, threadsOf(state)}, results)) {
+        if (!crossValidate(table, {.method = method, .k = 5, .folds = 10, .seed = 1, .threads = threadsOf(state)}, results)) {
             state.SkipWithError("stopped");
             break;
         }

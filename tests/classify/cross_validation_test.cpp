@@ -95,8 +95,8 @@ TEST(CrossValidation, GivesTheSameFoldsOnAnyNumberOfThreads)
         CrossValidation one;
         CrossValidation many;
         SharedProgress progress;
-        ASSERT_TRUE(crossValidate(table, {method, 1, 6, 5, RuleMatching::Complete, 1}, one));
-        ASSERT_TRUE(crossValidate(table, {method, 1, 6, 5, RuleMatching::Complete, 4}, many, progress));
+        ASSERT_TRUE(crossValidate(table, {.method = method, .k = 1, .folds = 6, .seed = 5, .threads = 1}, one));
+        ASSERT_TRUE(crossValidate(table, {.method = method, .k = 1, .folds = 6, .seed = 5, .threads = 4}, many, progress));
         EXPECT_EQ(crossValidationText(one), crossValidationText(many));
         EXPECT_EQ(progress.done(), 6u);
         EXPECT_EQ(progress.total(), 6u);
