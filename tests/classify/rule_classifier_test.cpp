@@ -118,9 +118,10 @@ TEST(PartialRuleVote, AgreesWithTheDefinitionOnRandomRules)
             }
         }
         std::optional<float> expected;
-        for (const auto& [d, total] : totals) {
+        for (const auto& entry : totals) {
+            const std::uint64_t total = entry.second;
             const auto larger = std::count_if(totals.begin(), totals.end(), [&](auto& t) { return t.second >= total; });
-            expected = larger == 1 ? std::optional<float>(d) : expected;
+            expected = larger == 1 ? std::optional<float>(entry.first) : expected;
         }
         ASSERT_EQ(partialRuleVote(rules, row), expected) << "round " << round;
         partlyMatched += expected && top < 12 ? 1 : 0;
