@@ -14,8 +14,12 @@ namespace kolven {
 
 // How the cuts of the numeric attributes are chosen: maximal discernibility over the blocks of
 // objects (md), the minimum-description-length entropy rule (entropy), or width equal intervals
-// (width:K, K from 2).
+// (width:K, K from 2 to kMaxEqualWidthIntervals).
 enum class CutMethod { MaximalDiscernibility, Entropy, EqualWidth };
+
+// More intervals than this would only spend memory on cuts and labels: far more than any table's
+// distinct values could fill, and a mistyped K must not exhaust the machine before it is refused.
+inline constexpr std::uint32_t kMaxEqualWidthIntervals = 10000;
 
 struct DiscretizationMethod {
     CutMethod method = CutMethod::MaximalDiscernibility;
@@ -24,7 +28,7 @@ struct DiscretizationMethod {
     bool operator==(const DiscretizationMethod&) const = default;
 };
 
-// Reads "md", "entropy", "width" or "width:K" (K from 2); nullopt for anything else.
+// Reads "md", "entropy", "width" or "width:K" (K from 2 to kMaxEqualWidthIntervals); nullopt for anything else.
 std::optional<DiscretizationMethod> parseDiscretizationMethod(std::string_view text);
 // "md", "entropy", "width:K": how the results' header names the method.
 std::string discretizationMethodName(const DiscretizationMethod& method);

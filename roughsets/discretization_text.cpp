@@ -34,7 +34,8 @@ std::optional<DiscretizationMethod> parseDiscretizationMethod(std::string_view t
     const std::string_view digits = text.substr(prefix.size());
     std::uint32_t intervals = 0;
     const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), intervals);
-    if (digits.empty() || error != std::errc() || end != digits.data() + digits.size() || intervals < 2) {
+    if (digits.empty() || error != std::errc() || end != digits.data() + digits.size() || intervals < 2 ||
+        intervals > kMaxEqualWidthIntervals) {
         return std::nullopt;
     }
     return DiscretizationMethod{CutMethod::EqualWidth, intervals};

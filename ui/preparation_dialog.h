@@ -21,7 +21,7 @@ inline constexpr std::string_view kMissingValuesDialogCaption = "Brakujace warto
 
 // Before the refusal of parseAttributeList, and for a K of equal width that is not a number from 2.
 inline constexpr std::string_view kAttributeListRefused = "Lista atrybutow: ";
-inline constexpr std::string_view kIntervalCountRefused = "Liczba przedzialow K musi byc liczba calkowita od 2.";
+inline constexpr std::string_view kIntervalCountRefused = "Liczba przedzialow K musi byc liczba calkowita od 2 do 10000.";
 
 // One control of the dialog with its label: a drop-down list of discretizationChoices(), or an
 // edit (digits only when asked).

@@ -167,7 +167,8 @@ TEST(Discretization, LabelsPrintCutsShortlyButKeepThemApart)
     EXPECT_EQ(intervalLabels({2.45, 4.95}), (std::vector<std::string>{"(-inf;2.45]", "(2.45;4.95]", "(4.95;inf)"}));
     EXPECT_EQ(cutTexts({1.0000001, 1.0000002, 3}), (std::vector<std::string>{"1.0000001", "1.0000002", "3"}));
     EXPECT_EQ(parseDiscretizationMethod("width:7"), (DiscretizationMethod{CutMethod::EqualWidth, 7}));
-    for (const char* bad : {"width:1", "width:", "width:3x", "mdl", ""}) {
+    EXPECT_EQ(parseDiscretizationMethod("width:10000"), (DiscretizationMethod{CutMethod::EqualWidth, 10000}));
+    for (const char* bad : {"width:1", "width:10001", "width:4294967296", "width:", "width:3x", "mdl", ""}) {
         EXPECT_FALSE(parseDiscretizationMethod(bad)) << bad;
     }
 }
