@@ -24,11 +24,13 @@ echo "machine: ${model:-unknown processor}, $(nproc) cores, load average $(cut -
 awk -F, '
   function unquote(s) { gsub(/"/, "", s); return s }
   function seconds(t, unit) { return unit == "ns" ? t / 1e9 : unit == "us" ? t / 1e6 : unit == "ms" ? t / 1e3 : t }
-  /^name,/ { for (i = 1; i <= NF; i++) if (unquote($i) == "peak_MiB") peakColumn = i; next }
+  # Each benchmark comes with its own header: one without a peak_MiB counter has no peak to show
+  # (another column there would be another counter).
+  /^name,/ { peakColumn = 0; for (i = 1; i <= NF; i++) if (unquote($i) == "peak_MiB") peakColumn = i; next }
   {
     name = unquote($1); gsub(/\/(real_time|process_time|iterations:[0-9]+)/, "", name); n++; names[n] = name
     time[name] = seconds($3, unquote($5)); cpu[name] = seconds($4, unquote($5))
-    peak[name] = $peakColumn; rate[name] = $6
+    peak[name] = peakColumn > 0 ? sprintf("%.1f", $peakColumn) : "-"; rate[name] = $6
   }
   END {
     printf "%-44s %12s %12s %10s %12s %12s\n", "benchmark", "time (s)", "cpu (s)", "peak MiB", "MB/s", "speed-up"
@@ -41,6 +43,6 @@ awk -F, '
         if (one in time && one != name) ratio = sprintf("%.2fx thr", time[one] / time[name])
       }
       mb = rate[name] != "" ? sprintf("%.0f", rate[name] / 1e6) : "-"
-      printf "%-44s %12.6f %12.6f %10.1f %12s %12s\n", name, time[name], cpu[name], peak[name], mb, ratio
+      printf "%-44s %12.6f %12.6f %10s %12s %12s\n", name, time[name], cpu[name], peak[name], mb, ratio
     }
   }' "$results"
