@@ -230,11 +230,11 @@ std::vector<Code> gathered(const std::vector<Code>& codes, std::span<const std::
 } // namespace
 
 CodedTable::CodedTable(const CodedTable& source, std::span<const std::uint32_t> objects,
-                       const std::vector<std::uint8_t>& kept)
+                       const std::vector<std::uint8_t>& kept, unsigned threads)
     : objects_(std::uint32_t(objects.size())), columns_(source.attributeCount()),
       decisions_(gathered(source.decisions_, objects)), decisionValues_(source.decisionValues_)
 {
-    for (std::uint32_t a = 0; a < source.attributeCount(); ++a) {
+    forEachOnThreads(source.attributeCount(), threads, [&](std::uint32_t a, unsigned) {
         const Column& from = source.columns_[a];
         Column& to = columns_[a];
         to.values = from.values;
@@ -244,19 +244,19 @@ CodedTable::CodedTable(const CodedTable& source, std::span<const std::uint32_t> 
             to.middle = gathered(from.middle, objects);
             to.wide = gathered(from.wide, objects);
         }
-    }
+    });
 }
 
-void CodedTable::narrow(std::span<const std::uint32_t> objects, const std::vector<std::uint8_t>& kept)
+void CodedTable::narrow(std::span<const std::uint32_t> objects, const std::vector<std::uint8_t>& kept, unsigned threads)
 {
     decisions_ = gathered(decisions_, objects);
-    for (std::uint32_t a = 0; a < attributeCount(); ++a) {
+    forEachOnThreads(attributeCount(), threads, [&](std::uint32_t a, unsigned) {
         Column& column = columns_[a];
         const bool keep = kept[a] != 0;
         column.narrow = keep ? gathered(column.narrow, objects) : std::vector<std::uint8_t>();
         column.middle = keep ? gathered(column.middle, objects) : std::vector<std::uint16_t>();
         column.wide = keep ? gathered(column.wide, objects) : std::vector<std::uint32_t>();
-    }
+    });
     objects_ = std::uint32_t(objects.size());
 }
 

@@ -29,10 +29,12 @@ public:
     explicit CodedTable(const SystemDecyzyjny& table, unsigned threads = 0);
     // The given objects of source, in that order (object i here is objects[i] there), with the
     // codes of the attributes marked in kept only; the others keep their value counts but no codes.
-    CodedTable(const CodedTable& source, std::span<const std::uint32_t> objects, const std::vector<std::uint8_t>& kept);
-    // Makes this table what the constructor above makes of it, one column at a time, so that
-    // the memory it needs beyond the result is one column's.
-    void narrow(std::span<const std::uint32_t> objects, const std::vector<std::uint8_t>& kept);
+    // The columns are gathered on up to threads threads.
+    CodedTable(const CodedTable& source, std::span<const std::uint32_t> objects, const std::vector<std::uint8_t>& kept,
+               unsigned threads = 1);
+    // Makes this table what the constructor above makes of it, one column a thread at a time, so
+    // that the memory it needs beyond the result is a column a thread.
+    void narrow(std::span<const std::uint32_t> objects, const std::vector<std::uint8_t>& kept, unsigned threads = 1);
 
     std::uint32_t objectCount() const { return objects_; }
     std::uint32_t attributeCount() const { return std::uint32_t(columns_.size()); }

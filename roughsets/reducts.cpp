@@ -266,9 +266,9 @@ bool greedyReduct(const CodedTable& table, std::uint32_t positiveSize, std::vect
         }
         refiners.clear();
         if (local) {
-            local->narrow(partition.objects, open);
+            local->narrow(partition.objects, open, workers);
         } else {
-            local = std::make_unique<CodedTable>(table, partition.objects, open);
+            local = std::make_unique<CodedTable>(table, partition.objects, open, workers);
         }
         current = local.get();
         std::iota(partition.objects.begin(), partition.objects.end(), 0u);
