@@ -14,6 +14,14 @@ namespace kolven {
 
 namespace {
 
+// The cut between two neighbouring values of an attribute: halfway, in double, where it lies
+// strictly between them. Halfway in float can round onto the upper value (1 + 2^-23 and
+// 1 + 2^-22 sum to a tie that rounds to 2 + 2^-21), and the cut would no longer part them.
+double cutBetween(float lower, float upper)
+{
+    return (double(lower) + double(upper)) / 2;
+}
+
 // The decision class (0-based, in ascending decision value) of every object, and their number.
 std::vector<std::uint32_t> decisionClasses(const SystemDecyzyjny& table, std::uint32_t& classCount)
 {
@@ -243,7 +251,7 @@ private:
                 const std::vector<float>& distinct = distinct_[place];
                 const std::uint32_t r = rank_[place][object];
                 found.separated = std::uint64_t(separated);
-                found.cut = (double(distinct[r]) + double(distinct[r + 1])) / 2;
+                found.cut = cutBetween(distinct[r], distinct[r + 1]);
             }
         }
         return found;
@@ -349,7 +357,7 @@ std::vector<double> entropyCutsOf(const std::vector<std::pair<float, std::uint32
         if (!(gain > (std::log2(double(size) - 1) + delta) / double(size))) {
             continue;
         }
-        cuts.push_back((double(sorted[bestEnd - 1].first) + double(sorted[bestEnd].first)) / 2);
+        cuts.push_back(cutBetween(sorted[bestEnd - 1].first, sorted[bestEnd].first));
         pending.emplace_back(bestEnd, end);
         pending.emplace_back(first, bestEnd);
     }
@@ -419,7 +427,7 @@ std::vector<double> candidateCuts(const SystemDecyzyjny& table, std::uint32_t at
     values.erase(std::unique(values.begin(), values.end()), values.end());
     std::vector<double> cuts;
     for (std::size_t i = 0; i + 1 < values.size(); ++i) {
-        cuts.push_back((double(values[i]) + double(values[i + 1])) / 2);
+        cuts.push_back(cutBetween(values[i], values[i + 1]));
     }
     return cuts;
 }

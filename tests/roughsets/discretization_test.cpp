@@ -161,6 +161,24 @@ TEST(Discretization, EntropyCutsFollowTheDescriptionLengthRule)
     EXPECT_EQ(entropyOf(1, rows), (std::vector<double>{2.5, 4.5}));
 }
 
+// Neighbouring floats whose halfway point in float arithmetic is the upper one: each search cuts
+// between them in double, so the two objects keep different codes.
+TEST(Discretization, CutsBetweenNeighbouringFloatsLieStrictlyBetweenThem)
+{
+    const float lower = 1.0f + 0x1p-23f;
+    const float upper = 1.0f + 0x1p-22f;
+    const double between = (double(lower) + double(upper)) / 2;
+    const SystemDecyzyjny table = tableOf(1, {{lower, 0}, {upper, 1}, {lower, 0}, {upper, 1}});
+    // A cut that parts nothing would keep the MD search from ever ending: stop here first.
+    ASSERT_EQ(candidateCuts(table, 0), std::vector<double>{between});
+    for (const char* method : {"md", "entropy"}) {
+        const auto fitted = fitDiscretization(table, {true}, *parseDiscretizationMethod(method));
+        ASSERT_TRUE(fitted) << method;
+        EXPECT_EQ(fitted->cuts[0], std::vector<double>{between}) << method;
+        EXPECT_EQ(intervalCode(fitted->cuts[0], upper), 1u) << method;
+    }
+}
+
 TEST(Discretization, LabelsPrintCutsShortlyButKeepThemApart)
 {
     EXPECT_EQ(intervalLabels({}), std::vector<std::string>{"(-inf;inf)"});
