@@ -31,7 +31,7 @@ TEST(TabReader, ReadsTheTextsItAccepts)
          "title 12 %c ATTRIBUTES\n// c\nATTRIBUTES 2 junk OBJECTS 1 7 8 9 10 extra\n", {7, 8}},
         {"a keyword is a whole token", "ATTRIBUTES 2 OBJECTS3 OBJECTS 1 1 2\n", {1, 2}},
         {"a comment may end the file", "ATTRIBUTES 1 OBJECTS 1 5 //end", {5}},
-        {"// ends a token and comments out the rest of its line", "ATTRIBUTES 2 OBJECTS 1 1//a b\n2\n", {1, 2}},
+        {"// ends a token and comments out the rest of its line", "ATTRIBUTES 3 OBJECTS 1 1//a b\n2e0//c d\n3\n", {1, 2, 3}},
         {"% starts a comment only at a token's start", "ATTRIBUTES 2 OBJECTS 1 %1 2\n3 4%\n", {3, 4}},
         {"a carriage return does not end a comment", "ATTRIBUTES 2 OBJECTS 1 // c\r 9 9\n5 6\n", {5, 6}},
         {"counts like atol, values like atof", "ATTRIBUTES 2.7 OBJECTS 1 abc -2.5e1\n", {0, -25}, 1},
