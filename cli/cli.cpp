@@ -306,8 +306,8 @@ void addNormalizeOption(CLI::App& sub, Preparation& p)
 bool checkPreparation(Preparation& p, std::ostream& err)
 {
     if (!p.discretize.empty() && !(p.method = parseDiscretizationMethod(p.discretize))) {
-        fail(err, "nieznana metoda dyskretyzacji \"" + p.discretize + "\" (md, entropy, width albo width:K, K od 2 do 10000).");
-        static_assert(kMaxEqualWidthIntervals == 10000, "the refusal names the largest K");
+        fail(err, "nieznana metoda dyskretyzacji \"" + p.discretize + "\" (md, entropy, width albo width:K, K od 2 do " +
+                      std::to_string(kMaxEqualWidthIntervals) + ").");
         return false;
     }
     if (!p.cut.empty() && !p.method) {

@@ -70,7 +70,6 @@ void Application::discretizeSystem()
     hideAndClear();
     PreparationDialog dialog(PreparationDialogMode::Discretization, "5");
     std::optional<DiscretizationMethod> method;
-    static_assert(kMaxEqualWidthIntervals == 10000, "the refusal names the largest K");
     while (!method) {
         if (!screen_.runPreparationDialog(dialog) || !dialog.accepted()) {
             return;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dialog_layout.h"
+#include "discretization.h"
 
 #include <array>
 #include <cstddef>
@@ -19,9 +20,11 @@ inline constexpr std::string_view kAttributesDialogCaption = "Ograniczenie do at
 inline constexpr std::string_view kDiscretizationDialogCaption = "Dyskretyzacja systemu decyzyjnego";
 inline constexpr std::string_view kMissingValuesDialogCaption = "Brakujace wartosci";
 
-// Before the refusal of parseAttributeList, and for a K of equal width that is not a number from 2.
+// Before the refusal of parseAttributeList, and for a K of equal width that is not a whole number
+// from 2 to kMaxEqualWidthIntervals.
 inline constexpr std::string_view kAttributeListRefused = "Lista atrybutow: ";
 inline constexpr std::string_view kIntervalCountRefused = "Liczba przedzialow K musi byc liczba calkowita od 2 do 10000.";
+static_assert(kMaxEqualWidthIntervals == 10000, "kIntervalCountRefused names the largest K");
 
 // One control of the dialog with its label: a drop-down list of discretizationChoices(), or an
 // edit (digits only when asked).
