@@ -136,6 +136,17 @@ bool countsUp(const std::uint32_t* objects, std::size_t count)
 // Classes of at least this many objects are sorted by radix, kRadixDigitBits bits a pass at most.
 constexpr std::size_t kRadixObjects = 1024;
 constexpr unsigned kRadixDigitBits = 11;
+// A split of at least this many objects whose single objects are not wanted first leaves out the
+// objects no other object of their class shares a key with, in slots 2^kLoneKeySlotsPerObjectBits
+// times as many as the objects (at most 2^kLoneKeySlotBitsMost): in a large table split by many
+// attributes most objects are alone, and sorting them all would cost more than finding them.
+constexpr std::size_t kLoneKeyObjects = 4096;
+constexpr unsigned kLoneKeySlotsPerObjectBits = 3;
+constexpr unsigned kLoneKeySlotBitsMost = 27;
+constexpr std::uint32_t kSlotLookAhead = 32;
+// The multipliers that choose the slots, one a round: the objects a round keeps by chance mostly
+// meet no one in the next, which picks their slots another way.
+constexpr std::uint64_t kSlotHashes[] = {0x9E3779B97F4A7C15ull, 0xC2B2AE3D27D4EB4Full};
 
 // Rows are read in blocks that stay in the cache while each column of the block is coded.
 constexpr std::uint32_t kRowBlock = 2048;
@@ -475,11 +486,23 @@ void Refiner::splitByKey(const Partition& from, std::span<const std::uint32_t> a
             }
         });
     }
-    for (std::uint32_t c = 0; c < from.classCount(); ++c) {
-        const std::uint32_t begin = from.starts[c];
-        const std::uint32_t size = from.starts[c + 1] - begin;
+    const Partition* groups = &from;
+    if (!dropped && keep != KeepClasses::All && count >= kLoneKeyObjects) {
+        leaveOutLoneKeys(from, keys, kSlotHashes[0]);
+        for (std::size_t round = 1; round < std::size(kSlotHashes) && repeated_.objects.size() >= kLoneKeyObjects; ++round) {
+            std::swap(repeated_, staged_);
+            std::swap(repeatedKeys_, stagedKeys_);
+            leaveOutLoneKeys(staged_, stagedKeys_.data(), kSlotHashes[round]);
+        }
+        groups = &repeated_;
+        keys = repeatedKeys_.data();
+        objects = repeated_.objects.data();
+    }
+    for (std::uint32_t c = 0; c < groups->classCount(); ++c) {
+        const std::uint32_t begin = groups->starts[c];
+        const std::uint32_t size = groups->starts[c + 1] - begin;
         if (size == 1) {
-            keepOrDrop(from.members(c), keep, into, dropped);
+            keepOrDrop(groups->members(c), keep, into, dropped);
             continue;
         }
         sortByKey(keys + begin, objects + begin, size);
@@ -489,6 +512,50 @@ void Refiner::splitByKey(const Partition& from, std::span<const std::uint32_t> a
                 keepOrDrop({sortedObjects_.data() + run, sortedObjects_.data() + i}, keep, into, dropped);
                 run = i;
             }
+        }
+    }
+}
+
+void Refiner::leaveOutLoneKeys(const Partition& from, const std::uint32_t* keys, std::uint64_t hash)
+{
+    // Two bits a slot: seen, and seen again. A slot is chosen by a hash of the class and the key,
+    // so that objects of one class with one key always meet in one slot; objects that meet there
+    // by chance only are sorted apart later.
+    const unsigned slotBits = std::min(kLoneKeySlotBitsMost, unsigned(std::bit_width(from.objects.size())) + kLoneKeySlotsPerObjectBits);
+    slotWords_.assign((std::size_t(1) << slotBits) / 32, 0);
+    std::uint64_t* words = slotWords_.data();
+    const auto slotOf = [slotBits, hash](std::uint32_t c, std::uint32_t key) {
+        return std::size_t(((std::uint64_t(c) << 32 | key) * hash) >> (64 - slotBits));
+    };
+    for (std::uint32_t c = 0; c < from.classCount(); ++c) {
+        const std::uint32_t end = from.starts[c + 1];
+        for (std::uint32_t i = from.starts[c]; i < end; ++i) {
+            if (i + kSlotLookAhead < end) {
+                __builtin_prefetch(&words[slotOf(c, keys[i + kSlotLookAhead]) / 32], 1);
+            }
+            const std::size_t slot = slotOf(c, keys[i]);
+            std::uint64_t& word = words[slot / 32];
+            const unsigned shift = unsigned(slot % 32) * 2;
+            word |= std::uint64_t(1) << (shift + ((word >> shift) & 1));
+        }
+    }
+    repeated_.objects.clear();
+    repeated_.starts.assign(1, 0);
+    repeatedKeys_.clear();
+    for (std::uint32_t c = 0; c < from.classCount(); ++c) {
+        const std::uint32_t end = from.starts[c + 1];
+        for (std::uint32_t i = from.starts[c]; i < end; ++i) {
+            if (i + kSlotLookAhead < end) {
+                __builtin_prefetch(&words[slotOf(c, keys[i + kSlotLookAhead]) / 32], 0);
+            }
+            const std::size_t slot = slotOf(c, keys[i]);
+            if ((words[slot / 32] >> (unsigned(slot % 32) * 2 + 1) & 1) != 0) {
+                repeated_.objects.push_back(from.objects[i]);
+                repeatedKeys_.push_back(keys[i]);
+            }
+        }
+        if (repeated_.objects.size() > repeated_.starts.back()) {
+            repeated_.starts.push_back(std::uint32_t(repeated_.objects.size()));
         }
     }
 }

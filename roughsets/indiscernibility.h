@@ -139,6 +139,11 @@ private:
                     const std::function<void(std::span<const std::uint32_t>)>& dropped) const;
     // One pass of refineBy over attributes whose combined codes fit in 32 bits.
     void splitByKey(const Partition& from, std::span<const std::uint32_t> attributes, Partition& into, KeepClasses keep, const std::function<void(std::span<const std::uint32_t>)>& dropped);
+    // The objects of from that share their key (keys[i] for from.objects[i]) with another object
+    // of their class, and perhaps a few that do not, into repeated_ and repeatedKeys_: a class
+    // each for the classes that keep any, in the same order.
+    // The slots are chosen by multiplying by hash.
+    void leaveOutLoneKeys(const Partition& from, const std::uint32_t* keys, std::uint64_t hash);
     // Sorts count objects by their keys (objects with equal keys keep their order) into
     // sortedKeys_ and sortedObjects_.
     void sortByKey(const std::uint32_t* keys, const std::uint32_t* objects, std::size_t count);
@@ -163,6 +168,11 @@ private:
     std::vector<std::pair<std::uint32_t, std::uint32_t>> pairs_;
     std::vector<std::uint64_t> radixFrom_;
     std::vector<std::uint64_t> radixTo_;
+    std::vector<std::uint64_t> slotWords_;
+    Partition repeated_;
+    std::vector<std::uint32_t> repeatedKeys_;
+    Partition staged_;
+    std::vector<std::uint32_t> stagedKeys_;
 };
 
 // True when all objects have the same decision.
