@@ -2,6 +2,7 @@
 // (the whole load) and parsed from memory (the scanner alone).
 #include "bench_support.h"
 #include "table_files.h"
+#include "table_formats.h"
 
 #include <benchmark/benchmark.h>
 
@@ -33,7 +34,7 @@ void BM_TabRead(benchmark::State& state)
     std::ofstream(path, std::ios::binary) << largeTabText();
     for (auto _ : state) {
         kolven::SystemDecyzyjny table;
-        benchmark::DoNotOptimize(kolven::readTab(path, table));
+        benchmark::DoNotOptimize(kolven::readTable(path, table));
     }
     state.SetBytesProcessed(std::int64_t(state.iterations()) * std::int64_t(largeTabText().size()));
     kolven::bench::reportPeakMemory(state);

@@ -203,7 +203,8 @@ InputProblem readInput(const fs::path& path, std::string& bytes)
                : errno == EISDIR                 ? InputProblem::NotAFile
                                                  : InputProblem::Failed;
     }
-    // A regular file is read into a buffer of its size; a stream grows its buffer as it comes.
+    // A regular file is read into a buffer of its size and one byte more, where the end is seen
+    // without growing (and so copying) the buffer; a stream grows its buffer as it comes.
     std::string text;
     if (status.type() == fs::file_type::regular) {
         text.reserve(std::size_t(fs::file_size(path, error)) + 1);
@@ -211,7 +212,7 @@ InputProblem readInput(const fs::path& path, std::string& bytes)
     bool failed = false;
     for (;;) {
         const std::size_t used = text.size();
-        const std::size_t block = std::max(kBlock, text.capacity() - used);
+        const std::size_t block = text.capacity() > used ? text.capacity() - used : kBlock;
         text.resize(used + block);
         const long long got = readSome(fd, text.data() + used, block);
         text.resize(used + std::size_t(std::max(got, 0LL)));

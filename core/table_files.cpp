@@ -9,7 +9,6 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
-#include <fstream>
 #include <limits>
 #include <new>
 #include <optional>
@@ -45,22 +44,6 @@ const char* skipLine(const char* position, const char* end)
 bool allFinite(const std::vector<float>& matrix)
 {
     return std::all_of(matrix.begin(), matrix.end(), [](float v) { return std::isfinite(v); });
-}
-
-bool readWholeFile(const std::filesystem::path& path, std::string& text)
-{
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    if (!in) {
-        return false;
-    }
-    const std::streamoff size = in.tellg();
-    if (size < 0) {
-        return false;
-    }
-    text.resize(std::size_t(size));
-    in.seekg(0);
-    in.read(text.data(), size);
-    return in.gcount() == size;
 }
 
 // Appends the decimal digits at p to mantissa, as long as they last and digits stays below 19,
@@ -363,7 +346,7 @@ bool parseTab(std::string_view text, SystemDecyzyjny& target, std::uint64_t* non
 bool readTab(const std::filesystem::path& path, SystemDecyzyjny& target)
 {
     std::string text;
-    return readWholeFile(path, text) && parseTab(text, target);
+    return readInput(path, text) == InputProblem::None && parseTab(text, target);
 }
 
 bool parseMsd(std::string_view bytes, SystemDecyzyjny& target)
@@ -394,7 +377,7 @@ bool parseMsd(std::string_view bytes, SystemDecyzyjny& target)
 bool readMsd(const std::filesystem::path& path, SystemDecyzyjny& target)
 {
     std::string bytes;
-    return readWholeFile(path, bytes) && parseMsd(bytes, target);
+    return readInput(path, bytes) == InputProblem::None && parseMsd(bytes, target);
 }
 
 std::string nonNumericWarning(std::uint64_t count)
