@@ -60,7 +60,10 @@ public:
 
 private:
     // 64 grouped rows from 64 * index on, as bits; only words with a bit set are kept, ascending.
+    // Made without zeroing, so that a pool grown to be written at once is not written twice.
     struct RowWord {
+        RowWord() {} // leaves the word unset on purpose
+        RowWord(std::uint32_t rowIndex, std::uint64_t rowBits) : index(rowIndex), bits(rowBits) {}
         std::uint32_t index;
         std::uint64_t bits;
     };
