@@ -5,12 +5,21 @@
 #include <gtest/gtest.h>
 
 #include <charconv>
+#include <chrono>
+#include <csignal>
 #include <clocale>
 #include <cstring>
 #include <limits>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace kolven {
 namespace {
@@ -189,6 +198,53 @@ TEST(TableFiles, ChooseTheFormatByTheExtensionIgnoringCase)
         EXPECT_EQ(tableFormat(path), format) << path;
     }
 }
+
+#ifndef _WIN32
+// A table read from a stream (a FIFO here; standard input is read the same way) comes whole, over
+// many reads and as many growths of the buffer, as the same text read from a regular file.
+TEST(TableFiles, ReadAStreamWholeAsAFile)
+{
+    testing::TempFolder folder;
+    std::string text = "ATTRIBUTES 3\nOBJECTS 20000\n";
+    for (int o = 0; o < 20000; ++o) {
+        text += std::to_string(o % 97) + " " + std::to_string(o % 13) + ".25 " + std::to_string(o % 2) + "\n";
+    }
+    SystemDecyzyjny fromFile;
+    ASSERT_TRUE(readTable(folder.write("file.tab", text), fromFile));
+    const auto fifo = folder / "stream.tab";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    // The writer waits for the reader at most ten seconds, and a reader that stops early fails
+    // its write rather than ending the test with a signal.
+    std::signal(SIGPIPE, SIG_IGN);
+    std::thread writer([&] {
+        int fd = -1;
+        for (int tries = 0; fd < 0 && tries < 1000; ++tries) {
+            fd = open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+            if (fd < 0) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            }
+        }
+        if (fd < 0) {
+            return;
+        }
+        fcntl(fd, F_SETFL, 0);
+        for (std::size_t sent = 0; sent < text.size();) {
+            const ssize_t put = write(fd, text.data() + sent, text.size() - sent);
+            if (put <= 0) {
+                break;
+            }
+            sent += std::size_t(put);
+        }
+        close(fd);
+    });
+    SystemDecyzyjny fromStream;
+    const bool read = readTable(fifo, fromStream);
+    writer.join();
+    ASSERT_TRUE(read);
+    EXPECT_EQ(fromStream.values, fromFile.values);
+    EXPECT_EQ(fromStream.objectCount, 20000u);
+}
+#endif
 
 } // namespace
 } // namespace kolven
