@@ -185,50 +185,76 @@ std::string_view inputProblemText(InputProblem problem)
     return {};
 }
 
-InputProblem readInput(const fs::path& path, std::string& bytes)
+InputReader::~InputReader()
 {
-    const bool standard = isStandardStream(path);
+    if (fd_ >= 0 && !standard_) {
+        closeFile(fd_);
+    }
+}
+
+InputProblem InputReader::open(const fs::path& path)
+{
+    standard_ = isStandardStream(path);
     std::error_code error;
-    const fs::file_status status = standard ? fs::file_status(fs::file_type::unknown) : fs::status(path, error);
+    const fs::file_status status = standard_ ? fs::file_status(fs::file_type::unknown) : fs::status(path, error);
     if (status.type() == fs::file_type::not_found) {
         return InputProblem::Missing;
     }
     if (status.type() == fs::file_type::directory) {
         return InputProblem::NotAFile;
     }
-    const int fd = standard ? standardInput() : openForReading(path);
-    if (fd < 0) {
+    fd_ = standard_ ? standardInput() : openForReading(path);
+    if (fd_ < 0) {
         return errno == EACCES || errno == EPERM ? InputProblem::Denied
                : errno == ENOENT                 ? InputProblem::Missing
                : errno == EISDIR                 ? InputProblem::NotAFile
                                                  : InputProblem::Failed;
     }
+    if (status.type() == fs::file_type::regular) {
+        const std::uintmax_t size = fs::file_size(path, error);
+        regularSize_ = error ? std::nullopt : std::optional<std::uint64_t>(size);
+    }
+    return InputProblem::None;
+}
+
+long long InputReader::read(char* buffer, std::size_t size)
+{
+    const long long got = readSome(fd_, buffer, size);
+    if (got < 0) {
+        problem_ = errno == EISDIR ? InputProblem::NotAFile : InputProblem::Failed;
+    }
+    return got;
+}
+
+InputProblem InputReader::readAll(std::string& bytes)
+{
     // A regular file is read into a buffer of its size and one byte more, where the end is seen
     // without growing (and so copying) the buffer; a stream grows its buffer as it comes.
     std::string text;
-    if (status.type() == fs::file_type::regular) {
-        text.reserve(std::size_t(fs::file_size(path, error)) + 1);
+    if (regularSize_) {
+        text.reserve(std::size_t(*regularSize_) + 1);
     }
-    bool failed = false;
     for (;;) {
         const std::size_t used = text.size();
         const std::size_t block = text.capacity() > used ? text.capacity() - used : kBlock;
         text.resize(used + block);
-        const long long got = readSome(fd, text.data() + used, block);
+        const long long got = read(text.data() + used, block);
         text.resize(used + std::size_t(std::max(got, 0LL)));
         if (got <= 0) {
-            failed = got < 0;
             break;
         }
     }
-    if (!standard) {
-        closeFile(fd);
+    if (problem_ == InputProblem::None) {
+        bytes = std::move(text);
     }
-    if (failed) {
-        return errno == EISDIR ? InputProblem::NotAFile : InputProblem::Failed;
-    }
-    bytes = std::move(text);
-    return InputProblem::None;
+    return problem_;
+}
+
+InputProblem readInput(const fs::path& path, std::string& bytes)
+{
+    InputReader input;
+    const InputProblem problem = input.open(path);
+    return problem != InputProblem::None ? problem : input.readAll(bytes);
 }
 
 SafeWrite::~SafeWrite()

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -15,8 +17,33 @@ enum class InputProblem { None, Missing, NotAFile, Denied, Failed };
 // The reason as the messages say it: "nie ma takiego pliku", "to nie jest plik, lecz katalog", ...
 std::string_view inputProblemText(InputProblem problem);
 
-// Reads the whole of an input: a regular file, or a stream (standard input as "-", a pipe, a
+// An input read a block at a time: a regular file, or a stream (standard input as "-", a pipe, a
 // FIFO, a device) read up to its end.
+class InputReader {
+public:
+    InputReader() = default;
+    ~InputReader();
+    InputReader(const InputReader&) = delete;
+    InputReader& operator=(const InputReader&) = delete;
+
+    InputProblem open(const std::filesystem::path& path);
+    // The size of a regular file as it was opened; nullopt for a stream.
+    std::optional<std::uint64_t> regularSize() const { return regularSize_; }
+    // Reads up to size bytes into buffer: how many were read, 0 at the end, below 0 on a failure
+    // (then problem() says which).
+    long long read(char* buffer, std::size_t size);
+    InputProblem problem() const { return problem_; }
+    // The rest of the input; bytes untouched when it cannot be read.
+    InputProblem readAll(std::string& bytes);
+
+private:
+    int fd_ = -1;
+    bool standard_ = false;
+    std::optional<std::uint64_t> regularSize_;
+    InputProblem problem_ = InputProblem::None;
+};
+
+// Reads the whole of an input.
 InputProblem readInput(const std::filesystem::path& path, std::string& bytes);
 
 // How a write ended.

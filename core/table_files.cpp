@@ -120,9 +120,85 @@ bool allFinite(const std::vector<float>& matrix)
 
 // Walks the tokens of a .tab text. A token that reaches the last byte of the text is an error:
 // every token the reader examines must be followed by a separator or a comment.
+// Where the text of a table read a block at a time comes from: blocks of a regular file, each but
+// the last ending with a line feed, so that no token and no comment lies across two blocks.
+class TabBlocks {
+public:
+    TabBlocks(InputReader& input, std::size_t blockSize) : input_(input), buffer_(std::max<std::size_t>(blockSize, 1)) {}
+
+    // The next block into begin .. end; false at the end of the input or when it cannot be read.
+    bool next(const char*& begin, const char*& end);
+    // The bytes of the file not yet handed out in a block, by its size when it was opened.
+    std::uint64_t unread() const
+    {
+        const std::uint64_t size = input_.regularSize().value_or(0);
+        return size > handedOut_ ? size - handedOut_ : 0;
+    }
+
+private:
+    // Reads until the buffer is full or the input ends; false when it cannot be read.
+    bool fill();
+
+    InputReader& input_;
+    std::vector<char> buffer_;
+    std::size_t filled_ = 0;      // bytes read into buffer_
+    std::size_t lastBlock_ = 0;   // bytes of buffer_ handed out as the last block
+    std::uint64_t handedOut_ = 0; // bytes handed out in all blocks
+    bool ended_ = false;
+};
+
+bool TabBlocks::fill()
+{
+    while (!ended_ && filled_ < buffer_.size()) {
+        const long long got = input_.read(buffer_.data() + filled_, buffer_.size() - filled_);
+        if (got < 0) {
+            return false;
+        }
+        ended_ = got == 0;
+        filled_ += std::size_t(got);
+    }
+    return true;
+}
+
+bool TabBlocks::next(const char*& begin, const char*& end)
+{
+    // What followed the last block's final line feed moves to the front.
+    std::memmove(buffer_.data(), buffer_.data() + lastBlock_, filled_ - lastBlock_);
+    filled_ -= lastBlock_;
+    lastBlock_ = 0;
+    std::size_t searched = 0; // no line feed before this place
+    for (;;) {
+        if (!fill()) {
+            return false;
+        }
+        if (ended_) {
+            lastBlock_ = filled_;
+            break;
+        }
+        const auto from = std::make_reverse_iterator(buffer_.begin() + std::ptrdiff_t(filled_));
+        const auto to = std::make_reverse_iterator(buffer_.begin() + std::ptrdiff_t(searched));
+        if (const auto lineFeed = std::find(from, to, '\n'); lineFeed != to) {
+            lastBlock_ = std::size_t(lineFeed.base() - buffer_.begin());
+            break;
+        }
+        // A line longer than the block: the block grows until the line ends.
+        searched = filled_;
+        buffer_.resize(buffer_.size() * 2);
+    }
+    if (lastBlock_ == 0) {
+        return false;
+    }
+    begin = buffer_.data();
+    end = buffer_.data() + lastBlock_;
+    handedOut_ += lastBlock_;
+    return true;
+}
+
 class TabScanner {
 public:
     explicit TabScanner(std::string_view text) : position_(text.data()), end_(text.data() + text.size()) {}
+    // A text read from blocks, the first asked for at once.
+    explicit TabScanner(TabBlocks& blocks) : blocks_(&blocks) { refill(); }
 
     // The next token, skipping "%" comments when percentComments is set. False at the end of the
     // text or at a token that runs up to it.
@@ -131,6 +207,9 @@ public:
         for (;;) {
             position_ = findTokenStart(position_, end_);
             if (position_ == end_) {
+                if (refill()) {
+                    continue;
+                }
                 return false;
             }
             if (percentComments && *position_ == '%') {
@@ -169,7 +248,10 @@ public:
         return true;
     }
 
-    std::size_t remaining() const { return std::size_t(end_ - position_); }
+    std::uint64_t remaining() const
+    {
+        return std::uint64_t(end_ - position_) + (blocks_ != nullptr ? blocks_->unread() : 0);
+    }
 
     // The next token when it is a plain decimal (see plainDecimal) with an optional sign and is
     // followed by a separator or a comment: its value, read in one pass over its characters. For
@@ -194,8 +276,12 @@ public:
     }
 
 private:
-    const char* position_;
-    const char* end_;
+    // Moves to the next block, if the text comes in blocks and one is left.
+    bool refill() { return blocks_ != nullptr && blocks_->next(position_, end_); }
+
+    TabBlocks* blocks_ = nullptr;
+    const char* position_ = nullptr;
+    const char* end_ = nullptr;
 };
 
 } // namespace
@@ -295,9 +381,10 @@ bool isWholeNumber(std::string_view token)
     return scan.found && scan.length == token.size();
 }
 
-bool parseTab(std::string_view text, SystemDecyzyjny& target, std::uint64_t* nonNumericValues)
+namespace {
+
+bool parseTabFrom(TabScanner& scanner, SystemDecyzyjny& target, std::uint64_t* nonNumericValues)
 {
-    TabScanner scanner(text);
     long long columns = 0;
     long long objects = 0;
     if (!scanner.findKeyword("ATTRIBUTES") || !scanner.readCount(columns)) {
@@ -343,10 +430,29 @@ bool parseTab(std::string_view text, SystemDecyzyjny& target, std::uint64_t* non
     return true;
 }
 
+} // namespace
+
+bool parseTab(std::string_view text, SystemDecyzyjny& target, std::uint64_t* nonNumericValues)
+{
+    TabScanner scanner(text);
+    return parseTabFrom(scanner, target, nonNumericValues);
+}
+
+bool readTabInput(InputReader& input, SystemDecyzyjny& target, std::uint64_t* nonNumericValues, std::size_t blockSize)
+{
+    if (!input.regularSize()) {
+        std::string text;
+        return input.readAll(text) == InputProblem::None && parseTab(text, target, nonNumericValues);
+    }
+    TabBlocks blocks(input, blockSize);
+    TabScanner scanner(blocks);
+    return parseTabFrom(scanner, target, nonNumericValues) && input.problem() == InputProblem::None;
+}
+
 bool readTab(const std::filesystem::path& path, SystemDecyzyjny& target)
 {
-    std::string text;
-    return readInput(path, text) == InputProblem::None && parseTab(text, target);
+    InputReader input;
+    return input.open(path) == InputProblem::None && readTabInput(input, target);
 }
 
 bool parseMsd(std::string_view bytes, SystemDecyzyjny& target)

@@ -31,6 +31,13 @@ bool readTab(const std::filesystem::path& path, SystemDecyzyjny& target);
 // The same, from text already in memory. On success, nonNumericValues (when given) receives the
 // number of value tokens without a numeric beginning, which were read as 0.
 bool parseTab(std::string_view text, SystemDecyzyjny& target, std::uint64_t* nonNumericValues = nullptr);
+// The same, from an opened input: a regular file is read blockSize bytes at a time (more where a
+// line is longer), so that its whole text is never held, a stream whole; the table is the one
+// parseTab reads from the input's text. False also when the input cannot be read, input.problem()
+// then saying why.
+inline constexpr std::size_t kTabBlockBytes = std::size_t(1) << 20;
+bool readTabInput(InputReader& input, SystemDecyzyjny& target, std::uint64_t* nonNumericValues = nullptr,
+                  std::size_t blockSize = kTabBlockBytes);
 
 // The warning after reading a .tab file whose value tokens were not all numbers.
 std::string nonNumericWarning(std::uint64_t count);

@@ -23,6 +23,11 @@ bool readTabText(std::string_view text, const TableReadOptions&, SystemDecyzyjny
     return parseTab(text, target, &read.nonNumericValues);
 }
 
+bool readTabFile(InputReader& input, const TableReadOptions&, SystemDecyzyjny& target, TableRead& read)
+{
+    return readTabInput(input, target, &read.nonNumericValues);
+}
+
 bool readCsvText(std::string_view text, const TableReadOptions& options, SystemDecyzyjny& target, TableRead& read)
 {
     return parseCsv(text, options.decision, target, read.names, read.refusal, options.separator, &read.missing,
@@ -41,10 +46,10 @@ std::string writeMsdBytes(const SystemDecyzyjny& table, const TableNames*)
 }
 
 constexpr std::array kFormats{
-    TableFormatEntry{TableFormat::Msd, "msd", ".msd", "MSD", true, false, true, false, readMsdBytes, writeMsdBytes},
-    TableFormatEntry{TableFormat::Tab, "tab", ".tab", "TAB", false, true, false, false, readTabText, nullptr},
-    TableFormatEntry{TableFormat::Csv, "csv", ".csv", "CSV", false, false, false, true, readCsvText, csvText},
-    TableFormatEntry{TableFormat::Arff, "arff", ".arff", "ARFF", false, false, false, true, readArffText, nullptr},
+    TableFormatEntry{TableFormat::Msd, "msd", ".msd", "MSD", true, false, true, false, readMsdBytes, nullptr, writeMsdBytes},
+    TableFormatEntry{TableFormat::Tab, "tab", ".tab", "TAB", false, true, false, false, readTabText, readTabFile, nullptr},
+    TableFormatEntry{TableFormat::Csv, "csv", ".csv", "CSV", false, false, false, true, readCsvText, nullptr, csvText},
+    TableFormatEntry{TableFormat::Arff, "arff", ".arff", "ARFF", false, false, false, true, readArffText, nullptr, nullptr},
 };
 
 std::string lowerExtension(const std::filesystem::path& path)
@@ -184,12 +189,23 @@ bool readTable(const std::filesystem::path& path, TableFormat format, SystemDecy
         read.refusal = {0, "tabela bez nazw atrybutow: nie mozna wskazac decyzji \"" + std::string(decision) + "\""};
         return false;
     }
-    std::string bytes;
-    if (const InputProblem problem = readInput(path, bytes); problem != InputProblem::None) {
+    const auto unreadable = [&read](InputProblem problem) {
         read.refusal = {0, std::string(inputProblemText(problem)), true};
         return false;
+    };
+    InputReader input;
+    if (const InputProblem problem = input.open(path); problem != InputProblem::None) {
+        return unreadable(problem);
     }
     read.refusal = {};
+    if (entry.readOpened != nullptr) {
+        return entry.readOpened(input, options, target, read) ||
+               (input.problem() != InputProblem::None && unreadable(input.problem()));
+    }
+    std::string bytes;
+    if (const InputProblem problem = input.readAll(bytes); problem != InputProblem::None) {
+        return unreadable(problem);
+    }
     return entry.read(bytes, options, target, read);
 }
 

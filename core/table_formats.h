@@ -13,6 +13,8 @@
 
 namespace kolven {
 
+class InputReader;
+
 // The table file formats, told apart by the extension: .msd (its first three letters, any case),
 // .csv and .arff (any case); any other name is read as .tab.
 enum class TableFormat { Msd, Tab, Csv, Arff };
@@ -48,6 +50,9 @@ struct TableFormatEntry {
     bool named;                  // the format carries attribute names (and so a --decision)
     // Reads the file's bytes.
     bool (*read)(std::string_view bytes, const TableReadOptions& options, SystemDecyzyjny& target, TableRead& read);
+    // Reads an opened input itself (a regular file a block at a time, never holding its whole
+    // text), or nullptr when the format is read from the input's whole bytes.
+    bool (*readOpened)(InputReader& input, const TableReadOptions& options, SystemDecyzyjny& target, TableRead& read);
     // The file's bytes for a table, or nullptr when the program does not write the format.
     std::string (*write)(const SystemDecyzyjny& table, const TableNames* names);
 };

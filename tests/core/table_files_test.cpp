@@ -26,6 +26,29 @@ namespace {
 
 using testing::fileBytes;
 
+// A file read a few bytes at a time, so that blocks end everywhere a line ends, reads as its whole
+// text: accepted or refused alike, with the same values and the same count of words.
+void expectBlocksReadAsWhole(const std::string& text)
+{
+    testing::TempFolder folder;
+    const auto path = folder.write("blocks.tab", text);
+    SystemDecyzyjny whole;
+    whole.installValues(1, 1, {9, 9});
+    std::uint64_t wholeWords = 0;
+    const bool accepted = parseTab(text, whole, &wholeWords);
+    for (const std::size_t blockSize : {1, 2, 5, 64}) {
+        SystemDecyzyjny table;
+        table.installValues(1, 1, {9, 9});
+        std::uint64_t words = 0;
+        InputReader input;
+        ASSERT_EQ(input.open(path), InputProblem::None);
+        EXPECT_EQ(readTabInput(input, table, &words, blockSize), accepted) << blockSize << ": " << text;
+        EXPECT_EQ(table.values, whole.values) << blockSize << ": " << text;
+        EXPECT_EQ(table.attributeCount, whole.attributeCount) << blockSize << ": " << text;
+        EXPECT_EQ(words, wholeWords) << blockSize << ": " << text;
+    }
+}
+
 TEST(TabReader, ReadsTheTextsItAccepts)
 {
     struct Case {
@@ -59,6 +82,7 @@ TEST(TabReader, ReadsTheTextsItAccepts)
         EXPECT_TRUE(parseTab(c.text, table, &nonNumeric)) << c.what;
         EXPECT_EQ(table.values, c.values) << c.what;
         EXPECT_EQ(nonNumeric, c.nonNumeric) << c.what;
+        expectBlocksReadAsWhole(c.text);
     }
     std::setlocale(LC_ALL, "C");
 }
@@ -82,6 +106,7 @@ TEST(TabReader, RefusesCorruptTextsChangingNothing)
         table.installValues(1, 1, {9, 9});
         EXPECT_FALSE(parseTab(text, table)) << text;
         EXPECT_EQ(table.values, (std::vector<float>{9, 9})) << text;
+        expectBlocksReadAsWhole(text);
     }
 }
 
@@ -154,6 +179,9 @@ TEST(TabReader, ReadsTheValuesOfARandomTextAsTheGeneralPath)
         ASSERT_TRUE(parseTab(text, table)) << text;
         ASSERT_EQ(table.values.size(), count);
         EXPECT_EQ(std::memcmp(table.values.data(), expected.data(), count * sizeof(float)), 0) << text;
+        if (round % 10 == 0) {
+            expectBlocksReadAsWhole(text);
+        }
     }
 }
 
