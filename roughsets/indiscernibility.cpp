@@ -527,33 +527,33 @@ void Refiner::leaveOutLoneKeys(const Partition& from, const std::uint32_t* keys,
     const auto slotOf = [slotBits, hash](std::uint32_t c, std::uint32_t key) {
         return std::size_t(((std::uint64_t(c) << 32 | key) * hash) >> (64 - slotBits));
     };
-    for (std::uint32_t c = 0; c < from.classCount(); ++c) {
+    // Calls visit(i, slot) for the objects of class c, the slot some objects ahead asked for early.
+    const auto forEachSlot = [&](std::uint32_t c, const auto& visit) {
         const std::uint32_t end = from.starts[c + 1];
         for (std::uint32_t i = from.starts[c]; i < end; ++i) {
             if (i + kSlotLookAhead < end) {
-                __builtin_prefetch(&words[slotOf(c, keys[i + kSlotLookAhead]) / 32], 1);
+                __builtin_prefetch(&words[slotOf(c, keys[i + kSlotLookAhead]) / 32]);
             }
-            const std::size_t slot = slotOf(c, keys[i]);
+            visit(i, slotOf(c, keys[i]));
+        }
+    };
+    for (std::uint32_t c = 0; c < from.classCount(); ++c) {
+        forEachSlot(c, [words](std::uint32_t, std::size_t slot) {
             std::uint64_t& word = words[slot / 32];
             const unsigned shift = unsigned(slot % 32) * 2;
             word |= std::uint64_t(1) << (shift + ((word >> shift) & 1));
-        }
+        });
     }
     repeated_.objects.clear();
     repeated_.starts.assign(1, 0);
     repeatedKeys_.clear();
     for (std::uint32_t c = 0; c < from.classCount(); ++c) {
-        const std::uint32_t end = from.starts[c + 1];
-        for (std::uint32_t i = from.starts[c]; i < end; ++i) {
-            if (i + kSlotLookAhead < end) {
-                __builtin_prefetch(&words[slotOf(c, keys[i + kSlotLookAhead]) / 32], 0);
-            }
-            const std::size_t slot = slotOf(c, keys[i]);
+        forEachSlot(c, [&](std::uint32_t i, std::size_t slot) {
             if ((words[slot / 32] >> (unsigned(slot % 32) * 2 + 1) & 1) != 0) {
                 repeated_.objects.push_back(from.objects[i]);
                 repeatedKeys_.push_back(keys[i]);
             }
-        }
+        });
         if (repeated_.objects.size() > repeated_.starts.back()) {
             repeated_.starts.push_back(std::uint32_t(repeated_.objects.size()));
         }
