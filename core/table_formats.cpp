@@ -18,11 +18,6 @@ bool readMsdBytes(std::string_view bytes, const TableReadOptions&, SystemDecyzyj
     return parseMsd(bytes, target);
 }
 
-bool readTabText(std::string_view text, const TableReadOptions&, SystemDecyzyjny& target, TableRead& read)
-{
-    return parseTab(text, target, &read.nonNumericValues);
-}
-
 bool readTabFile(InputReader& input, const TableReadOptions&, SystemDecyzyjny& target, TableRead& read)
 {
     return readTabInput(input, target, &read.nonNumericValues);
@@ -47,7 +42,7 @@ std::string writeMsdBytes(const SystemDecyzyjny& table, const TableNames*)
 
 constexpr std::array kFormats{
     TableFormatEntry{TableFormat::Msd, "msd", ".msd", "MSD", true, false, true, false, readMsdBytes, nullptr, writeMsdBytes},
-    TableFormatEntry{TableFormat::Tab, "tab", ".tab", "TAB", false, true, false, false, readTabText, readTabFile, nullptr},
+    TableFormatEntry{TableFormat::Tab, "tab", ".tab", "TAB", false, true, false, false, nullptr, readTabFile, nullptr},
     TableFormatEntry{TableFormat::Csv, "csv", ".csv", "CSV", false, false, false, true, readCsvText, nullptr, csvText},
     TableFormatEntry{TableFormat::Arff, "arff", ".arff", "ARFF", false, false, false, true, readArffText, nullptr, nullptr},
 };

@@ -48,7 +48,7 @@ struct TableFormatEntry {
     bool readFallback;           // read this way when no extension matches
     bool writeFallback;          // written this way when no writable extension matches
     bool named;                  // the format carries attribute names (and so a --decision)
-    // Reads the file's bytes.
+    // Reads the input's whole bytes, or nullptr when the format reads the opened input itself.
     bool (*read)(std::string_view bytes, const TableReadOptions& options, SystemDecyzyjny& target, TableRead& read);
     // Reads an opened input itself (a regular file a block at a time, never holding its whole
     // text), or nullptr when the format is read from the input's whole bytes.
