@@ -44,7 +44,7 @@ FoldResult testFold(const SystemDecyzyjny& table, const std::vector<std::uint32_
     splitFold(table, foldOf, fold, training, test);
     prepareFold(training, test, settings.method, preparation);
     const TestCounts counts = trainAndClassify(settings.method, std::move(training), std::move(test), settings.k, watch,
-                                               settings.matching, threads);
+                                               settings.matching, settings.voting, threads);
     return foldResult(counts.objects, counts.caught, counts.correct);
 }
 
@@ -235,6 +235,10 @@ std::string crossValidationText(const CrossValidation& results)
                        (results.settings.matching == RuleMatching::Partial &&
                                 methodInfo(results.settings.method).family != MethodFamily::Knn
                             ? ", " + std::string(kPartialMatchingLabel)
+                            : std::string()) +
+                       (results.settings.voting == RuleVoting::ByDecision &&
+                                methodInfo(results.settings.method).family == MethodFamily::Lem2
+                            ? ", " + std::string(kByDecisionVotingLabel)
                             : std::string()) +
                        ", ziarno " +
                        std::to_string(results.settings.seed);

@@ -22,6 +22,7 @@ struct CvSettings {
     std::uint32_t folds = 10;
     std::uint32_t seed = 0;
     RuleMatching matching = RuleMatching::Complete; // the rule methods only
+    RuleVoting voting = RuleVoting::Shared;         // LEM2 only
     // The threads the run takes (0: one per core), as many folds tested at a time; the results do
     // not depend on it.
     unsigned threads = 0;

@@ -12,15 +12,10 @@ namespace kolven {
 
 namespace {
 
-// The counts of classifying test by the rules of a training run; none once progress cancels, so
-// that a cancelled fold neither converts nor applies its rules.
-TestCounts byRules(const auto& trained, const SystemDecyzyjny& test, const Progress& progress, RuleMatching matching)
+// The counts of classifying test by the rules of a training run.
+TestCounts byRules(ClassificationRules rules, const SystemDecyzyjny& test, const Progress& progress, RuleMatching matching)
 {
-    if (progress.cancelled()) {
-        return {};
-    }
     RuleClassification classified;
-    ClassificationRules rules = classificationRules(trained);
     rules.matching = matching;
     // The rules come from a run on a table of the test's width, so nothing is refused here.
     static_cast<void>(classifyByRules(rules, test, classified, progress));
@@ -86,7 +81,7 @@ bool runMethod(kNNv1& knn, std::uint32_t k, Progress& progress, unsigned threads
 }
 
 TestCounts trainAndClassify(CvMethod method, SystemDecyzyjny training, SystemDecyzyjny test, std::uint32_t k,
-                            Progress& progress, RuleMatching matching, unsigned threads)
+                            Progress& progress, RuleMatching matching, RuleVoting voting, unsigned threads)
 {
     switch (methodInfo(method).family) {
     case MethodFamily::Knn: {
@@ -100,13 +95,14 @@ TestCounts trainAndClassify(CvMethod method, SystemDecyzyjny training, SystemDec
         LEM2v1 lem2;
         takeValues(lem2, training);
         static_cast<void>(runMethod(method, lem2, progress));
-        return byRules(lem2, test, progress, matching);
+        // A cancelled fold neither converts nor applies its rules.
+        return progress.cancelled() ? TestCounts{} : byRules(classificationRules(lem2, voting), test, progress, matching);
     }
     case MethodFamily::Exhaustive: {
         ERCIM ercim;
         takeValues(ercim, training);
         static_cast<void>(runMethod(method, ercim, progress, threads));
-        return byRules(ercim, test, progress, matching);
+        return progress.cancelled() ? TestCounts{} : byRules(classificationRules(ercim), test, progress, matching);
     }
     }
     return {};

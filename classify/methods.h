@@ -84,10 +84,11 @@ struct TestCounts {
 // Trains method on training and classifies test with it (k neighbours per class for k-NN, 0
 // taken as 1). The tables must be of one width; a LEM2 method needs a condition attribute. The
 // computations watch progress for a cancel; a cancelled run's counts mean nothing. The rules meet
-// the test objects as matching says (k-NN ignores it). k-NN and the exhaustive search run on
-// threads threads (0: one per core); the counts do not depend on it.
+// the test objects and vote as matching and voting say (k-NN ignores both; the exhaustive rules have
+// one decision each). k-NN and the exhaustive search run on threads threads (0: one per core); the
+// counts do not depend on it.
 TestCounts trainAndClassify(CvMethod method, SystemDecyzyjny training, SystemDecyzyjny test, std::uint32_t k,
                             Progress& progress = noProgress(), RuleMatching matching = RuleMatching::Complete,
-                            unsigned threads = 0);
+                            RuleVoting voting = RuleVoting::Shared, unsigned threads = 0);
 
 } // namespace kolven

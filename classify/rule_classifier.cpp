@@ -7,7 +7,10 @@
 #include "text_format.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstddef>
+#include <map>
+#include <unordered_map>
 #include <utility>
 
 namespace kolven {
@@ -152,6 +155,93 @@ std::optional<std::vector<std::optional<float>>> predictions(const Classificatio
     return predicted;
 }
 
+// A rule's values in the order of its conditions sorted by attribute, as bits that compare as the
+// conditions do (-0 taken as 0); the key under which its objects find it.
+using ValueKey = std::vector<std::uint32_t>;
+
+std::uint32_t comparedBits(float value)
+{
+    return std::bit_cast<std::uint32_t>(value == 0.0f ? 0.0f : value);
+}
+
+struct ValueKeyHash {
+    std::size_t operator()(const ValueKey& key) const
+    {
+        std::uint64_t hash = 0x9E3779B97F4A7C15u;
+        for (std::uint32_t bits : key) {
+            hash = (hash ^ bits) * 0xFF51AFD7ED558CCDu;
+        }
+        return std::size_t(hash ^ (hash >> 32));
+    }
+};
+
+// counts[i][j]: the objects of table that match rule i and have its j-th decision (the first of
+// equal decisions counting them), for the rules of several decisions; empty for the others. The
+// rules over one list of attributes share one pass over the table, each object finding them by
+// its values on those attributes.
+std::vector<std::vector<std::uint32_t>> decisionCounts(std::span<const Lem2Rule> rules, const SystemDecyzyjny& table)
+{
+    std::vector<std::vector<std::uint32_t>> counts(rules.size());
+    std::map<std::vector<std::uint32_t>, std::unordered_map<ValueKey, std::vector<std::size_t>, ValueKeyHash>> groups;
+    for (std::size_t i = 0; i < rules.size(); ++i) {
+        if (rules[i].decisions.size() < 2) {
+            continue;
+        }
+        counts[i].assign(rules[i].decisions.size(), 0);
+        auto conditions = rules[i].conditions;
+        std::sort(conditions.begin(), conditions.end(), [](const auto& a, const auto& b) { return a.attribute < b.attribute; });
+        std::vector<std::uint32_t> attributes;
+        ValueKey key;
+        for (const Lem2Rule::Condition& c : conditions) {
+            attributes.push_back(c.attribute);
+            key.push_back(comparedBits(c.value));
+        }
+        groups[attributes][key].push_back(i);
+    }
+    ValueKey key;
+    for (const auto& [attributes, rulesByKey] : groups) {
+        for (std::uint32_t object = 0; object < table.objectCount; ++object) {
+            const float* row = table.row(object);
+            key.clear();
+            for (std::uint32_t a : attributes) {
+                key.push_back(comparedBits(row[a]));
+            }
+            const auto found = rulesByKey.find(key);
+            if (found == rulesByKey.end()) {
+                continue;
+            }
+            for (std::size_t i : found->second) {
+                const auto& decisions = rules[i].decisions;
+                const auto own = std::find(decisions.begin(), decisions.end(), table.decision(object));
+                if (own != decisions.end() && ruleMatches(rules[i], row)) {
+                    ++counts[i][std::size_t(own - decisions.begin())];
+                }
+            }
+        }
+    }
+    return counts;
+}
+
+// The rules voting by decision: each rule of several decisions becomes one rule a decision its
+// objects in table have, with their count as support.
+std::vector<Lem2Rule> votingByDecision(std::span<const Lem2Rule> rules, const SystemDecyzyjny& table)
+{
+    const auto counts = decisionCounts(rules, table);
+    std::vector<Lem2Rule> voting;
+    for (std::size_t i = 0; i < rules.size(); ++i) {
+        if (counts[i].empty()) {
+            voting.push_back(rules[i]);
+            continue;
+        }
+        for (std::size_t j = 0; j < counts[i].size(); ++j) {
+            if (counts[i][j] > 0) {
+                voting.push_back(Lem2Rule{rules[i].conditions, {rules[i].decisions[j]}, counts[i][j]});
+            }
+        }
+    }
+    return voting;
+}
+
 } // namespace
 
 std::string_view ruleKindName(RuleKind kind)
@@ -173,11 +263,14 @@ ClassificationRules classificationRules(const ERCIM& ercim)
     return set;
 }
 
-ClassificationRules classificationRules(const LEM2v1& lem2)
+ClassificationRules classificationRules(const LEM2v1& lem2, RuleVoting voting)
 {
     // A run always yields at least one rule, so an empty table means no run yet.
-    return {lem2.simplified ? RuleKind::Lem2Simplified : RuleKind::Lem2, lem2.attributeCount, !lem2.rules.empty(),
-            lem2.rules};
+    ClassificationRules set{lem2.simplified ? RuleKind::Lem2Simplified : RuleKind::Lem2, lem2.attributeCount,
+                            !lem2.rules.empty(), voting == RuleVoting::ByDecision ? votingByDecision(lem2.rules, lem2)
+                                                                                   : lem2.rules};
+    set.voting = voting;
+    return set;
 }
 
 std::string_view refusalMessage(RuleRefusal refusal)
@@ -246,6 +339,7 @@ std::optional<RuleRefusal> classifyByRules(const ClassificationRules& rules, con
     RuleClassification made;
     made.kind = rules.kind;
     made.matching = rules.matching;
+    made.voting = rules.voting;
     made.testObjectCount = test.objectCount;
     std::vector<float> own(test.objectCount);
     std::vector<float> given;
@@ -278,6 +372,7 @@ std::string ruleSummaryText(const RuleClassification& results)
 {
     return "Reguly: " + std::string(ruleKindName(results.kind)) +
            (results.matching == RuleMatching::Partial ? ", " + std::string(kPartialMatchingLabel) : std::string()) +
+           (results.voting == RuleVoting::ByDecision ? ", " + std::string(kByDecisionVotingLabel) : std::string()) +
            classificationFiguresText(results.testObjectCount, results.caughtCount, results.correctCount,
                                      results.accuracy, results.coverage);
 }

@@ -27,18 +27,30 @@ enum class RuleMatching { Complete, Partial };
 // How the results name partial matching (cross-validation's header, the classification's summary).
 inline constexpr std::string_view kPartialMatchingLabel = "dopasowanie czesciowe";
 
+// How a rule that names several decisions votes: Shared, its support to each of them (ruleVote),
+// or ByDecision, to each the number of objects of that decision it matches in the table the rules
+// were induced from, so that the decision most of its objects have wins. Rules of one decision
+// vote alike either way. Chosen by the user; Shared unless asked.
+enum class RuleVoting { Shared, ByDecision };
+// How the results name voting by decision.
+inline constexpr std::string_view kByDecisionVotingLabel = "glosy wedlug decyzji";
+
 // A rule set ready to classify with: the rules its listing shows, the number of condition
 // attributes of the table they were induced from, whether they were computed at all, and how
-// they meet an object.
+// they meet an object and vote.
 struct ClassificationRules {
     RuleKind kind = RuleKind::Lem2;
     std::uint32_t attributeCount = 0;
     bool computed = false;
     std::vector<Lem2Rule> rules;
     RuleMatching matching = RuleMatching::Complete;
+    RuleVoting voting = RuleVoting::Shared;
 };
 ClassificationRules classificationRules(const ERCIM& ercim);
-ClassificationRules classificationRules(const LEM2v1& lem2);
+// With ByDecision each rule of several decisions is replaced, in its place, by one rule a distinct
+// decision of it (in their order), its support the number of objects of lem2's table with that
+// decision that match it; a decision no such object has gets no rule.
+ClassificationRules classificationRules(const LEM2v1& lem2, RuleVoting voting = RuleVoting::Shared);
 
 // Why a classification by rules is refused, and the message shown for each.
 enum class RuleRefusal { NotComputed, AttributeMismatch };
@@ -63,6 +75,7 @@ std::optional<float> partialRuleVote(std::span<const Lem2Rule> rules, const floa
 struct RuleClassification {
     RuleKind kind = RuleKind::Lem2;
     RuleMatching matching = RuleMatching::Complete;
+    RuleVoting voting = RuleVoting::Shared;
     std::uint32_t testObjectCount = 0;
     std::uint32_t caughtCount = 0;
     std::uint32_t correctCount = 0;
@@ -83,7 +96,8 @@ struct RuleClassification {
 std::optional<RuleRefusal> classifyByRules(const ClassificationRules& rules, const SystemDecyzyjny& test,
                                            RuleClassification& results, const Progress& progress = noProgress());
 
-// "Reguly: LEM2" (", dopasowanie czesciowe" added with partial matching) and the five count lines in the k-NN results' form, joined by "\n".
+// "Reguly: LEM2" (", dopasowanie czesciowe" added with partial matching, ", glosy wedlug decyzji"
+// with voting by decision) and the five count lines in the k-NN results' form, joined by "\n".
 std::string ruleSummaryText(const RuleClassification& results);
 // The corner of a confusion matrix labelled by names: which axis is which.
 inline constexpr std::string_view kConfusionMatrixCorner = "rzeczywista \\ przewidziana";

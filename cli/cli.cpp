@@ -709,6 +709,10 @@ Action defineKnn(CLI::App& sub)
 // What --partial does, for the help of every command that classifies by rules.
 constexpr const char* kPartialHelp =
     "an object no rule matches completely is classified by the rules that match the largest share of their conditions";
+// What --vote-by-decision does, for the help of every command that classifies by LEM2 rules.
+constexpr const char* kVoteByDecisionHelp =
+    "a LEM2 rule naming several decisions gives each the number of training objects of that decision it matches, "
+    "not its whole support to each";
 
 Action defineClassify(CLI::App& sub)
 {
@@ -719,6 +723,7 @@ Action defineClassify(CLI::App& sub)
         bool simplify = false;
         bool allOrders = false;
         bool partial = false;
+        bool voteByDecision = false;
         std::string output;
         TableOptions table;
         Preparation preparation;
@@ -732,6 +737,7 @@ Action defineClassify(CLI::App& sub)
     sub.add_flag("--simplify", p->simplify, "simplify the LEM2 rules");
     sub.add_flag("--all-orders", p->allOrders, "search every order of exhaustive rules, not only up to the first short one");
     sub.add_flag("--partial", p->partial, kPartialHelp);
+    sub.add_flag("--vote-by-decision", p->voteByDecision, kVoteByDecisionHelp);
     sub.add_option("-o,--output", p->output, "file for the results (standard output without it)");
     addTableOptions(sub, p->table);
     addAttributesOption(sub, p->table);
@@ -739,6 +745,9 @@ Action defineClassify(CLI::App& sub)
     return [p](std::ostream& out, std::ostream& err) {
         if (p->simplify && !methodTakesFlag(p->rules, "--simplify")) {
             return fail(err, "--simplify dotyczy tylko regul LEM2.");
+        }
+        if (p->voteByDecision && methodInfo(*methodNamed(p->rules, {})).family != MethodFamily::Lem2) {
+            return fail(err, "--vote-by-decision dotyczy tylko regul LEM2.");
         }
         if (!checkPreparation(p->preparation, err)) {
             return int(kExitFailed);
@@ -767,7 +776,7 @@ Action defineClassify(CLI::App& sub)
             if (const int exit = induceLem2(lem2, p->simplify, err); exit != kExitOk) {
                 return exit;
             }
-            rules = classificationRules(lem2);
+            rules = classificationRules(lem2, p->voteByDecision ? RuleVoting::ByDecision : RuleVoting::Shared);
         } else {
             ERCIM ercim;
             if (!load(ercim)) {
@@ -833,6 +842,7 @@ Action defineCrossValidate(CLI::App& sub)
         bool simplify = false;
         bool allOrders = false;
         bool partial = false;
+        bool voteByDecision = false;
         std::uint32_t k = 2;
         std::uint32_t folds = 10;
         std::optional<std::uint32_t> seed;
@@ -849,6 +859,7 @@ Action defineCrossValidate(CLI::App& sub)
     sub.add_flag("--simplify", p->simplify, "simplify the LEM2 rules");
     sub.add_flag("--all-orders", p->allOrders, "search every order of exhaustive rules, not only up to the first short one");
     sub.add_flag("--partial", p->partial, kPartialHelp);
+    sub.add_flag("--vote-by-decision", p->voteByDecision, kVoteByDecisionHelp);
     sub.add_option("-k", p->k, "neighbours per class for knn (0 is taken as 1)");
     sub.add_option("--folds", p->folds, "number of folds, 2 to the number of objects (default 10)");
     sub.add_option("--seed", p->seed, "seed of the shuffle instead of the clock");
@@ -867,6 +878,9 @@ Action defineCrossValidate(CLI::App& sub)
         }
         if (p->partial && p->method == "knn") {
             return fail(err, "--partial dotyczy tylko metod lem2 i exhaustive.");
+        }
+        if (p->voteByDecision && p->method != "lem2") {
+            return fail(err, "--vote-by-decision dotyczy tylko metody lem2.");
         }
         if (!p->preparation.normalize.empty() && p->method != "knn") {
             return fail(err, "--normalize dotyczy tylko metody knn.");
@@ -894,6 +908,7 @@ Action defineCrossValidate(CLI::App& sub)
         settings.k = p->k;
         settings.folds = p->folds;
         settings.matching = p->partial ? RuleMatching::Partial : RuleMatching::Complete;
+        settings.voting = p->voteByDecision ? RuleVoting::ByDecision : RuleVoting::Shared;
         FoldPreparation preparation{p->preparation.method, {}, p->preparation.normalization};
         if (completeInFolds) {
             preparation.missing = missingTreatmentNamed(p->options.missing);

@@ -1,4 +1,5 @@
 #include "rule_classifier.h"
+#include "listed_rules.h"
 #include "table_rows.h"
 #include "test_files.h"
 
@@ -127,6 +128,95 @@ TEST(PartialRuleVote, AgreesWithTheDefinitionOnRandomRules)
         partlyMatched += expected && top < 12 ? 1 : 0;
     }
     EXPECT_GT(partlyMatched, 300); // the draws reach the partial matching often
+}
+
+// Voting by decision, evaluated directly: each rule of several decisions becomes a rule a distinct
+// decision, in order, with the objects of that decision it matches as support, none when there
+// are none.
+std::vector<Lem2Rule> votingByDecisionByDefinition(const std::vector<Lem2Rule>& rules, const SystemDecyzyjny& table)
+{
+    std::vector<Lem2Rule> expected;
+    for (const Lem2Rule& r : rules) {
+        if (r.decisions.size() < 2) {
+            expected.push_back(r);
+            continue;
+        }
+        for (std::size_t j = 0; j < r.decisions.size(); ++j) {
+            const float d = r.decisions[j];
+            if (std::find(r.decisions.begin(), r.decisions.begin() + std::ptrdiff_t(j), d) != r.decisions.begin() + std::ptrdiff_t(j)) {
+                continue;
+            }
+            std::uint32_t count = 0;
+            for (std::uint32_t object = 0; object < table.objectCount; ++object) {
+                count += ruleMatches(r, table.row(object)) && table.decision(object) == d ? 1 : 0;
+            }
+            if (count > 0) {
+                expected.push_back(Lem2Rule{r.conditions, {d}, count});
+            }
+        }
+    }
+    return expected;
+}
+
+std::string rulesText(const std::vector<Lem2Rule>& rules)
+{
+    std::string text;
+    for (const Lem2Rule& r : rules) {
+        text += lem2RuleText(r) + "\n";
+    }
+    return text;
+}
+
+TEST(VotingByDecision, EachDecisionGetsTheTrainingObjectsOfItThatTheRuleMatches)
+{
+    std::mt19937 random(77);
+    const auto below = [&random](int n) { return float(random() % std::uint32_t(n)); };
+    int split = 0;
+    for (int round = 0; round < 300; ++round) {
+        LEM2v1 lem2;
+        testing::Rows rows;
+        for (int object = 0; object < 60; ++object) {
+            // -0 among the values and the decisions: a condition on 0 matches it, and it is the decision 0.
+            const auto value = [&] { const float v = below(3); return v == 0 && below(2) == 0 ? -0.0f : v; };
+            rows.push_back({value(), value(), value(), value() + below(2)});
+        }
+        fillTable(lem2, 3, rows);
+        for (float count = 1 + below(8); count > 0; --count) {
+            // 1 to 3 conditions in any order, an attribute now and then asked twice.
+            Lem2Rule made{{}, {}, 1 + std::uint32_t(below(5))};
+            for (float conditions = 1 + below(3); conditions > 0; --conditions) {
+                made.conditions.push_back({std::uint32_t(below(3)), below(3)});
+            }
+            for (float decisions = 1 + below(3); decisions > 0; --decisions) {
+                made.decisions.push_back(below(5) == 0 ? -0.0f : below(4));
+            }
+            lem2.rules.push_back(made);
+        }
+        const auto expected = votingByDecisionByDefinition(lem2.rules, lem2);
+        const ClassificationRules voting = classificationRules(lem2, RuleVoting::ByDecision);
+        ASSERT_EQ(rulesText(voting.rules), rulesText(expected)) << "round " << round;
+        EXPECT_EQ(voting.voting, RuleVoting::ByDecision);
+        EXPECT_EQ(rulesText(classificationRules(lem2).rules), rulesText(lem2.rules));
+        split += voting.rules.size() != lem2.rules.size() ? 1 : 0;
+    }
+    EXPECT_GT(split, 200);
+}
+
+TEST(VotingByDecision, TheDecisionMostOfARulesObjectsHaveWins)
+{
+    // The full-length rule (a0=1) => 0 v 1 [3] takes two objects of 0 and one of 1.
+    LEM2v1 lem2 = tableOf<LEM2v1>(1, {{1, 0}, {1, 1}, {1, 0}, {2, 1}});
+    ASSERT_TRUE(lem2.runLem2());
+    SystemDecyzyjny test;
+    fillTable(test, 1, {{1, 0}, {2, 1}});
+    RuleClassification shared;
+    RuleClassification byDecision;
+    ASSERT_EQ(classifyByRules(classificationRules(lem2), test, shared), std::nullopt);
+    ASSERT_EQ(classifyByRules(classificationRules(lem2, RuleVoting::ByDecision), test, byDecision), std::nullopt);
+    EXPECT_EQ(shared.caughtCount, 1u); // a tie: 3 to each decision
+    EXPECT_EQ(byDecision.caughtCount, 2u);
+    EXPECT_EQ(byDecision.correctCount, 2u);
+    EXPECT_EQ(ruleSummaryText(byDecision).substr(0, 34), "Reguly: LEM2, glosy wedlug decyzji");
 }
 
 TEST(RuleClassifier, CountsCaughtAndCorrectObjectsWithAConfusionMatrix)

@@ -35,6 +35,8 @@ TEST_F(CliClassify, ClassifiesByTheRulesInducedFromTheTrainingTable)
              {{"classify", train, test, "--rules", "exhaustive"}, "Ilosc obiektow poprawnie sklasyfikowanych: 2"},
              {{"classify", train, test, "--rules", "lem2", "--simplify"}, "Reguly: LEM2 (uproszczone)"},
              {{"classify", train, test, "--rules", "lem2", "--partial"}, "Reguly: LEM2, dopasowanie czesciowe"},
+             {{"classify", train, test, "--rules", "lem2", "--partial", "--vote-by-decision"},
+              "Reguly: LEM2, dopasowanie czesciowe, glosy wedlug decyzji"},
              // The exclusive-or table has rules of order 2 only, which the listing stops short of.
              {{"classify", xor_, xor_, "--rules", "exhaustive"}, "Ilosc obiektow chwyconych: 0"},
              {{"classify", xor_, xor_, "--rules", "exhaustive", "--all-orders"}, "Ilosc obiektow chwyconych: 4"},
@@ -59,6 +61,10 @@ TEST_F(CliClassify, EveryFoldReranFromItsFilesGivesItsLine)
         {{"--method", "exhaustive", "--all-orders"}, {"classify", "--rules", "exhaustive", "--all-orders"},
          "exhaustive (wszystkie reguly)"},
         {{"--method", "lem2", "--partial"}, {"classify", "--rules", "lem2", "--partial"}, "lem2, dopasowanie czesciowe"},
+        // Some folds' objects meet only rules of both decisions, which voting by decision settles.
+        {{"--method", "lem2", "--partial", "--vote-by-decision"},
+         {"classify", "--rules", "lem2", "--partial", "--vote-by-decision"},
+         "lem2, dopasowanie czesciowe, glosy wedlug decyzji"},
     };
     for (const Case& c : cases) {
         std::vector<std::string> args{"cv", data("breast-cancer.tab"), "--folds", "4", "--seed", "77", "--folds-dir",

@@ -96,6 +96,8 @@ TEST_F(Cli, RefusalsExitOneUsageErrorsTwoAndNeitherLeavesAFile)
         {{"cv", narrow, "--method", "exhaustive", "--simplify", "--folds", "2"}, 1, "--simplify"},
         {{"cv", narrow, "--method", "lem2", "--all-orders", "--folds", "2"}, 1, "--all-orders"},
         {{"cv", narrow, "--method", "knn", "--partial", "--folds", "2"}, 1, "--partial"},
+        {{"cv", narrow, "--method", "exhaustive", "--vote-by-decision", "--folds", "2"}, 1, "--vote-by-decision"},
+        {{"classify", narrow, narrow, "--rules", "exhaustive", "--vote-by-decision"}, 1, "--vote-by-decision"},
         {{"cv", narrow, "--method", "knn", "--folds", "2", "--folds-dir", narrow}, 1, "fold1-train.msd"},
         {{"lem2", narrow, "--stats", file("missing/stats.csv")}, 1, "stats.csv"},
         {{"approx", bad}, 1, "bad.tab: Plik jest uszkodzony!"},
