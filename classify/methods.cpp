@@ -12,10 +12,15 @@ namespace kolven {
 
 namespace {
 
-// The counts of classifying test by the rules of a training run.
-TestCounts byRules(ClassificationRules rules, const SystemDecyzyjny& test, const Progress& progress, RuleMatching matching)
+// The counts of classifying test by the rules makeRules converts from a training run; none once
+// progress cancels, so that a cancelled fold neither converts nor applies its rules.
+TestCounts byRules(const auto& makeRules, const SystemDecyzyjny& test, const Progress& progress, RuleMatching matching)
 {
+    if (progress.cancelled()) {
+        return {};
+    }
     RuleClassification classified;
+    ClassificationRules rules = makeRules();
     rules.matching = matching;
     // The rules come from a run on a table of the test's width, so nothing is refused here.
     static_cast<void>(classifyByRules(rules, test, classified, progress));
@@ -95,14 +100,13 @@ TestCounts trainAndClassify(CvMethod method, SystemDecyzyjny training, SystemDec
         LEM2v1 lem2;
         takeValues(lem2, training);
         static_cast<void>(runMethod(method, lem2, progress));
-        // A cancelled fold neither converts nor applies its rules.
-        return progress.cancelled() ? TestCounts{} : byRules(classificationRules(lem2, voting), test, progress, matching);
+        return byRules([&] { return classificationRules(lem2, voting); }, test, progress, matching);
     }
     case MethodFamily::Exhaustive: {
         ERCIM ercim;
         takeValues(ercim, training);
         static_cast<void>(runMethod(method, ercim, progress, threads));
-        return progress.cancelled() ? TestCounts{} : byRules(classificationRules(ercim), test, progress, matching);
+        return byRules([&] { return classificationRules(ercim); }, test, progress, matching);
     }
     }
     return {};
