@@ -27,8 +27,8 @@ constexpr std::uint32_t kBlock = 64;
 
 constexpr float kInfinity = std::numeric_limits<float>::infinity();
 
-// The distance kernels are built a second time for x86-64 processors with AVX2 and FMA, and the
-// program picks the version its processor can run when it starts. That choice needs the loader's
+// The exact distance kernel is built a second time for x86-64 processors with AVX2 and FMA, and
+// the program picks the version its processor can run when it starts. That choice needs the loader's
 // indirect functions, which only ELF targets have; Windows programs get the default version.
 #if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && defined(__ELF__)
 #define KOLVEN_WIDE_VECTORS __attribute__((target_clones("arch=x86-64-v3", "default")))
@@ -63,11 +63,10 @@ constexpr std::uint32_t kLanes = sizeof(Lanes) / sizeof(float);
 
 // The squared distances of a block like blockDistances, but summed in plain float arithmetic:
 // several times cheaper, and within a known factor of the exact square sums. The sums stay in
-// registers across the attributes. Returns the smallest of them and sets in below bit i for
-// every square i that is at most bound. (A fused multiply and add only makes the float sums more
-// accurate, which the error bound allows.)
-KOLVEN_WIDE_VECTORS
-float blockSquares(const float* column, std::size_t stride, const float* testRow, std::uint32_t attributeCount,
+// registers across the attributes. Sets in below bit i for every square i that is at most bound.
+// The version for processors without AVX2 and FMA (those with them take blockSquaresAvx2), built
+// for them alone: its sums are then plain float everywhere, as the tests check them.
+void blockSquares(const float* column, std::size_t stride, const float* testRow, std::uint32_t attributeCount,
                    float bound, float* squares, std::uint64_t& below)
 {
     constexpr std::uint32_t groups = kBlock / kLanes;
@@ -106,7 +105,6 @@ float blockSquares(const float* column, std::size_t stride, const float* testRow
             below |= std::uint64_t(squares[i] <= bound) << i;
         }
     }
-    return smallest[0];
 }
 
 #if KOLVEN_PICKS_VECTORS
@@ -119,9 +117,9 @@ __attribute__((target("avx2,fma"))) inline std::uint64_t bits(__m256 sums, __m25
 // blockSquares for processors with AVX2 and FMA, written out: each attribute costs one subtraction
 // and one fused multiply and add per eight objects, and the comparison with the bound gives the
 // bits directly.
-__attribute__((target("avx2,fma"))) float blockSquaresAvx2(const float* column, std::size_t stride,
-                                                          const float* testRow, std::uint32_t attributeCount,
-                                                          float bound, float* squares, std::uint64_t& below)
+__attribute__((target("avx2,fma"))) void blockSquaresAvx2(const float* column, std::size_t stride,
+                                                         const float* testRow, std::uint32_t attributeCount,
+                                                         float bound, float* squares, std::uint64_t& below)
 {
     static_assert(kBlock == 64);
     __m256 s0 = _mm256_setzero_ps(), s1 = s0, s2 = s0, s3 = s0, s4 = s0, s5 = s0, s6 = s0, s7 = s0;
@@ -155,12 +153,6 @@ __attribute__((target("avx2,fma"))) float blockSquaresAvx2(const float* column, 
     const __m256 limit = _mm256_set1_ps(bound);
     below = bits(s0, limit) | bits(s1, limit) << 8 | bits(s2, limit) << 16 | bits(s3, limit) << 24 |
             bits(s4, limit) << 32 | bits(s5, limit) << 40 | bits(s6, limit) << 48 | bits(s7, limit) << 56;
-    __m256 smallest = _mm256_min_ps(_mm256_min_ps(_mm256_min_ps(s0, s1), _mm256_min_ps(s2, s3)),
-                                    _mm256_min_ps(_mm256_min_ps(s4, s5), _mm256_min_ps(s6, s7)));
-    __m128 half = _mm_min_ps(_mm256_castps256_ps128(smallest), _mm256_extractf128_ps(smallest, 1));
-    half = _mm_min_ps(half, _mm_movehl_ps(half, half));
-    half = _mm_min_ss(half, _mm_shuffle_ps(half, half, 1));
-    return _mm_cvtss_f32(half);
 }
 #endif
 
@@ -281,8 +273,8 @@ KnnFastScorer::KnnFastScorer(const SystemDecyzyjny& training, std::uint32_t k, K
 KnnFastScorer::Scratch KnnFastScorer::makeScratch() const
 {
     const std::size_t rows = kBatch;
-    return Scratch{std::vector<float>(kBlock), std::vector<float>(rows * longestStride_ / kBlock),
-                   std::vector<float>(k_), std::vector<float>(rows * k_)};
+    return Scratch{std::vector<float>(kBlock), std::vector<Candidate>(rows * longestStride_), std::vector<float>(k_),
+                   std::vector<float>(rows * k_)};
 }
 
 void KnnFastScorer::classScores(const float* testRows, std::size_t rowLength, std::uint32_t count, Scratch& scratch,
@@ -326,40 +318,43 @@ float KnnFastScorer::exactScore(const ClassLayout& layout, const float* testRow,
 }
 
 // Two passes over the class for each row. The first sums the float squares of every object and
-// keeps the k smallest of them; the second gives the exact distance, in the order of the
-// objects, only to those whose float square is within the bound of the k-th smallest. Every
-// object among the k nearest is one of them, so the k smallest exact distances, and thus the
-// score, are the same. Only the smallest square of each block is kept between the passes: the
-// second one passes over most blocks whole and sums the squares of the few others again. Within
-// a block only the objects whose bits the prefilter set are looked at.
+// keeps the k smallest of them, noting every object whose square was within the bound of the k-th
+// smallest when it was summed, with its square. The second gives the exact distance, in the order
+// of the objects, only to the noted ones whose square is within the bound of the final k-th
+// smallest. The bound only falls, so those are all the objects within it, and every object among
+// the k nearest is one of them: the k smallest exact distances, and thus the score, are the same.
+// Within a block only the objects whose bits the prefilter set are looked at.
 void KnnFastScorer::filteredScores(const ClassLayout& layout, const float* const* rows, std::uint32_t count,
                                    Scratch& scratch, float* scores) const
 {
-    const std::size_t blocksPerRow = longestStride_ / kBlock;
     float* squares = scratch.block.data();
     NearestDistances smallestSquares[kBatch];
     float bound[kBatch];
     float boundOf[kBatch]; // the square bound[r] was found from
+    std::uint32_t noted[kBatch];
     for (std::uint32_t r = 0; r < count; ++r) {
         smallestSquares[r] = NearestDistances(scratch.nearestSquares.data() + std::size_t(r) * k_, k_);
         bound[r] = kInfinity;
         boundOf[r] = kInfinity;
+        noted[r] = 0;
     }
 
-    for (std::uint32_t first = 0, b = 0; first < layout.size; first += kBlock, ++b) {
+    for (std::uint32_t first = 0; first < layout.size; first += kBlock) {
         const float* column = columns_.data() + layout.offset + first;
         const std::uint32_t inBlock = std::min(kBlock, layout.size - first);
         const std::uint64_t inside = inBlock == kBlock ? ~std::uint64_t(0) : (std::uint64_t(1) << inBlock) - 1;
         for (std::uint32_t r = 0; r < count; ++r) {
             std::uint64_t below = 0;
-            scratch.blockMinimum[r * blocksPerRow + b] =
-                blockSquares_(column, layout.stride, rows[r], attributeCount_, bound[r], squares, below);
+            blockSquares_(column, layout.stride, rows[r], attributeCount_, bound[r], squares, below);
             below &= inside;
             if (below == 0) {
                 continue;
             }
+            Candidate* notes = scratch.candidates.data() + std::size_t(r) * longestStride_;
             for (; below != 0; below &= below - 1) {
-                smallestSquares[r].offer(squares[std::countr_zero(below)]);
+                const auto i = std::uint32_t(std::countr_zero(below));
+                notes[noted[r]++] = {first + i, squares[i]};
+                smallestSquares[r].offer(squares[i]);
             }
             if (smallestSquares[r].full() && smallestSquares[r].largest() != boundOf[r]) {
                 boundOf[r] = smallestSquares[r].largest();
@@ -369,22 +364,12 @@ void KnnFastScorer::filteredScores(const ClassLayout& layout, const float* const
     }
 
     for (std::uint32_t r = 0; r < count; ++r) {
-        const float* blockMinimum = scratch.blockMinimum.data() + r * blocksPerRow;
+        const Candidate* notes = scratch.candidates.data() + std::size_t(r) * longestStride_;
         NearestDistances nearest(scratch.nearest.data(), k_);
-        for (std::uint32_t first = 0, b = 0; first < layout.size; first += kBlock, ++b) {
-            if (blockMinimum[b] > bound[r]) {
-                continue;
-            }
-            const float* column = columns_.data() + layout.offset + first;
-            const std::uint32_t inBlock = std::min(kBlock, layout.size - first);
-            std::uint64_t below = 0;
-            blockSquares_(column, layout.stride, rows[r], attributeCount_, bound[r], squares, below);
-            if (inBlock != kBlock) {
-                below &= (std::uint64_t(1) << inBlock) - 1;
-            }
-            for (; below != 0; below &= below - 1) {
-                const auto i = std::uint32_t(std::countr_zero(below));
-                nearest.offer(knnDistance(rows[r], column + i, layout.stride, attributeCount_));
+        for (std::uint32_t j = 0; j < noted[r]; ++j) {
+            if (notes[j].square <= bound[r]) {
+                const float* column = columns_.data() + layout.offset + notes[j].object;
+                nearest.offer(knnDistance(rows[r], column, layout.stride, attributeCount_));
             }
         }
         scores[r] = nearest.sum();

@@ -49,9 +49,14 @@ public:
 
     // The work memory of one thread for kBatch rows; made before the threads start, as it
     // allocates.
+    // An object of a class that may be among a row's k nearest, with its float square.
+    struct Candidate {
+        std::uint32_t object;
+        float square;
+    };
     struct Scratch {
-        std::vector<float> block;        // the distances or squares of one block
-        std::vector<float> blockMinimum; // the smallest square of each block of a class, per row
+        std::vector<float> block;                 // the distances or squares of one block
+        std::vector<Candidate> candidates;        // a class's candidates, per row, at most its size
         std::vector<float> nearest;
         std::vector<float> nearestSquares;
     };
@@ -80,9 +85,9 @@ private:
     std::uint32_t longestStride_ = 0;
     bool trainingFinite_ = true;
     KnnSquareBound candidateBound_;
-    // The float squares of one block of a class, the smallest of them returned and bit i of the
-    // last argument set where square i is at most the bound given before the squares.
-    float (*blockSquares_)(const float* column, std::size_t stride, const float* testRow, std::uint32_t attributeCount,
+    // The float squares of one block of a class, bit i of the last argument set where square i is
+    // at most the bound given before the squares.
+    void (*blockSquares_)(const float* column, std::size_t stride, const float* testRow, std::uint32_t attributeCount,
                            float bound, float* squares, std::uint64_t& below);
 };
 
