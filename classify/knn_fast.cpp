@@ -28,8 +28,8 @@ constexpr std::uint32_t kBlock = 64;
 constexpr float kInfinity = std::numeric_limits<float>::infinity();
 
 // The exact distance kernel is built a second time for x86-64 processors with AVX2 and FMA, and
-// the program picks the version its processor can run when it starts. That choice needs the loader's
-// indirect functions, which only ELF targets have; Windows programs get the default version.
+// the program picks the version its processor can run when it starts. That choice needs the
+// loader's indirect functions, which only ELF targets have; Windows programs get the default one.
 #if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && defined(__ELF__)
 #define KOLVEN_WIDE_VECTORS __attribute__((target_clones("arch=x86-64-v3", "default")))
 #else
@@ -67,7 +67,7 @@ constexpr std::uint32_t kLanes = sizeof(Lanes) / sizeof(float);
 // The version for processors without AVX2 and FMA (those with them take blockSquaresAvx2), built
 // for them alone: its sums are then plain float everywhere, as the tests check them.
 void blockSquares(const float* column, std::size_t stride, const float* testRow, std::uint32_t attributeCount,
-                   float bound, float* squares, std::uint64_t& below)
+                  float bound, float* squares, std::uint64_t& below)
 {
     constexpr std::uint32_t groups = kBlock / kLanes;
     Lanes sums[groups];

@@ -47,16 +47,16 @@ public:
     // Throws std::bad_alloc when the layout cannot be allocated.
     KnnFastScorer(const SystemDecyzyjny& training, std::uint32_t k, KnnVectors vectors = KnnVectors::Widest);
 
-    // The work memory of one thread for kBatch rows; made before the threads start, as it
-    // allocates.
     // An object of a class that may be among a row's k nearest, with its float square.
     struct Candidate {
         std::uint32_t object;
         float square;
     };
+    // The work memory of one thread for kBatch rows; made before the threads start, as it
+    // allocates.
     struct Scratch {
-        std::vector<float> block;                 // the distances or squares of one block
-        std::vector<Candidate> candidates;        // a class's candidates, per row, at most its size
+        std::vector<float> block;          // the distances or squares of one block
+        std::vector<Candidate> candidates; // a class's candidates, per row, at most its size
         std::vector<float> nearest;
         std::vector<float> nearestSquares;
     };
@@ -88,7 +88,7 @@ private:
     // The float squares of one block of a class, bit i of the last argument set where square i is
     // at most the bound given before the squares.
     void (*blockSquares_)(const float* column, std::size_t stride, const float* testRow, std::uint32_t attributeCount,
-                           float bound, float* squares, std::uint64_t& below);
+                          float bound, float* squares, std::uint64_t& below);
 };
 
 } // namespace kolven
