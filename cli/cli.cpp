@@ -746,7 +746,8 @@ Action defineClassify(CLI::App& sub)
         if (p->simplify && !methodTakesFlag(p->rules, "--simplify")) {
             return fail(err, "--simplify dotyczy tylko regul LEM2.");
         }
-        if (p->voteByDecision && methodInfo(*methodNamed(p->rules, {})).family != MethodFamily::Lem2) {
+        const bool lem2Rules = methodInfo(*methodNamed(p->rules, {})).family == MethodFamily::Lem2;
+        if (p->voteByDecision && !lem2Rules) {
             return fail(err, "--vote-by-decision dotyczy tylko regul LEM2.");
         }
         if (!checkPreparation(p->preparation, err)) {
@@ -768,7 +769,7 @@ Action defineClassify(CLI::App& sub)
             return true;
         };
         ClassificationRules rules;
-        if (methodInfo(*methodNamed(p->rules, {})).family == MethodFamily::Lem2) {
+        if (lem2Rules) {
             LEM2v1 lem2;
             if (!load(lem2)) {
                 return int(kExitFailed);
