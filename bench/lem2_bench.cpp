@@ -68,50 +68,69 @@ kolven::LEM2v1 segmentChallenge()
     return lem2;
 }
 
-template <bool (kolven::LEM2v1::*induce)(kolven::Progress&)>
-void runInduction(benchmark::State& state, kolven::LEM2v1& lem2, kolven::Progress& progress = kolven::noProgress())
+// Times induce(lem2), one of lem2's runs, and labels the result with the number of rules.
+template <typename Induce>
+void runInduction(benchmark::State& state, kolven::LEM2v1& lem2, Induce induce)
 {
     for (auto _ : state) {
-        benchmark::DoNotOptimize((lem2.*induce)(progress));
+        benchmark::DoNotOptimize(induce(lem2));
     }
     state.SetLabel(std::to_string(lem2.rules.size()) + " rules");
     kolven::bench::reportPeakMemory(state);
 }
 
+// The fast induction on one thread, watched by progress, and the reference.
+auto fast(kolven::Progress& progress = kolven::noProgress())
+{
+    return [&progress](kolven::LEM2v1& lem2) { return lem2.runLem2(progress, 1); };
+}
+bool reference(kolven::LEM2v1& lem2)
+{
+    return lem2.runLem2Reference();
+}
+
 void BM_Lem2(benchmark::State& state)
 {
     kolven::LEM2v1 lem2 = noisyTable(std::uint32_t(state.range(0)));
-    runInduction<&kolven::LEM2v1::runLem2>(state, lem2);
+    runInduction(state, lem2, fast());
 }
 
 void BM_Lem2Reference(benchmark::State& state)
 {
     kolven::LEM2v1 lem2 = noisyTable(std::uint32_t(state.range(0)));
-    runInduction<&kolven::LEM2v1::runLem2Reference>(state, lem2);
+    runInduction(state, lem2, reference);
 }
 
 void BM_Lem2Random(benchmark::State& state)
 {
     kolven::LEM2v1 lem2 = randomWideTable(std::uint32_t(state.range(0)));
-    runInduction<&kolven::LEM2v1::runLem2>(state, lem2);
+    runInduction(state, lem2, fast());
 }
 
 void BM_Lem2RandomReference(benchmark::State& state)
 {
     kolven::LEM2v1 lem2 = randomWideTable(std::uint32_t(state.range(0)));
-    runInduction<&kolven::LEM2v1::runLem2Reference>(state, lem2);
+    runInduction(state, lem2, reference);
 }
 
 void BM_Lem2Structured(benchmark::State& state)
 {
     kolven::LEM2v1 lem2 = structuredTable(std::uint32_t(state.range(0)));
-    runInduction<&kolven::LEM2v1::runLem2>(state, lem2);
+    runInduction(state, lem2, fast());
+}
+
+// The structured table's decision classes shared among state.range(1) threads.
+void BM_Lem2StructuredThreads(benchmark::State& state)
+{
+    kolven::LEM2v1 lem2 = structuredTable(std::uint32_t(state.range(0)));
+    const auto threads = unsigned(state.range(1));
+    runInduction(state, lem2, [threads](kolven::LEM2v1& table) { return table.runLem2(kolven::noProgress(), threads); });
 }
 
 void BM_Lem2Segment(benchmark::State& state)
 {
     kolven::LEM2v1 lem2 = segmentChallenge();
-    runInduction<&kolven::LEM2v1::runLem2>(state, lem2);
+    runInduction(state, lem2, fast());
 }
 
 // The same run watched by a progress another thread could read and stop, as the window's runs
@@ -120,13 +139,13 @@ void BM_Lem2SegmentWatched(benchmark::State& state)
 {
     kolven::LEM2v1 lem2 = segmentChallenge();
     kolven::SharedProgress progress;
-    runInduction<&kolven::LEM2v1::runLem2>(state, lem2, progress);
+    runInduction(state, lem2, fast(progress));
 }
 
 void BM_Lem2SegmentReference(benchmark::State& state)
 {
     kolven::LEM2v1 lem2 = segmentChallenge();
-    runInduction<&kolven::LEM2v1::runLem2Reference>(state, lem2);
+    runInduction(state, lem2, reference);
 }
 
 } // namespace
@@ -137,6 +156,12 @@ BENCHMARK(BM_Lem2Reference)->Arg(5000)->Unit(benchmark::kMillisecond);
 // Large tables: the growth from 50,000 to 200,000 random objects, one run each.
 BENCHMARK(BM_Lem2Random)->Arg(50000)->Arg(100000)->Arg(200000)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Lem2Structured)->Arg(200000)->Arg(1000000)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Lem2StructuredThreads)
+    ->ArgsProduct({{200000, 1000000}, {1, 2}})
+    ->Iterations(1)
+    ->UseRealTime()
+    ->MeasureProcessCPUTime()
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Lem2RandomReference)->Arg(5000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Lem2Random)->Arg(5000)->Unit(benchmark::kMillisecond);
 // The argument names the segment table's number of objects, pairing each run with its reference.

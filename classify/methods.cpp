@@ -69,9 +69,9 @@ std::optional<CvMethod> methodNamed(std::string_view cliName, const std::vector<
     return std::nullopt;
 }
 
-bool runMethod(CvMethod method, LEM2v1& lem2, Progress& progress)
+bool runMethod(CvMethod method, LEM2v1& lem2, Progress& progress, unsigned threads)
 {
-    return method == CvMethod::Lem2Simplified ? lem2.runLem2Simplified(progress) : lem2.runLem2(progress);
+    return method == CvMethod::Lem2Simplified ? lem2.runLem2Simplified(progress, threads) : lem2.runLem2(progress, threads);
 }
 
 bool runMethod(CvMethod method, ERCIM& ercim, Progress& progress, unsigned threads)
@@ -99,7 +99,7 @@ TestCounts trainAndClassify(CvMethod method, SystemDecyzyjny training, SystemDec
     case MethodFamily::Lem2: {
         LEM2v1 lem2;
         takeValues(lem2, training);
-        static_cast<void>(runMethod(method, lem2, progress));
+        static_cast<void>(runMethod(method, lem2, progress, threads));
         return byRules([&] { return classificationRules(lem2, voting); }, test, progress, matching);
     }
     case MethodFamily::Exhaustive: {

@@ -69,7 +69,7 @@ inline CvMethod exhaustiveMethod(bool allOrders)
 // command line runs on the table it read, the window on a copy it installs once the run has
 // finished, cross-validation on each fold. False when the run was cancelled or refused its table
 // (LEM2 without a condition attribute, k-NN tables of different widths).
-bool runMethod(CvMethod method, LEM2v1& lem2, Progress& progress);
+bool runMethod(CvMethod method, LEM2v1& lem2, Progress& progress, unsigned threads = 0);
 bool runMethod(CvMethod method, ERCIM& ercim, Progress& progress, unsigned threads = 0);
 bool runMethod(kNNv1& knn, std::uint32_t k, Progress& progress, unsigned threads = 0);
 
@@ -85,8 +85,8 @@ struct TestCounts {
 // taken as 1). The tables must be of one width; a LEM2 method needs a condition attribute. The
 // computations watch progress for a cancel; a cancelled run's counts mean nothing. The rules meet
 // the test objects and vote as matching and voting say (k-NN ignores both; the exhaustive rules have
-// one decision each). k-NN and the exhaustive search run on threads threads (0: one per core); the
-// counts do not depend on it.
+// one decision each). The computations run on threads threads (0: one per core); the counts do not
+// depend on it.
 TestCounts trainAndClassify(CvMethod method, SystemDecyzyjny training, SystemDecyzyjny test, std::uint32_t k,
                             Progress& progress = noProgress(), RuleMatching matching = RuleMatching::Complete,
                             RuleVoting voting = RuleVoting::Shared, unsigned threads = 0);

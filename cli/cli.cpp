@@ -581,7 +581,8 @@ struct RulesParameters {
     std::string stats;
     TableOptions table;
     bool simplify = false;       // lem2 only
-    ExhaustiveOptions search;    // exhaustive only
+    bool allOrders = false;      // exhaustive only
+    unsigned threads = 0;        // threads sharing the computation (0: one per core)
     Preparation preparation;
 };
 
@@ -612,12 +613,13 @@ void addRulesOptions(CLI::App& sub, RulesParameters& p)
     addDiscretizeOptions(sub, p.preparation);
 }
 
-// Induces LEM2 rules from lem2's table, simplified when asked, watched as a run. kExitOk, or
-// with the message the exit of a table without condition attributes or of a stopped run.
-int induceLem2(LEM2v1& lem2, bool simplify, std::ostream& err)
+// Induces LEM2 rules from lem2's table, simplified when asked, on threads threads (0: one per
+// core), watched as a run. kExitOk, or with the message the exit of a table without condition
+// attributes or of a stopped run.
+int induceLem2(LEM2v1& lem2, bool simplify, unsigned threads, std::ostream& err)
 {
     RunWatch watch(Computation::Lem2, err);
-    if (runMethod(lem2Method(simplify), lem2, watch)) {
+    if (runMethod(lem2Method(simplify), lem2, watch, threads)) {
         return kExitOk;
     }
     return watch.cancelled() ? interruptedExit(err) : fail(err, kLem2NoAttributesMessage);
@@ -627,8 +629,8 @@ Action defineExhaustive(CLI::App& sub)
 {
     auto p = std::make_shared<RulesParameters>();
     addRulesOptions(sub, *p);
-    sub.add_flag("--all-orders", p->search.allOrders, "search every order, not only until an order stores fewer than two rules");
-    sub.add_option("--threads", p->search.threads, "threads sharing the search (0, the default: one per core)");
+    sub.add_flag("--all-orders", p->allOrders, "search every order, not only until an order stores fewer than two rules");
+    sub.add_option("--threads", p->threads, "threads sharing the search (0, the default: one per core)");
     return [p](std::ostream& out, std::ostream& err) {
         ERCIM ercim;
         TableRead read;
@@ -640,7 +642,7 @@ Action defineExhaustive(CLI::App& sub)
             return int(kExitFailed);
         }
         if (RunWatch watch(Computation::Exhaustive, err);
-            !runMethod(exhaustiveMethod(p->search.allOrders), ercim, watch, p->search.threads)) {
+            !runMethod(exhaustiveMethod(p->allOrders), ercim, watch, p->threads)) {
             return interruptedExit(err);
         }
         const TableNames* names = shownNames(read, ercim, p->table);
@@ -653,6 +655,7 @@ Action defineLem2(CLI::App& sub)
     auto p = std::make_shared<RulesParameters>();
     addRulesOptions(sub, *p);
     sub.add_flag("--simplify", p->simplify, "simplify the induced rules");
+    sub.add_option("--threads", p->threads, "threads sharing the decision classes (0, the default: one per core)");
     return [p](std::ostream& out, std::ostream& err) {
         LEM2v1 lem2;
         TableRead read;
@@ -663,7 +666,7 @@ Action defineLem2(CLI::App& sub)
         if (!discretizeTables(p->preparation, lem2, read.names, nullptr, nullptr, p->table, err)) {
             return int(kExitFailed);
         }
-        if (const int exit = induceLem2(lem2, p->simplify, err); exit != kExitOk) {
+        if (const int exit = induceLem2(lem2, p->simplify, p->threads, err); exit != kExitOk) {
             return exit;
         }
         const TableNames* names = shownNames(read, lem2, p->table);
@@ -774,7 +777,7 @@ Action defineClassify(CLI::App& sub)
             if (!load(lem2)) {
                 return int(kExitFailed);
             }
-            if (const int exit = induceLem2(lem2, p->simplify, err); exit != kExitOk) {
+            if (const int exit = induceLem2(lem2, p->simplify, 0, err); exit != kExitOk) {
                 return exit;
             }
             rules = classificationRules(lem2, p->voteByDecision ? RuleVoting::ByDecision : RuleVoting::Shared);

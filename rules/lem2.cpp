@@ -10,22 +10,22 @@
 
 namespace kolven {
 
-bool LEM2v1::runLem2(Progress& progress)
+bool LEM2v1::runLem2(Progress& progress, unsigned threads)
 {
-    return run(induceLem2Rules, progress);
+    return run([&](const SystemDecyzyjny& table) { return induceLem2Rules(table, progress, threads); }, progress);
 }
 
 bool LEM2v1::runLem2Reference(Progress& progress)
 {
-    return run(induceLem2RulesReference, progress);
+    return run([&](const SystemDecyzyjny& table) { return induceLem2RulesReference(table, progress); }, progress);
 }
 
-bool LEM2v1::runLem2Simplified(Progress& progress)
+bool LEM2v1::runLem2Simplified(Progress& progress, unsigned threads)
 {
-    return run(induceLem2Rules, progress, true);
+    return run([&](const SystemDecyzyjny& table) { return induceLem2Rules(table, progress, threads); }, progress, true);
 }
 
-bool LEM2v1::run(Induction induce, Progress& progress, bool simplify)
+bool LEM2v1::run(const Induction& induce, Progress& progress, bool simplify)
 {
     if (attributeCount == 0 || objectCount == 0) {
         return false;
@@ -35,7 +35,7 @@ bool LEM2v1::run(Induction induce, Progress& progress, bool simplify)
     buildDecisionClasses();
     std::vector<Lem2Rule> induced;
     try {
-        induced = induce(*this, progress);
+        induced = induce(*this);
         if (simplify && !progress.cancelled()) {
             induced = simplifyLem2Rules(*this, std::move(induced));
         }

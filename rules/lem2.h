@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,15 +34,16 @@ struct Lem2Rule {
 class LEM2v1 : public SystemDecyzyjny {
 public:
     // Induces the rules of the table it holds and times the run, reporting the decision classes
-    // done to progress. Returns false, changing nothing, when the table has no condition attribute
-    // (or no object) or when progress is cancelled. Throws std::bad_alloc, leaving the results as
-    // they were, when memory runs out.
-    bool runLem2(Progress& progress = noProgress());
+    // begun to progress. The decision classes are shared among threads threads (0: one per core);
+    // the rules do not depend on it. Returns false, changing nothing, when the table has no
+    // condition attribute (or no object) or when progress is cancelled. Throws std::bad_alloc,
+    // leaving the results as they were, when memory runs out.
+    bool runLem2(Progress& progress = noProgress(), unsigned threads = 0);
     // The same run with the straightforward induction, which gives the same rules more slowly;
     // kept for measuring and checking the fast one.
     bool runLem2Reference(Progress& progress = noProgress());
     // The same run as runLem2 followed by simplifyLem2Rules; the time covers both.
-    bool runLem2Simplified(Progress& progress = noProgress());
+    bool runLem2Simplified(Progress& progress = noProgress(), unsigned threads = 0);
 
     // Writes lem2ExportText to path; false, leaving no file, when it cannot be written.
     bool exportResults(const std::filesystem::path& path, const TableNames* names = nullptr) const override;
@@ -51,8 +53,8 @@ public:
     bool simplified = false; // the last run simplified its rules
 
 private:
-    using Induction = std::vector<Lem2Rule> (*)(const SystemDecyzyjny&, Progress&);
-    bool run(Induction induce, Progress& progress, bool simplify = false);
+    using Induction = std::function<std::vector<Lem2Rule>(const SystemDecyzyjny&)>;
+    bool run(const Induction& induce, Progress& progress, bool simplify = false);
 };
 
 // Simplifies induced rules (in induction order, as runLem2 leaves them), concept by concept. In

@@ -1,11 +1,17 @@
 #include "lem2_induction.h"
 
 #include "lem2_pair_codes.h"
+#include "parallel_for.h"
 
 #include <algorithm>
+#include <array>
+#include <atomic>
+#include <iterator>
+#include <memory>
 #include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <span>
 #include <type_traits>
 #include <unordered_map>
@@ -15,8 +21,60 @@ namespace kolven {
 
 namespace {
 
-// The working state of one induction over a table whose decision classes are built. It makes the
-// same choices as the straightforward induction in fewer steps:
+// Sixteen byte codes compared by one instruction.
+typedef std::uint8_t ByteLanes __attribute__((vector_size(16)));
+constexpr std::uint32_t kByteLanes = sizeof(ByteLanes);
+
+// How many rows carry each value, for the attributes first to first + lanes - 1 of the listed
+// rows (rows + index * stride each, index from list), added to counts[bases[a] + value]: per value
+// a vector of sixteen byte tallies, one per attribute, raised where a row's byte equals the value.
+// A tally holds 255, so the rows are taken 255 at a time. Values is the most values an attribute
+// has; lanes past the last attribute read the next row's bytes and are not added.
+template <std::uint32_t Values>
+void countByteLanes(const std::uint8_t* rows, std::size_t stride, std::span<const std::uint32_t> list, std::uint32_t first,
+                    std::uint32_t lanes, const std::uint32_t* bases, std::uint32_t* counts)
+{
+    constexpr std::size_t kTallyLimit = 255;
+    constexpr std::size_t kRowsAhead = 24;
+    for (std::size_t start = 0; start < list.size(); start += kTallyLimit) {
+        const std::size_t end = std::min(list.size(), start + kTallyLimit);
+        std::array<ByteLanes, Values> tallies{};
+        for (std::size_t i = start; i < end; ++i) {
+            // The rows lie far apart: the one some rows ahead is asked for early.
+            if (i + kRowsAhead < list.size()) {
+                __builtin_prefetch(rows + std::size_t(list[i + kRowsAhead]) * stride + first);
+            }
+            ByteLanes row;
+            std::memcpy(&row, rows + std::size_t(list[i]) * stride + first, sizeof row);
+            for (std::uint32_t v = 0; v < Values; ++v) {
+                // Equal lanes compare as all ones, minus one: subtracting raises them by one.
+                tallies[v] -= reinterpret_cast<ByteLanes>(row == std::uint8_t(v));
+            }
+        }
+        for (std::uint32_t lane = 0; lane < lanes; ++lane) {
+            const std::uint32_t a = first + lane;
+            const std::uint32_t values = std::min(Values, bases[a + 1] - bases[a]);
+            for (std::uint32_t v = 0; v < values; ++v) {
+                counts[bases[a] + v] += tallies[v][lane];
+            }
+        }
+    }
+}
+
+using ByteLaneCounter = void (*)(const std::uint8_t*, std::size_t, std::span<const std::uint32_t>, std::uint32_t, std::uint32_t,
+                                 const std::uint32_t*, std::uint32_t*);
+
+// countByteLanes for tables whose attributes have at most 1, 2, ... 16 values, by that number less one.
+template <std::uint32_t... Less>
+constexpr std::array<ByteLaneCounter, sizeof...(Less)> byteLaneCounters(std::integer_sequence<std::uint32_t, Less...>)
+{
+    return {&countByteLanes<Less + 1>...};
+}
+constexpr auto kByteLaneCounters = byteLaneCounters(std::make_integer_sequence<std::uint32_t, kByteLanes>());
+
+// The working state of one thread of an induction over a table whose decision classes are built,
+// reused from concept to concept. It makes the same choices as the straightforward induction in
+// fewer steps:
 // - the concept's uncovered objects are tallied per pair once and the tally is lowered as rules
 //   cover them, so a rule's first pair is read off the tally;
 // - the rule prefixes tried in the concept (their conditions so far) are kept as nodes of a tree,
@@ -32,9 +90,11 @@ namespace {
 template <typename Code>
 class Lem2FastRun {
 public:
-    Lem2FastRun(const SystemDecyzyjny& table, Progress& runProgress, const PairCodes& pairCodes)
+    // earlierCovered flags the grouped rows that a full-length rule of an earlier concept covers.
+    Lem2FastRun(const SystemDecyzyjny& table, Progress& runProgress, const PairCodes& pairCodes,
+                const std::vector<std::uint8_t>& earlierCovered)
         : source(table), progress(runProgress), codes(pairCodes), counts(codes.codeCount(), 0), uncoveredTally(codes.codeCount(), 0),
-          firstCarrier(codes.codeCount(), 0), conceptCodes(table.attributeCount), coveredFlags(table.objectCount, 0),
+          firstCarrier(codes.codeCount(), 0), conceptCodes(table.attributeCount), coveredFlags(earlierCovered),
           uncoveredRows(table.objectCount, 0), usedAttributes(table.attributeCount, 0)
     {
         if constexpr (std::is_same_v<Code, std::uint8_t>) {
@@ -44,17 +104,20 @@ public:
         } else {
             bases.assign(table.attributeCount + 1, 0);
         }
-        rules.reserve(table.objectCount);
+        if constexpr (std::is_same_v<Code, std::uint8_t>) {
+            if (codes.mostValues() <= kByteLanes) {
+                laneCounter = kByteLaneCounters[codes.mostValues() - 1];
+            }
+        }
     }
 
-    // Induces every concept in ascending decision value and returns the rules in induction order.
-    std::vector<Lem2Rule> induceAll()
+    // The rules of the concept of size objects from grouped row start on, in induction order.
+    std::vector<Lem2Rule> induceConcept(std::uint32_t start, std::uint32_t size)
     {
-        forEachConcept(source, progress, [this](std::uint32_t start, std::uint32_t size) {
-            conceptStart = start;
-            conceptSize = size;
-            induceConceptRules();
-        });
+        conceptStart = start;
+        conceptSize = size;
+        rules.clear();
+        induceConceptRules();
         return std::move(rules);
     }
 
@@ -145,6 +208,72 @@ private:
         keptEntries = 0;
     }
 
+    // Drops the prefix nodes of more than one condition, once the nodes hold too much. Those of one
+    // condition, which nearly every rule passes and which cost the most to make again, stay, their
+    // lists moved to the front of the pools without their dead objects, unless they alone hold
+    // half of what the nodes may.
+    void forgetDeepPrefixes()
+    {
+        std::size_t shallow = 0;
+        for (Node& node : nodes) {
+            if (node.depth == 1) {
+                dropDead(node);
+                shallow += (node.goalEnd - node.goalStart) + 2 * (node.opponentEnd - node.opponentStart) + 1 +
+                           (node.countStart == kNoCounts ? 0 : codes.codeCount());
+            }
+        }
+        if (shallow > keptLimit() / 2) {
+            forgetPrefixes();
+            return;
+        }
+        // Lists lie in the pools in the order their nodes were made, so each moves towards the front.
+        std::size_t pathFront = 0;
+        std::size_t goalFront = 0;
+        std::size_t opponentFront = 0;
+        std::size_t countFront = 0;
+        std::uint32_t kept = 1;
+        children.clear();
+        for (std::size_t i = 1; i < nodes.size(); ++i) {
+            Node node = nodes[i];
+            if (node.depth != 1) {
+                continue;
+            }
+            const std::size_t goalSize = node.goalEnd - node.goalStart;
+            const std::size_t opponentCount = node.opponentEnd - node.opponentStart;
+            node.pathStart = moveToFront(pathPool, node.pathStart, 1, pathFront);
+            node.goalStart = moveToFront(goalPool, node.goalStart, goalSize, goalFront);
+            node.goalEnd = node.goalStart + goalSize;
+            node.firstLive = node.goalStart;
+            node.opponentStart = moveToFront(opponentPool, node.opponentStart, opponentCount, opponentFront);
+            node.opponentEnd = node.opponentStart + opponentCount;
+            if (node.countStart != kNoCounts) {
+                node.countStart = moveToFront(countPool, node.countStart, codes.codeCount(), countFront);
+            }
+            children.emplace(pathPool[node.pathStart], kept); // the key of the root's child (see child)
+            nodes[kept++] = node;
+        }
+        nodes.resize(kept);
+        pathPool.resize(pathFront);
+        goalPool.resize(goalFront);
+        opponentPool.resize(opponentFront);
+        countPool.resize(countFront);
+        keptEntries = poolEntries();
+    }
+
+    // Moves count entries of pool from `from` on to `front` on and returns where they now start;
+    // front then points past them.
+    template <typename Entry>
+    static std::size_t moveToFront(std::vector<Entry>& pool, std::size_t from, std::size_t count, std::size_t& front)
+    {
+        const std::size_t start = front;
+        std::copy_n(pool.begin() + std::ptrdiff_t(from), count, pool.begin() + std::ptrdiff_t(front));
+        front += count;
+        return start;
+    }
+
+    // What the nodes hold, as keptLimit counts it.
+    std::size_t poolEntries() const { return goalPool.size() + 2 * opponentPool.size() + countPool.size() + pathPool.size(); }
+
     // What the nodes may hold, in list entries and counts: as many as the codes of the table. More
     // would spare few rebuilt nodes and lose more to the cache than they save.
     std::size_t keptLimit() const { return std::size_t(source.objectCount) * source.attributeCount; }
@@ -183,7 +312,7 @@ private:
         std::fill(usedAttributes.begin(), usedAttributes.end(), std::uint8_t{0});
         selectFirstPair();
         if (keptEntries > keptLimit()) {
-            forgetPrefixes();
+            forgetDeepPrefixes();
         }
         std::uint32_t node = child(kRoot);
         addCondition(rule);
@@ -301,7 +430,7 @@ private:
             countPool.resize(countPool.size() + codes.codeCount(), 0);
             countGoal(node);
         }
-        keptEntries = goalPool.size() + 2 * opponentPool.size() + countPool.size() + pathPool.size();
+        keptEntries = poolEntries();
         nodes.push_back(node);
         return place->second;
     }
@@ -478,6 +607,15 @@ private:
     // Counts the pairs of a node's goal objects, all live.
     void countGoal(Node& node)
     {
+        node.liveCount = std::uint32_t(node.goalEnd - node.goalStart);
+        if (laneCounter != nullptr) {
+            const std::span<const std::uint32_t> goal{goalPool.data() + node.goalStart, node.liveCount};
+            for (std::uint32_t first = 0; first < source.attributeCount; first += kByteLanes) {
+                laneCounter(codes.byteRow(conceptStart), source.attributeCount, goal, first,
+                            std::min(kByteLanes, source.attributeCount - first), bases.data(), countsOf(node));
+            }
+            return;
+        }
         std::uint32_t* goalCounts = countsOf(node);
         const std::uint32_t* base = bases.data();
         const std::uint32_t* goal = goalPool.data() + node.goalStart;
@@ -493,7 +631,6 @@ private:
                 ++goalCounts[base[a] + pairs[a]];
             }
         }
-        node.liveCount = std::uint32_t(size);
     }
 
     bool carriesPath(const Code* pairs, std::span<const std::uint32_t> path) const
@@ -533,7 +670,7 @@ private:
 
     // A rule on every attribute cannot be made consistent: it also takes the rows of later
     // classes with the same values (the later rows still matching, in row order), their
-    // decisions and their support, and covers them.
+    // decisions and their support. Those rows are flagged as covered from the start.
     void completeFullLength(Lem2Rule& rule, std::span<const RowWord> opponents)
     {
         for (const RowWord& word : opponents) {
@@ -543,7 +680,6 @@ private:
                     continue;
                 }
                 ++rule.support;
-                coveredFlags[row] = 1;
                 const float decision = groupedRow(row)[source.attributeCount];
                 if (decision != rule.decisions.back()) {
                     rule.decisions.push_back(decision);
@@ -582,6 +718,7 @@ private:
     Progress& progress;
     const PairCodes& codes;
     std::vector<std::uint32_t> bases; // per attribute and one past: what the rows' values are counted from
+    ByteLaneCounter laneCounter = nullptr; // for byte rows of at most sixteen values an attribute
     std::vector<std::uint32_t> counts;         // per code; all zero between two countPairs
     std::vector<std::uint32_t> uncoveredTally; // per code: the concept's uncovered objects carrying it
     std::vector<std::uint32_t> firstCarrier;   // per code: no uncovered carrier before this place in its block
@@ -599,7 +736,7 @@ private:
     std::size_t keptEntries = 0;                                // what the nodes hold, as keptLimit counts it
     std::unordered_map<std::uint64_t, std::uint32_t> children; // (node, code) to the node extended by it
     std::vector<std::uint32_t> coveredLog;   // the concept's objects covered so far, in order (concept-local)
-    std::vector<std::uint8_t> coveredFlags;  // per grouped row: covered by an earlier full-length rule
+    const std::vector<std::uint8_t>& coveredFlags; // per grouped row: covered by an earlier full-length rule
     std::vector<std::uint8_t> uncoveredRows; // per grouped row: an object of the concept not yet covered
     std::vector<std::uint8_t> usedAttributes;
 
@@ -612,13 +749,102 @@ private:
 
 } // namespace
 
-std::vector<Lem2Rule> induceLem2Rules(const SystemDecyzyjny& table, Progress& progress)
+// The grouped rows that some full-length rule of an earlier concept covers: those whose values
+// a row of an earlier concept carries too. Every such earlier row ends up in a full-length rule of
+// its concept (or is covered likewise itself), since any rule fitting it fits the later row, and
+// that rule covers the later row. Knowing them at the start lets the concepts be induced apart.
+// Rows are grouped by a hash of their codes, then compared code by code within a group.
+std::vector<std::uint8_t> coveredByEarlierConcepts(const SystemDecyzyjny& table, const PairCodes& codes)
+{
+    const std::uint32_t rows = table.objectCount;
+    std::vector<std::uint8_t> covered(rows, 0);
+    if (table.classCount < 2) {
+        return covered;
+    }
+    std::vector<std::uint64_t> hashes(rows, 0);
+    for (std::uint32_t a = 0; a < table.attributeCount; ++a) {
+        const std::uint32_t* column = codes.column(a);
+        for (std::uint32_t row = 0; row < rows; ++row) {
+            hashes[row] = std::rotl((hashes[row] ^ column[row]) * 0x9E3779B97F4A7C15u, 29);
+        }
+    }
+    std::vector<std::pair<std::uint64_t, std::uint32_t>> byHash(rows);
+    for (std::uint32_t row = 0; row < rows; ++row) {
+        byHash[row] = {hashes[row], row};
+    }
+    std::sort(byHash.begin(), byHash.end());
+    const auto sameValues = [&](std::uint32_t x, std::uint32_t y) {
+        for (std::uint32_t a = 0; a < table.attributeCount; ++a) {
+            if (codes.column(a)[x] != codes.column(a)[y]) {
+                return false;
+            }
+        }
+        return true;
+    };
+    // The first grouped row of each row's concept.
+    const auto conceptStartOf = [&table](std::uint32_t row) {
+        const std::uint32_t offset = row * table.rowLength;
+        const auto next = std::upper_bound(table.classStarts.begin(), table.classStarts.end(), offset);
+        return *(next - 1) / table.rowLength;
+    };
+    std::vector<std::uint32_t> firsts; // per distinct row of one hash: its first (lowest) row
+    for (std::size_t start = 0, end = 0; start < rows; start = end) {
+        for (end = start + 1; end < rows && byHash[end].first == byHash[start].first; ++end) {
+        }
+        if (end - start == 1) {
+            continue;
+        }
+        firsts.clear();
+        for (std::size_t i = start; i < end; ++i) {
+            const std::uint32_t row = byHash[i].second; // ascending within the group
+            const auto first = std::find_if(firsts.begin(), firsts.end(), [&](std::uint32_t f) { return sameValues(f, row); });
+            if (first == firsts.end()) {
+                firsts.push_back(row);
+            } else if (*first < conceptStartOf(row)) {
+                covered[row] = 1;
+            }
+        }
+    }
+    return covered;
+}
+
+// Each concept is induced on its own, by one run per thread, the concepts handed out in order.
+template <typename Code>
+std::vector<Lem2Rule> induceConcepts(const SystemDecyzyjny& table, Progress& progress, const PairCodes& codes, unsigned threads)
+{
+    const std::vector<std::uint8_t> earlierCovered = coveredByEarlierConcepts(table, codes);
+    std::vector<std::vector<Lem2Rule>> conceptRules(table.classCount);
+    std::vector<std::unique_ptr<Lem2FastRun<Code>>> runs(std::max(1u, workerThreads(threads)));
+    std::atomic<std::uint32_t> started{0};
+    parallelFor(table.classCount, threads, [&](std::uint32_t c, unsigned worker) {
+        if (progress.cancelled()) {
+            return false;
+        }
+        // Told by the calling thread only, as each of its concepts begins: the concepts begun before.
+        const std::uint32_t before = started++;
+        if (worker == 0) {
+            progress.report(0, before, table.classCount);
+        }
+        if (!runs[worker]) {
+            runs[worker] = std::make_unique<Lem2FastRun<Code>>(table, progress, codes, earlierCovered);
+        }
+        conceptRules[c] = runs[worker]->induceConcept(table.classStarts[c] / table.rowLength, table.classSize(c));
+        return true;
+    });
+    std::vector<Lem2Rule> rules;
+    for (auto& some : conceptRules) {
+        std::move(some.begin(), some.end(), std::back_inserter(rules));
+    }
+    return rules;
+}
+
+std::vector<Lem2Rule> induceLem2Rules(const SystemDecyzyjny& table, Progress& progress, unsigned threads)
 {
     const PairCodes codes(table);
     if (codes.hasByteCodes()) {
-        return Lem2FastRun<std::uint8_t>(table, progress, codes).induceAll();
+        return induceConcepts<std::uint8_t>(table, progress, codes, threads);
     }
-    return Lem2FastRun<std::uint32_t>(table, progress, codes).induceAll();
+    return induceConcepts<std::uint32_t>(table, progress, codes, threads);
 }
 
 } // namespace kolven

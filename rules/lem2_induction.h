@@ -10,27 +10,16 @@ namespace kolven {
 
 // The two inductions behind LEM2v1. Both need the table's decision classes built, return the
 // rules in induction order and throw std::bad_alloc when memory runs out; they give the same
-// rules, condition for condition, for every table of finite values. Both report the decision
-// classes done to progress and stop, with part of the rules, once it is cancelled; they check it
-// between two rules as well, since one concept of a large table can take a while.
-
-// Calls induceConcept(first grouped row, number of rows) for each decision class of table in
-// ascending decision value: the order in which LEM2 takes its concepts, so that a full-length rule
-// belongs to the lowest class that shares its values.
-template <typename InduceConcept>
-void forEachConcept(const SystemDecyzyjny& table, Progress& progress, InduceConcept induceConcept)
-{
-    std::uint32_t start = 0;
-    for (std::uint32_t c = 0; c < table.classCount && !progress.cancelled(); ++c) {
-        progress.report(0, c, table.classCount);
-        induceConcept(start, table.classSize(c));
-        start += table.classSize(c);
-    }
-}
+// rules, condition for condition, for every table of finite values. Both take the decision classes
+// (concepts) in ascending decision value, so that a full-length rule belongs to the lowest class
+// that shares its values; both report the classes begun to progress and stop, with part of the
+// rules, once it is cancelled; they check it between two rules as well, since one concept of a
+// large table can take a while.
 
 // The induction runLem2 uses: pair counts in one pass over the goal set, the consistency test
-// narrowed condition by condition.
-std::vector<Lem2Rule> induceLem2Rules(const SystemDecyzyjny& table, Progress& progress);
+// narrowed condition by condition, the concepts shared among threads threads (0: one per core;
+// the rules do not depend on it). Progress is told by the calling thread alone.
+std::vector<Lem2Rule> induceLem2Rules(const SystemDecyzyjny& table, Progress& progress, unsigned threads);
 
 // The straightforward induction, counting pairs object by object and testing every row outside
 // the concept for each new condition; kept as the reference the faster one is checked against.

@@ -40,13 +40,12 @@ PairCodes::PairCodes(const SystemDecyzyjny& table)
             }
         }
     }
-    bool fitBytes = true;
     for (std::uint32_t a = 0; a < table.attributeCount; ++a) {
-        fitBytes = fitBytes && attributeFirstCodes[a + 1] - attributeFirstCodes[a] <= 256;
+        largestAttribute = std::max(largestAttribute, attributeFirstCodes[a + 1] - attributeFirstCodes[a]);
     }
-    if (fitBytes) {
+    if (largestAttribute <= 256) {
         byteCodes.resize(codes.size());
-        byteByRow.resize(codes.size());
+        byteByRow.resize(codes.size() + kBytePadding, 0);
         for (std::uint32_t a = 0; a < table.attributeCount; ++a) {
             for (std::uint32_t row = 0; row < objects; ++row) {
                 const auto local = std::uint8_t(codes[std::size_t(a) * objects + row] - attributeFirstCodes[a]);

@@ -25,8 +25,13 @@ public:
     // The same codes in one byte each, numbered from 0 within their attribute (code minus
     // firstCode(attribute)), for tables whose attributes have at most 256 values each: a row of
     // twenty attributes then fits in a third of a cache line, which is what the induction's
-    // counting passes over scattered rows are bound by. Empty (nullptr) for other tables.
+    // counting passes over scattered rows are bound by. Empty (nullptr) for other tables. The
+    // rows are followed by kBytePadding readable bytes, so that any row can be read in pieces of
+    // that many bytes.
+    static constexpr std::size_t kBytePadding = 16;
     bool hasByteCodes() const { return !byteCodes.empty(); }
+    // The largest number of values of one attribute.
+    std::uint32_t mostValues() const { return largestAttribute; }
     const std::uint8_t* byteColumn(std::uint32_t attribute) const { return byteCodes.data() + std::size_t(attribute) * objects; }
     const std::uint8_t* byteRow(std::uint32_t groupedRow) const { return byteByRow.data() + std::size_t(groupedRow) * attributes; }
     // The number of distinct pairs: codes run from 0 to one less.
@@ -65,6 +70,7 @@ private:
     std::vector<std::uint64_t> bitWords;
     std::vector<std::uint32_t> attributeFirstCodes; // per attribute, and one past the last
     std::vector<std::uint32_t> codeAttributes;      // per code
+    std::uint32_t largestAttribute = 0;
 };
 
 } // namespace kolven

@@ -8,6 +8,19 @@ namespace kolven {
 
 namespace {
 
+// Calls induceConcept(first grouped row, number of rows) for each decision class of table in
+// ascending decision value, one after the other.
+template <typename InduceConcept>
+void forEachConcept(const SystemDecyzyjny& table, Progress& progress, InduceConcept induceConcept)
+{
+    std::uint32_t start = 0;
+    for (std::uint32_t c = 0; c < table.classCount && !progress.cancelled(); ++c) {
+        progress.report(0, c, table.classCount);
+        induceConcept(start, table.classSize(c));
+        start += table.classSize(c);
+    }
+}
+
 // The working state of one induction over a table whose decision classes are built: the concept
 // being processed, its goal and covered sets, and the pair selected last. The rules are collected
 // here and handed over only when every concept is done.

@@ -36,6 +36,8 @@ TEST_F(Cli, EachComputationWritesTheSameExportToStandardOutputAndToTheFile)
          "Rzad: 1\r\nRzad: 2\r\n"
          " (a1=0.000) & (a2=0.000) => (d=0.000)\r\n (a1=0.000) & (a2=1.000) => (d=1.000)\r\n"
          " (a1=1.000) & (a2=0.000) => (d=1.000)\r\n (a1=1.000) & (a2=1.000) => (d=0.000)\r\n"},
+        // Shared among three threads, the decision classes give the rules of one thread.
+        {{"lem2", data("contradictory.tab"), "--threads", "3"}, fileBytes(data("contradictory.lem2.txt"))},
         // k = 9 is lowered to the smallest class (the default is 2).
         {{"knn", train, test, "-k", "9"},
          "Parametr k = 3\r\nIlosc obiektow systemu testowego: 3\r\nIlosc obiektow chwyconych: 2\r\n"
@@ -125,6 +127,7 @@ TEST_F(Cli, RefusalsExitOneUsageErrorsTwoAndNeitherLeavesAFile)
         {{"exhaustive"}, 2, "Usage"},
         {{"exhaustive", narrow, "--threads", "-1"}, 2, "--threads"},
         {{"exhaustive", narrow, "--threads", "two"}, 2, "--threads"},
+        {{"lem2", narrow, "--threads", "-1"}, 2, "--threads"},
         {{"generate", "x", "1", "0", "1"}, 2, "Usage"},
         {{"knn", narrow}, 2, "Usage"},
         {{"classify", narrow, narrow}, 2, "--rules"},

@@ -139,7 +139,8 @@ void checkInvariants(const LEM2v1& lem2)
 // Random tables whose values and decisions come from the first few entries of palettes that hold
 // 0 and -0 as distinct entries, so that duplicates, conflicting decisions and -0 beside 0 are
 // frequent. The fast induction must give the straightforward one's rules (a -0 stays -0: the
-// palettes differ in their texts), and the rules must keep consistency, coverage and support.
+// palettes differ in their texts), and the rules must keep consistency, coverage and support,
+// on one thread or on several sharing the decision classes.
 void checkRandomTables(std::uint32_t maxObjects, std::uint32_t maxAttributes, std::uint32_t maxValues,
                        std::uint32_t maxDecisions, int rounds, std::uint32_t seed)
 {
@@ -161,7 +162,7 @@ void checkRandomTables(std::uint32_t maxObjects, std::uint32_t maxAttributes, st
         LEM2v1 reference;
         fast.installValues(objects, attributes, matrix);
         reference.installValues(objects, attributes, matrix);
-        ASSERT_TRUE(fast.runLem2());
+        ASSERT_TRUE(fast.runLem2(noProgress(), 1 + round % 3));
         ASSERT_TRUE(reference.runLem2Reference());
         ASSERT_EQ(ruleTexts(fast), ruleTexts(reference));
         checkInvariants(fast);
@@ -176,20 +177,23 @@ TEST(Lem2Induction, RandomTablesGiveTheReferenceRulesAndKeepConsistencyCoverageA
     checkRandomTables(25, 1, 4, 7, 700, 4);  // one attribute
     checkRandomTables(400, 8, 4, 3, 30, 5);  // goal sets of hundreds of objects
     checkRandomTables(300, 12, 3, 2, 20, 6);
+    checkRandomTables(150, 40, 5, 3, 25, 7); // rows counted sixteen attributes at a time, and a rest
 }
 
-// An attribute of more than 256 values makes the fast induction read the rows' full pair codes
-// instead of one byte per attribute.
+// How many values an attribute has decides how the fast induction reads and counts the rows: more
+// than 256 values make it read the rows' full pair codes instead of one byte per attribute, more
+// than 16 count the bytes one by one rather than sixteen attributes at once.
 TEST(Lem2Induction, TablesWithAnAttributeOfManyValuesGiveTheReferenceRules)
 {
     std::mt19937 random(9);
-    for (int round = 0; round < 12 && !::testing::Test::HasFailure(); ++round) {
+    for (int round = 0; round < 18 && !::testing::Test::HasFailure(); ++round) {
         const std::uint32_t objects = 300 + random() % 300;
         const std::uint32_t attributes = 2 + random() % 4;
+        const std::uint32_t manyValues = std::vector<std::uint32_t>{400, 100, 16}[round % 3];
         std::vector<float> matrix;
         for (std::uint32_t i = 0; i < objects * (attributes + 1); ++i) {
             const std::uint32_t column = i % (attributes + 1);
-            matrix.push_back(float(random() % (column == 0 ? 400 : 3)));
+            matrix.push_back(float(random() % (column == 0 ? manyValues : 3)));
         }
         LEM2v1 fast;
         LEM2v1 reference;
@@ -201,20 +205,45 @@ TEST(Lem2Induction, TablesWithAnAttributeOfManyValuesGiveTheReferenceRules)
     }
 }
 
+// Rows are counted in batches of bytes that hold up to 255: two constant attributes over hundreds
+// of objects make the second one's count, the largest below the first condition, reach past that.
+TEST(Lem2Induction, LongConstantColumnsAreCountedInFull)
+{
+    std::mt19937 random(10);
+    const std::uint32_t objects = 700;
+    std::vector<float> matrix;
+    for (std::uint32_t o = 0; o < objects; ++o) {
+        matrix.insert(matrix.end(), {0.0f, 0.0f, float(random() % 2), float(random() % 3), float(random() % 2)});
+    }
+    LEM2v1 fast;
+    LEM2v1 reference;
+    fast.installValues(objects, 4, matrix);
+    reference.installValues(objects, 4, matrix);
+    ASSERT_TRUE(fast.runLem2());
+    ASSERT_TRUE(reference.runLem2Reference());
+    EXPECT_EQ(ruleTexts(fast), ruleTexts(reference));
+}
+
 TEST(Lem2Progress, CountsDecisionClassesAndACancelledRunKeepsTheEarlierRules)
 {
     LEM2v1 lem2;
     ASSERT_TRUE(readTab(testing::dataFile("segment-challenge.tab"), lem2));
     testing::CountingProgress watched;
-    ASSERT_TRUE(lem2.runLem2(watched));
+    ASSERT_TRUE(lem2.runLem2(watched, 1));
     EXPECT_EQ(watched.lastTotal, 7u); // the table's decision classes
     EXPECT_EQ(watched.maxDone, 6u);   // told before each class
     const std::string before = lem2ExportText(lem2);
 
     for (std::uint64_t stopAfter : {0, 1, 4}) {
         testing::CountingProgress stopping(stopAfter);
-        EXPECT_FALSE(lem2.runLem2(stopping));
+        EXPECT_FALSE(lem2.runLem2(stopping, 1));
         EXPECT_FALSE(lem2.runLem2Reference(stopping));
+        EXPECT_EQ(lem2ExportText(lem2), before);
+    }
+    // Shared among threads, the classes are told by the calling thread as it begins each of its own.
+    for (std::uint64_t stopAfter : {0, 1}) {
+        testing::CountingProgress stopping(stopAfter);
+        EXPECT_FALSE(lem2.runLem2(stopping, 2));
         EXPECT_EQ(lem2ExportText(lem2), before);
     }
 }
