@@ -122,13 +122,31 @@ public:
     }
 
 private:
-    // 64 grouped rows from 64 * index on, as bits; only words with a bit set are kept, ascending.
-    // Made without zeroing, so that a pool grown to be written at once is not written twice.
-    struct RowWord {
-        RowWord() {} // leaves the word unset on purpose
-        RowWord(std::uint32_t rowIndex, std::uint64_t rowBits) : index(rowIndex), bits(rowBits) {}
-        std::uint32_t index;
-        std::uint64_t bits;
+    // A number stored without zeroing, so that a pool grown to be written at once is not written twice.
+    template <typename Number>
+    struct Unset {
+        Unset() {} // leaves the number unset on purpose
+        Unset(Number number) : value(number) {}
+        Number value;
+    };
+    // Words of 64 grouped rows as bits, each with its place (the rows from 64 * index on); only
+    // words with a bit set are kept, ascending. The places and the bits lie in arrays of their own,
+    // twelve bytes a word: narrowing the opponents is bound by the speed of memory.
+    struct RowWords {
+        std::vector<Unset<std::uint32_t>> index;
+        std::vector<Unset<std::uint64_t>> bits;
+
+        std::size_t size() const { return index.size(); }
+        void push_back(std::uint32_t place, std::uint64_t rowBits)
+        {
+            index.push_back(place);
+            bits.push_back(rowBits);
+        }
+        void resize(std::size_t size)
+        {
+            index.resize(size);
+            bits.resize(size);
+        }
     };
     // A rule prefix tried in the current concept. Its goal set is the concept's objects carrying
     // every pair of the path that were uncovered when the node was made, ascending; objects covered
@@ -151,10 +169,6 @@ private:
     static constexpr std::uint32_t kRoot = 0;
 
     std::span<const std::uint32_t> pathOf(const Node& node) const { return {pathPool.data() + node.pathStart, node.depth}; }
-    std::span<const RowWord> opponentsOf(const Node& node) const
-    {
-        return {opponentPool.data() + node.opponentStart, opponentPool.data() + node.opponentEnd};
-    }
     std::uint32_t* countsOf(const Node& node) { return countPool.data() + node.countStart; }
 
     std::uint32_t conceptEnd() const { return conceptStart + conceptSize; }
@@ -203,7 +217,7 @@ private:
         children.clear();
         pathPool.clear();
         goalPool.clear();
-        opponentPool.clear();
+        opponentPool.resize(0);
         countPool.clear();
         keptEntries = 0;
     }
@@ -244,7 +258,9 @@ private:
             node.goalStart = moveToFront(goalPool, node.goalStart, goalSize, goalFront);
             node.goalEnd = node.goalStart + goalSize;
             node.firstLive = node.goalStart;
-            node.opponentStart = moveToFront(opponentPool, node.opponentStart, opponentCount, opponentFront);
+            std::size_t indexFront = opponentFront; // the places move as the bits do
+            moveToFront(opponentPool.index, node.opponentStart, opponentCount, indexFront);
+            node.opponentStart = moveToFront(opponentPool.bits, node.opponentStart, opponentCount, opponentFront);
             node.opponentEnd = node.opponentStart + opponentCount;
             if (node.countStart != kNoCounts) {
                 node.countStart = moveToFront(countPool, node.countStart, codes.codeCount(), countFront);
@@ -322,7 +338,7 @@ private:
             addCondition(rule);
         }
         if (rule.conditions.size() == source.attributeCount) {
-            completeFullLength(rule, opponentsOf(nodes[node]));
+            completeFullLength(rule, nodes[node]);
         }
         coverGoal(rule, nodes[node]);
         return rule;
@@ -440,22 +456,22 @@ private:
     void rootOpponents(std::span<const std::uint32_t> block, std::span<const std::uint32_t>::iterator conceptFirst,
                        std::span<const std::uint32_t>::iterator conceptLast)
     {
-        std::vector<RowWord>& opponents = opponentPool;
+        RowWords& opponents = opponentPool;
         if (const std::uint64_t* bits = codes.bits(bestCode)) {
             const std::uint32_t words = (source.objectCount + 63) / 64;
             for (std::uint32_t i = 0; i < words; ++i) {
                 if (const std::uint64_t kept = bits[i] & ~conceptBits(i)) {
-                    opponents.push_back({i, kept});
+                    opponents.push_back(i, kept);
                 }
             }
             return;
         }
         const std::size_t start = opponents.size();
         const auto add = [&opponents, start](std::uint32_t row) {
-            if (opponents.size() == start || opponents.back().index != row / 64) {
-                opponents.push_back({row / 64, 0});
+            if (opponents.size() == start || opponents.index.back().value != row / 64) {
+                opponents.push_back(row / 64, 0);
             }
-            opponents.back().bits |= std::uint64_t{1} << (row % 64);
+            opponents.bits.back().value |= std::uint64_t{1} << (row % 64);
         };
         std::for_each(block.begin(), conceptFirst, add);
         std::for_each(conceptLast, block.end(), add);
@@ -479,33 +495,36 @@ private:
     // the pair's block is too small to have bits.
     void narrowOpponents(std::size_t from, std::size_t end)
     {
-        std::vector<RowWord>& to = opponentPool;
+        RowWords& to = opponentPool;
         if (const std::uint64_t* bits = codes.bits(bestCode)) {
             const std::size_t start = to.size();
             to.resize(start + (end - from));
-            RowWord* out = to.data() + start;
+            Unset<std::uint32_t>* places = to.index.data();
+            Unset<std::uint64_t>* words = to.bits.data();
+            std::size_t out = start;
             for (std::size_t i = from; i < end; ++i) {
-                const RowWord word = to[i];
-                const std::uint64_t kept = word.bits & bits[word.index];
-                *out = {word.index, kept};
+                const std::uint32_t place = places[i].value;
+                const std::uint64_t kept = words[i].value & bits[place];
+                places[out].value = place;
+                words[out].value = kept;
                 out += kept != 0; // without a branch, as for the goal objects
             }
-            to.resize(std::size_t(out - to.data()));
+            to.resize(out);
             return;
         }
         const Code* values = columnValues(bestAttribute);
         const Code wanted = stored(bestCode);
         for (std::size_t i = from; i < end; ++i) {
-            const RowWord word = opponentPool[i];
+            const std::uint32_t place = to.index[i].value;
             std::uint64_t kept = 0;
-            for (std::uint64_t rest = word.bits; rest != 0; rest &= rest - 1) {
+            for (std::uint64_t rest = to.bits[i].value; rest != 0; rest &= rest - 1) {
                 const int bit = std::countr_zero(rest);
-                if (values[word.index * 64 + std::uint32_t(bit)] == wanted) {
+                if (values[place * 64 + std::uint32_t(bit)] == wanted) {
                     kept |= std::uint64_t{1} << bit;
                 }
             }
             if (kept != 0) {
-                to.push_back({word.index, kept});
+                to.push_back(place, kept);
             }
         }
     }
@@ -671,11 +690,11 @@ private:
     // A rule on every attribute cannot be made consistent: it also takes the rows of later
     // classes with the same values (the later rows still matching, in row order), their
     // decisions and their support. Those rows are flagged as covered from the start.
-    void completeFullLength(Lem2Rule& rule, std::span<const RowWord> opponents)
+    void completeFullLength(Lem2Rule& rule, const Node& node)
     {
-        for (const RowWord& word : opponents) {
-            for (std::uint64_t rest = word.bits; rest != 0; rest &= rest - 1) {
-                const std::uint32_t row = word.index * 64 + std::uint32_t(std::countr_zero(rest));
+        for (std::size_t i = node.opponentStart; i < node.opponentEnd; ++i) {
+            for (std::uint64_t rest = opponentPool.bits[i].value; rest != 0; rest &= rest - 1) {
+                const std::uint32_t row = opponentPool.index[i].value * 64 + std::uint32_t(std::countr_zero(rest));
                 if (row < conceptEnd()) {
                     continue;
                 }
@@ -730,7 +749,7 @@ private:
     std::uint32_t uncoveredCount = 0;
     std::vector<std::uint32_t> pathPool;     // the nodes' lists (see Node)
     std::vector<std::uint32_t> goalPool;
-    std::vector<RowWord> opponentPool;
+    RowWords opponentPool;
     std::vector<std::uint32_t> countPool;
     std::vector<Node> nodes;                                    // the concept's prefixes; 0 is the empty one
     std::size_t keptEntries = 0;                                // what the nodes hold, as keptLimit counts it
