@@ -147,6 +147,12 @@ private:
             index.resize(size);
             bits.resize(size);
         }
+        // Moves count words from `from` on to `front` on (see moveToFront).
+        std::size_t moveToFront(std::size_t from, std::size_t count, std::size_t& front)
+        {
+            std::copy_n(index.begin() + std::ptrdiff_t(from), count, index.begin() + std::ptrdiff_t(front));
+            return Lem2FastRun::moveToFront(bits, from, count, front);
+        }
     };
     // A rule prefix tried in the current concept. Its goal set is the concept's objects carrying
     // every pair of the path that were uncovered when the node was made, ascending; objects covered
@@ -258,9 +264,7 @@ private:
             node.goalStart = moveToFront(goalPool, node.goalStart, goalSize, goalFront);
             node.goalEnd = node.goalStart + goalSize;
             node.firstLive = node.goalStart;
-            std::size_t indexFront = opponentFront; // the places move as the bits do
-            moveToFront(opponentPool.index, node.opponentStart, opponentCount, indexFront);
-            node.opponentStart = moveToFront(opponentPool.bits, node.opponentStart, opponentCount, opponentFront);
+            node.opponentStart = opponentPool.moveToFront(node.opponentStart, opponentCount, opponentFront);
             node.opponentEnd = node.opponentStart + opponentCount;
             if (node.countStart != kNoCounts) {
                 node.countStart = moveToFront(countPool, node.countStart, codes.codeCount(), countFront);

@@ -62,7 +62,7 @@ FAULTS = [
     ("lem2-opponents-zero-words", "rules", "LEM2 keeps opponent words left without rows", "rules/lem2_induction.cpp",
      "out += kept != 0; // without a branch", "out += 1; // without a branch", "rules"),
     ("lem2-forget-places", "rules", "LEM2's kept nodes' opponent places moved one slot off their bits",
-     "rules/lem2_induction.cpp", "std::size_t indexFront = opponentFront;", "std::size_t indexFront = opponentFront + 1;",
+     "rules/lem2_induction.cpp", "index.begin() + std::ptrdiff_t(front));", "index.begin() + std::ptrdiff_t(front + 1));",
      "rules"),
     ("knn-square-bound", "classify", "the k-NN float prefilter's bound without its error margin",
      "classify/knn_fast.cpp", "const double bound = factor_ * (factor_ * square + term_) + term_;",
