@@ -20,21 +20,62 @@ public:
     // the bound no longer holds.
     float operator()(float square) const;
 
+    // Either sum, and the exact one against the true sum of the squares (without rounding), is
+    // at most factor() times the other plus term(), below the top of the float range.
+    double factor() const { return factor_; }
+    double term() const { return term_; }
+
 private:
     // Either sum is at most factor_ times the other plus term_.
     double factor_;
     double term_;
 };
 
-// Which prefilter a KnnFastScorer takes: the widest vectors the processor has, or the portable
-// one every processor runs (the scores are the same; tests compare both).
-enum class KnnVectors { Widest, Portable };
+// Which prefilter a KnnFastScorer takes: the widest vectors the processor has (AVX-512 with its
+// whole-number dot products, else AVX2), AVX2 where the processor has it, or the portable one
+// every processor runs (the scores are the same; tests compare them all).
+enum class KnnVectors { Widest, Avx2, Portable };
+
+// The grid the whole-number prefilter puts the values on: value v of attribute a becomes the
+// whole number nearest to (v - lowest[a]) / scale, between -levels and 2 * levels for the values
+// it takes (the training values lie between 0 and levels). Two objects' sum of squared
+// differences on the grid, times scale squared, is then their squared distance give or take the
+// grid's rounding, and small enough for 32-bit sums.
+class KnnGrid {
+public:
+    KnnGrid() = default;
+    // The grid of the training values, or none (levels() 0) where there are no attributes, too
+    // many of them, or values that are not all finite. floatBound is that of the float sums.
+    KnnGrid(const SystemDecyzyjny& training, const KnnSquareBound& floatBound);
+
+    std::int32_t levels() const { return levels_; }
+
+    // Puts value, of attribute a, on the grid: false when it falls outside.
+    bool place(float value, std::uint32_t a, std::int32_t& level) const;
+
+    // The whole-number sum of squares no object exceeds whose exact float square sum is at most
+    // that of an object with the sum of squares kth (as a float) on the grid; infinity where that
+    // is not known.
+    float bound(float kth) const;
+
+private:
+    double scale_ = 0;
+    std::int32_t levels_ = 0;
+    std::vector<float> lowest_;
+    // bound's constants: see there.
+    double factor_ = 0;
+    double term_ = 0;
+    double reach_ = 0;
+    double growth_ = 0;
+    double allowance_ = 0;
+};
 
 // The class scores of referenceClassScores, bit for bit, computed faster. The training classes
 // are laid out attribute by attribute so that many distances are computed side by side, for a
 // few test objects at a time while the training values are in cache. A class score needs only
-// the k smallest distances: plain float arithmetic, whose error is bounded, finds the few
-// objects that can be among them, and only those get the exactly rounded distance, kept in a
+// the k smallest distances: plain float arithmetic, or whole numbers on a grid where the
+// processor sums them faster (both with bounded error), finds the few objects that can be among
+// them, and only those get the exactly rounded distance, kept in a
 // sorted buffer of k entries (a new distance goes before the first entry >= it, so the k entries
 // and their order are those of the full insertion sort). Test objects or training tables with
 // infinite values get exact distances for every object.
@@ -47,10 +88,17 @@ public:
     // Throws std::bad_alloc when the layout cannot be allocated.
     KnnFastScorer(const SystemDecyzyjny& training, std::uint32_t k, KnnVectors vectors = KnnVectors::Widest);
 
-    // An object of a class that may be among a row's k nearest, with its float square.
+    // An object of a class that may be among a row's k nearest, with its float square (or its
+    // sum of squares on the grid).
     struct Candidate {
         std::uint32_t object;
         float square;
+    };
+    // A test row on the grid: for each pair of attributes, the two levels times -2 as 16-bit
+    // halves of one word, and the sum of the levels' squares.
+    struct GridRow {
+        const std::int32_t* pairs;
+        std::int32_t norm;
     };
     // The work memory of one thread for kBatch rows; made before the threads start, as it
     // allocates.
@@ -59,6 +107,7 @@ public:
         std::vector<Candidate> candidates; // a class's candidates, per row, at most its size
         std::vector<float> nearest;
         std::vector<float> nearestSquares;
+        std::vector<std::int32_t> gridPairs; // the rows' pairs on the grid
     };
     Scratch makeScratch() const;
 
@@ -69,14 +118,17 @@ public:
 
 private:
     struct ClassLayout {
-        std::size_t offset;   // of its first column in columns_
-        std::uint32_t size;   // objects
-        std::uint32_t stride; // size rounded up to whole blocks: the length of one column
+        std::size_t offset;     // of its first column in columns_
+        std::size_t gridOffset; // of its sums of squares in gridColumns_, its pair columns after them
+        std::uint32_t size;     // objects
+        std::uint32_t stride;   // size rounded up to whole blocks: the length of one column
     };
 
+    void layOutGrid(const SystemDecyzyjny& training);
+    bool placeRow(const float* row, std::int32_t* pairs, std::int32_t& norm) const;
     float exactScore(const ClassLayout& layout, const float* testRow, Scratch& scratch) const;
-    void filteredScores(const ClassLayout& layout, const float* const* rows, std::uint32_t count, Scratch& scratch,
-                        float* scores) const;
+    void filteredScores(const ClassLayout& layout, const float* const* rows, const GridRow* gridRows,
+                        std::uint32_t count, Scratch& scratch, float* scores) const;
 
     std::uint32_t attributeCount_;
     std::uint32_t k_;
@@ -89,6 +141,13 @@ private:
     // at most the bound given before the squares.
     void (*blockSquares_)(const float* column, std::size_t stride, const float* testRow, std::uint32_t attributeCount,
                           float bound, float* squares, std::uint64_t& below);
+    // The same on the grid, from a block's sums of squares with its pair columns after them,
+    // where the processor can (null elsewhere): the sums of squared differences, as floats.
+    void (*blockGridSquares_)(const std::int32_t* norms, std::size_t stride, GridRow row, std::uint32_t pairCount,
+                              float bound, float* squares, std::uint64_t& below) = nullptr;
+    KnnGrid grid_;
+    std::uint32_t pairCount_;
+    std::vector<std::int32_t> gridColumns_;
 };
 
 } // namespace kolven

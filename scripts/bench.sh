@@ -20,7 +20,9 @@ for program in build-bench/bench/kolven_bench_*; do
 done
 
 model=$(lscpu 2>/dev/null | sed -n 's/^Model name:[[:space:]]*//p' | head -1)
-echo "machine: ${model:-unknown processor}, $(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg 2>/dev/null || echo unknown)"
+# The vector extensions k-NN picks from at run time: its figures depend on them.
+vectors=$(grep -o -w -E 'avx2|avx512f|avx512_vnni' /proc/cpuinfo 2>/dev/null | sort -u | tr '\n' ' ')
+echo "machine: ${model:-unknown processor}, $(nproc) cores, ${vectors:-no AVX2 }load average $(cut -d' ' -f1-3 /proc/loadavg 2>/dev/null || echo unknown)"
 awk -F, '
   function unquote(s) { gsub(/"/, "", s); return s }
   function seconds(t, unit) { return unit == "ns" ? t / 1e9 : unit == "us" ? t / 1e6 : unit == "ms" ? t / 1e3 : t }

@@ -73,10 +73,12 @@ void expectSameScores(SystemDecyzyjny& training, SystemDecyzyjny& test)
     std::vector<float> buffer;
     std::vector<float> expected(training.classCount);
     std::vector<float> actual(KnnFastScorer::kBatch * training.classCount);
-    for (std::uint32_t run = 0; run < 2 * smallest; ++run) {
-        // Each k with the widest vectors the processor has and with the portable ones.
-        const std::uint32_t k = 1 + run / 2;
-        const KnnFastScorer fast(training, k, run % 2 == 0 ? KnnVectors::Widest : KnnVectors::Portable);
+    constexpr KnnVectors kVectors[] = {KnnVectors::Widest, KnnVectors::Avx2, KnnVectors::Portable};
+    constexpr const char* kVectorNames[] = {" widest", " AVX2", " portable"};
+    for (std::uint32_t run = 0; run < 3 * smallest; ++run) {
+        // Each k with the widest vectors the processor has, with AVX2 and with the portable ones.
+        const std::uint32_t k = 1 + run / 3;
+        const KnnFastScorer fast(training, k, kVectors[run % 3]);
         auto scratch = fast.makeScratch();
         // Batches of every size from one row up, so rows share the passes over the training.
         const std::uint32_t batch = 1 + run % KnnFastScorer::kBatch;
@@ -88,7 +90,7 @@ void expectSameScores(SystemDecyzyjny& training, SystemDecyzyjny& test)
                 for (std::uint32_t c = 0; c < training.classCount; ++c) {
                     ASSERT_EQ(std::bit_cast<std::uint32_t>(actual[(t - first) * training.classCount + c]),
                               std::bit_cast<std::uint32_t>(expected[c]))
-                        << "k " << k << (run % 2 == 0 ? " widest" : " portable") << ", test object " << t << ", class " << c;
+                        << "k " << k << kVectorNames[run % 3] << ", test object " << t << ", class " << c;
                 }
             }
         }
@@ -109,6 +111,50 @@ TEST(KnnFastScorer, GivesTheReferenceScoresBitForBitOnRandomTables)
         SystemDecyzyjny test;
         tables.fill(training, attributes, trainingObjects, decisions);
         tables.fill(test, attributes, 1 + tables.pick(small ? 8 : 20), decisions + 1);
+        SCOPED_TRACE("round " + std::to_string(round));
+        expectSameScores(training, test);
+    }
+}
+
+// Objects around the test objects at distances that differ by a millionth, far less than the
+// steps of the grid the whole-number prefilter puts them on, but more than float rounding: the
+// grid orders them at random, so only its allowance for its own rounding keeps the nearest among
+// the candidates, and any other object in their place changes the score. Beside them, test objects off the grid (far outside the training values) and a
+// class packed so tightly, beside one distant object, that the grid cannot tell its objects apart.
+TEST(KnnFastScorer, GivesTheReferenceScoresWhereTheGridCannotTellObjectsApart)
+{
+    std::mt19937 random(7);
+    std::normal_distribution<double> direction;
+    for (std::uint32_t round = 0; round < 24 && !::testing::Test::HasFatalFailure(); ++round) {
+        const std::uint32_t attributes = 2 + round % 4;
+        const double radius = round % 2 == 0 ? 0.25 : 3e-5;
+        std::vector<std::vector<float>> rows;
+        for (std::uint32_t i = 0; i < 420; ++i) {
+            std::vector<double> toward(attributes);
+            double length = 0;
+            for (double& d : toward) {
+                d = direction(random);
+                length += d * d;
+            }
+            rows.emplace_back();
+            for (const double d : toward) {
+                rows.back().push_back(float(0.5 + radius * (1 + 1e-6 * (i + 1)) * d / std::sqrt(length)));
+            }
+            rows.back().push_back(float(i % 3));
+        }
+        if (round % 2 == 1) {
+            rows.push_back(std::vector<float>(attributes + 1, 40.0f)); // one far object of class 0
+            rows.back()[attributes] = 0;
+        }
+        SystemDecyzyjny training;
+        testing::fillTable(training, attributes, rows);
+
+        std::vector<std::vector<float>> tests{std::vector<float>(attributes + 1, 0.5f),
+                                              std::vector<float>(attributes + 1, 0.5f + float(radius) / 3),
+                                              std::vector<float>(attributes + 1, 0.5f)};
+        tests[2][0] = 1e6f; // off the grid: the float prefilter
+        SystemDecyzyjny test;
+        testing::fillTable(test, attributes, tests);
         SCOPED_TRACE("round " + std::to_string(round));
         expectSameScores(training, test);
     }
