@@ -456,6 +456,7 @@ KnnGrid::KnnGrid(const SystemDecyzyjny& training, const KnnSquareBound& floatBou
     }
     levels_ = std::int32_t(levels);
     scale_ = range > 0 ? range / levels : 1.0;
+    stepsPerUnit_ = 1 / scale_;
     lowest_ = std::move(lowest);
     factor_ = floatBound.factor();
     term_ = floatBound.term();
@@ -466,17 +467,18 @@ KnnGrid::KnnGrid(const SystemDecyzyjny& training, const KnnSquareBound& floatBou
 
 bool KnnGrid::place(float value, std::uint32_t a, std::int32_t& level) const
 {
-    const double steps = std::round((double(value) - double(lowest_[a])) / scale_);
+    const double steps = (double(value) - double(lowest_[a])) * stepsPerUnit_;
     if (!(steps >= -levels_ && steps <= 2.0 * levels_)) {
         return false;
     }
-    level = std::int32_t(steps);
+    level = std::int32_t(steps + (steps < 0 ? -0.5 : 0.5)); // the nearest, halves away from 0
     return true;
 }
 
 // A value v placed at level q lies within (1/2 + 2^-30) scale of lowest + q * scale: the level is
-// the nearest whole number to (v - lowest) / scale computed in double, whose two roundings are
-// worth far less than 2^-30 of a step for levels below 2^15. So on n attributes each object lies
+// the nearest whole number to (v - lowest) / scale computed in double (times the rounded inverse
+// of scale, and plus a half before the fraction is cut off), whose roundings are worth far less
+// than 2^-30 of a step for levels below 2^15. So on n attributes each object lies
 // within sqrt(n) (1/2 + 2^-30) steps of its point on the grid, and the true distance of two
 // objects within reach = sqrt(n) (1 + 2^-29) steps of their points' distance.
 //

@@ -60,6 +60,7 @@ public:
 
 private:
     double scale_ = 0;
+    double stepsPerUnit_ = 0; // 1 / scale_, rounded
     std::int32_t levels_ = 0;
     std::vector<float> lowest_;
     // bound's constants: see there.
