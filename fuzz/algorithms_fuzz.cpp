@@ -1,6 +1,7 @@
 // Loads a small table from arbitrary bytes and runs the three computations on it: the exhaustive
 // search, LEM2 and k-NN (the table classified against itself). Sizes are bounded so that each run
-// stays fast; what matters is that no input makes them misbehave.
+// stays fast; what matters is that no input makes them misbehave, and that k-NN's fast scoring
+// counts as its reference does.
 #include "ercim.h"
 #include "knn.h"
 #include "lem2.h"
@@ -36,7 +37,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     knn.copyFrom(ercim);
     knn.testSystem.copyFrom(ercim);
     knn.k = 1 + data[0] % 4;
+    kolven::kNNv1 reference;
+    reference.copyFrom(knn);
+    reference.testSystem.copyFrom(knn.testSystem);
+    reference.k = knn.k;
     if (!knn.classifyTestSystem() || knn.correctCount > knn.caughtCount || knn.caughtCount > knn.objectCount) {
+        std::abort();
+    }
+    // The fast scoring (on the whole-number grid where the processor has one) counts exactly as
+    // the straightforward one.
+    if (!reference.classifyTestSystem(kolven::KnnScoring::Reference, 1) ||
+        kolven::knnResultsText(reference) != kolven::knnResultsText(knn)) {
         std::abort();
     }
     (void)kolven::knnReportText(knn);
