@@ -160,6 +160,39 @@ TEST(KnnFastScorer, GivesTheReferenceScoresWhereTheGridCannotTellObjectsApart)
     }
 }
 
+// Many attributes make the grid's sums largest: test objects at the far ends of the grid (the
+// widest range below the training values and twice it above) bring them near the top of 32 bits;
+// test objects beyond those ends are summed in float.
+TEST(KnnFastScorer, GivesTheReferenceScoresWithTheGridsSumsAtTheirLargest)
+{
+    std::mt19937 random(11);
+    std::uniform_real_distribution<float> value(0.0f, 1.0f);
+    for (const std::uint32_t attributes : {3u, 64u, 701u}) {
+        std::vector<std::vector<float>> rows;
+        for (std::uint32_t i = 0; i < 150; ++i) {
+            rows.emplace_back();
+            for (std::uint32_t a = 0; a < attributes; ++a) {
+                rows.back().push_back(i == 0 ? 0.0f : i == 1 ? 1.0f : value(random));
+            }
+            rows.back().push_back(float(i % 2));
+        }
+        SystemDecyzyjny training;
+        testing::fillTable(training, attributes, rows);
+        std::vector<std::vector<float>> tests;
+        for (const float end : {-1.0f, 2.0f, -0.99f, 1.99f, 3.0f, -2.0f}) {
+            tests.emplace_back(attributes + 1, end);
+            tests.emplace_back(attributes + 1, end);
+            for (std::uint32_t a = 0; a < attributes; a += 2) {
+                tests.back()[a] = 0.5f; // half the attributes at the end, half inside
+            }
+        }
+        SystemDecyzyjny test;
+        testing::fillTable(test, attributes, tests);
+        SCOPED_TRACE(std::to_string(attributes) + " attributes");
+        expectSameScores(training, test);
+    }
+}
+
 // The float sums of squares the prefilter may compute, plain and fused, and the exactly rounded one.
 struct SquareSums {
     float exact = 0;
