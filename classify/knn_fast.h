@@ -53,9 +53,9 @@ public:
     // Puts value, of attribute a, on the grid: false when it falls outside.
     bool place(float value, std::uint32_t a, std::int32_t& level) const;
 
-    // The whole-number sum of squares no object exceeds whose exact float square sum is at most
-    // that of an object with the sum of squares kth (as a float) on the grid; infinity where that
-    // is not known.
+    // Where k objects have sums of squares up to kth (as a float) on the grid: the sum on the grid
+    // that no object exceeds whose exact float square sum is at most the largest of theirs.
+    // Infinity where that is not known.
     float bound(float kth) const;
 
 private:
