@@ -1,6 +1,7 @@
 #include "knn_fast.h"
 
 #include "checked_size.h"
+#include "knn_scoring.h"
 
 #include <algorithm>
 #include <bit>
@@ -48,12 +49,11 @@ void blockDistances(const float* column, std::size_t stride, const float* testRo
     for (std::uint32_t a = 0; a < attributeCount; ++a, column += stride) {
         const float value = testRow[a];
         for (std::uint32_t i = 0; i < kBlock; ++i) {
-            const auto difference = static_cast<double>(value - column[i]);
-            sums[i] = static_cast<float>(static_cast<double>(sums[i]) + difference * difference);
+            sums[i] = withSquareAdded(sums[i], value, column[i]);
         }
     }
     for (std::uint32_t i = 0; i < kBlock; ++i) {
-        distances[i] = static_cast<float>(std::sqrt(static_cast<double>(sums[i])));
+        distances[i] = rootOf(sums[i]);
     }
 }
 
@@ -68,12 +68,11 @@ void chosenDistances(const float* column, std::size_t stride, const std::uint32_
     for (std::uint32_t a = 0; a < attributeCount; ++a, column += stride) {
         const float value = testRow[a];
         for (std::uint32_t i = 0; i < count; ++i) {
-            const auto difference = static_cast<double>(value - column[objects[i]]);
-            sums[i] = static_cast<float>(static_cast<double>(sums[i]) + difference * difference);
+            sums[i] = withSquareAdded(sums[i], value, column[objects[i]]);
         }
     }
     for (std::uint32_t i = 0; i < count; ++i) {
-        distances[i] = static_cast<float>(std::sqrt(static_cast<double>(sums[i])));
+        distances[i] = rootOf(sums[i]);
     }
 }
 
@@ -572,29 +571,22 @@ void KnnFastScorer::layOutGrid(const SystemDecyzyjny& training)
         total += checkedProduct({layout.stride, pairCount_ + 1});
     }
     gridColumns_.assign(total, 0);
-    std::vector<std::int32_t> levels(std::size_t(pairCount_) * 2, 0);
     for (std::uint32_t c = 0; c < training.classCount; ++c) {
         const float* rows = training.classRows(c);
         const ClassLayout& layout = classes_[c];
         std::int32_t* norms = gridColumns_.data() + layout.gridOffset;
         for (std::uint32_t i = 0; i < layout.size; ++i) {
-            const float* row = rows + std::size_t(i) * training.rowLength;
-            std::int32_t norm = 0;
-            for (std::uint32_t a = 0; a < attributeCount_; ++a) {
-                grid_.place(row[a], a, levels[a]); // the training values lie on the grid
-                norm += levels[a] * levels[a];
-            }
-            norms[i] = norm;
-            for (std::uint32_t p = 0; p < pairCount_; ++p) {
-                norms[std::size_t(p + 1) * layout.stride + i] = levelPair(levels[2 * p], levels[2 * p + 1]);
-            }
+            // The training values lie on the grid.
+            placeRow(rows + std::size_t(i) * training.rowLength, 1, norms + layout.stride + i, layout.stride, norms[i]);
         }
     }
 }
 
-// Puts a test row on the grid, as pairs of its levels times -2 and the sum of their squares;
-// false when a value falls outside the grid.
-bool KnnFastScorer::placeRow(const float* row, std::int32_t* pairs, std::int32_t& norm) const
+// Puts a row on the grid: writes the pairs of its levels, times the given factor, to pairs[0],
+// pairs[step] and so on, and the sum of the levels' squares to norm. False when a value falls
+// outside the grid.
+bool KnnFastScorer::placeRow(const float* row, std::int32_t times, std::int32_t* pairs, std::size_t step,
+                             std::int32_t& norm) const
 {
     norm = 0;
     for (std::uint32_t p = 0; p < pairCount_; ++p) {
@@ -605,7 +597,7 @@ bool KnnFastScorer::placeRow(const float* row, std::int32_t* pairs, std::int32_t
             return false;
         }
         norm += first * first + second * second;
-        pairs[p] = levelPair(-2 * first, -2 * second);
+        pairs[p * step] = levelPair(times * first, times * second);
     }
     return true;
 }
@@ -630,7 +622,7 @@ void KnnFastScorer::classScores(const float* testRows, std::size_t rowLength, st
         if (trainingFinite_ && allFinite(row, attributeCount_)) {
             std::int32_t* pairs = scratch.gridPairs.data() + std::size_t(finiteCount) * pairCount_;
             GridRow& gridRow = gridRows[finiteCount];
-            gridRow.pairs = blockGridSquares_ != nullptr && placeRow(row, pairs, gridRow.norm) ? pairs : nullptr;
+            gridRow.pairs = blockGridSquares_ != nullptr && placeRow(row, -2, pairs, 1, gridRow.norm) ? pairs : nullptr;
             finiteIndex[finiteCount] = r;
             finiteRows[finiteCount++] = row;
         } else {

@@ -126,7 +126,7 @@ private:
     };
 
     void layOutGrid(const SystemDecyzyjny& training);
-    bool placeRow(const float* row, std::int32_t* pairs, std::int32_t& norm) const;
+    bool placeRow(const float* row, std::int32_t times, std::int32_t* pairs, std::size_t step, std::int32_t& norm) const;
     float exactScore(const ClassLayout& layout, const float* testRow, Scratch& scratch) const;
     void filteredScores(const ClassLayout& layout, const float* const* rows, const GridRow* gridRows,
                         std::uint32_t count, Scratch& scratch, float* scores) const;

@@ -14,10 +14,9 @@ float knnDistance(const float* testRow, const float* trainingValues, std::size_t
 {
     float sum = 0;
     for (std::uint32_t a = 0; a < attributeCount; ++a) {
-        const auto difference = static_cast<double>(testRow[a] - trainingValues[a * trainingStride]);
-        sum = static_cast<float>(static_cast<double>(sum) + difference * difference);
+        sum = withSquareAdded(sum, testRow[a], trainingValues[a * trainingStride]);
     }
-    return static_cast<float>(std::sqrt(static_cast<double>(sum)));
+    return rootOf(sum);
 }
 
 std::optional<std::uint32_t> uniqueMinimum(const float* scores, std::uint32_t classCount)

@@ -2,12 +2,27 @@
 
 #include "decision_system.h"
 
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <vector>
 
 namespace kolven {
+
+// One step of knnDistance: sum with the square of testValue - trainingValue added, the difference
+// rounded to float, the addition done in double and rounded to float.
+inline float withSquareAdded(float sum, float testValue, float trainingValue)
+{
+    const auto difference = static_cast<double>(testValue - trainingValue);
+    return static_cast<float>(static_cast<double>(sum) + difference * difference);
+}
+
+// The root of a sum of squares as knnDistance takes it: in double, rounded to float.
+inline float rootOf(float sum)
+{
+    return static_cast<float>(std::sqrt(static_cast<double>(sum)));
+}
 
 // The distance between two rows over their first attributeCount values: each difference rounded
 // to float, its square added to the float sum in double precision and the sum rounded to float
