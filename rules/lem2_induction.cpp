@@ -164,15 +164,19 @@ private:
         std::size_t goalStart = 0;            // the goal set in goalPool: concept-local indices, ascending
         std::size_t goalEnd = 0;
         std::size_t opponentStart = 0;        // grouped rows outside the concept carrying the path, in opponentPool
-        std::size_t opponentEnd = 0;
+        std::size_t opponentEnd = 0;          // (none listed where implied)
         std::size_t countStart = kNoCounts;   // per code: live goal objects carrying it, in countPool
         std::size_t firstLive = 0;            // no live goal object before this place in goalPool
         std::size_t logSeen = 0;              // the covered objects reflected in counts: coveredLog up to here
         std::uint32_t depth = 0;              // the number of conditions
         std::uint32_t liveCount = 0;          // live goal objects, kept with counts
+        bool implied = false;                 // opponents not listed but read off the path's bits (see impliedBits)
+        bool opposed = false;                 // an opponent is left: the rule must go on
     };
     static constexpr std::size_t kNoCounts = ~std::size_t{0};
     static constexpr std::uint32_t kRoot = 0;
+    // The deepest nodes whose opponents may be implied by their pairs' bits.
+    static constexpr std::uint32_t kImpliedDepth = 2;
 
     std::span<const std::uint32_t> pathOf(const Node& node) const { return {pathPool.data() + node.pathStart, node.depth}; }
     std::uint32_t* countsOf(const Node& node) { return countPool.data() + node.countStart; }
@@ -219,7 +223,10 @@ private:
     // Drops every prefix node but the empty one; they are made again as rules need them.
     void forgetPrefixes()
     {
-        nodes.assign(1, Node{});
+        Node root;
+        root.implied = true;
+        root.opposed = true;
+        nodes.assign(1, root);
         children.clear();
         pathPool.clear();
         goalPool.clear();
@@ -336,7 +343,7 @@ private:
         }
         std::uint32_t node = child(kRoot);
         addCondition(rule);
-        while (rule.conditions.size() < source.attributeCount && nodes[node].opponentEnd != nodes[node].opponentStart) {
+        while (rule.conditions.size() < source.attributeCount && nodes[node].opposed) {
             selectPair(nodes[node]);
             node = child(node);
             addCondition(rule);
@@ -400,49 +407,32 @@ private:
         if (!made) {
             return place->second;
         }
+        // Read by place, not by reference: the pools may move as they grow.
+        const Node from = nodes[parent];
         Node node;
         node.logSeen = coveredLog.size();
         node.pathStart = pathPool.size();
+        for (std::size_t i = 0; i < from.depth; ++i) {
+            const std::uint32_t code = pathPool[from.pathStart + i];
+            pathPool.push_back(code);
+        }
+        pathPool.push_back(bestCode);
+        node.depth = from.depth + 1;
         node.goalStart = goalPool.size();
-        node.opponentStart = opponentPool.size();
         if (parent == kRoot) {
             const auto block = codes.block(bestCode);
-            const auto conceptFirst = std::lower_bound(block.begin(), block.end(), conceptStart);
-            const auto conceptLast = std::lower_bound(conceptFirst, block.end(), conceptEnd());
+            const auto conceptLast = std::lower_bound(block.begin(), block.end(), conceptEnd());
             for (auto row = block.begin() + firstCarrier[bestCode]; row != conceptLast; ++row) {
                 if (uncoveredRows[*row] != 0) {
                     goalPool.push_back(*row - conceptStart);
                 }
             }
-            rootOpponents(block, conceptFirst, conceptLast);
         } else {
-            // Read by place, not by reference: the pools may move as they grow.
-            const Node from = nodes[parent];
-            for (std::size_t i = 0; i < from.depth; ++i) {
-                const std::uint32_t code = pathPool[from.pathStart + i];
-                pathPool.push_back(code);
-            }
-            node.depth = from.depth;
-            const Code* values = conceptColumn(bestAttribute);
-            const Code wanted = stored(bestCode);
-            const std::uint8_t* uncovered = uncoveredRows.data() + conceptStart;
-            // Written at once and kept by moving on: which objects stay is as good as random, and
-            // a branch on it would be mispredicted often.
-            goalPool.resize(node.goalStart + (from.goalEnd - from.firstLive));
-            std::uint32_t* out = goalPool.data() + node.goalStart;
-            for (std::size_t i = from.firstLive; i < from.goalEnd; ++i) {
-                const std::uint32_t g = goalPool[i];
-                *out = g;
-                out += (values[g] == wanted) & (uncovered[g] != 0);
-            }
-            goalPool.resize(std::size_t(out - goalPool.data()));
-            narrowOpponents(from.opponentStart, from.opponentEnd);
+            narrowGoal(from);
         }
-        pathPool.push_back(bestCode);
-        ++node.depth;
         node.goalEnd = goalPool.size();
         node.firstLive = node.goalStart;
-        node.opponentEnd = opponentPool.size();
+        findOpponents(from, node);
         // Counts pay off where counting the goal set again would cost more than keeping them.
         const std::size_t goalSize = node.goalEnd - node.goalStart;
         if (goalSize >= kCountedGoal && goalSize * source.attributeCount >= codes.codeCount()) {
@@ -455,30 +445,144 @@ private:
         return place->second;
     }
 
-    // The rows of other concepts, earlier or later, covered or not, that carry the first pair: its
-    // block without the concept's own rows (conceptFirst to conceptLast).
-    void rootOpponents(std::span<const std::uint32_t> block, std::span<const std::uint32_t>::iterator conceptFirst,
-                       std::span<const std::uint32_t>::iterator conceptLast)
+    // Adds to the goal pool the live goal objects of a parent that carry the selected pair.
+    void narrowGoal(const Node& from)
     {
-        RowWords& opponents = opponentPool;
-        if (const std::uint64_t* bits = codes.bits(bestCode)) {
-            const std::uint32_t words = (source.objectCount + 63) / 64;
-            for (std::uint32_t i = 0; i < words; ++i) {
-                if (const std::uint64_t kept = bits[i] & ~conceptBits(i)) {
-                    opponents.push_back(i, kept);
-                }
+        const std::size_t start = goalPool.size();
+        const Code* values = conceptColumn(bestAttribute);
+        const Code wanted = stored(bestCode);
+        const std::uint8_t* uncovered = uncoveredRows.data() + conceptStart;
+        // Written at once and kept by moving on: which objects stay is as good as random, and
+        // a branch on it would be mispredicted often.
+        goalPool.resize(start + (from.goalEnd - from.firstLive));
+        std::uint32_t* out = goalPool.data() + start;
+        for (std::size_t i = from.firstLive; i < from.goalEnd; ++i) {
+            const std::uint32_t g = goalPool[i];
+            *out = g;
+            out += (values[g] == wanted) & (uncovered[g] != 0);
+        }
+        goalPool.resize(std::size_t(out - goalPool.data()));
+    }
+
+    // The opponents of a new node, whose path ends in the selected pair, from its parent's. A
+    // shallow node's opponents are many and mostly shared with its siblings', so they are not
+    // listed while every pair of its path has bits: they are the rows outside the concept set in
+    // all those bits, read off them again when a deeper node needs them. A list is made from the
+    // bits, from the selected pair's block where the pair is too rare for bits, or by narrowing the
+    // parent's list.
+    void findOpponents(const Node& from, Node& node)
+    {
+        node.opponentStart = opponentPool.size();
+        if (!from.implied) {
+            narrowOpponents(from.opponentStart, from.opponentEnd);
+        } else if (codes.bits(bestCode) == nullptr) {
+            listBlockOpponents(pathOf(from));
+        } else if (node.depth <= kImpliedDepth && node.depth < source.attributeCount) {
+            node.implied = true;
+            node.opposed = anyImpliedOpponent(impliedBits(node));
+        } else {
+            listImpliedOpponents(impliedBits(node));
+        }
+        node.opponentEnd = opponentPool.size();
+        if (!node.implied) {
+            node.opposed = node.opponentEnd != node.opponentStart;
+        }
+    }
+
+    // The bits of the pairs of an implied node's path (or of a node whose path would be implied
+    // but for its depth).
+    struct PathBits {
+        std::array<const std::uint64_t*, kImpliedDepth + 1> words{};
+        std::uint32_t count = 0;
+        std::uint64_t operator[](std::size_t index) const
+        {
+            std::uint64_t all = words[0][index];
+            for (std::uint32_t k = 1; k < count; ++k) {
+                all &= words[k][index];
             }
+            return all;
+        }
+    };
+    PathBits impliedBits(const Node& node) const
+    {
+        PathBits bits;
+        for (std::uint32_t code : pathOf(node)) {
+            bits.words[bits.count++] = codes.bits(code);
+        }
+        return bits;
+    }
+
+    // Calls visit(index, outside) for the words of grouped rows that hold rows outside the
+    // concept, in order, outside masking those rows' bits, until visit returns false.
+    template <typename Visit>
+    void visitOutsideWords(Visit visit) const
+    {
+        const std::uint32_t words = (source.objectCount + 63) / 64;
+        const std::uint32_t firstInside = conceptStart / 64;
+        const std::uint32_t pastInside = (conceptEnd() + 63) / 64;
+        constexpr std::uint64_t kAll = ~std::uint64_t{0};
+        for (std::uint32_t i = 0; i < firstInside; ++i) {
+            if (!visit(i, kAll)) {
+                return;
+            }
+        }
+        if (!visit(firstInside, ~conceptBits(firstInside))) {
             return;
         }
+        if (pastInside - 1 != firstInside && !visit(pastInside - 1, ~conceptBits(pastInside - 1))) {
+            return;
+        }
+        for (std::uint32_t i = pastInside; i < words; ++i) {
+            if (!visit(i, kAll)) {
+                return;
+            }
+        }
+    }
+
+    bool anyImpliedOpponent(const PathBits& bits) const
+    {
+        bool any = false;
+        visitOutsideWords([&](std::uint32_t i, std::uint64_t outside) {
+            any = (bits[i] & outside) != 0;
+            return !any;
+        });
+        return any;
+    }
+
+    // Adds the opponents set in all of bits to the pool.
+    void listImpliedOpponents(const PathBits& bits)
+    {
+        RowWords& to = opponentPool;
+        const std::size_t start = to.size();
+        to.resize(start + (source.objectCount + 63) / 64);
+        Unset<std::uint32_t>* places = to.index.data();
+        Unset<std::uint64_t>* words = to.bits.data();
+        std::size_t out = start;
+        visitOutsideWords([&](std::uint32_t i, std::uint64_t outside) {
+            const std::uint64_t kept = bits[i] & outside;
+            places[out].value = i;
+            words[out].value = kept;
+            out += kept != 0; // without a branch, as for the goal objects
+            return true;
+        });
+        to.resize(out);
+    }
+
+    // Adds to the pool the rows of the selected pair's block outside the concept that carry every
+    // pair of path.
+    void listBlockOpponents(std::span<const std::uint32_t> path)
+    {
+        RowWords& opponents = opponentPool;
         const std::size_t start = opponents.size();
-        const auto add = [&opponents, start](std::uint32_t row) {
+        for (std::uint32_t row : codes.block(bestCode)) {
+            if ((row >= conceptStart && row < conceptEnd()) || !carriesPath(rowValues(row), path)) {
+                continue;
+            }
             if (opponents.size() == start || opponents.index.back().value != row / 64) {
                 opponents.push_back(row / 64, 0);
             }
             opponents.bits.back().value |= std::uint64_t{1} << (row % 64);
-        };
-        std::for_each(block.begin(), conceptFirst, add);
-        std::for_each(conceptLast, block.end(), add);
+        }
     }
 
     // The bits of the concept's rows among the 64 rows of one word.
