@@ -21,34 +21,37 @@ namespace kolven {
 
 namespace {
 
-// Sixteen byte codes compared by one instruction.
+// Sixteen byte codes compared by one instruction, or thirty-two where the processor has AVX2.
 typedef std::uint8_t ByteLanes __attribute__((vector_size(16)));
-constexpr std::uint32_t kByteLanes = sizeof(ByteLanes);
+typedef std::uint8_t WideByteLanes __attribute__((vector_size(32)));
+// The most values an attribute may have for its rows to be counted in byte lanes.
+constexpr std::uint32_t kLaneValues = 16;
 
 // How many rows carry each value, for the attributes first to first + lanes - 1 of the listed
 // rows (rows + index * stride each, index from list), added to counts[bases[a] + value]: per value
-// a vector of sixteen byte tallies, one per attribute, raised where a row's byte equals the value.
+// a vector of byte tallies, one per attribute, raised where a row's byte equals the value.
 // A tally holds 255, so the rows are taken 255 at a time. Values is the most values an attribute
 // has; lanes past the last attribute read the next row's bytes and are not added.
-template <std::uint32_t Values>
-void countByteLanes(const std::uint8_t* rows, std::size_t stride, std::span<const std::uint32_t> list, std::uint32_t first,
-                    std::uint32_t lanes, const std::uint32_t* bases, std::uint32_t* counts)
+template <std::uint32_t Values, typename Lanes>
+[[gnu::always_inline]] inline void countLanes(const std::uint8_t* rows, std::size_t stride, std::span<const std::uint32_t> list,
+                                              std::uint32_t first, std::uint32_t lanes, const std::uint32_t* bases,
+                                              std::uint32_t* counts)
 {
     constexpr std::size_t kTallyLimit = 255;
     constexpr std::size_t kRowsAhead = 24;
     for (std::size_t start = 0; start < list.size(); start += kTallyLimit) {
         const std::size_t end = std::min(list.size(), start + kTallyLimit);
-        std::array<ByteLanes, Values> tallies{};
+        std::array<Lanes, Values> tallies{};
         for (std::size_t i = start; i < end; ++i) {
             // The rows lie far apart: the one some rows ahead is asked for early.
             if (i + kRowsAhead < list.size()) {
                 __builtin_prefetch(rows + std::size_t(list[i + kRowsAhead]) * stride + first);
             }
-            ByteLanes row;
+            Lanes row;
             std::memcpy(&row, rows + std::size_t(list[i]) * stride + first, sizeof row);
             for (std::uint32_t v = 0; v < Values; ++v) {
                 // Equal lanes compare as all ones, minus one: subtracting raises them by one.
-                tallies[v] -= reinterpret_cast<ByteLanes>(row == std::uint8_t(v));
+                tallies[v] -= reinterpret_cast<Lanes>(row == std::uint8_t(v));
             }
         }
         for (std::uint32_t lane = 0; lane < lanes; ++lane) {
@@ -64,13 +67,63 @@ void countByteLanes(const std::uint8_t* rows, std::size_t stride, std::span<cons
 using ByteLaneCounter = void (*)(const std::uint8_t*, std::size_t, std::span<const std::uint32_t>, std::uint32_t, std::uint32_t,
                                  const std::uint32_t*, std::uint32_t*);
 
-// countByteLanes for tables whose attributes have at most 1, 2, ... 16 values, by that number less one.
-template <std::uint32_t... Less>
+// countLanes over sixteen lanes, over thirty-two, and over thirty-two compiled for AVX2: the
+// same counting either way, the last in single instructions.
+struct NarrowLanes {
+    template <std::uint32_t Values>
+    static void count(const std::uint8_t* rows, std::size_t stride, std::span<const std::uint32_t> list, std::uint32_t first,
+                      std::uint32_t lanes, const std::uint32_t* bases, std::uint32_t* counts)
+    {
+        countLanes<Values, ByteLanes>(rows, stride, list, first, lanes, bases, counts);
+    }
+};
+struct WideLanes {
+    template <std::uint32_t Values>
+    static void count(const std::uint8_t* rows, std::size_t stride, std::span<const std::uint32_t> list, std::uint32_t first,
+                      std::uint32_t lanes, const std::uint32_t* bases, std::uint32_t* counts)
+    {
+        countLanes<Values, WideByteLanes>(rows, stride, list, first, lanes, bases, counts);
+    }
+};
+struct WideLanesAvx2 {
+    template <std::uint32_t Values>
+    __attribute__((target("avx2"))) static void count(const std::uint8_t* rows, std::size_t stride, std::span<const std::uint32_t> list,
+                                                      std::uint32_t first, std::uint32_t lanes, const std::uint32_t* bases,
+                                                      std::uint32_t* counts)
+    {
+        countLanes<Values, WideByteLanes>(rows, stride, list, first, lanes, bases, counts);
+    }
+};
+
+// One kind's counters for tables whose attributes have at most 1, 2, ... kLaneValues values, by
+// that number less one.
+template <typename Kind, std::uint32_t... Less>
 constexpr std::array<ByteLaneCounter, sizeof...(Less)> byteLaneCounters(std::integer_sequence<std::uint32_t, Less...>)
 {
-    return {&countByteLanes<Less + 1>...};
+    return {&Kind::template count<Less + 1>...};
 }
-constexpr auto kByteLaneCounters = byteLaneCounters(std::make_integer_sequence<std::uint32_t, kByteLanes>());
+template <typename Kind>
+constexpr auto kByteLaneCounters = byteLaneCounters<Kind>(std::make_integer_sequence<std::uint32_t, kLaneValues>());
+
+// A counter for tables whose attributes have at most so many values, and the attributes it counts at once.
+struct LaneCounter {
+    ByteLaneCounter count = nullptr;
+    std::uint32_t lanes = 0;
+};
+
+// The counter for a table of attributes of values at most, of rows of the given length: wide
+// where the rows are longer than sixteen bytes, in AVX2's instructions where the processor has them.
+LaneCounter laneCounterFor(std::uint32_t values, std::uint32_t rowLength)
+{
+    if (values > kLaneValues) {
+        return {};
+    }
+    if (rowLength <= sizeof(ByteLanes)) {
+        return {kByteLaneCounters<NarrowLanes>[values - 1], std::uint32_t(sizeof(ByteLanes))};
+    }
+    const auto& wide = __builtin_cpu_supports("avx2") ? kByteLaneCounters<WideLanesAvx2> : kByteLaneCounters<WideLanes>;
+    return {wide[values - 1], std::uint32_t(sizeof(WideByteLanes))};
+}
 
 // The working state of one thread of an induction over a table whose decision classes are built,
 // reused from concept to concept. It makes the same choices as the straightforward induction in
@@ -105,9 +158,7 @@ public:
             bases.assign(table.attributeCount + 1, 0);
         }
         if constexpr (std::is_same_v<Code, std::uint8_t>) {
-            if (codes.mostValues() <= kByteLanes) {
-                laneCounter = kByteLaneCounters[codes.mostValues() - 1];
-            }
+            laneCounter = laneCounterFor(codes.mostValues(), table.attributeCount);
         }
     }
 
@@ -735,11 +786,11 @@ private:
     void countGoal(Node& node)
     {
         node.liveCount = std::uint32_t(node.goalEnd - node.goalStart);
-        if (laneCounter != nullptr) {
+        if (laneCounter.count != nullptr) {
             const std::span<const std::uint32_t> goal{goalPool.data() + node.goalStart, node.liveCount};
-            for (std::uint32_t first = 0; first < source.attributeCount; first += kByteLanes) {
-                laneCounter(codes.byteRow(conceptStart), source.attributeCount, goal, first,
-                            std::min(kByteLanes, source.attributeCount - first), bases.data(), countsOf(node));
+            for (std::uint32_t first = 0; first < source.attributeCount; first += laneCounter.lanes) {
+                laneCounter.count(codes.byteRow(conceptStart), source.attributeCount, goal, first,
+                                  std::min(laneCounter.lanes, source.attributeCount - first), bases.data(), countsOf(node));
             }
             return;
         }
@@ -845,7 +896,7 @@ private:
     Progress& progress;
     const PairCodes& codes;
     std::vector<std::uint32_t> bases; // per attribute and one past: what the rows' values are counted from
-    ByteLaneCounter laneCounter = nullptr; // for byte rows of at most sixteen values an attribute
+    LaneCounter laneCounter; // for byte rows of at most kLaneValues values an attribute
     std::vector<std::uint32_t> counts;         // per code; all zero between two countPairs
     std::vector<std::uint32_t> uncoveredTally; // per code: the concept's uncovered objects carrying it
     std::vector<std::uint32_t> firstCarrier;   // per code: no uncovered carrier before this place in its block

@@ -28,7 +28,7 @@ public:
     // counting passes over scattered rows are bound by. Empty (nullptr) for other tables. The
     // rows are followed by kBytePadding readable bytes, so that any row can be read in pieces of
     // that many bytes.
-    static constexpr std::size_t kBytePadding = 16;
+    static constexpr std::size_t kBytePadding = 32;
     bool hasByteCodes() const { return !byteCodes.empty(); }
     // The largest number of values of one attribute.
     std::uint32_t mostValues() const { return largestAttribute; }

@@ -177,7 +177,7 @@ TEST(Lem2Induction, RandomTablesGiveTheReferenceRulesAndKeepConsistencyCoverageA
     checkRandomTables(25, 1, 4, 7, 700, 4);  // one attribute
     checkRandomTables(400, 8, 4, 3, 30, 5);  // goal sets of hundreds of objects
     checkRandomTables(300, 12, 3, 2, 20, 6);
-    checkRandomTables(150, 40, 5, 3, 25, 7); // rows counted sixteen attributes at a time, and a rest
+    checkRandomTables(150, 40, 5, 3, 25, 7); // rows counted 32 attributes at a time, and a rest
 }
 
 // How many values an attribute has decides how the fast induction reads and counts the rows: more
