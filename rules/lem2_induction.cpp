@@ -14,7 +14,6 @@
 #include <cstring>
 #include <span>
 #include <type_traits>
-#include <unordered_map>
 #include <utility>
 
 namespace kolven {
@@ -124,6 +123,64 @@ LaneCounter laneCounterFor(std::uint32_t values, std::uint32_t rowLength)
     const auto& wide = __builtin_cpu_supports("avx2") ? kByteLaneCounters<WideLanesAvx2> : kByteLaneCounters<WideLanes>;
     return {wide[values - 1], std::uint32_t(sizeof(WideByteLanes))};
 }
+
+// The prefix nodes' children: the node made by extending a node by a pair, under the key
+// (node << 32) | code, in one array probed from the key's hash on. Rules find their way down the
+// tree through it once a condition, so it spares the allocation of a node per entry.
+class ChildNodes {
+public:
+    // The node kept under key and false, or fresh kept under it and true.
+    std::pair<std::uint32_t, bool> findOrAdd(std::uint64_t key, std::uint32_t fresh)
+    {
+        if (2 * (used + 1) > slots.size()) {
+            grow();
+        }
+        Slot& slot = slotOf(key);
+        if (slot.key == key) {
+            return {slot.node, false};
+        }
+        slot = {key, fresh};
+        ++used;
+        return {fresh, true};
+    }
+    void clear()
+    {
+        std::fill(slots.begin(), slots.end(), Slot{});
+        used = 0;
+    }
+
+private:
+    static constexpr std::uint64_t kFree = ~std::uint64_t{0};
+    struct Slot {
+        std::uint64_t key = kFree;
+        std::uint32_t node = 0;
+    };
+
+    // The slot holding key, or the free one where it would go.
+    Slot& slotOf(std::uint64_t key)
+    {
+        const std::size_t mask = slots.size() - 1;
+        for (std::size_t i = std::size_t((key * 0x9E3779B97F4A7C15u) >> 32) & mask;; i = (i + 1) & mask) {
+            if (slots[i].key == key || slots[i].key == kFree) {
+                return slots[i];
+            }
+        }
+    }
+    // Twice the slots (at least 1024), the entries placed again: at most half of the slots are used.
+    void grow()
+    {
+        std::vector<Slot> old(std::max<std::size_t>(1024, 2 * slots.size()));
+        old.swap(slots);
+        for (const Slot& slot : old) {
+            if (slot.key != kFree) {
+                slotOf(slot.key) = slot;
+            }
+        }
+    }
+
+    std::vector<Slot> slots; // a power of two of them
+    std::size_t used = 0;
+};
 
 // The working state of one thread of an induction over a table whose decision classes are built,
 // reused from concept to concept. It makes the same choices as the straightforward induction in
@@ -327,7 +384,7 @@ private:
             if (node.countStart != kNoCounts) {
                 node.countStart = moveToFront(countPool, node.countStart, codes.codeCount(), countFront);
             }
-            children.emplace(pathPool[node.pathStart], kept); // the key of the root's child (see child)
+            children.findOrAdd(pathPool[node.pathStart], kept); // the key of the root's child (see child)
             nodes[kept++] = node;
         }
         nodes.resize(kept);
@@ -453,10 +510,9 @@ private:
     // inside and outside the concept).
     std::uint32_t child(std::uint32_t parent)
     {
-        const auto [place, made] =
-            children.try_emplace((std::uint64_t(parent) << 32) | bestCode, std::uint32_t(nodes.size()));
+        const auto [found, made] = children.findOrAdd((std::uint64_t(parent) << 32) | bestCode, std::uint32_t(nodes.size()));
         if (!made) {
-            return place->second;
+            return found;
         }
         // Read by place, not by reference: the pools may move as they grow.
         const Node from = nodes[parent];
@@ -493,7 +549,7 @@ private:
         }
         keptEntries = poolEntries();
         nodes.push_back(node);
-        return place->second;
+        return found;
     }
 
     // Adds to the goal pool the live goal objects of a parent that carry the selected pair.
@@ -912,7 +968,7 @@ private:
     std::vector<std::uint32_t> countPool;
     std::vector<Node> nodes;                                    // the concept's prefixes; 0 is the empty one
     std::size_t keptEntries = 0;                                // what the nodes hold, as keptLimit counts it
-    std::unordered_map<std::uint64_t, std::uint32_t> children; // (node, code) to the node extended by it
+    ChildNodes children;
     std::vector<std::uint32_t> coveredLog;   // the concept's objects covered so far, in order (concept-local)
     const std::vector<std::uint8_t>& coveredFlags; // per grouped row: covered by an earlier full-length rule
     std::vector<std::uint8_t> uncoveredRows; // per grouped row: an object of the concept not yet covered
