@@ -66,22 +66,13 @@ template <std::uint32_t Values, typename Lanes>
 using ByteLaneCounter = void (*)(const std::uint8_t*, std::size_t, std::span<const std::uint32_t>, std::uint32_t, std::uint32_t,
                                  const std::uint32_t*, std::uint32_t*);
 
-// countLanes over sixteen lanes, over thirty-two, and over thirty-two compiled for AVX2: the
-// same counting either way, the last in single instructions.
+// countLanes over sixteen lanes, and over thirty-two in AVX2's instructions.
 struct NarrowLanes {
     template <std::uint32_t Values>
     static void count(const std::uint8_t* rows, std::size_t stride, std::span<const std::uint32_t> list, std::uint32_t first,
                       std::uint32_t lanes, const std::uint32_t* bases, std::uint32_t* counts)
     {
         countLanes<Values, ByteLanes>(rows, stride, list, first, lanes, bases, counts);
-    }
-};
-struct WideLanes {
-    template <std::uint32_t Values>
-    static void count(const std::uint8_t* rows, std::size_t stride, std::span<const std::uint32_t> list, std::uint32_t first,
-                      std::uint32_t lanes, const std::uint32_t* bases, std::uint32_t* counts)
-    {
-        countLanes<Values, WideByteLanes>(rows, stride, list, first, lanes, bases, counts);
     }
 };
 struct WideLanesAvx2 {
@@ -111,17 +102,16 @@ struct LaneCounter {
 };
 
 // The counter for a table of attributes of values at most, of rows of the given length: wide
-// where the rows are longer than sixteen bytes, in AVX2's instructions where the processor has them.
+// where the rows are longer than sixteen bytes and the processor has AVX2.
 LaneCounter laneCounterFor(std::uint32_t values, std::uint32_t rowLength)
 {
     if (values > kLaneValues) {
         return {};
     }
-    if (rowLength <= sizeof(ByteLanes)) {
-        return {kByteLaneCounters<NarrowLanes>[values - 1], std::uint32_t(sizeof(ByteLanes))};
+    if (rowLength > sizeof(ByteLanes) && __builtin_cpu_supports("avx2")) {
+        return {kByteLaneCounters<WideLanesAvx2>[values - 1], std::uint32_t(sizeof(WideByteLanes))};
     }
-    const auto& wide = __builtin_cpu_supports("avx2") ? kByteLaneCounters<WideLanesAvx2> : kByteLaneCounters<WideLanes>;
-    return {wide[values - 1], std::uint32_t(sizeof(WideByteLanes))};
+    return {kByteLaneCounters<NarrowLanes>[values - 1], std::uint32_t(sizeof(ByteLanes))};
 }
 
 // The prefix nodes' children: the node made by extending a node by a pair, under the key
@@ -669,7 +659,7 @@ private:
             const std::uint64_t kept = bits[i] & outside;
             places[out].value = i;
             words[out].value = kept;
-            out += kept != 0; // without a branch, as for the goal objects
+            out += kept != 0; // as in narrowOpponents
             return true;
         });
         to.resize(out);
