@@ -178,10 +178,11 @@ private:
 // - the concept's uncovered objects are tallied per pair once and the tally is lowered as rules
 //   cover them, so a rule's first pair is read off the tally;
 // - the rule prefixes tried in the concept (their conditions so far) are kept as nodes of a tree,
-//   each with its goal set, the rows of other concepts that still match it and, for larger goal
-//   sets, the goal objects' pair counts. The next rule of the concept mostly follows a path
-//   already taken: a node's counts are brought up to date from the objects covered since its last
-//   visit instead of counting its goal set again, and its rows of other concepts never change.
+//   each with its goal set, the rows of other concepts that still match it (for nodes of one or
+//   two conditions, read off their pairs' bits) and, for larger goal sets, the goal objects' pair
+//   counts. The next rule of the concept mostly follows a path already taken: a node's counts
+//   are brought up to date from the objects covered since its last visit instead of counting its
+//   goal set again, and its rows of other concepts never change.
 // So the work of a rule is about the objects it covers and the new prefixes it tries, not the
 // size of the concept or of the table.
 // The rows are read as Code values within their attribute, the pair's code being the attribute's
@@ -496,8 +497,8 @@ private:
     }
 
     // The node of the parent's path extended by the selected pair, made on the first visit: its
-    // goal set and opponents are the parent's narrowed by the pair (for the first pair: its block,
-    // inside and outside the concept).
+    // goal set is the parent's narrowed by the pair (for the first pair: its block within the
+    // concept), its opponents are found by findOpponents.
     std::uint32_t child(std::uint32_t parent)
     {
         const auto [found, made] = children.findOrAdd((std::uint64_t(parent) << 32) | bestCode, std::uint32_t(nodes.size()));
